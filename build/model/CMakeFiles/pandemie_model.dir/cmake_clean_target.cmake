@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "libpandemie_model.a"
+)

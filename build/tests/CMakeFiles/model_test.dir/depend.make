@@ -1,0 +1,2 @@
+# Empty dependencies file for model_test.
+# This may be replaced when dependencies are built.
