@@ -1,0 +1,131 @@
+#include "options.h"
+
+#include <algorithm>
+#include <iostream>
+#include <limits>
+#include <thread>
+#include <vector>
+
+#include "whole_number.h"
+
+namespace pandemie::cli {
+
+namespace {
+
+constexpr WholeRange encountersRange{0, 20};
+constexpr WholeRange infectionRange{0, 20};
+constexpr WholeRange latencyRange{0, 10};
+constexpr WholeRange recoveryRange{8, 24};
+constexpr WholeRange seedRange{0, std::numeric_limits<std::uint64_t>::max()};
+constexpr WholeRange runsRange{1, 1'000'000};
+constexpr WholeRange threadsRange{1, 256};
+
+[[nodiscard]] int hardwareThreads() {
+    const auto count = static_cast<std::uint64_t>(std::thread::hardware_concurrency());  // 0 when unknown
+    return static_cast<int>(std::clamp(count, threadsRange.min, threadsRange.max));
+}
+
+void printError(const std::string& message) {
+    std::cerr << programName << ": " << message << '\n';
+}
+
+[[nodiscard]] std::string unexpectedArgumentMessage(const std::string& argument) {
+    return argument.starts_with('-') ? "unknown option " + argument + " (see --help)"
+                                     : "unexpected argument " + argument + " (see --help)";
+}
+
+[[nodiscard]] ExitStatus helpOrVersion(const CLI::App& app, const CLI::ParseError& request) {
+    app.exit(request);  // prints the help or version text on standard output
+    if (std::cout.flush()) return exitSuccess;
+    printError("cannot write standard output");
+    return exitWriteFailure;
+}
+
+[[nodiscard]] std::string firstLine(const std::string& text) {
+    return text.substr(0, text.find('\n'));
+}
+
+struct NamedRange {
+    std::string name;
+    WholeRange range;
+};
+
+// CLI11 words a missing value as "--runs: 1 required N missing"; for a
+// whole-number option say which numbers it takes. As repeated options are
+// allowed, a missing value is the only mismatch left.
+[[nodiscard]] std::string mismatchMessage(const CLI::ArgumentMismatch& error,
+                                          const std::vector<NamedRange>& options) {
+    const std::string text = firstLine(error.what());
+    const std::string name = text.substr(0, text.find(':'));
+    for (const NamedRange& option : options) {
+        if (option.name == name)
+            return name + ": no value given; expected a whole number in " + rangeText(option.range);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* const* argv) {
+    CliOptions options;
+    options.threads = hardwareThreads();
+    int infectionPerMille = static_cast<int>(options.parameters.infectionPerMille);
+
+    CLI::App app(
+        "Runs the epidemic model of 1000 persons for 180 days without the window and writes CSV.\n"
+        "One run: day,not_infected,infected,recovered for days 1..180.\n"
+        "Several runs (--runs K): one summary row per run; run i uses the seed seed + i.",
+        programName);
+    app.allow_extras();  // reported below in our own words
+    app.set_version_flag("--version", std::string(programName) + " " + PANDEMIE_VERSION);
+
+    std::vector<NamedRange> wholeOptions;
+    auto addWhole = [&](const std::string& name, auto& target, WholeRange range,
+                        const std::string& description) {
+        wholeOptions.push_back({name, range});
+        addWholeNumberOption(app, name, target, range, description);
+    };
+    Parameters& parameters = options.parameters;
+    addWhole("--encounters", parameters.encountersPerDay, encountersRange,
+             "Encounters per day, in thousands");
+    addWhole("--infection", infectionPerMille, infectionRange,
+             "Chance that an encounter infects, in per mille");
+    addWhole("--latency", parameters.latencyDays, latencyRange,
+             "Days after infection before a person is infectious");
+    addWhole("--recovery", parameters.recoveryDays, recoveryRange,
+             "Days after infection until a person has recovered");
+    addWhole("--seed", options.seed, seedRange, "Seed of run 0; the default gives the window's first run");
+    addWhole("--runs", options.runs, runsRange, "Number of runs; more than 1 writes summaries");
+    addWhole("--threads", options.threads, threadsRange,
+             "Worker threads; the output does not depend on them");
+    app.add_option("--output", options.output, "Output file; - is standard output (default -)")
+        ->type_name("FILE")
+        ->check(CLI::Validator(
+            [](const std::string& path) {
+                return path.empty() ? std::string("\"\" is not a file name") : "";
+            },
+            ""))
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& request) {
+        return helpOrVersion(app, request);
+    } catch (const CLI::CallForVersion& request) {
+        return helpOrVersion(app, request);
+    } catch (const CLI::ArgumentMismatch& error) {
+        printError(mismatchMessage(error, wholeOptions));
+        return exitUsageError;
+    } catch (const CLI::ParseError& error) {
+        printError(firstLine(error.what()));
+        return exitUsageError;
+    }
+    if (const auto extras = app.remaining(); !extras.empty()) {
+        printError(unexpectedArgumentMessage(extras.front()));
+        return exitUsageError;
+    }
+    parameters.infectionPerMille = static_cast<float>(infectionPerMille);
+    return options;
+}
+
+}  // namespace pandemie::cli

@@ -1,0 +1,32 @@
+#pragma once
+// The command line of pandemie-cli.
+
+#include <cstdint>
+#include <string>
+#include <variant>
+
+#include "model.h"
+
+namespace pandemie::cli {
+
+inline constexpr const char* programName = "pandemie-cli";
+
+enum ExitStatus : int { exitSuccess = 0, exitWriteFailure = 1, exitUsageError = 2 };
+
+struct CliOptions {
+    Parameters parameters;
+    std::uint64_t seed = windowSeed;
+    std::int64_t runs = 1;
+    int threads = 1;
+    std::string output = "-";  // "-" is standard output
+
+    [[nodiscard]] bool isEnsemble() const noexcept { return runs > 1; }
+    [[nodiscard]] bool toStandardOutput() const noexcept { return output == "-"; }
+};
+
+// The options given in argv, or the exit status when there is nothing to run:
+// after --help or --version (printed on standard output) or after bad input
+// (one line on standard error).
+[[nodiscard]] std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* const* argv);
+
+}  // namespace pandemie::cli

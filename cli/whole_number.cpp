@@ -1,0 +1,39 @@
+#include "whole_number.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace pandemie::cli {
+
+std::optional<std::uint64_t> parseWholeNumber(std::string_view text, WholeRange range) noexcept {
+    // from_chars alone would accept a leading '-' and stop at trailing junk.
+    const bool allDigits =
+        !text.empty() && std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; });
+    if (!allDigits) return std::nullopt;
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    if (value < range.min || value > range.max) return std::nullopt;
+    return value;
+}
+
+std::string notInRangeMessage(std::string_view text, WholeRange range) {
+    std::string shown = text.empty() ? std::string("\"\"") : std::string(text);
+    // The message stays one line whatever was typed.
+    std::ranges::replace_if(
+        shown, [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    return shown + " is not a whole number in " + rangeText(range);
+}
+
+std::string rangeText(WholeRange range) {
+    return std::to_string(range.min) + ".." + std::to_string(range.max);
+}
+
+CLI::Validator wholeNumberIn(WholeRange range) {
+    auto check = [range](const std::string& text) {
+        return parseWholeNumber(text, range) ? std::string() : notInRangeMessage(text, range);
+    };
+    return {check, ""};  // the range is part of the option's description
+}
+
+}  // namespace pandemie::cli
