@@ -37,7 +37,8 @@ void forEachRun(const Parameters& parameters, const EnsembleOptions& options,
                 std::atomic<std::int64_t>* done = nullptr);
 
 // The summaries of all runs, in run order.
-[[nodiscard]] std::vector<RunSummary> runEnsemble(const Parameters& parameters, const EnsembleOptions& options,
+[[nodiscard]] std::vector<RunSummary> runEnsemble(const Parameters& parameters,
+                                                  const EnsembleOptions& options,
                                                   std::atomic<std::int64_t>* done = nullptr);
 
 }  // namespace pandemie

@@ -5,11 +5,12 @@
 #include <array>
 #include <cstdint>
 
+#include "draw_buffer.h"
 #include "random.h"
 
 namespace pandemie {
 
-inline constexpr int personCount = 1001;    // persons 0..1000
+inline constexpr int personCount = 1001;     // persons 0..1000
 inline constexpr int countedPersons = 1000;  // persons 1..1000
 inline constexpr int runDays = 180;          // every run computes days 1..180
 inline constexpr std::array<int, 3> initialCases{300, 500, 700};
@@ -59,6 +60,8 @@ public:
 
 private:
     void encounterStep(int day) noexcept;
+    void loadDraws(const Random& start, std::int64_t wanted) noexcept;
+    void markInfectedInDraws(int from, int person) noexcept;
     void recoveryStep(int day) noexcept;
     void dailyTally() noexcept;
 
@@ -66,6 +69,8 @@ private:
     Random& random_;
     PersonTable personTable_;
     DailyCounts counts_;
+    DrawBuffer draws_;
+    std::array<std::uint8_t, DrawBuffer::capacity> drawnStatus_{};  // status of each drawn person
 };
 
 using Trajectory = std::array<DailyCounts, runDays>;  // index 0 holds day 1

@@ -15,6 +15,7 @@ inline constexpr std::uint64_t windowSeed = 0x5EED'2020'C0F1'D019ULL;
 // xoshiro128+ is strongest.
 class Random {
 public:
+    constexpr Random() noexcept : Random(0) {}
     explicit constexpr Random(std::uint64_t seed) noexcept {
         for (auto& word : state_) {
             seed += 0x9E3779B97F4A7C15ULL;
@@ -41,9 +42,7 @@ public:
     }
 
     // Single-precision r with 0 <= r < 1.
-    [[nodiscard]] constexpr float nextFloat() noexcept {
-        return static_cast<float>(next24()) * 0x1p-24F;
-    }
+    [[nodiscard]] constexpr float nextFloat() noexcept { return static_cast<float>(next24()) * 0x1p-24F; }
 
     // A random whole number 0..1000: r * 1000 rounded to the nearest whole
     // number, ties to the even one. Done in integers, so the result is exact
@@ -53,12 +52,16 @@ public:
     }
 
     [[nodiscard]] static constexpr std::int16_t roundedThousandths(std::uint32_t m) noexcept {
-        const std::uint64_t scaled = std::uint64_t{m} * 1000U;  // r * 1000 * 2^24, exact
-        const std::uint64_t whole = scaled >> 24U;
-        const std::uint64_t fraction = scaled & 0xFF'FFFFU;
-        constexpr std::uint64_t half = 0x80'0000U;
-        const bool up = fraction > half || (fraction == half && (whole & 1U) != 0U);
-        return static_cast<std::int16_t>(whole + (up ? 1U : 0U));
+        // r * 1000 = m * 1000 / 2^24 = m * 125 / 2^21, and m * 125 < 2^31:
+        // 32-bit integers hold it exactly.
+        const std::uint32_t scaled = m * 125U;
+        const std::uint32_t whole = scaled >> 21U;
+        const std::uint32_t fraction = scaled & 0x1F'FFFFU;
+        constexpr std::uint32_t half = 0x10'0000U;
+        // Up when above one half, or at one half with an odd whole part;
+        // one comparison, so the compiler emits no branch.
+        const std::uint32_t up = (fraction + (whole & 1U)) > half ? 1U : 0U;
+        return static_cast<std::int16_t>(whole + up);
     }
 
     friend constexpr bool operator==(const Random&, const Random&) = default;

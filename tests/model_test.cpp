@@ -1,7 +1,219 @@
 #include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <random>
+
 #include "model.h"
-TEST(model, placeholder) {
-  pandemie::Random r(pandemie::windowSeed);
-  auto t = pandemie::runTrajectory({}, r);
-  for (auto& c : t) printf("%d %d %d\n", c.countSusceptible, c.countInfected, c.countRecovered);
+
+namespace {
+
+using pandemie::DailyCounts;
+using pandemie::Parameters;
+using pandemie::Random;
+using pandemie::Trajectory;
+
+// The model read literally, one draw at a time, as a check on the buffered
+// and branch-free encounter loop.
+Trajectory referenceRun(const Parameters& p, Random& random) {
+    std::array<int, 1001> status{};
+    std::array<int, 1001> infectionDay{};
+    status[300] = status[500] = status[700] = 1;
+    Trajectory result{};
+    for (int day = 1; day <= 180; ++day) {
+        for (int n = 0; n < p.encountersPerDay * 1000; ++n) {
+            const int a = random.wholeNumber0To1000();
+            const int b = random.wholeNumber0To1000();
+            if (status[a] == status[b]) continue;
+            const int draw = random.wholeNumber0To1000();
+            if (status[b] == 1 && status[a] == 0 && day - infectionDay[b] > p.latencyDays &&
+                static_cast<float>(draw) < p.infectionPerMille) {
+                status[a] = 1;
+                infectionDay[a] = day;
+            }
+            if (status[a] == 1 && status[b] == 0 && day - infectionDay[a] > p.latencyDays &&
+                static_cast<float>(draw) < p.infectionPerMille) {
+                status[b] = 1;
+                infectionDay[b] = day;
+            }
+        }
+        for (int k = 1; k <= 1000; ++k)
+            if (status[k] == 1 && day - infectionDay[k] >= p.recoveryDays) status[k] = 2;
+        DailyCounts& c = result[static_cast<std::size_t>(day - 1)];
+        for (int k = 1; k <= 1000; ++k) {
+            if (status[k] == 0) ++c.countSusceptible;
+            if (status[k] == 1) ++c.countInfected;
+            if (status[k] == 2) ++c.countRecovered;
+        }
+    }
+    return result;
+}
+
+Parameters randomParameters(std::mt19937& pick) {
+    auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(pick); };
+    Parameters p;
+    p.encountersPerDay = in(0, 20);
+    p.infectionPerMille = static_cast<float>(in(0, 20));
+    p.latencyDays = in(0, 10);
+    p.recoveryDays = static_cast<std::int16_t>(in(8, 24));
+    return p;
+}
+
+Parameters with(int encounters, int infection, int latency, int recovery) {
+    return {encounters, static_cast<float>(infection), latency, static_cast<std::int16_t>(recovery)};
+}
+
+void expectFlat(const Trajectory& t, int recoveryDays) {
+    for (int day = 1; day <= 180; ++day) {
+        const DailyCounts expected =
+            day < recoveryDays ? DailyCounts{997, 3, 0} : DailyCounts{997, 0, 3};
+        ASSERT_EQ(t[static_cast<std::size_t>(day - 1)], expected) << "day " << day;
+    }
+}
+
+}  // namespace
+
+TEST(random, wholeNumberIsRoundHalfEvenOfRTimes1000) {
+    // Every one of the 2^24 possible values, against double arithmetic in
+    // the default rounding mode.
+    std::array<int, 1001> histogram{};
+    for (std::uint32_t m = 0; m < (1U << 24U); ++m) {
+        const int expected = static_cast<int>(std::nearbyint(static_cast<double>(m) * 0x1p-24 * 1000.0));
+        const int got = Random::roundedThousandths(m);
+        if (got != expected) FAIL() << "m = " << m << ": " << got << " instead of " << expected;
+        ++histogram[static_cast<std::size_t>(got)];
+    }
+    EXPECT_EQ(Random::roundedThousandths(1U << 20U), 62);       // 62.5 goes down to even
+    EXPECT_EQ(Random::roundedThousandths(3U << 20U), 188);      // 187.5 goes up to even
+    EXPECT_EQ(Random::roundedThousandths((1U << 24U) - 1), 1000);
+    // The ends 0 and 1000 take half the weight of the values in between.
+    EXPECT_NEAR(histogram[0] * 2, histogram[500], 2);
+    EXPECT_NEAR(histogram[1000] * 2, histogram[500], 2);
+}
+
+TEST(random, sameSeedSameSequenceAndFloatsBelowOne) {
+    Random a(42);
+    Random b(42);
+    Random c(43);
+    int differences = 0;
+    for (int i = 0; i < 100000; ++i) {
+        const float r = a.nextFloat();
+        ASSERT_EQ(r, b.nextFloat());
+        ASSERT_GE(r, 0.0F);
+        ASSERT_LT(r, 1.0F);
+        differences += static_cast<int>(r != c.nextFloat());
+    }
+    EXPECT_GT(differences, 99000);
+}
+
+TEST(model, matchesTheLiteralReadingDrawForDraw) {
+    std::mt19937 pick(20240601U);
+    for (int set = 0; set < 24; ++set) {
+        const Parameters p = set == 0 ? Parameters{} : randomParameters(pick);
+        Random fast(static_cast<std::uint64_t>(set) * 7919U);
+        Random literal = fast;
+        for (int run = 0; run < 2; ++run) {  // the second run continues the sequence
+            ASSERT_EQ(pandemie::runTrajectory(p, fast), referenceRun(p, literal))
+                << "set " << set << " run " << run << " encounters " << p.encountersPerDay;
+            ASSERT_EQ(fast, literal) << "the generator must advance by exactly the draws used";
+        }
+    }
+}
+
+TEST(model, countsAddUpAndStatusesOnlyMoveForward) {
+    std::mt19937 pick(777U);
+    for (int set = 0; set < 60; ++set) {
+        const Parameters p = randomParameters(pick);
+        Random random(static_cast<std::uint64_t>(set));
+        pandemie::Epidemic epidemic(p, random);
+        auto previous = epidemic.personTable().status;
+        for (int day = 1; day <= 180; ++day) {
+            epidemic.simulateDay(day);
+            const DailyCounts& c = epidemic.counts();
+            ASSERT_EQ(c.countSusceptible + c.countInfected + c.countRecovered, 1000);
+            const auto& now = epidemic.personTable().status;
+            for (std::size_t k = 0; k < now.size(); ++k) ASSERT_GE(now[k], previous[k]) << "person " << k;
+            previous = now;
+        }
+    }
+}
+
+TEST(model, exactTrajectoriesWithoutSpread) {
+    Random random(1);
+    expectFlat(pandemie::runTrajectory(with(0, 8, 2, 14), random), 14);   // no encounters
+    expectFlat(pandemie::runTrajectory(with(20, 20, 10, 8), random), 8);  // latency outlasts illness
+    expectFlat(pandemie::runTrajectory(with(20, 0, 0, 24), random), 24);  // no infection chance
+    // No encounters draw nothing at all.
+    Random untouched(1);
+    Random before = untouched;
+    (void)pandemie::runTrajectory(with(0, 8, 2, 14), untouched);
+    EXPECT_EQ(untouched, before);
+}
+
+TEST(model, latencyDecidesTheFirstDayOfSpread) {
+    // With latency 2 nobody can be infected on days 1 and 2; with latency 0
+    // the initial cases infect from day 1.
+    Random random(pandemie::windowSeed);
+    const Trajectory defaults = pandemie::runTrajectory({}, random);
+    EXPECT_EQ(defaults[0], (DailyCounts{997, 3, 0}));
+    EXPECT_EQ(defaults[1], (DailyCounts{997, 3, 0}));
+    int spreadOnDayOne = 0;
+    for (std::uint64_t seed = 0; seed < 10; ++seed) {
+        Random r(seed);
+        spreadOnDayOne += static_cast<int>(pandemie::runTrajectory(with(20, 20, 0, 14), r)[0].countInfected > 3);
+    }
+    EXPECT_GT(spreadOnDayOne, 5);
+}
+
+TEST(model, initialCasesRecoverOnTheirDay) {
+    Random random(5);
+    pandemie::Epidemic epidemic(Parameters{}, random);
+    for (int day = 1; day <= 13; ++day) epidemic.simulateDay(day);
+    for (const int k : pandemie::initialCases)
+        EXPECT_EQ(epidemic.personTable().status[static_cast<std::size_t>(k)], pandemie::infected);
+    epidemic.simulateDay(14);
+    for (const int k : pandemie::initialCases)
+        EXPECT_EQ(epidemic.personTable().status[static_cast<std::size_t>(k)], pandemie::recovered);
+}
+
+TEST(model, personZeroStaysInfectedAndUncounted) {
+    int infectedPersonZero = 0;
+    for (std::uint64_t seed = 0; seed < 20; ++seed) {
+        Random random(seed);
+        pandemie::Epidemic epidemic(Parameters{}, random);
+        for (int day = 1; day <= 180; ++day) epidemic.simulateDay(day);
+        const auto& table = epidemic.personTable();
+        if (table.status[0] == pandemie::notInfected) continue;
+        ++infectedPersonZero;
+        EXPECT_EQ(table.status[0], pandemie::infected) << "person 0 never recovers";
+        int counted = 0;
+        for (std::size_t k = 1; k < table.status.size(); ++k) counted += table.status[k] == pandemie::infected;
+        EXPECT_EQ(epidemic.counts().countInfected, counted);
+    }
+    EXPECT_GT(infectedPersonZero, 0);
+}
+
+TEST(model, firstRunRepeatsAndLaterRunsDiffer) {
+    Random first(pandemie::windowSeed);
+    Random again(pandemie::windowSeed);
+    const Trajectory run1 = pandemie::runTrajectory({}, first);
+    EXPECT_EQ(run1, pandemie::runTrajectory({}, again));
+    EXPECT_NE(run1, pandemie::runTrajectory({}, first));
+}
+
+TEST(model, infectionChanceIsHalfAPerMilleBelowTheThreshold) {
+    // p per mille infects with chance (p - 0.5) / 1000, since a draw of 0 is
+    // half as likely as the others.
+    Random random(99);
+    constexpr int draws = 4'000'000;
+    std::array<int, 21> below{};
+    for (int i = 0; i < draws; ++i) {
+        const int v = random.wholeNumber0To1000();
+        for (int p = 1; p <= 20; ++p) below[static_cast<std::size_t>(p)] += v < p;
+    }
+    for (const int p : {1, 8, 20}) {
+        const double expected = draws * (p - 0.5) / 1000.0;
+        EXPECT_NEAR(below[static_cast<std::size_t>(p)], expected, 5 * std::sqrt(expected)) << "p = " << p;
+    }
 }
