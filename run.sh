@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 ./cmake/install-packages.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DPANDEMIE_BUILD_WINDOW=ON >/dev/null
 cmake --build build --parallel "$(nproc)"
 if [ -x build/ui/pandemie ]; then
   exec build/ui/pandemie "$@"

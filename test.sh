@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./cmake/install-packages.sh
 build_dir=${PANDEMIE_BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DPANDEMIE_BUILD_WINDOW=ON -DPANDEMIE_BUILD_BENCH=ON "$@" >/dev/null
 cmake --build "$build_dir" --parallel "$(nproc)"
 ctest --test-dir "$build_dir" --output-on-failure --parallel "$(nproc)"

@@ -5,5 +5,8 @@
 # This file includes the relevant testing commands required for 
 # testing this directory and lists subdirectories to be tested as well.
 subdirs("model")
+subdirs("chart")
+subdirs("ui")
 subdirs("cli")
 subdirs("tests")
+subdirs("bench")

@@ -6,3 +6,4 @@
 # testing this directory and lists subdirectories to be tested as well.
 include("/work/main/build/tests/model_test[1]_include.cmake")
 include("/work/main/build/tests/cli_test[1]_include.cmake")
+include("/work/main/build/tests/window_test[1]_include.cmake")

@@ -1,0 +1,92 @@
+#include "chart.h"
+
+#include <array>
+
+namespace chart {
+
+namespace {
+
+void printAt(Surface& picture, double x, double y, const QString& text) {
+    picture.setCurrentX(x);
+    picture.setCurrentY(y);
+    picture.Print(text);
+}
+
+void setTextStyle(Surface& picture, double size, const QColor& colour) {
+    picture.setFontName(QString());
+    picture.setFontSize(size);
+    picture.setForeColor(colour);
+}
+
+struct Curve {
+    int pandemie::DailyCounts::*count;
+    double base;  // the curve's zero line, a little apart from the other curves
+    int colour;
+};
+
+constexpr std::array<Curve, 3> curves{{
+    {&pandemie::DailyCounts::countSusceptible, 561, colourNotInfected},
+    {&pandemie::DailyCounts::countInfected, 559, colourInfected},
+    {&pandemie::DailyCounts::countRecovered, 557, colourRecovered},
+}};
+
+}  // namespace
+
+void rahmen2(Surface& picture) {
+    picture.setDrawWidth(1);
+    picture.LineBox(60, 60, 783, 560, QBColor(0));
+    for (int i = 0; i <= 5; ++i) picture.Line(60 + 120 * i, 60, 60 + 120 * i, 560, QBColor(0));
+    for (int j = 1; j <= 4; ++j) picture.Line(60, 60 + 100 * j, 783, 60 + 100 * j, QBColor(0));
+
+    // The day labels keep whatever text style the last drawing left.
+    printAt(picture, 705, 570, QStringLiteral("Tage"));
+    const std::array<std::pair<int, const char*>, 7> dayLabels{
+        {{55, "0"}, {175, "30"}, {295, "60"}, {415, "90"}, {535, "120"}, {655, "150"}, {765, "180"}}};
+    for (const auto& [x, label] : dayLabels) printAt(picture, x, 570, QString::fromLatin1(label));
+
+    picture.setFontName(QString());
+    picture.setFontSize(12);
+    printAt(picture, 60, 30, QStringLiteral("relative Anteile in %  (lineare Darstellung)"));
+
+    picture.LineFilledBox(70, 300, 240, 420, QBColor(15));
+    setTextStyle(picture, 15, QBColor(colourNotInfected));
+    printAt(picture, 85, 315, QStringLiteral("nicht Infizierte"));
+    setTextStyle(picture, 15, QBColor(colourInfected));
+    printAt(picture, 85, 350, QStringLiteral("aktuell Infizierte"));
+    setTextStyle(picture, 15, QBColor(colourRecovered));
+    printAt(picture, 85, 385, QStringLiteral("Genesene"));
+
+    setTextStyle(picture, 9, QBColor(0));
+    const std::array<std::pair<int, const char*>, 6> percentLabels{
+        {{55, "100"}, {150, "80"}, {250, "60"}, {350, "40"}, {450, "20"}, {550, " 0"}}};
+    for (const auto& [y, label] : percentLabels) printAt(picture, 30, y, QString::fromLatin1(label));
+
+    picture.Refresh();
+}
+
+void copyright(Surface& picture) {
+    picture.setFontName(QStringLiteral("modern"));
+    picture.setFontSize(120);
+    picture.setForeColor(RGB(180, 220, 220));
+    printAt(picture, 150, 150, QStringLiteral("pandemie"));
+    picture.setFontSize(120);
+    printAt(picture, 150, 350, QStringLiteral("Prognose"));
+    picture.setFontName(QStringLiteral("Calibri"));
+    picture.setFontSize(12);
+    picture.setForeColor(QBColor(0));
+}
+
+void plotDay(Surface& picture, int day, const pandemie::DailyCounts& today,
+             const pandemie::DailyCounts& yesterday) {
+    for (const Curve& curve : curves) {
+        const double y = curve.base - today.*curve.count / 2.0;
+        if (day == 1) {
+            picture.PSet(60 + 4 * day, y, QBColor(curve.colour));
+        } else {
+            const double previousY = curve.base - yesterday.*curve.count / 2.0;
+            picture.Line(60 + 4 * (day - 1), previousY, 60 + 4 * day, y, QBColor(curve.colour));
+        }
+    }
+}
+
+}  // namespace chart

@@ -1,0 +1,66 @@
+#pragma once
+// The chart's drawing surface: a persistent image with the drawing state
+// (position, line width, text colour, size and face) that carries over from
+// one drawing call to the next. Draws the same pixels with or without a
+// window; a window shows the image through the refresh callback.
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <functional>
+
+namespace chart {
+
+// Entry n (0..15) of the 16-colour table.
+[[nodiscard]] QColor QBColor(int n);
+[[nodiscard]] inline QColor RGB(int red, int green, int blue) { return QColor(red, green, blue); }
+
+// "Calibri" and the other faces the program names, mapped to installed ones.
+void installFontSubstitutes();
+
+class Surface {
+public:
+    // The drawing area of the chart: 801 x 617 pixels less a 2-pixel border.
+    static constexpr int width = 797;
+    static constexpr int height = 613;
+
+    Surface();
+
+    void Cls();
+    void setDrawWidth(int pixels) { drawWidth_ = pixels; }
+    void Line(double x1, double y1, double x2, double y2, const QColor& colour);
+    void LineBox(double x1, double y1, double x2, double y2, const QColor& colour);
+    void LineFilledBox(double x1, double y1, double x2, double y2, const QColor& colour);
+    void PSet(double x, double y, const QColor& colour);
+    void setCurrentX(double x) { currentX_ = x; }
+    void setCurrentY(double y) { currentY_ = y; }
+    void Print(const QString& text);
+    void setForeColor(const QColor& colour) { foreColor_ = colour; }
+    void setFontSize(double points) { fontSize_ = points; }
+    void setFontName(const QString& face) { fontName_ = face; }
+    void Refresh() const;
+
+    [[nodiscard]] const QImage& image() const { return image_; }
+    [[nodiscard]] int DrawWidth() const { return drawWidth_; }
+    [[nodiscard]] double CurrentX() const { return currentX_; }
+    [[nodiscard]] double CurrentY() const { return currentY_; }
+    [[nodiscard]] QColor ForeColor() const { return foreColor_; }
+    [[nodiscard]] double FontSize() const { return fontSize_; }
+    [[nodiscard]] QString FontName() const { return fontName_; }
+
+    // Called by Refresh; a window puts the image on the screen there.
+    void setRefreshHandler(std::function<void()> handler) { onRefresh_ = std::move(handler); }
+
+private:
+    QImage image_;
+    double currentX_ = 0;
+    double currentY_ = 0;
+    int drawWidth_ = 1;
+    QColor foreColor_ = Qt::black;
+    double fontSize_ = 8.25;                // the chart's design font, "MS Sans Serif" 8.25
+    QString fontName_ = "MS Sans Serif";
+    std::function<void()> onRefresh_;
+};
+
+}  // namespace chart

@@ -1,0 +1,252 @@
+#include "form1.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "chart.h"
+#include "hscrollbar.h"
+#include "picture_box.h"
+#include "rounding.h"
+
+namespace {
+
+constexpr int twipsPerPixel = 15;
+
+QRect twips(int left, int top, int width, int height) {
+    return {left / twipsPerPixel, top / twipsPerPixel, width / twipsPerPixel, height / twipsPerPixel};
+}
+
+QFont calibri(double points) {
+    QFont font(QStringLiteral("Calibri"));
+    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
+    return font;
+}
+
+void setBackColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Base, colour);
+    palette.setColor(QPalette::Button, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& place, const QColor* backColour) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(place);
+    label->setFont(calibri(12));
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // Without a colour of its own a label has the button face's colour.
+    setBackColour(label, backColour != nullptr ? *backColour : QApplication::palette().color(QPalette::Button));
+    return label;
+}
+
+QLineEdit* makeTextBox(QWidget* parent, const QString& text, const QRect& place, double points) {
+    auto* box = new QLineEdit(text, parent);
+    box->setGeometry(place);
+    box->setFont(calibri(points));
+    box->setAlignment(Qt::AlignHCenter);
+    return box;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& place, double points) {
+    auto* button = new QPushButton(text, parent);
+    button->setGeometry(place);
+    button->setFont(calibri(points));
+    return button;
+}
+
+// The number texts of the read-out: a blank in front of a value that is not
+// negative, no decimal point for a whole number.
+QString numberText(double value) {
+    return (value >= 0 ? QStringLiteral(" ") : QString()) + QString::number(value, 'g', 7);
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QStringLiteral("Corona Pandemie "));
+    resize(18360 / twipsPerPixel, 9480 / twipsPerPixel);
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, QColor(128, 0, 0));
+    setPalette(windowPalette);
+    setAutoFillBackground(true);
+    setFont(calibri(14.25));
+
+    const QColor white(255, 255, 255);
+    const QColor lightCyan(128, 255, 255);
+
+    Picture1 = new PictureBox(this);
+    Picture1->setGeometry(twips(6210, 90, 12015, 9255));
+    Picture1->setFocusPolicy(Qt::TabFocus);
+
+    Text2 = makeTextBox(this, QStringLiteral("COVID 19      interaktive Berechnung"), twips(150, 300, 5715, 510), 15.75);
+    setBackColour(Text2, lightCyan);
+
+    Label1 = makeLabel(this, QStringLiteral("Label1"), twips(150, 1200, 4815, 315), nullptr);
+    Label2 = makeLabel(this, QStringLiteral("Label2"), twips(5100, 1200, 765, 315), nullptr);
+    HScroll1 = new HScrollBar(180, 180, 180, this);
+    HScroll1->setGeometry(twips(150, 1650, 5715, 315));
+
+    Label3 = makeLabel(this, QStringLiteral("Label3"), twips(150, 2400, 4815, 315), &white);
+    Label4 = makeLabel(this, QStringLiteral("Label4"), twips(5100, 2400, 765, 315), &lightCyan);
+    HScroll2 = new HScrollBar(0, 20, 1, this);
+    HScroll2->setGeometry(twips(150, 2850, 5715, 315));
+
+    Label5 = makeLabel(this, QStringLiteral("Label5"), twips(150, 3600, 4815, 315), nullptr);
+    Label6 = makeLabel(this, QStringLiteral("Label6"), twips(5100, 3600, 765, 315), &lightCyan);
+    HScroll3 = new HScrollBar(0, 20, 1, this);
+    HScroll3->setGeometry(twips(150, 4050, 5715, 315));
+
+    Label7 = makeLabel(this, QStringLiteral("Label7"), twips(150, 4800, 4815, 315), nullptr);
+    Label8 = makeLabel(this, QStringLiteral("Label8"), twips(5100, 4800, 765, 315), &lightCyan);
+    HScroll4 = new HScrollBar(0, 10, 1, this);
+    HScroll4->setGeometry(twips(150, 5250, 5715, 315));
+
+    Label9 = makeLabel(this, QStringLiteral("Label9"), twips(150, 6000, 4815, 315), nullptr);
+    Label10 = makeLabel(this, QStringLiteral("Label10"), twips(5100, 6000, 765, 315), &lightCyan);
+    HScroll5 = new HScrollBar(8, 24, 1, this);
+    HScroll5->setGeometry(twips(150, 6450, 5715, 315));
+
+    Command5 = makeButton(this, QStringLiteral("Default - Werte"), twips(150, 7050, 2415, 465), 11.25);
+    Command4 = makeButton(this, QStringLiteral("Berechnen"), twips(3450, 7050, 2415, 465), 11.25);
+    Text4 = makeTextBox(this, QStringLiteral("Tage"), twips(135, 7650, 2415, 390), 11.25);
+    Text3 = makeTextBox(this, QStringLiteral("%     (lin. Ber.)"), twips(3435, 7650, 2415, 420), 12);
+    Command1 = makeButton(this, QStringLiteral("Beenden"), twips(150, 8850, 2415, 405), 12);
+    Text1 = makeTextBox(this, QStringLiteral("Mausposition"), twips(3450, 8850, 2415, 375), 12);
+
+    connectHandlers();
+    setTabOrder();
+    Command1->setFocus();
+}
+
+void Form1::connectHandlers() {
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    HScroll1->onChange([this] { HScroll1_Change(); });
+    HScroll1->onScroll([this] { HScroll1_Scroll(); });
+    HScroll2->onChange([this] { HScroll2_Change(); });
+    HScroll2->onScroll([this] { HScroll2_Scroll(); });
+    HScroll3->onChange([this] { HScroll3_Change(); });
+    HScroll3->onScroll([this] { HScroll3_Scroll(); });
+    HScroll4->onChange([this] { HScroll4_Change(); });
+    HScroll4->onScroll([this] { HScroll4_Scroll(); });
+    HScroll5->onChange([this] { HScroll5_Change(); });
+    HScroll5->onScroll([this] { HScroll5_Scroll(); });
+    Picture1->setMouseMoveHandler(
+        [this](Qt::MouseButtons buttons, double x, double y) { Picture1_MouseMove(buttons, x, y); });
+}
+
+void Form1::setTabOrder() {
+    // Tab positions 0, 1, 2, 4, 8, 11, 14, 17, 20, 22, 23, 24, 25; labels never take the focus.
+    const std::array<QWidget*, 13> order{Command1, Picture1, HScroll1, Text1, HScroll2, HScroll3, HScroll4,
+                                         HScroll5, Text2,    Text3,    Command4, Command5, Text4};
+    for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void Form1::Form_Load() {
+    move(135 / twipsPerPixel, 135 / twipsPerPixel);
+    setWindowTitle(QStringLiteral("Corona Pandemie Vorausberechnung des Verlaufs") + QString(42, QLatin1Char(' ')) +
+                   QStringLiteral("pandemie - agentenbasierte Simulation"));
+    Label1->setText(QStringLiteral("Zeit der Berechnung/Tage  (z.Zt. gesperrt)"));
+    Label3->setText(QStringLiteral("mittlere Zahl der Begegnungen pro Tag"));
+    Label5->setText(QStringLiteral("Infektions - Wahrscheinlichkeit in  o/oo"));
+    Label7->setText(QStringLiteral("Latenzzeit / Tage"));
+    Label9->setText(QStringLiteral("Genesungszeit / Tage"));
+    rahmen2();
+    HScroll1->setValueFromCode(180);
+    HScroll2->setValueFromCode(10);
+    HScroll3->setValueFromCode(8);
+    HScroll4->setValueFromCode(2);
+    HScroll5->setValueFromCode(14);
+    Command4_Click();
+}
+
+void Form1::Command1_Click() {
+    close();
+    QApplication::quit();
+}
+
+void Form1::Command4_Click() {
+    chart::Surface& picture = Picture1->surface();
+    const pandemie::Parameters parameters{encountersPerDay, infectionPerMille, latencyDays, recoveryDays, calcDays};
+    picture.Cls();
+    rahmen2();
+    picture.setDrawWidth(2);
+    pandemie::DailyCounts previous;
+    pandemie::runLinear(parameters, random_, [&](int day, const pandemie::DailyCounts& counts) {
+        currentDay = day;
+        countSusceptible = counts.countSusceptible;
+        countInfected = counts.countInfected;
+        countRecovered = static_cast<std::int16_t>(counts.countRecovered);
+        lastRun[static_cast<std::size_t>(day - 1)] = counts;
+        chart::plotDay(picture, day, counts, previous);
+        previous = counts;
+    });
+    Text1->setText(QStringLiteral("Berechnung fertig"));
+    copyright();
+    Picture1->update();
+}
+
+void Form1::Command5_Click() {
+    encountersPerDay = 10;
+    HScroll2->setValueFromCode(10);
+    infectionPerMille = 8;
+    HScroll3->setValueFromCode(pandemie::toInteger16(infectionPerMille));
+    latencyDays = 2;
+    HScroll4->setValueFromCode(2);
+    recoveryDays = 14;
+    HScroll5->setValueFromCode(14);
+}
+
+void Form1::HScroll1_Change() {
+    Label2->setText(QString::number(HScroll1->Value()));
+    calcDays = HScroll1->Value();
+}
+void Form1::HScroll1_Scroll() { Label2->setText(QString::number(HScroll1->Value())); }
+
+void Form1::HScroll2_Change() {
+    Label4->setText(QString::number(HScroll2->Value()));
+    encountersPerDay = HScroll2->Value();
+}
+void Form1::HScroll2_Scroll() { Label4->setText(QString::number(HScroll2->Value())); }
+
+void Form1::HScroll3_Change() {
+    Label6->setText(QString::number(HScroll3->Value()));
+    infectionPerMille = static_cast<float>(HScroll3->Value());
+}
+void Form1::HScroll3_Scroll() { Label6->setText(QString::number(HScroll3->Value())); }
+
+void Form1::HScroll4_Change() {
+    Label8->setText(QString::number(HScroll4->Value()));
+    latencyDays = HScroll4->Value();
+}
+void Form1::HScroll4_Scroll() { Label8->setText(QString::number(HScroll4->Value())); }
+
+void Form1::HScroll5_Change() {
+    Label10->setText(QString::number(HScroll5->Value()));
+    recoveryDays = static_cast<std::int16_t>(HScroll5->Value());
+}
+void Form1::HScroll5_Scroll() { Label10->setText(QString::number(HScroll5->Value())); }
+
+void Form1::Picture1_MouseMove(Qt::MouseButtons /*button*/, double x, double y) {
+    mouseX = static_cast<float>(x);
+    mouseY = pandemie::toInteger16(y);
+    Text1->setText(QString());
+    Text3->setText(QString());
+    Text4->setText(QString());
+    if (!(mouseX > 60 && mouseX < 900 && mouseY > 60 && mouseY < 560)) return;
+    Text1->setText(numberText(mouseX) + QStringLiteral("     ") + numberText(mouseY));
+    const auto fromTop = static_cast<std::int16_t>(mouseY - 60);
+    const auto percent = pandemie::toInteger16(static_cast<std::int16_t>(500 - fromTop) / 5.0);
+    Text3->setText(QStringLiteral("rel. Anteil  ") + numberText(percent) + QStringLiteral("   %"));
+    const auto day = pandemie::toInteger16((static_cast<double>(mouseX) - 60) / 4);
+    Text4->setText(QStringLiteral("Tag   ") + numberText(day));
+}
+
+void Form1::rahmen2() { chart::rahmen2(Picture1->surface()); }
+
+void Form1::copyright() { chart::copyright(Picture1->surface()); }

@@ -1,0 +1,87 @@
+#pragma once
+// The program's one window: parameter sliders, buttons, read-out boxes and
+// the chart.
+
+#include <QWidget>
+
+#include <cstdint>
+
+#include "model.h"
+#include "random.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class HScrollBar;
+class PictureBox;
+
+class Form1 : public QWidget {
+public:
+    explicit Form1(QWidget* parent = nullptr);
+
+    void Form_Load();
+    void Command1_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void HScroll1_Change();
+    void HScroll1_Scroll();
+    void HScroll2_Change();
+    void HScroll2_Scroll();
+    void HScroll3_Change();
+    void HScroll3_Scroll();
+    void HScroll4_Change();
+    void HScroll4_Scroll();
+    void HScroll5_Change();
+    void HScroll5_Scroll();
+    void Picture1_MouseMove(Qt::MouseButtons button, double x, double y);
+
+    // The model parameters, 0 until a slider or button stores them.
+    int encountersPerDay = 0;
+    float infectionPerMille = 0;
+    int latencyDays = 0;
+    std::int16_t recoveryDays = 0;
+    int calcDays = 0;
+
+    int currentDay = 0;
+    int countSusceptible = 0;
+    int countInfected = 0;
+    std::int16_t countRecovered = 0;
+    pandemie::Trajectory lastRun{};  // the 180 days of the last run
+
+    float mouseX = 0;
+    std::int16_t mouseY = 0;
+
+    PictureBox* Picture1;
+    QLineEdit* Text1;
+    QLineEdit* Text2;
+    QLineEdit* Text3;
+    QLineEdit* Text4;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label7;
+    QLabel* Label8;
+    QLabel* Label9;
+    QLabel* Label10;
+    HScrollBar* HScroll1;
+    HScrollBar* HScroll2;
+    HScrollBar* HScroll3;
+    HScrollBar* HScroll4;
+    HScrollBar* HScroll5;
+    QPushButton* Command1;
+    QPushButton* Command4;
+    QPushButton* Command5;
+
+private:
+    void rahmen2();
+    void copyright();
+    void connectHandlers();
+    void setTabOrder();
+
+    // The window's one generator, never reseeded: every start draws the same
+    // first run, and each run continues the sequence.
+    pandemie::Random random_{pandemie::windowSeed};
+};
