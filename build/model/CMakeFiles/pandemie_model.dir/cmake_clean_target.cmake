@@ -1,3 +1,0 @@
-file(REMOVE_RECURSE
-  "libpandemie_model.a"
-)

@@ -1,2 +1,0 @@
-# Empty dependencies file for pandemie_model.
-# This may be replaced when dependencies are built.

@@ -1,9 +1,0 @@
-# CMake generated Testfile for 
-# Source directory: /work/main/tests
-# Build directory: /work/main/build/tests
-# 
-# This file includes the relevant testing commands required for 
-# testing this directory and lists subdirectories to be tested as well.
-include("/work/main/build/tests/model_test[1]_include.cmake")
-include("/work/main/build/tests/cli_test[1]_include.cmake")
-include("/work/main/build/tests/window_test[1]_include.cmake")

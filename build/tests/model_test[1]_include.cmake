@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/model_test[1]_tests.cmake")
-  include("/work/main/build/tests/model_test[1]_tests.cmake")
-else()
-  add_test(model_test_NOT_BUILT model_test_NOT_BUILT)
-endif()
