@@ -14,8 +14,10 @@ namespace pandemie {
 
 class DrawBuffer {
 public:
-    static constexpr int blockSize = 64;
-    static constexpr int blockCount = 64;
+    // Large blocks keep the snapshots few; finding a state inside a block
+    // redraws at most one block.
+    static constexpr int blockSize = 256;
+    static constexpr int blockCount = 16;
     static constexpr int capacity = blockSize * blockCount;
 
     // Draws at least min(wanted, capacity) values (whole blocks) from `start`.
@@ -25,15 +27,10 @@ public:
         Random random = start;
         for (int block = 0; block < blocks; ++block) {
             snapshots_[static_cast<std::size_t>(block)] = random;
-            std::uint32_t* out = &raw_[static_cast<std::size_t>(block * blockSize)];
-            for (int i = 0; i < blockSize; ++i) out[i] = random.next24();
+            random.fillWholeNumbers(&values_[static_cast<std::size_t>(block * blockSize)], blockSize);
         }
         snapshots_[static_cast<std::size_t>(blocks)] = random;
         size_ = blocks * blockSize;
-        // A separate pass, which the compiler turns into vector code.
-        for (int i = 0; i < size_; ++i)
-            values_[static_cast<std::size_t>(i)] =
-                Random::roundedThousandths(raw_[static_cast<std::size_t>(i)]);
     }
 
     [[nodiscard]] int size() const noexcept { return size_; }
@@ -42,7 +39,8 @@ public:
     // The generator after the first `consumed` values of this buffer.
     [[nodiscard]] Random stateAt(int consumed) const noexcept {
         Random random = snapshots_[static_cast<std::size_t>(consumed / blockSize)];
-        for (int i = 0; i < consumed % blockSize; ++i) (void)random.next24();
+        std::array<std::int16_t, blockSize> skipped;
+        random.fillWholeNumbers(skipped.data(), consumed % blockSize);
         return random;
     }
 
@@ -51,7 +49,6 @@ private:
     // the values after a position before it knows whether it goes on.
     static constexpr int padding = 8;
     std::array<std::int16_t, capacity + padding> values_{};
-    std::array<std::uint32_t, capacity> raw_{};
     std::array<Random, blockCount + 1> snapshots_{};  // the state before each block, and after the last
     int size_ = 0;
 };

@@ -59,18 +59,41 @@ public:
     int infectionDraw = 0;
 
 private:
+    // Where the walk through one buffer of draws last was.
+    struct Walk {
+        int lastSingle = -1;        // start of the last encounter taken on its own
+        int lastSingleDraw = -1;    // ... of those, the last with an infection draw
+        int lastPair = -1;          // start of the last pair of encounters taken at once
+        int lastPairWithDraw = -1;  // ... of those, the last with an infection draw
+    };
+
     void encounterStep(int day) noexcept;
+    [[nodiscard]] int walkPairs(int position, int pairs, int day, Walk& walk) noexcept;
+    [[nodiscard]] int encounterAt(int position, int day, Walk& walk) noexcept;
+    void infect(int position, int taken, int day) noexcept;
+    void recordLastEncounter(const Walk& walk) noexcept;
     void loadDraws(const Random& start, std::int64_t wanted) noexcept;
     void markInfectedInDraws(int from, int person) noexcept;
+    void refreshCodes(int from) noexcept;
     void recoveryStep(int day) noexcept;
     void dailyTally() noexcept;
 
+    // Room for the few entries read past the end of the buffer.
+    static constexpr std::size_t codeRoom = DrawBuffer::capacity + 8;
+
     Parameters parameters_;
     Random& random_;
+    int threshold_;  // a draw below it may infect
     PersonTable personTable_;
     DailyCounts counts_;
     DrawBuffer draws_;
-    std::array<std::uint8_t, DrawBuffer::capacity> drawnStatus_{};  // status of each drawn person
+    // For the draw at position i: the status of the person drawn; the number
+    // of values an encounter starting at i takes (2 or 3, bits 0-1) and
+    // whether it may infect (bit 2); the number the two encounters from i take
+    // (4 to 6, bits 0-2) and whether either may infect (bit 7).
+    std::array<std::uint8_t, codeRoom> drawnStatus_{};
+    std::array<std::uint8_t, codeRoom> singleCode_{};
+    std::array<std::uint8_t, codeRoom> pairCode_{};
 };
 
 using Trajectory = std::array<DailyCounts, runDays>;  // index 0 holds day 1

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "model.h"
 
@@ -105,6 +106,29 @@ TEST(random, sameSeedSameSequenceAndFloatsBelowOne) {
         differences += static_cast<int>(r != c.nextFloat());
     }
     EXPECT_GT(differences, 99000);
+}
+
+TEST(random, bulkFillMatchesSingleDrawsAtAnyOffset) {
+    // The vector path must hand out exactly the single-draw sequence, whatever
+    // part of a round is already used and whatever the count.
+    for (int offset = 0; offset < 2 * Random::lanes; ++offset) {
+        for (const int count : {0, 1, 3, 4, 5, 17, 256, 1001}) {
+            Random bulk(7);
+            Random single(7);
+            for (int i = 0; i < offset; ++i) {
+                (void)bulk.next24();
+                (void)single.next24();
+            }
+            std::vector<std::int16_t> filled(static_cast<std::size_t>(count));
+            bulk.fillWholeNumbers(filled.data(), count);
+            for (int i = 0; i < count; ++i) {
+                ASSERT_EQ(filled[static_cast<std::size_t>(i)], single.wholeNumber0To1000())
+                    << "offset " << offset << ", count " << count << ", value " << i;
+            }
+            ASSERT_TRUE(bulk == single) << "offset " << offset << ", count " << count;
+            ASSERT_EQ(bulk.next24(), single.next24());
+        }
+    }
 }
 
 TEST(model, matchesTheLiteralReadingDrawForDraw) {
