@@ -10,18 +10,24 @@ namespace {
 
 [[nodiscard]] std::string fixed(double value, int decimals) {
     char digits[64];
-    const auto end = std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, decimals).ptr;
+    const auto end =
+        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, decimals).ptr;
     return {digits, end};
 }
 
 // A count of the 1000 counted persons in percent: exact with one decimal.
-[[nodiscard]] std::string percentOfPersons(int count) { return fixed(count / 10.0, 1); }
+[[nodiscard]] std::string percentOfPersons(int count) {
+    return fixed(count / 10.0, 1);
+}
 
 [[nodiscard]] std::string_view seriesName(Series series) {
     switch (series) {
-        case Series::notInfected: return "not_infected";
-        case Series::infected: return "infected";
-        case Series::recovered: return "recovered";
+        case Series::notInfected:
+            return "not_infected";
+        case Series::infected:
+            return "infected";
+        case Series::recovered:
+            return "recovered";
     }
     return "";
 }
@@ -40,7 +46,8 @@ constexpr std::array<Measure, 3> measures{{
 
 [[nodiscard]] double shareWithoutInfected(const EnsembleStatistics& statistics) {
     const std::int64_t runs = statistics.runs();
-    return runs == 0 ? 0.0 : static_cast<double>(statistics.runsWithoutInfected()) / static_cast<double>(runs);
+    return runs == 0 ? 0.0
+                     : static_cast<double>(statistics.runsWithoutInfected()) / static_cast<double>(runs);
 }
 
 }  // namespace
@@ -53,7 +60,8 @@ std::string bandsCsv(const EnsembleStatistics& statistics) {
             const CountHistogram& counts = statistics.day(day, series);
             csv.append(std::to_string(day)).append(",").append(seriesName(series)).append(",");
             csv.append(fixed(counts.mean() / 10.0, 3));
-            for (const int percent : {10, 50, 90}) csv.append(",").append(percentOfPersons(counts.percentile(percent)));
+            for (const int percent : {10, 50, 90})
+                csv.append(",").append(percentOfPersons(counts.percentile(percent)));
             csv += '\n';
         }
     }
@@ -65,10 +73,13 @@ std::string summaryCsv(const EnsembleStatistics& statistics) {
     for (const Measure& measure : measures) {
         const CountHistogram& values = (statistics.*measure.histogram)();
         csv.append(measure.name).append(",").append(fixed(values.mean(), 3));
-        for (const int percent : {10, 50, 90}) csv.append(",").append(std::to_string(values.percentile(percent)));
+        for (const int percent : {10, 50, 90})
+            csv.append(",").append(std::to_string(values.percentile(percent)));
         csv += '\n';
     }
-    csv.append("runs_without_infected_on_day_180,").append(fixed(shareWithoutInfected(statistics), 6)).append(",,,\n");
+    csv.append("runs_without_infected_on_day_180,")
+        .append(fixed(shareWithoutInfected(statistics), 6))
+        .append(",,,\n");
     return csv;
 }
 
@@ -78,7 +89,10 @@ std::string summaryText(const EnsembleStatistics& statistics) {
         const CountHistogram& values = (statistics.*measure.histogram)();
         text.append(measure.label).append(" mean ").append(fixed(values.mean(), 3));
         for (const int percent : {10, 50, 90})
-            text.append("  p").append(std::to_string(percent)).append(" ").append(std::to_string(values.percentile(percent)));
+            text.append("  p")
+                .append(std::to_string(percent))
+                .append(" ")
+                .append(std::to_string(values.percentile(percent)));
         text += '\n';
     }
     text.append("no counted person infected on day 180 in ")

@@ -74,7 +74,8 @@ void ensemble(const cli::CliOptions& options) {
     std::vector<RunSummary> summaries;
     std::optional<EnsembleStatistics> statistics;
     cli::runWithProgress(options.runs, [&](std::atomic<std::int64_t>* done) {
-        statistics = collectStatistics(options.parameters, ensemble, options.writesCsv() ? &summaries : nullptr, done);
+        statistics =
+            collectStatistics(options.parameters, ensemble, options.writesCsv() ? &summaries : nullptr, done);
     });
     std::cerr << cli::summaryText(*statistics);
     if (!options.bands.empty()) cli::writeFileAtomically(options.bands, cli::bandsCsv(*statistics));

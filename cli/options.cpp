@@ -106,14 +106,17 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
     addWhole("--threads", options.threads, threadsRange,
              "Worker threads; the output does not depend on them");
     const CLI::Validator fileName(
-        [](const std::string& path) { return path.empty() ? std::string("\"\" is not a file name") : ""; }, "");
+        [](const std::string& path) { return path.empty() ? std::string("\"\" is not a file name") : ""; },
+        "");
     app.add_option("--output", options.output, "Output file; - is standard output (default -)")
         ->type_name("FILE")
         ->check(fileName)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     const std::array<std::pair<std::string*, NamedFile>, 3> exportFiles{{
-        {&options.png, {"--png", "PNG image of the chart; with --runs K, the median curves and 10..90 % bands"}},
-        {&options.bands, {"--bands", "With --runs K: CSV of each day's mean and 10/50/90th percentiles, in %"}},
+        {&options.png,
+         {"--png", "PNG image of the chart; with --runs K, the median curves and 10..90 % bands"}},
+        {&options.bands,
+         {"--bands", "With --runs K: CSV of each day's mean and 10/50/90th percentiles, in %"}},
         {&options.summary, {"--summary", "With --runs K: CSV of the ensemble's summary figures"}},
     }};
     for (const auto& [target, file] : exportFiles) {

@@ -23,9 +23,12 @@ int CountHistogram::percentile(int percent) const noexcept {
 
 int countOf(const DailyCounts& counts, Series series) noexcept {
     switch (series) {
-        case Series::notInfected: return counts.countSusceptible;
-        case Series::infected: return counts.countInfected;
-        case Series::recovered: return counts.countRecovered;
+        case Series::notInfected:
+            return counts.countSusceptible;
+        case Series::infected:
+            return counts.countInfected;
+        case Series::recovered:
+            return counts.countRecovered;
     }
     return 0;
 }
@@ -66,7 +69,8 @@ PercentileCourses EnsembleStatistics::courses() const {
 EnsembleStatistics collectStatistics(const Parameters& parameters, const EnsembleOptions& options,
                                      std::vector<RunSummary>* summaries, std::atomic<std::int64_t>* done) {
     EnsembleStatistics statistics;
-    if (summaries != nullptr) summaries->assign(static_cast<std::size_t>(std::max<std::int64_t>(options.runs, 0)), {});
+    if (summaries != nullptr)
+        summaries->assign(static_cast<std::size_t>(std::max<std::int64_t>(options.runs, 0)), {});
     std::mutex lock;  // adding a run is some 550 increments, short next to the run itself
     forEachRun(
         parameters, options,

@@ -77,7 +77,8 @@ private:
 
 // Runs the ensemble once, adding every run to the statistics; with
 // summaries given, also fills it with the per-run summaries in run order.
-[[nodiscard]] EnsembleStatistics collectStatistics(const Parameters& parameters, const EnsembleOptions& options,
+[[nodiscard]] EnsembleStatistics collectStatistics(const Parameters& parameters,
+                                                   const EnsembleOptions& options,
                                                    std::vector<RunSummary>* summaries = nullptr,
                                                    std::atomic<std::int64_t>* done = nullptr);
 

@@ -31,7 +31,8 @@ public:
     ~ScratchDirectory() { fs::remove_all(path_); }
     [[nodiscard]] fs::path operator/(const std::string& name) const { return path_ / name; }
     [[nodiscard]] std::size_t entryCount() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
     }
 
 private:
@@ -58,7 +59,8 @@ Outcome runCli(const std::vector<std::string>& args) {
     argv.push_back(nullptr);
     const pid_t child = ::fork();
     if (child == 0) {
-        if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr)) ::_exit(126);
+        if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr))
+            ::_exit(126);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -94,7 +96,10 @@ TEST(exportImage, pngIsTheWindowsChartAfterItsFirstRun) {
 
 TEST(exportImage, pngFollowsSeedAndParameters) {
     const ScratchDirectory dir;
-    ASSERT_EQ(runCli({"--png", (dir / "run.png").string(), "--seed", "5", "--encounters", "15", "--latency", "0"}).status, 0);
+    ASSERT_EQ(
+        runCli({"--png", (dir / "run.png").string(), "--seed", "5", "--encounters", "15", "--latency", "0"})
+            .status,
+        0);
     pandemie::Parameters parameters;
     parameters.encountersPerDay = 15;
     parameters.latencyDays = 0;
@@ -117,7 +122,9 @@ TEST(exportBands, shapeOrderAndOrderedPercentiles) {
         int day = 0;
         char series[20] = {};
         double mean = -1, p10 = -1, p50 = -1, p90 = -1;
-        ASSERT_EQ(std::sscanf(rows[i].c_str(), "%d,%19[a-z_],%lf,%lf,%lf,%lf", &day, series, &mean, &p10, &p50, &p90), 6);
+        ASSERT_EQ(std::sscanf(rows[i].c_str(), "%d,%19[a-z_],%lf,%lf,%lf,%lf", &day, series, &mean, &p10,
+                              &p50, &p90),
+                  6);
         EXPECT_EQ(day, static_cast<int>((i - 1) / 3 + 1));
         EXPECT_STREQ(series, names[(i - 1) % 3]);
         EXPECT_LE(0, p10);
@@ -149,8 +156,9 @@ TEST(exportEnsemble, filesDoNotDependOnThreads) {
     std::vector<std::string> results;
     for (const char* threads : {"1", "3"}) {
         const std::string prefix = (dir / threads).string();
-        const Outcome run = runCli({"--runs", "25", "--seed", "11", "--threads", threads, "--bands", prefix + ".csv",
-                                    "--summary", prefix + "-summary.csv", "--png", prefix + ".png"});
+        const Outcome run =
+            runCli({"--runs", "25", "--seed", "11", "--threads", threads, "--bands", prefix + ".csv",
+                    "--summary", prefix + "-summary.csv", "--png", prefix + ".png"});
         ASSERT_EQ(run.status, 0) << run.err;
         results.push_back(run.err + readFile(prefix + ".csv") + readFile(prefix + "-summary.csv") +
                           readFile(prefix + ".png"));
@@ -161,7 +169,8 @@ TEST(exportEnsemble, filesDoNotDependOnThreads) {
 TEST(exportSummary, withoutEncountersNothingChanges) {
     // The three first cases recover on day 14; nobody else is ever infected.
     const ScratchDirectory dir;
-    const Outcome run = runCli({"--runs", "7", "--encounters", "0", "--summary", (dir / "summary.csv").string()});
+    const Outcome run =
+        runCli({"--runs", "7", "--encounters", "0", "--summary", (dir / "summary.csv").string()});
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(readFile(dir / "summary.csv"),
               "measure,mean,p10,p50,p90\n"
