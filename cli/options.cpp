@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <algorithm>
+#include <array>
 #include <iostream>
 #include <limits>
 #include <thread>
@@ -45,6 +46,11 @@ void printError(const std::string& message) {
     return text.substr(0, text.find('\n'));
 }
 
+struct NamedFile {
+    std::string name;
+    std::string description;
+};
+
 struct NamedRange {
     std::string name;
     WholeRange range;
@@ -74,7 +80,8 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
     CLI::App app(
         "Runs the epidemic model of 1000 persons for 180 days without the window and writes CSV.\n"
         "One run: day,not_infected,infected,recovered for days 1..180.\n"
-        "Several runs (--runs K): one summary row per run; run i uses the seed seed + i.",
+        "Several runs (--runs K): one summary row per run; run i uses the seed seed + i.\n"
+        "With --png, --bands or --summary and no --output, only those files are written.",
         programName);
     app.allow_extras();  // reported below in our own words
     app.set_version_flag("--version", std::string(programName) + " " + PANDEMIE_VERSION);
@@ -98,14 +105,26 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
     addWhole("--runs", options.runs, runsRange, "Number of runs; more than 1 writes summaries");
     addWhole("--threads", options.threads, threadsRange,
              "Worker threads; the output does not depend on them");
+    const CLI::Validator fileName(
+        [](const std::string& path) { return path.empty() ? std::string("\"\" is not a file name") : ""; },
+        "");
     app.add_option("--output", options.output, "Output file; - is standard output (default -)")
         ->type_name("FILE")
-        ->check(CLI::Validator(
-            [](const std::string& path) {
-                return path.empty() ? std::string("\"\" is not a file name") : "";
-            },
-            ""))
+        ->check(fileName)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    const std::array<std::pair<std::string*, NamedFile>, 3> exportFiles{{
+        {&options.png,
+         {"--png", "PNG image of the chart; with --runs K, the median curves and 10..90 % bands"}},
+        {&options.bands,
+         {"--bands", "With --runs K: CSV of each day's mean and 10/50/90th percentiles, in %"}},
+        {&options.summary, {"--summary", "With --runs K: CSV of the ensemble's summary figures"}},
+    }};
+    for (const auto& [target, file] : exportFiles) {
+        app.add_option(file.name, *target, file.description)
+            ->type_name("FILE")
+            ->check(fileName)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    }
 
     try {
         app.parse(argc, argv);
@@ -125,6 +144,13 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
         return exitUsageError;
     }
     parameters.infectionPerMille = static_cast<float>(infectionPerMille);
+    options.outputGiven = app.count("--output") > 0;
+    for (const auto& [target, file] : exportFiles) {
+        if (file.name != "--png" && !target->empty() && !options.isEnsemble()) {
+            printError(file.name + ": needs an ensemble, --runs 2 or more");
+            return exitUsageError;
+        }
+    }
     return options;
 }
 

@@ -19,9 +19,18 @@ struct CliOptions {
     std::int64_t runs = 1;
     int threads = 1;
     std::string output = "-";  // "-" is standard output
+    bool outputGiven = false;  // without --output, export files replace the CSV
+    std::string png;           // chart image, empty for none
+    std::string bands;         // ensembles: per-day percentile bands, empty for none
+    std::string summary;       // ensembles: summary figures as CSV, empty for none
 
     [[nodiscard]] bool isEnsemble() const noexcept { return runs > 1; }
     [[nodiscard]] bool toStandardOutput() const noexcept { return output == "-"; }
+    [[nodiscard]] bool hasExportFiles() const noexcept {
+        return !png.empty() || !bands.empty() || !summary.empty();
+    }
+    // The CSV of runs goes out unless only export files were asked for.
+    [[nodiscard]] bool writesCsv() const noexcept { return outputGiven || !hasExportFiles(); }
 };
 
 // The options given in argv, or the exit status when there is nothing to run:

@@ -45,28 +45,35 @@ std::string progressLine(std::int64_t done, std::int64_t total) {
     return line.append("/").append(std::to_string(total)).append(" runs");
 }
 
-std::vector<RunSummary> runEnsembleWithProgress(const Parameters& parameters,
-                                                const EnsembleOptions& options) {
+void runWithProgress(std::int64_t total, const std::function<void(std::atomic<std::int64_t>* done)>& work) {
     std::atomic<std::int64_t> done{0};
-    auto summaries = std::async(std::launch::async, [&] { return runEnsemble(parameters, options, &done); });
-    if (::isatty(STDERR_FILENO) == 0) return summaries.get();
+    auto finished = std::async(std::launch::async, [&] { work(&done); });
+    if (::isatty(STDERR_FILENO) == 0) return finished.get();
 
     const auto start = std::chrono::steady_clock::now();
     bool shown = false;
-    while (summaries.wait_for(pollInterval) != std::future_status::ready) {
+    while (finished.wait_for(pollInterval) != std::future_status::ready) {
         shown = shown || std::chrono::steady_clock::now() - start >= quietTime;
-        if (shown) redraw(progressLine(done.load(std::memory_order_relaxed), options.runs));
+        if (shown) redraw(progressLine(done.load(std::memory_order_relaxed), total));
     }
-    if (!shown) return summaries.get();
+    if (!shown) return finished.get();
     try {
-        auto result = summaries.get();
-        redraw(progressLine(options.runs, options.runs));
+        finished.get();
+        redraw(progressLine(total, total));
         drawOnStandardError("\n");
-        return result;
     } catch (...) {
         drawOnStandardError("\n");  // leave the terminal on a fresh line for the error message
         throw;
     }
+}
+
+std::vector<RunSummary> runEnsembleWithProgress(const Parameters& parameters,
+                                                const EnsembleOptions& options) {
+    std::vector<RunSummary> summaries;
+    runWithProgress(options.runs, [&](std::atomic<std::int64_t>* done) {
+        summaries = runEnsemble(parameters, options, done);
+    });
+    return summaries;
 }
 
 }  // namespace pandemie::cli

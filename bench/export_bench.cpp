@@ -1,0 +1,39 @@
+// The tool's ensemble exports: 10,000 default runs on 2 threads, then the
+// band table, the summary and the band image, measured once:
+//   build/bench/export_bench
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+
+#include "band_stats.h"
+#include "exports.h"
+#include "run_image.h"
+#include "surface.h"
+
+namespace {
+
+void BM_EnsembleExports10000(benchmark::State& state) {
+    const pandemie::EnsembleOptions options{pandemie::windowSeed, 10'000, 2};
+    for (auto _ : state) {
+        const pandemie::EnsembleStatistics statistics = pandemie::collectStatistics({}, options);
+        benchmark::DoNotOptimize(pandemie::cli::bandsCsv(statistics));
+        benchmark::DoNotOptimize(pandemie::cli::summaryCsv(statistics));
+        benchmark::DoNotOptimize(chart::encodePng(chart::bandImage(statistics.courses())));
+    }
+    state.SetItemsProcessed(state.iterations() * options.runs);
+}
+BENCHMARK(BM_EnsembleExports10000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication application(qtArgc, argv);
+    chart::installFontSubstitutes();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,106 @@
+#include "run_image.h"
+
+#include <QBuffer>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <utility>
+
+#include "chart.h"
+#include "surface.h"
+
+namespace chart {
+
+namespace {
+
+using pandemie::Series;
+
+// The start-up frame leaves the text style that the run's frame then uses
+// for its day labels.
+Surface surfaceAfterStartUp() {
+    Surface picture;
+    rahmen2(picture);
+    picture.Cls();
+    return picture;
+}
+
+void plotCourse(Surface& picture, const pandemie::Trajectory& course) {
+    picture.setDrawWidth(2);
+    pandemie::DailyCounts previous;
+    for (int day = 1; day <= pandemie::runDays; ++day) {
+        const pandemie::DailyCounts& today = course[static_cast<std::size_t>(day - 1)];
+        plotDay(picture, day, today, previous);
+        previous = today;
+    }
+}
+
+struct SeriesStyle {
+    Series series;
+    int colour;
+    double base;  // the curve's zero line, as plotDay draws it
+};
+
+constexpr std::array<SeriesStyle, 3> seriesStyles{{
+    {Series::notInfected, colourNotInfected, 561},
+    {Series::infected, colourInfected, 559},
+    {Series::recovered, colourRecovered, 557},
+}};
+
+// Three quarters of the way to white.
+QColor lightTint(const QColor& colour) {
+    const auto tint = [](int component) { return component + (255 - component) * 3 / 4; };
+    return {tint(colour.red()), tint(colour.green()), tint(colour.blue())};
+}
+
+// The count of the course at x, linear between the days' positions x = 60 + 4d.
+double countAt(const pandemie::Trajectory& course, Series series, int x) {
+    const double day = (x - 60) / 4.0;
+    const int before = std::clamp(static_cast<int>(std::floor(day)), 1, pandemie::runDays);
+    const int after = std::min(before + 1, pandemie::runDays);
+    const double weight = std::clamp(day - before, 0.0, 1.0);
+    const auto count = [&](int d) {
+        return static_cast<double>(pandemie::countOf(course[static_cast<std::size_t>(d - 1)], series));
+    };
+    return count(before) + (count(after) - count(before)) * weight;
+}
+
+// The band is filled one pixel column at a time from day 1 to day 180.
+void shadeBand(Surface& picture, const pandemie::PercentileCourses& courses, const SeriesStyle& style) {
+    const QColor tint = lightTint(QBColor(style.colour));
+    for (int x = 60 + 4; x <= 60 + 4 * pandemie::runDays; ++x) {
+        const double top = std::round(style.base - countAt(courses.p90, style.series, x) / 2.0);
+        const double bottom = std::round(style.base - countAt(courses.p10, style.series, x) / 2.0);
+        picture.LineFilledBox(x, top, x, bottom, tint);
+    }
+}
+
+}  // namespace
+
+QImage firstRunImage(const pandemie::Trajectory& run) {
+    Surface picture = surfaceAfterStartUp();
+    rahmen2(picture);
+    plotCourse(picture, run);
+    copyright(picture);
+    return picture.image();
+}
+
+QImage bandImage(const pandemie::PercentileCourses& courses) {
+    Surface picture = surfaceAfterStartUp();
+    // Shaded first, so the frame's grid and texts stay visible over the bands.
+    for (const SeriesStyle& style : seriesStyles) shadeBand(picture, courses, style);
+    rahmen2(picture);
+    plotCourse(picture, courses.p50);
+    copyright(picture);
+    return picture.image();
+}
+
+QByteArray encodePng(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return {};
+    return bytes;
+}
+
+}  // namespace chart

@@ -1,0 +1,23 @@
+#pragma once
+// Charts drawn without a window, the same pixels as the window's chart.
+
+#include <QByteArray>
+#include <QImage>
+
+#include "band_stats.h"
+#include "model.h"
+
+namespace chart {
+
+// The window's chart after its first run: the start-up frame, then the run's
+// clear, frame, curves (line width 2) and caption.
+[[nodiscard]] QImage firstRunImage(const pandemie::Trajectory& run);
+
+// The same frame with each series' 10..90 % band shaded in a light tint of its
+// colour and its median curve drawn over it.
+[[nodiscard]] QImage bandImage(const pandemie::PercentileCourses& courses);
+
+// The image as PNG file contents.
+[[nodiscard]] QByteArray encodePng(const QImage& image);
+
+}  // namespace chart

@@ -1,0 +1,88 @@
+#include "band_stats.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace pandemie {
+
+double CountHistogram::mean() const noexcept {
+    return total_ == 0 ? 0.0 : static_cast<double>(sum_) / static_cast<double>(total_);
+}
+
+int CountHistogram::percentile(int percent) const noexcept {
+    if (total_ == 0) return 0;
+    // ceil(percent * total / 100), at least the first value.
+    const std::int64_t rank = std::max<std::int64_t>(1, (percent * total_ + 99) / 100);
+    std::int64_t seen = 0;
+    for (std::size_t value = 0; value < counts_.size(); ++value) {
+        seen += counts_[value];
+        if (seen >= rank) return static_cast<int>(value);
+    }
+    return static_cast<int>(counts_.size()) - 1;
+}
+
+int countOf(const DailyCounts& counts, Series series) noexcept {
+    switch (series) {
+        case Series::notInfected:
+            return counts.countSusceptible;
+        case Series::infected:
+            return counts.countInfected;
+        case Series::recovered:
+            return counts.countRecovered;
+    }
+    return 0;
+}
+
+EnsembleStatistics::EnsembleStatistics()
+    : days_(static_cast<std::size_t>(runDays) * allSeries.size(), CountHistogram(countedPersons)) {}
+
+const CountHistogram& EnsembleStatistics::day(int day, Series series) const {
+    return days_.at(static_cast<std::size_t>(day - 1) * allSeries.size() + static_cast<std::size_t>(series));
+}
+
+void EnsembleStatistics::add(const Trajectory& trajectory) {
+    auto histogram = days_.begin();
+    for (const DailyCounts& counts : trajectory)
+        for (const Series series : allSeries) (histogram++)->add(countOf(counts, series));
+    const RunSummary summary = summarize(0, trajectory);
+    peakInfected_.add(summary.peakInfected);
+    peakDay_.add(summary.peakDay);
+    finalRecovered_.add(summary.final.countRecovered);
+    if (summary.final.countInfected == 0) ++runsWithoutInfected_;
+}
+
+PercentileCourses EnsembleStatistics::courses() const {
+    PercentileCourses courses;
+    const std::array<std::pair<Trajectory*, int>, 3> levels{
+        {{&courses.p10, 10}, {&courses.p50, 50}, {&courses.p90, 90}}};
+    for (const auto& [course, percent] : levels) {
+        for (int d = 1; d <= runDays; ++d) {
+            DailyCounts& counts = (*course)[static_cast<std::size_t>(d - 1)];
+            counts.countSusceptible = day(d, Series::notInfected).percentile(percent);
+            counts.countInfected = day(d, Series::infected).percentile(percent);
+            counts.countRecovered = day(d, Series::recovered).percentile(percent);
+        }
+    }
+    return courses;
+}
+
+EnsembleStatistics collectStatistics(const Parameters& parameters, const EnsembleOptions& options,
+                                     std::vector<RunSummary>* summaries, std::atomic<std::int64_t>* done) {
+    EnsembleStatistics statistics;
+    if (summaries != nullptr)
+        summaries->assign(static_cast<std::size_t>(std::max<std::int64_t>(options.runs, 0)), {});
+    std::mutex lock;  // adding a run is some 550 increments, short next to the run itself
+    forEachRun(
+        parameters, options,
+        [&](std::int64_t run, const Trajectory& trajectory) {
+            if (summaries != nullptr)
+                (*summaries)[static_cast<std::size_t>(run)] =
+                    summarize(options.baseSeed + static_cast<std::uint64_t>(run), trajectory);
+            const std::scoped_lock guard(lock);
+            statistics.add(trajectory);
+        },
+        done);
+    return statistics;
+}
+
+}  // namespace pandemie
