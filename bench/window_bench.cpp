@@ -1,0 +1,58 @@
+// The window on the offscreen platform: a click on "Berechnen" until the
+// chart is repainted, and start-up until the window is shown with its first
+// run drawn.
+//   build/bench/window_bench
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+#include "form1.h"
+#include "surface.h"
+
+namespace {
+
+// Each benchmark makes its own application, so that start-up pays for
+// everything a start of the program pays for but loading the binary.
+int qtArgc = 1;
+char qtName[] = "window_bench";
+char* qtArgv[] = {qtName, nullptr};
+
+void BM_BerechnenClickToRepaintedChart(benchmark::State& state) {
+    QApplication application(qtArgc, qtArgv);
+    chart::installFontSubstitutes();
+    Form1 window;
+    window.Form_Load();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) state.SkipWithError("window not exposed");
+    for (auto _ : state) {
+        QTest::mouseClick(window.Command4, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_BerechnenClickToRepaintedChart)->Unit(benchmark::kMillisecond);
+
+void BM_StartUpToShownWindow(benchmark::State& state) {
+    for (auto _ : state) {
+        QApplication application(qtArgc, qtArgv);
+        chart::installFontSubstitutes();
+        Form1 window;
+        window.Form_Load();
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window)) state.SkipWithError("window not exposed");
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_StartUpToShownWindow)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
