@@ -49,7 +49,8 @@ public:
             }
             counts = {};
             for (std::size_t k = 1; k <= 1000; ++k) {
-                if (table[k].status == 1 && static_cast<float>(day) - table[k].infectionDay >= p.recoveryDays)
+                if (table[k].status == 1 &&
+                    static_cast<float>(day) - table[k].infectionDay >= static_cast<float>(p.recoveryDays))
                     table[k].status = 2;
                 ++counts[static_cast<std::size_t>(table[k].status)];
             }

@@ -26,10 +26,10 @@ QFont fontFor(const QString& face, double points) {
 
 QColor QBColor(int n) {
     static const std::array<QColor, 16> table{
-        QColor(0, 0, 0),       QColor(0, 0, 128),     QColor(0, 128, 0),     QColor(0, 128, 128),
-        QColor(128, 0, 0),     QColor(128, 0, 128),   QColor(128, 128, 0),   QColor(192, 192, 192),
-        QColor(128, 128, 128), QColor(0, 0, 255),     QColor(0, 255, 0),     QColor(0, 255, 255),
-        QColor(255, 0, 0),     QColor(255, 0, 255),   QColor(255, 255, 0),   QColor(255, 255, 255)};
+        QColor(0, 0, 0),       QColor(0, 0, 128),   QColor(0, 128, 0),   QColor(0, 128, 128),
+        QColor(128, 0, 0),     QColor(128, 0, 128), QColor(128, 128, 0), QColor(192, 192, 192),
+        QColor(128, 128, 128), QColor(0, 0, 255),   QColor(0, 255, 0),   QColor(0, 255, 255),
+        QColor(255, 0, 0),     QColor(255, 0, 255), QColor(255, 255, 0), QColor(255, 255, 255)};
     return table.at(static_cast<std::size_t>(n));
 }
 
@@ -46,7 +46,9 @@ Surface::Surface() : image_(width, height, QImage::Format_RGB32) {
     Cls();
 }
 
-void Surface::Cls() { image_.fill(Qt::white); }
+void Surface::Cls() {
+    image_.fill(Qt::white);
+}
 
 void Surface::Line(double x1, double y1, double x2, double y2, const QColor& colour) {
     QPainter painter(&image_);

@@ -14,7 +14,9 @@ namespace chart {
 
 // Entry n (0..15) of the 16-colour table.
 [[nodiscard]] QColor QBColor(int n);
-[[nodiscard]] inline QColor RGB(int red, int green, int blue) { return QColor(red, green, blue); }
+[[nodiscard]] inline QColor RGB(int red, int green, int blue) {
+    return {red, green, blue};
+}
 
 // "Calibri" and the other faces the program names, mapped to installed ones.
 void installFontSubstitutes();
@@ -58,7 +60,7 @@ private:
     double currentY_ = 0;
     int drawWidth_ = 1;
     QColor foreColor_ = Qt::black;
-    double fontSize_ = 8.25;                // the chart's design font, "MS Sans Serif" 8.25
+    double fontSize_ = 8.25;  // the chart's design font, "MS Sans Serif" 8.25
     QString fontName_ = "MS Sans Serif";
     std::function<void()> onRefresh_;
 };

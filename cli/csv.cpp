@@ -19,10 +19,10 @@ public:
 
     void row(std::initializer_list<std::uint64_t> fields) {
         bool first = true;
-        for (const std::uint64_t field : fields) {
+        for (const std::uint64_t value : fields) {
             if (!first) text_ += ',';
             first = false;
-            append(field);
+            append(value);
         }
         text_ += '\n';
     }
@@ -32,7 +32,7 @@ public:
 private:
     void append(std::uint64_t value) {
         char digits[20];
-        const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+        auto* const end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
         text_.append(digits, end);
     }
 

@@ -10,7 +10,7 @@ namespace {
 
 [[nodiscard]] std::string fixed(double value, int decimals) {
     char digits[64];
-    const auto end =
+    auto* const end =
         std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, decimals).ptr;
     return {digits, end};
 }

@@ -46,7 +46,8 @@ void printError(const std::string& message) {
     return text.substr(0, text.find('\n'));
 }
 
-struct NamedFile {
+struct FileOption {
+    std::string* target;
     std::string name;
     std::string description;
 };
@@ -61,13 +62,12 @@ struct NamedRange {
 // allowed, a missing value is the only mismatch left.
 [[nodiscard]] std::string mismatchMessage(const CLI::ArgumentMismatch& error,
                                           const std::vector<NamedRange>& options) {
-    const std::string text = firstLine(error.what());
+    std::string text = firstLine(error.what());
     const std::string name = text.substr(0, text.find(':'));
-    for (const NamedRange& option : options) {
-        if (option.name == name)
-            return name + ": no value given; expected a whole number in " + rangeText(option.range);
-    }
-    return text;
+    const auto option = std::find_if(options.begin(), options.end(),
+                                     [&](const NamedRange& candidate) { return candidate.name == name; });
+    if (option == options.end()) return text;
+    return name + ": no value given; expected a whole number in " + rangeText(option->range);
 }
 
 }  // namespace
@@ -112,15 +112,14 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
         ->type_name("FILE")
         ->check(fileName)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    const std::array<std::pair<std::string*, NamedFile>, 3> exportFiles{{
-        {&options.png,
-         {"--png", "PNG image of the chart; with --runs K, the median curves and 10..90 % bands"}},
-        {&options.bands,
-         {"--bands", "With --runs K: CSV of each day's mean and 10/50/90th percentiles, in %"}},
-        {&options.summary, {"--summary", "With --runs K: CSV of the ensemble's summary figures"}},
+    const std::array<FileOption, 3> exportFiles{{
+        {&options.png, "--png",
+         "PNG image of the chart; with --runs K, the median curves and 10..90 % bands"},
+        {&options.bands, "--bands", "With --runs K: CSV of each day's mean and 10/50/90th percentiles, in %"},
+        {&options.summary, "--summary", "With --runs K: CSV of the ensemble's summary figures"},
     }};
-    for (const auto& [target, file] : exportFiles) {
-        app.add_option(file.name, *target, file.description)
+    for (const FileOption& file : exportFiles) {
+        app.add_option(file.name, *file.target, file.description)
             ->type_name("FILE")
             ->check(fileName)
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -145,8 +144,8 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
     }
     parameters.infectionPerMille = static_cast<float>(infectionPerMille);
     options.outputGiven = app.count("--output") > 0;
-    for (const auto& [target, file] : exportFiles) {
-        if (file.name != "--png" && !target->empty() && !options.isEnsemble()) {
+    for (const FileOption& file : exportFiles) {
+        if (file.name != "--png" && !file.target->empty() && !options.isEnsemble()) {
             printError(file.name + ": needs an ensemble, --runs 2 or more");
             return exitUsageError;
         }

@@ -1,7 +1,7 @@
 #include "output.h"
 
 #include <fcntl.h>
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): pthread_sigmask and sigaddset are POSIX, not in <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 

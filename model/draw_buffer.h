@@ -27,7 +27,7 @@ public:
         Random random = start;
         for (int block = 0; block < blocks; ++block) {
             snapshots_[static_cast<std::size_t>(block)] = random;
-            random.fillWholeNumbers(&values_[static_cast<std::size_t>(block * blockSize)], blockSize);
+            random.fillWholeNumbers(&values_[static_cast<std::size_t>(block) * blockSize], blockSize);
         }
         snapshots_[static_cast<std::size_t>(blocks)] = random;
         size_ = blocks * blockSize;

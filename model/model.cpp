@@ -27,7 +27,9 @@ int wholeNumberThreshold(float t) noexcept {
 }  // namespace
 
 Epidemic::Epidemic(const Parameters& parameters, Random& random) noexcept
-    : parameters_(parameters), random_(random), threshold_(wholeNumberThreshold(parameters.infectionPerMille)) {
+    : parameters_(parameters),
+      random_(random),
+      threshold_(wholeNumberThreshold(parameters.infectionPerMille)) {
     for (const int person : initialCases) personTable_.status[static_cast<std::size_t>(person)] = infected;
 }
 
@@ -99,7 +101,8 @@ int Epidemic::encounterAt(int position, int day, Walk& walk) noexcept {
     const int taken = code & 3;
     walk.lastSingle = position;
     if (taken == 3) walk.lastSingleDraw = position;
-    if ((code & 4) != 0) [[unlikely]] infect(position, taken, day);
+    if ((code & 4) != 0) [[unlikely]]
+        infect(position, taken, day);
     return position + taken;
 }
 
@@ -146,7 +149,8 @@ PANDEMIE_VECTOR_CLONES void Epidemic::loadDraws(const Random& start, std::int64_
     // Sixteen statuses gathered in a register-sized scratch, then stored at once.
     for (int i = 0; i < size; i += 16) {
         std::array<std::uint8_t, 16> chunk;
-        for (std::size_t k = 0; k < chunk.size(); ++k) chunk[k] = status[values[static_cast<std::size_t>(i) + k]];
+        for (std::size_t k = 0; k < chunk.size(); ++k)
+            chunk[k] = status[values[static_cast<std::size_t>(i) + k]];
         std::memcpy(drawn + i, chunk.data(), chunk.size());
     }
     refreshCodes(0);

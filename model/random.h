@@ -130,7 +130,7 @@ private:
             const Vector scaled = m * 125U;
             const Vector whole = scaled >> 21U;
             const Vector fraction = scaled & 0x1F'FFFFU;
-            const Vector up = static_cast<Vector>((fraction + (whole & 1U)) > 0x10'0000U);
+            const auto up = static_cast<Vector>((fraction + (whole & 1U)) > 0x10'0000U);
             const auto values = __builtin_convertvector(whole - up, Halves);
             std::memcpy(out + static_cast<std::ptrdiff_t>(r) * lanes, &values, sizeof values);
         }

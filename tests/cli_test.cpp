@@ -1,5 +1,5 @@
 #include <fcntl.h>
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): with the POSIX names
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -108,7 +108,10 @@ TEST(cli, defaultRunIsTheWindowsFirstRun) {
     EXPECT_EQ(run.out, expectedCsv(trajectory({}, pandemie::windowSeed)));
     const auto rows = lines(run.out);
     ASSERT_EQ(rows.size(), 181U);
-    int day = 0, notInfected = 0, infected = 0, recovered = 0;
+    int day = 0;
+    int notInfected = 0;
+    int infected = 0;
+    int recovered = 0;
     ASSERT_EQ(std::sscanf(rows.back().c_str(), "%d,%d,%d,%d", &day, &notInfected, &infected, &recovered), 4);
     EXPECT_EQ(day, 180);
     EXPECT_EQ(notInfected + infected + recovered, 1000);
@@ -137,7 +140,7 @@ TEST(cli, ensembleRowsSummarizeTheSingleRuns) {
     const std::uint64_t seeds[] = {18446744073709551614ULL, 18446744073709551615ULL, 0};  // seed + i wraps
     for (std::size_t run = 0; run < 3; ++run) {
         const auto days = trajectory(parameters, seeds[run]);
-        const auto peak =
+        const auto* const peak =
             std::ranges::max_element(days, {}, &pandemie::DailyCounts::countInfected);  // first max
         const auto& last = days.back();
         EXPECT_EQ(rows[run + 1],

@@ -121,7 +121,10 @@ TEST(exportBands, shapeOrderAndOrderedPercentiles) {
         SCOPED_TRACE(rows[i]);
         int day = 0;
         char series[20] = {};
-        double mean = -1, p10 = -1, p50 = -1, p90 = -1;
+        double mean = -1;
+        double p10 = -1;
+        double p50 = -1;
+        double p90 = -1;
         ASSERT_EQ(std::sscanf(rows[i].c_str(), "%d,%19[a-z_],%lf,%lf,%lf,%lf", &day, series, &mean, &p10,
                               &p50, &p90),
                   6);

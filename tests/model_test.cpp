@@ -67,8 +67,7 @@ Parameters with(int encounters, int infection, int latency, int recovery) {
 
 void expectFlat(const Trajectory& t, int recoveryDays) {
     for (int day = 1; day <= 180; ++day) {
-        const DailyCounts expected =
-            day < recoveryDays ? DailyCounts{997, 3, 0} : DailyCounts{997, 0, 3};
+        const DailyCounts expected = day < recoveryDays ? DailyCounts{997, 3, 0} : DailyCounts{997, 0, 3};
         ASSERT_EQ(t[static_cast<std::size_t>(day - 1)], expected) << "day " << day;
     }
 }
@@ -85,8 +84,8 @@ TEST(random, wholeNumberIsRoundHalfEvenOfRTimes1000) {
         if (got != expected) FAIL() << "m = " << m << ": " << got << " instead of " << expected;
         ++histogram[static_cast<std::size_t>(got)];
     }
-    EXPECT_EQ(Random::roundedThousandths(1U << 20U), 62);       // 62.5 goes down to even
-    EXPECT_EQ(Random::roundedThousandths(3U << 20U), 188);      // 187.5 goes up to even
+    EXPECT_EQ(Random::roundedThousandths(1U << 20U), 62);   // 62.5 goes down to even
+    EXPECT_EQ(Random::roundedThousandths(3U << 20U), 188);  // 187.5 goes up to even
     EXPECT_EQ(Random::roundedThousandths((1U << 24U) - 1), 1000);
     // The ends 0 and 1000 take half the weight of the values in between.
     EXPECT_NEAR(histogram[0] * 2, histogram[500], 2);
@@ -185,7 +184,8 @@ TEST(model, latencyDecidesTheFirstDayOfSpread) {
     int spreadOnDayOne = 0;
     for (std::uint64_t seed = 0; seed < 10; ++seed) {
         Random r(seed);
-        spreadOnDayOne += static_cast<int>(pandemie::runTrajectory(with(20, 20, 0, 14), r)[0].countInfected > 3);
+        spreadOnDayOne +=
+            static_cast<int>(pandemie::runTrajectory(with(20, 20, 0, 14), r)[0].countInfected > 3);
     }
     EXPECT_GT(spreadOnDayOne, 5);
 }
@@ -212,7 +212,8 @@ TEST(model, personZeroStaysInfectedAndUncounted) {
         ++infectedPersonZero;
         EXPECT_EQ(table.status[0], pandemie::infected) << "person 0 never recovers";
         int counted = 0;
-        for (std::size_t k = 1; k < table.status.size(); ++k) counted += table.status[k] == pandemie::infected;
+        for (std::size_t k = 1; k < table.status.size(); ++k)
+            counted += table.status[k] == pandemie::infected;
         EXPECT_EQ(epidemic.counts().countInfected, counted);
     }
     EXPECT_GT(infectedPersonZero, 0);

@@ -28,9 +28,13 @@ std::unique_ptr<Form1> startedWindow() {
     return form;
 }
 
-const QImage& chartOf(Form1& form) { return form.Picture1->surface().image(); }
+const QImage& chartOf(Form1& form) {
+    return form.Picture1->surface().image();
+}
 
-QColor pixel(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
+QColor pixel(const QImage& image, int x, int y) {
+    return image.pixelColor(x, y);
+}
 
 // Height of the dark ink in a box of the chart: tells text sizes apart.
 int inkHeight(const QImage& image, const QRect& box) {
@@ -45,7 +49,9 @@ int inkHeight(const QImage& image, const QRect& box) {
     return bottom - top + 1;
 }
 
-void moveOverChart(Form1& form, int x, int y) { QTest::mouseMove(form.Picture1, QPoint(x + border, y + border)); }
+void moveOverChart(Form1& form, int x, int y) {
+    QTest::mouseMove(form.Picture1, QPoint(x + border, y + border));
+}
 
 QPoint thumbCentre(HScrollBar* bar) {
     QStyleOptionSlider option;
@@ -57,7 +63,9 @@ QPoint thumbCentre(HScrollBar* bar) {
     option.sliderValue = bar->value();
     option.singleStep = bar->singleStep();
     option.pageStep = bar->pageStep();
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar).center();
+    return bar->style()
+        ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar)
+        .center();
 }
 
 }  // namespace
@@ -65,7 +73,8 @@ QPoint thumbCentre(HScrollBar* bar) {
 TEST(window, startUpShowsTheFirstRunWithDefaults) {
     auto form = startedWindow();
     EXPECT_EQ(form->pos(), QPoint(9, 9));
-    EXPECT_TRUE(form->windowTitle().startsWith("Corona Pandemie Vorausberechnung des Verlaufs" + QString(42, ' ')));
+    EXPECT_TRUE(
+        form->windowTitle().startsWith("Corona Pandemie Vorausberechnung des Verlaufs" + QString(42, ' ')));
     EXPECT_EQ(form->Label1->text(), "Zeit der Berechnung/Tage  (z.Zt. gesperrt)");
     EXPECT_EQ(form->Label5->text(), "Infektions - Wahrscheinlichkeit in  o/oo");
     const QStringList values{form->Label2->text(), form->Label4->text(), form->Label6->text(),
@@ -91,7 +100,7 @@ TEST(chart, frameGridAndLegendPanelLieOnTheirCoordinates) {
     const QImage& image = picture.image();
     const QColor black(0, 0, 0);
     const QColor white(255, 255, 255);
-    for (const QPoint p : {QPoint(60, 300), QPoint(783, 300), QPoint(400, 60), QPoint(400, 560),   // box
+    for (const QPoint p : {QPoint(60, 300), QPoint(783, 300), QPoint(400, 60), QPoint(400, 560),     // box
                            QPoint(300, 500), QPoint(660, 500), QPoint(700, 160), QPoint(700, 460)})  // grid
         EXPECT_EQ(pixel(image, p.x(), p.y()), black) << p.x() << "," << p.y();
     EXPECT_EQ(pixel(image, 784, 300), white) << "the box ends at x 783";
@@ -114,7 +123,8 @@ TEST(window, curvesStartAtDayOneInTheirColoursUnderThePaleCaption) {
     EXPECT_EQ(pixel(image, 64, 558), chart::QBColor(chart::colourInfected));
     bool captionSeen = false;
     for (int x = 150; x < 780 && !captionSeen; ++x)
-        for (int y = 150; y < 500 && !captionSeen; ++y) captionSeen = pixel(image, x, y) == QColor(180, 220, 220);
+        for (int y = 150; y < 500 && !captionSeen; ++y)
+            captionSeen = pixel(image, x, y) == QColor(180, 220, 220);
     EXPECT_TRUE(captionSeen);
 }
 
