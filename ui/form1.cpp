@@ -1,14 +1,21 @@
 #include "form1.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "chart.h"
+#include "csv.h"
 #include "hscrollbar.h"
+#include "output.h"
 #include "picture_box.h"
 #include "rounding.h"
+#include "run_image.h"
 
 namespace {
 
@@ -39,7 +46,8 @@ QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& place, cons
     label->setFont(calibri(12));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     // Without a colour of its own a label has the button face's colour.
-    setBackColour(label, backColour != nullptr ? *backColour : QApplication::palette().color(QPalette::Button));
+    setBackColour(label,
+                  backColour != nullptr ? *backColour : QApplication::palette().color(QPalette::Button));
     return label;
 }
 
@@ -82,7 +90,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     Picture1->setGeometry(twips(6210, 90, 12015, 9255));
     Picture1->setFocusPolicy(Qt::TabFocus);
 
-    Text2 = makeTextBox(this, QStringLiteral("COVID 19      interaktive Berechnung"), twips(150, 300, 5715, 510), 15.75);
+    Text2 = makeTextBox(this, QStringLiteral("COVID 19      interaktive Berechnung"),
+                        twips(150, 300, 5715, 510), 15.75);
     setBackColour(Text2, lightCyan);
 
     Label1 = makeLabel(this, QStringLiteral("Label1"), twips(150, 1200, 4815, 315), nullptr);
@@ -117,9 +126,30 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     Command1 = makeButton(this, QStringLiteral("Beenden"), twips(150, 8850, 2415, 405), 12);
     Text1 = makeTextBox(this, QStringLiteral("Mausposition"), twips(3450, 8850, 2415, 375), 12);
 
+    createChartMenu();
     connectHandlers();
     setTabOrder();
     Command1->setFocus();
+
+    askFileName_ = [this](const QString& caption, const QString& suggestedName, const QString& filter) {
+        return QFileDialog::getSaveFileName(this, caption, suggestedName, filter);
+    };
+    showError_ = [this](const QString& message) {
+        QMessageBox::warning(this, QStringLiteral("Speichern fehlgeschlagen"), message);
+    };
+}
+
+void Form1::createChartMenu() {
+    Picture1_Menu = new QMenu(Picture1);
+    connect(Picture1_Menu->addAction(QStringLiteral("Diagramm speichern \u2026")), &QAction::triggered, this,
+            &Form1::saveChart);
+    connect(Picture1_Menu->addAction(QStringLiteral("Verlauf speichern \u2026")), &QAction::triggered, this,
+            &Form1::saveCourse);
+    // Opened by the context-menu event (right button, menu key); moves over the
+    // chart keep feeding the readout.
+    Picture1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Picture1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { Picture1_Menu->popup(Picture1->mapToGlobal(position)); });
 }
 
 void Form1::connectHandlers() {
@@ -142,15 +172,15 @@ void Form1::connectHandlers() {
 
 void Form1::setTabOrder() {
     // Tab positions 0, 1, 2, 4, 8, 11, 14, 17, 20, 22, 23, 24, 25; labels never take the focus.
-    const std::array<QWidget*, 13> order{Command1, Picture1, HScroll1, Text1, HScroll2, HScroll3, HScroll4,
+    const std::array<QWidget*, 13> order{Command1, Picture1, HScroll1, Text1,    HScroll2, HScroll3, HScroll4,
                                          HScroll5, Text2,    Text3,    Command4, Command5, Text4};
     for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void Form1::Form_Load() {
     move(135 / twipsPerPixel, 135 / twipsPerPixel);
-    setWindowTitle(QStringLiteral("Corona Pandemie Vorausberechnung des Verlaufs") + QString(42, QLatin1Char(' ')) +
-                   QStringLiteral("pandemie - agentenbasierte Simulation"));
+    setWindowTitle(QStringLiteral("Corona Pandemie Vorausberechnung des Verlaufs") +
+                   QString(42, QLatin1Char(' ')) + QStringLiteral("pandemie - agentenbasierte Simulation"));
     Label1->setText(QStringLiteral("Zeit der Berechnung/Tage  (z.Zt. gesperrt)"));
     Label3->setText(QStringLiteral("mittlere Zahl der Begegnungen pro Tag"));
     Label5->setText(QStringLiteral("Infektions - Wahrscheinlichkeit in  o/oo"));
@@ -172,7 +202,8 @@ void Form1::Command1_Click() {
 
 void Form1::Command4_Click() {
     chart::Surface& picture = Picture1->surface();
-    const pandemie::Parameters parameters{encountersPerDay, infectionPerMille, latencyDays, recoveryDays, calcDays};
+    const pandemie::Parameters parameters{encountersPerDay, infectionPerMille, latencyDays, recoveryDays,
+                                          calcDays};
     picture.Cls();
     rahmen2();
     picture.setDrawWidth(2);
@@ -206,31 +237,41 @@ void Form1::HScroll1_Change() {
     Label2->setText(QString::number(HScroll1->Value()));
     calcDays = HScroll1->Value();
 }
-void Form1::HScroll1_Scroll() { Label2->setText(QString::number(HScroll1->Value())); }
+void Form1::HScroll1_Scroll() {
+    Label2->setText(QString::number(HScroll1->Value()));
+}
 
 void Form1::HScroll2_Change() {
     Label4->setText(QString::number(HScroll2->Value()));
     encountersPerDay = HScroll2->Value();
 }
-void Form1::HScroll2_Scroll() { Label4->setText(QString::number(HScroll2->Value())); }
+void Form1::HScroll2_Scroll() {
+    Label4->setText(QString::number(HScroll2->Value()));
+}
 
 void Form1::HScroll3_Change() {
     Label6->setText(QString::number(HScroll3->Value()));
     infectionPerMille = static_cast<float>(HScroll3->Value());
 }
-void Form1::HScroll3_Scroll() { Label6->setText(QString::number(HScroll3->Value())); }
+void Form1::HScroll3_Scroll() {
+    Label6->setText(QString::number(HScroll3->Value()));
+}
 
 void Form1::HScroll4_Change() {
     Label8->setText(QString::number(HScroll4->Value()));
     latencyDays = HScroll4->Value();
 }
-void Form1::HScroll4_Scroll() { Label8->setText(QString::number(HScroll4->Value())); }
+void Form1::HScroll4_Scroll() {
+    Label8->setText(QString::number(HScroll4->Value()));
+}
 
 void Form1::HScroll5_Change() {
     Label10->setText(QString::number(HScroll5->Value()));
     recoveryDays = static_cast<std::int16_t>(HScroll5->Value());
 }
-void Form1::HScroll5_Scroll() { Label10->setText(QString::number(HScroll5->Value())); }
+void Form1::HScroll5_Scroll() {
+    Label10->setText(QString::number(HScroll5->Value()));
+}
 
 void Form1::Picture1_MouseMove(Qt::MouseButtons /*button*/, double x, double y) {
     mouseX = static_cast<float>(x);
@@ -247,6 +288,40 @@ void Form1::Picture1_MouseMove(Qt::MouseButtons /*button*/, double x, double y) 
     Text4->setText(QStringLiteral("Tag   ") + numberText(day));
 }
 
-void Form1::rahmen2() { chart::rahmen2(Picture1->surface()); }
+void Form1::saveChart() {
+    saveFile(QStringLiteral("Diagramm speichern"), QStringLiteral("pandemie.png"),
+             QStringLiteral("PNG-Bild (*.png)"), chart::encodePng(Picture1->surface().image()));
+}
 
-void Form1::copyright() { chart::copyright(Picture1->surface()); }
+void Form1::saveCourse() {
+    const std::string csv = pandemie::cli::trajectoryCsv(lastRun);
+    saveFile(QStringLiteral("Verlauf speichern"), QStringLiteral("pandemie.csv"),
+             QStringLiteral("CSV-Datei (*.csv)"), QByteArray(csv.data(), static_cast<qsizetype>(csv.size())));
+}
+
+// Writes all of contents or, on failure, nothing; the window itself stays as it is.
+void Form1::saveFile(const QString& caption, const QString& suggestedName, const QString& filter,
+                     const QByteArray& contents) {
+    const QString name = askFileName_(caption, suggestedName, filter);
+    if (name.isEmpty()) return;
+    const QString failed = QStringLiteral("Die Datei konnte nicht gespeichert werden:\n");
+    if (contents.isEmpty()) {
+        showError_(failed + name + QStringLiteral("\nDas Bild lie\u00DF sich nicht kodieren."));
+        return;
+    }
+    try {
+        pandemie::cli::writeFileAtomically(
+            QFile::encodeName(name).toStdString(),
+            std::string_view(contents.constData(), static_cast<std::size_t>(contents.size())));
+    } catch (const pandemie::cli::WriteError& error) {
+        showError_(failed + QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void Form1::rahmen2() {
+    chart::rahmen2(Picture1->surface());
+}
+
+void Form1::copyright() {
+    chart::copyright(Picture1->surface());
+}
