@@ -1,14 +1,21 @@
 #include "form1.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "chart.h"
+#include "csv.h"
 #include "hscrollbar.h"
+#include "output.h"
 #include "picture_box.h"
 #include "rounding.h"
+#include "run_image.h"
 
 namespace {
 
@@ -117,9 +124,30 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     Command1 = makeButton(this, QStringLiteral("Beenden"), twips(150, 8850, 2415, 405), 12);
     Text1 = makeTextBox(this, QStringLiteral("Mausposition"), twips(3450, 8850, 2415, 375), 12);
 
+    createChartMenu();
     connectHandlers();
     setTabOrder();
     Command1->setFocus();
+
+    askFileName_ = [this](const QString& caption, const QString& suggestedName, const QString& filter) {
+        return QFileDialog::getSaveFileName(this, caption, suggestedName, filter);
+    };
+    showError_ = [this](const QString& message) {
+        QMessageBox::warning(this, QStringLiteral("Speichern fehlgeschlagen"), message);
+    };
+}
+
+void Form1::createChartMenu() {
+    Picture1_Menu = new QMenu(Picture1);
+    connect(Picture1_Menu->addAction(QStringLiteral("Diagramm speichern \u2026")), &QAction::triggered, this,
+            &Form1::saveChart);
+    connect(Picture1_Menu->addAction(QStringLiteral("Verlauf speichern \u2026")), &QAction::triggered, this,
+            &Form1::saveCourse);
+    // Opened by the context-menu event (right button, menu key); moves over the
+    // chart keep feeding the readout.
+    Picture1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Picture1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { Picture1_Menu->popup(Picture1->mapToGlobal(position)); });
 }
 
 void Form1::connectHandlers() {
@@ -245,6 +273,36 @@ void Form1::Picture1_MouseMove(Qt::MouseButtons /*button*/, double x, double y) 
     Text3->setText(QStringLiteral("rel. Anteil  ") + numberText(percent) + QStringLiteral("   %"));
     const auto day = pandemie::toInteger16((static_cast<double>(mouseX) - 60) / 4);
     Text4->setText(QStringLiteral("Tag   ") + numberText(day));
+}
+
+void Form1::saveChart() {
+    saveFile(QStringLiteral("Diagramm speichern"), QStringLiteral("pandemie.png"),
+             QStringLiteral("PNG-Bild (*.png)"), chart::encodePng(Picture1->surface().image()));
+}
+
+void Form1::saveCourse() {
+    const std::string csv = pandemie::cli::trajectoryCsv(lastRun);
+    saveFile(QStringLiteral("Verlauf speichern"), QStringLiteral("pandemie.csv"),
+             QStringLiteral("CSV-Datei (*.csv)"), QByteArray(csv.data(), static_cast<qsizetype>(csv.size())));
+}
+
+// Writes all of contents or, on failure, nothing; the window itself stays as it is.
+void Form1::saveFile(const QString& caption, const QString& suggestedName, const QString& filter,
+                     const QByteArray& contents) {
+    const QString name = askFileName_(caption, suggestedName, filter);
+    if (name.isEmpty()) return;
+    const QString failed = QStringLiteral("Die Datei konnte nicht gespeichert werden:\n");
+    if (contents.isEmpty()) {
+        showError_(failed + name + QStringLiteral("\nDas Bild lie\u00DF sich nicht kodieren."));
+        return;
+    }
+    try {
+        pandemie::cli::writeFileAtomically(
+            QFile::encodeName(name).toStdString(),
+            std::string_view(contents.constData(), static_cast<std::size_t>(contents.size())));
+    } catch (const pandemie::cli::WriteError& error) {
+        showError_(failed + QString::fromLocal8Bit(error.what()));
+    }
 }
 
 void Form1::rahmen2() { chart::rahmen2(Picture1->surface()); }

@@ -5,12 +5,14 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 
 #include "model.h"
 #include "random.h"
 
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class HScrollBar;
 class PictureBox;
@@ -34,6 +36,17 @@ public:
     void HScroll5_Change();
     void HScroll5_Scroll();
     void Picture1_MouseMove(Qt::MouseButtons button, double x, double y);
+
+    // The chart's context menu: the chart image as PNG, the last run as CSV.
+    void saveChart();
+    void saveCourse();
+
+    // Asks for the name of the file to write, empty for cancel.
+    using AskFileName =
+        std::function<QString(const QString& caption, const QString& suggestedName, const QString& filter)>;
+    using ShowError = std::function<void(const QString& message)>;
+    void setAskFileName(AskFileName ask) { askFileName_ = std::move(ask); }
+    void setShowError(ShowError show) { showError_ = std::move(show); }
 
     // The model parameters, 0 until a slider or button stores them.
     int encountersPerDay = 0;
@@ -74,14 +87,21 @@ public:
     QPushButton* Command1;
     QPushButton* Command4;
     QPushButton* Command5;
+    QMenu* Picture1_Menu;
 
 private:
     void rahmen2();
     void copyright();
     void connectHandlers();
     void setTabOrder();
+    void createChartMenu();
+    void saveFile(const QString& caption, const QString& suggestedName, const QString& filter,
+                  const QByteArray& contents);
 
     // The window's one generator, never reseeded: every start draws the same
     // first run, and each run continues the sequence.
     pandemie::Random random_{pandemie::windowSeed};
+
+    AskFileName askFileName_;
+    ShowError showError_;
 };
