@@ -46,7 +46,8 @@ QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& place, cons
     label->setFont(calibri(12));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     // Without a colour of its own a label has the button face's colour.
-    setBackColour(label, backColour != nullptr ? *backColour : QApplication::palette().color(QPalette::Button));
+    setBackColour(label,
+                  backColour != nullptr ? *backColour : QApplication::palette().color(QPalette::Button));
     return label;
 }
 
@@ -89,7 +90,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     Picture1->setGeometry(twips(6210, 90, 12015, 9255));
     Picture1->setFocusPolicy(Qt::TabFocus);
 
-    Text2 = makeTextBox(this, QStringLiteral("COVID 19      interaktive Berechnung"), twips(150, 300, 5715, 510), 15.75);
+    Text2 = makeTextBox(this, QStringLiteral("COVID 19      interaktive Berechnung"),
+                        twips(150, 300, 5715, 510), 15.75);
     setBackColour(Text2, lightCyan);
 
     Label1 = makeLabel(this, QStringLiteral("Label1"), twips(150, 1200, 4815, 315), nullptr);
@@ -170,15 +172,15 @@ void Form1::connectHandlers() {
 
 void Form1::setTabOrder() {
     // Tab positions 0, 1, 2, 4, 8, 11, 14, 17, 20, 22, 23, 24, 25; labels never take the focus.
-    const std::array<QWidget*, 13> order{Command1, Picture1, HScroll1, Text1, HScroll2, HScroll3, HScroll4,
+    const std::array<QWidget*, 13> order{Command1, Picture1, HScroll1, Text1,    HScroll2, HScroll3, HScroll4,
                                          HScroll5, Text2,    Text3,    Command4, Command5, Text4};
     for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void Form1::Form_Load() {
     move(135 / twipsPerPixel, 135 / twipsPerPixel);
-    setWindowTitle(QStringLiteral("Corona Pandemie Vorausberechnung des Verlaufs") + QString(42, QLatin1Char(' ')) +
-                   QStringLiteral("pandemie - agentenbasierte Simulation"));
+    setWindowTitle(QStringLiteral("Corona Pandemie Vorausberechnung des Verlaufs") +
+                   QString(42, QLatin1Char(' ')) + QStringLiteral("pandemie - agentenbasierte Simulation"));
     Label1->setText(QStringLiteral("Zeit der Berechnung/Tage  (z.Zt. gesperrt)"));
     Label3->setText(QStringLiteral("mittlere Zahl der Begegnungen pro Tag"));
     Label5->setText(QStringLiteral("Infektions - Wahrscheinlichkeit in  o/oo"));
@@ -200,7 +202,8 @@ void Form1::Command1_Click() {
 
 void Form1::Command4_Click() {
     chart::Surface& picture = Picture1->surface();
-    const pandemie::Parameters parameters{encountersPerDay, infectionPerMille, latencyDays, recoveryDays, calcDays};
+    const pandemie::Parameters parameters{encountersPerDay, infectionPerMille, latencyDays, recoveryDays,
+                                          calcDays};
     picture.Cls();
     rahmen2();
     picture.setDrawWidth(2);
@@ -234,31 +237,41 @@ void Form1::HScroll1_Change() {
     Label2->setText(QString::number(HScroll1->Value()));
     calcDays = HScroll1->Value();
 }
-void Form1::HScroll1_Scroll() { Label2->setText(QString::number(HScroll1->Value())); }
+void Form1::HScroll1_Scroll() {
+    Label2->setText(QString::number(HScroll1->Value()));
+}
 
 void Form1::HScroll2_Change() {
     Label4->setText(QString::number(HScroll2->Value()));
     encountersPerDay = HScroll2->Value();
 }
-void Form1::HScroll2_Scroll() { Label4->setText(QString::number(HScroll2->Value())); }
+void Form1::HScroll2_Scroll() {
+    Label4->setText(QString::number(HScroll2->Value()));
+}
 
 void Form1::HScroll3_Change() {
     Label6->setText(QString::number(HScroll3->Value()));
     infectionPerMille = static_cast<float>(HScroll3->Value());
 }
-void Form1::HScroll3_Scroll() { Label6->setText(QString::number(HScroll3->Value())); }
+void Form1::HScroll3_Scroll() {
+    Label6->setText(QString::number(HScroll3->Value()));
+}
 
 void Form1::HScroll4_Change() {
     Label8->setText(QString::number(HScroll4->Value()));
     latencyDays = HScroll4->Value();
 }
-void Form1::HScroll4_Scroll() { Label8->setText(QString::number(HScroll4->Value())); }
+void Form1::HScroll4_Scroll() {
+    Label8->setText(QString::number(HScroll4->Value()));
+}
 
 void Form1::HScroll5_Change() {
     Label10->setText(QString::number(HScroll5->Value()));
     recoveryDays = static_cast<std::int16_t>(HScroll5->Value());
 }
-void Form1::HScroll5_Scroll() { Label10->setText(QString::number(HScroll5->Value())); }
+void Form1::HScroll5_Scroll() {
+    Label10->setText(QString::number(HScroll5->Value()));
+}
 
 void Form1::Picture1_MouseMove(Qt::MouseButtons /*button*/, double x, double y) {
     mouseX = static_cast<float>(x);
@@ -305,6 +318,10 @@ void Form1::saveFile(const QString& caption, const QString& suggestedName, const
     }
 }
 
-void Form1::rahmen2() { chart::rahmen2(Picture1->surface()); }
+void Form1::rahmen2() {
+    chart::rahmen2(Picture1->surface());
+}
 
-void Form1::copyright() { chart::copyright(Picture1->surface()); }
+void Form1::copyright() {
+    chart::copyright(Picture1->surface());
+}

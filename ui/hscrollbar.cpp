@@ -1,6 +1,7 @@
 #include "hscrollbar.h"
 
-HScrollBar::HScrollBar(int minimum, int maximum, int step, QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
+HScrollBar::HScrollBar(int minimum, int maximum, int step, QWidget* parent)
+    : QScrollBar(Qt::Horizontal, parent) {
     setRange(minimum, maximum);
     setSingleStep(step);
     setPageStep(step);
