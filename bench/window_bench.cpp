@@ -19,13 +19,19 @@ int qtArgc = 1;
 char qtName[] = "window_bench";
 char* qtArgv[] = {qtName, nullptr};
 
+// What main does after making the application: the first run, then the window on screen.
+void startUp(Form1& window, benchmark::State& state) {
+    window.Form_Load();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) state.SkipWithError("window not exposed");
+    QApplication::processEvents();
+}
+
 void BM_BerechnenClickToRepaintedChart(benchmark::State& state) {
     QApplication application(qtArgc, qtArgv);
     chart::installFontSubstitutes();
     Form1 window;
-    window.Form_Load();
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) state.SkipWithError("window not exposed");
+    startUp(window, state);
     for (auto _ : state) {
         QTest::mouseClick(window.Command4, Qt::LeftButton);
         QApplication::processEvents();
@@ -38,10 +44,7 @@ void BM_StartUpToShownWindow(benchmark::State& state) {
         QApplication application(qtArgc, qtArgv);
         chart::installFontSubstitutes();
         Form1 window;
-        window.Form_Load();
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window)) state.SkipWithError("window not exposed");
-        QApplication::processEvents();
+        startUp(window, state);
     }
 }
 BENCHMARK(BM_StartUpToShownWindow)->Unit(benchmark::kMillisecond);
