@@ -11,3 +11,6 @@ pandemie_add_test(cli_property_test cli_property_test.cpp)
 target_link_libraries(cli_property_test PRIVATE pandemie::cli_lib GTest::gtest_main)
 target_compile_definitions(cli_property_test PRIVATE PANDEMIE_CLI_PATH="$<TARGET_FILE:pandemie_cli>")
 add_dependencies(cli_property_test pandemie_cli)
+
+pandemie_add_test(progress_test progress_test.cpp)
+target_link_libraries(progress_test PRIVATE pandemie::cli_lib GTest::gtest_main)
