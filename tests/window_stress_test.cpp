@@ -58,7 +58,11 @@ QRect partOf(const HScrollBar* bar, QStyle::SubControl part) {
 }
 
 // Whole numbers as the readout shows them: a blank in front unless negative.
-std::string shown(long value) { return (value >= 0 ? " " : "") + std::to_string(value); }
+std::string shown(long value) {
+    std::string text(value >= 0 ? " " : "");
+    text += std::to_string(value);
+    return text;
+}
 
 long nearestEven(double value) { return std::lrint(value); }  // default rounding: halves to even
 
