@@ -3,7 +3,7 @@ find_package(Qt6 QUIET COMPONENTS Widgets Test)
 
 if(PANDEMIE_BUILD_WINDOW)
   add_executable(window_stress_test window_stress_test.cpp)
-  target_link_libraries(window_stress_test PRIVATE pandemie::ui Qt6::Test GTest::gtest pandemie::warnings)
+  target_link_libraries(window_stress_test PRIVATE pandemie::ui Qt6::Test GTest::gtest pandemie::offscreen_main pandemie::warnings)
   gtest_discover_tests(window_stress_test DISCOVERY_TIMEOUT 120 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endif()
 

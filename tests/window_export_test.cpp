@@ -129,11 +129,3 @@ TEST(windowExport, failedOrCancelledSaveChangesNothing) {
     EXPECT_EQ(h.form->Picture1->surface().image(), chartBefore);
     EXPECT_EQ(h.windowTexts(), textsBefore);
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    chart::installFontSubstitutes();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

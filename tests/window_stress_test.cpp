@@ -260,11 +260,3 @@ TEST(windowStress, startUpAndOneRun) {
     QTest::mouseClick(form.Command4, Qt::LeftButton);
     EXPECT_EQ(form.Text1->text(), "Berechnung fertig");
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    chart::installFontSubstitutes();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -214,11 +214,3 @@ TEST(window, readoutShowsDayAndPercentInsideTheArea) {
     EXPECT_EQ(form->Text1->text(), "");
     QTest::mouseRelease(form->Picture1, Qt::LeftButton, {}, QPoint(-20 + border, 300 + border));
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    chart::installFontSubstitutes();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,5 +1,5 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 
 add_executable(window_test window_test.cpp)
-target_link_libraries(window_test PRIVATE pandemie::ui Qt6::Test GTest::gtest pandemie::warnings)
+target_link_libraries(window_test PRIVATE pandemie::ui Qt6::Test GTest::gtest pandemie::offscreen_main pandemie::warnings)
 gtest_discover_tests(window_test DISCOVERY_TIMEOUT 120 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
