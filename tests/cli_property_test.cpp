@@ -2,7 +2,7 @@
 // process against an independent account of what each one asks for, a few
 // hundred run as real processes with their files checked afterwards.
 
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): with the POSIX names
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -138,7 +138,7 @@ private:
     }
 
     void addFile(Request& r) {
-        const std::string name = fileOptions[pickIndex(fileOptions.size())];
+        const std::string& name = fileOptions[pickIndex(fileOptions.size())];
         if (pick(0, 99) < limits_.wrongPercent / 3) {
             addPair(r, name, "");
             r.refused = true;
@@ -177,7 +177,8 @@ struct Parsed {
 Parsed parseInProcess(const std::vector<std::string>& args) {
     std::vector<const char*> argv{"pandemie-cli"};
     for (const auto& arg : args) argv.push_back(arg.c_str());
-    std::ostringstream out, err;
+    std::ostringstream out;
+    std::ostringstream err;
     auto* const oldOut = std::cout.rdbuf(out.rdbuf());
     auto* const oldErr = std::cerr.rdbuf(err.rdbuf());
     auto result = pandemie::cli::parseCommandLine(static_cast<int>(argv.size()), argv.data());
@@ -219,7 +220,8 @@ void expectOptionsAsRequested(const CliOptions& options, const Request& r) {
 
 TEST(cliProperty, parsedOptionsAreTheLastValidValuesOrOneLineOfRefusal) {
     const std::vector<std::string> paths{"out.csv", "dir/out.csv", "/nonexistent/x.csv", ".", "a b.png"};
-    int tried = 0, refused = 0;
+    int tried = 0;
+    int refused = 0;
     for (const unsigned seed : {11U, 12U, 13U}) {
         CommandLines commandLines(seed, paths, {1000000, 256, 40});
         for (int i = 0; i < 2000; ++i, ++tried) {
@@ -353,7 +355,7 @@ TEST(cliProperty, realRunsWriteWholeFilesOrFailOnOneLine) {
     for (const unsigned seed : {21U, 22U}) {
         const ScratchDirectory streams;
         const ScratchDirectory work;
-        const fs::path dir = work.path();
+        const fs::path& dir = work.path();
         fs::create_directory(dir / "sub");
         const std::vector<std::string> paths{(dir / "out.csv").string(), (dir / "b.csv").string(),
                                              (dir / "c.png").string(),   (dir / "missing" / "x.csv").string(),

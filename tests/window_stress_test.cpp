@@ -89,7 +89,7 @@ public:
                     form_.Text4->text().toStdString()};
     }
 
-    int events() const { return events_; }
+    [[nodiscard]] int events() const { return events_; }
 
     void randomEvent() {
         const int kind = pick(0, 99);
