@@ -23,11 +23,17 @@
 #include <thread>
 #include <vector>
 
+#include "cli_process.h"
 #include "options.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using cli_process::lines;
+using cli_process::Outcome;
+using cli_process::readFile;
+using cli_process::runCli;
+using cli_process::ScratchDirectory;
 using pandemie::cli::CliOptions;
 using pandemie::cli::ExitStatus;
 
@@ -162,13 +168,6 @@ private:
     Limits limits_;
 };
 
-[[nodiscard]] std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-}
-
 struct Parsed {
     std::variant<CliOptions, ExitStatus> result;
     std::string out, err;
@@ -251,63 +250,6 @@ TEST(cliProperty, parsedOptionsAreTheLastValidValuesOrOneLineOfRefusal) {
 
 // Real runs ----------------------------------------------------------------
 
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        std::string pattern = (fs::temp_directory_path() / "pandemie-property.XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~ScratchDirectory() { fs::remove_all(path_); }
-    [[nodiscard]] const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-[[nodiscard]] std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-struct Outcome {
-    bool exited = false;
-    int status = -1;
-    bool timedOut = false;
-    std::string out, err;
-};
-
-Outcome runCli(const std::vector<std::string>& args, const fs::path& streams) {
-    const std::string outPath = (streams / "out").string();
-    const std::string errPath = (streams / "err").string();
-    std::vector<char*> argv{const_cast<char*>(PANDEMIE_CLI_PATH)};
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr))
-            ::_exit(126);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    Outcome outcome;
-    int wait = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (::waitpid(child, &wait, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &wait, 0);
-            outcome.timedOut = true;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    outcome.exited = WIFEXITED(wait);
-    outcome.status = outcome.exited ? WEXITSTATUS(wait) : -1;
-    outcome.out = readFile(outPath);
-    outcome.err = readFile(errPath);
-    return outcome;
-}
-
 // Every field a count within its bounds; each row's three counts add up to
 // the 1000 counted persons.
 void expectRunsCsv(const std::string& csv, std::int64_t runs) {
@@ -353,7 +295,6 @@ TEST(cliProperty, realRunsWriteWholeFilesOrFailOnOneLine) {
     int tried = 0;
     std::map<int, int> statuses;
     for (const unsigned seed : {21U, 22U}) {
-        const ScratchDirectory streams;
         const ScratchDirectory work;
         const fs::path& dir = work.path();
         fs::create_directory(dir / "sub");
@@ -378,7 +319,7 @@ TEST(cliProperty, realRunsWriteWholeFilesOrFailOnOneLine) {
                                                                     : pandemie::cli::exitSuccess;
             }
 
-            const Outcome run = runCli(r.args, streams.path());
+            const Outcome run = runCli(r.args, cli_process::timeoutAfter(std::chrono::seconds(60)));
             ASSERT_FALSE(run.timedOut);
             ASSERT_TRUE(run.exited) << "ended by a signal";
             ++statuses[run.status];

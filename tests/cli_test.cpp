@@ -14,77 +14,18 @@
 #include <string>
 #include <vector>
 
+#include "cli_process.h"
 #include "ensemble.h"
 #include "model.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// A fresh directory per test, removed afterwards.
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        std::string pattern = (fs::temp_directory_path() / "pandemie-cli-test.XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~ScratchDirectory() { fs::remove_all(path_); }
-    [[nodiscard]] const fs::path& path() const { return path_; }
-    [[nodiscard]] std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(path_))
-            names.push_back(entry.path().filename().string());
-        std::ranges::sort(names);
-        return names;
-    }
-
-private:
-    fs::path path_;
-};
-
-[[nodiscard]] std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Runs pandemie-cli with args; standard output and error go through files, so
-// large outputs cannot block the child. inChild runs between fork and exec.
-Outcome runCli(const std::vector<std::string>& args, const std::function<void()>& inChild = {},
-               const char* stdoutPath = nullptr) {
-    const ScratchDirectory streams;
-    const std::string outPath = stdoutPath ? stdoutPath : (streams.path() / "out").string();
-    const std::string errPath = (streams.path() / "err").string();
-    std::vector<char*> argv{const_cast<char*>(PANDEMIE_CLI_PATH)};
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-        ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-        if (inChild) inChild();
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int wait = 0;
-    ::waitpid(child, &wait, 0);
-    Outcome outcome{WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, "", readFile(errPath)};
-    if (!stdoutPath) outcome.out = readFile(outPath);
-    return outcome;
-}
-
-[[nodiscard]] std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-}
+using cli_process::lines;
+using cli_process::Outcome;
+using cli_process::readFile;
+using cli_process::runCli;
+using cli_process::ScratchDirectory;
 
 [[nodiscard]] pandemie::Trajectory trajectory(const pandemie::Parameters& parameters, std::uint64_t seed) {
     pandemie::Random random(seed);
@@ -205,7 +146,7 @@ TEST(cli, unwritableOutputLeavesNothingBehind) {
         EXPECT_EQ(dir.entries(), std::vector<std::string>{"sub"});
         EXPECT_TRUE(fs::is_empty(dir.path() / "sub"));
     }
-    EXPECT_EQ(runCli({}, {}, "/dev/full").status, 1);
+    EXPECT_EQ(runCli({}, cli_process::stdoutTo("/dev/full")).status, 1);
 }
 
 TEST(cli, failedWriteKeepsTheExistingFile) {
@@ -221,7 +162,8 @@ TEST(cli, failedWriteKeepsTheExistingFile) {
         ::signal(SIGXFSZ, SIG_IGN);
     };
     const std::string before = readFile(target);
-    const Outcome failed = runCli({"--output", target.string(), "--seed", "1"}, smallFileLimit);
+    const Outcome failed =
+        runCli({"--output", target.string(), "--seed", "1"}, cli_process::inChild(smallFileLimit));
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(lines(failed.err).size(), 1U);
     EXPECT_EQ(readFile(target), before);

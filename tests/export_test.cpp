@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "band_stats.h"
+#include "cli_process.h"
 #include "form1.h"
 #include "picture_box.h"
 #include "run_image.h"
@@ -21,60 +22,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        std::string pattern = (fs::temp_directory_path() / "pandemie-export-test.XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~ScratchDirectory() { fs::remove_all(path_); }
-    [[nodiscard]] fs::path operator/(const std::string& name) const { return path_ / name; }
-    [[nodiscard]] std::size_t entryCount() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
-    }
-
-private:
-    fs::path path_;
-};
-
-[[nodiscard]] std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome runCli(const std::vector<std::string>& args) {
-    const ScratchDirectory streams;
-    const std::string outPath = (streams / "out").string();
-    const std::string errPath = (streams / "err").string();
-    std::vector<char*> argv{const_cast<char*>(PANDEMIE_CLI_PATH)};
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr))
-            ::_exit(126);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int wait = 0;
-    ::waitpid(child, &wait, 0);
-    return {WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, readFile(outPath), readFile(errPath)};
-}
-
-[[nodiscard]] std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-}
+using cli_process::lines;
+using cli_process::Outcome;
+using cli_process::readFile;
+using cli_process::runCli;
+using cli_process::ScratchDirectory;
 
 [[nodiscard]] QImage pngOf(const fs::path& path) {
     return QImage(QString::fromStdString(path.string())).convertToFormat(QImage::Format_RGB32);

@@ -22,6 +22,7 @@
 #include "form1.h"
 #include "hscrollbar.h"
 #include "picture_box.h"
+#include "scrollbar_parts.h"
 #include "surface.h"
 
 namespace {
@@ -42,19 +43,6 @@ std::array<Slider, 5> slidersOf(Form1& form) {
         {form.HScroll4, form.Label8, [](const Form1& f) { return double(f.latencyDays); }},
         {form.HScroll5, form.Label10, [](const Form1& f) { return double(f.recoveryDays); }},
     }};
-}
-
-QRect partOf(const HScrollBar* bar, QStyle::SubControl part) {
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.orientation = Qt::Horizontal;
-    option.minimum = bar->minimum();
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.sliderValue = bar->value();
-    option.singleStep = bar->singleStep();
-    option.pageStep = bar->pageStep();
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
 }
 
 // Whole numbers as the readout shows them: a blank in front unless negative.

@@ -14,6 +14,7 @@
 #include "form1.h"
 #include "hscrollbar.h"
 #include "picture_box.h"
+#include "scrollbar_parts.h"
 
 namespace {
 
@@ -53,19 +54,8 @@ void moveOverChart(Form1& form, int x, int y) {
     QTest::mouseMove(form.Picture1, QPoint(x + border, y + border));
 }
 
-QPoint thumbCentre(HScrollBar* bar) {
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.orientation = Qt::Horizontal;
-    option.minimum = bar->minimum();
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.sliderValue = bar->value();
-    option.singleStep = bar->singleStep();
-    option.pageStep = bar->pageStep();
-    return bar->style()
-        ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar)
-        .center();
+QPoint thumbCentre(const HScrollBar* bar) {
+    return partOf(bar, QStyle::SC_ScrollBarSlider).center();
 }
 
 }  // namespace

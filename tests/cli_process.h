@@ -1,0 +1,134 @@
+#pragma once
+// Running the built pandemie-cli as a child process, and the scratch files
+// around it, for the tool's tests.
+
+#include <fcntl.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): with the POSIX names
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace cli_process {
+
+namespace fs = std::filesystem;
+
+// A fresh directory, removed with everything in it at the end of its scope.
+class ScratchDirectory {
+public:
+    ScratchDirectory() {
+        std::string pattern = (fs::temp_directory_path() / "pandemie-test.XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    ~ScratchDirectory() { fs::remove_all(path_); }
+    [[nodiscard]] const fs::path& path() const { return path_; }
+    [[nodiscard]] fs::path operator/(const std::string& name) const { return path_ / name; }
+    [[nodiscard]] std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(path_))
+            names.push_back(entry.path().filename().string());
+        std::ranges::sort(names);
+        return names;
+    }
+    [[nodiscard]] std::size_t entryCount() const { return entries().size(); }
+
+private:
+    fs::path path_;
+};
+
+[[nodiscard]] inline std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+[[nodiscard]] inline std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) result.push_back(line);
+    return result;
+}
+
+struct Outcome {
+    int status = -1;  // the exit status, -1 when the child did not exit
+    std::string out;
+    std::string err;
+    bool exited = false;
+    bool timedOut = false;
+};
+
+struct RunSettings {
+    std::function<void()> inChild;      // runs between fork and exec
+    const char* stdoutPath = nullptr;   // standard output there, not read back
+    std::chrono::seconds timeout{120};  // then the child is killed
+};
+
+[[nodiscard]] inline RunSettings stdoutTo(const char* path) {
+    RunSettings settings;
+    settings.stdoutPath = path;
+    return settings;
+}
+
+[[nodiscard]] inline RunSettings inChild(std::function<void()> prepare) {
+    RunSettings settings;
+    settings.inChild = std::move(prepare);
+    return settings;
+}
+
+[[nodiscard]] inline RunSettings timeoutAfter(std::chrono::seconds timeout) {
+    RunSettings settings;
+    settings.timeout = timeout;
+    return settings;
+}
+
+// Runs pandemie-cli with args; standard output and error go through files, so
+// large outputs cannot block the child.
+inline Outcome runCli(const std::vector<std::string>& args, const RunSettings& settings = {}) {
+    const ScratchDirectory streams;
+    const std::string outPath = settings.stdoutPath ? settings.stdoutPath : (streams / "out").string();
+    const std::string errPath = (streams / "err").string();
+    std::vector<char*> argv{const_cast<char*>(PANDEMIE_CLI_PATH)};
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || err < 0 || ::dup2(out, STDOUT_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0)
+            ::_exit(126);
+        if (settings.inChild) settings.inChild();
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    Outcome outcome;
+    int wait = 0;
+    const auto deadline = std::chrono::steady_clock::now() + settings.timeout;
+    while (::waitpid(child, &wait, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &wait, 0);
+            outcome.timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    outcome.exited = WIFEXITED(wait);
+    outcome.status = outcome.exited ? WEXITSTATUS(wait) : -1;
+    if (!settings.stdoutPath) outcome.out = readFile(outPath);
+    outcome.err = readFile(errPath);
+    return outcome;
+}
+
+}  // namespace cli_process
