@@ -92,6 +92,7 @@ public:
 private:
     void rahmen2();
     void copyright();
+    void describeOutcome();
     void connectHandlers();
     void setTabOrder();
     void createChartMenu();
