@@ -188,8 +188,6 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     connectHandlers();
     setTabOrder();
     Command1->setFocus();
-    // The focus is shown from the start, as after a move by keys.
-    setAttribute(Qt::WA_KeyboardFocusChange);
 
     askFileName_ = [this](const QString& caption, const QString& suggestedName, const QString& filter) {
         return QFileDialog::getSaveFileName(this, caption, suggestedName, filter);
@@ -235,6 +233,13 @@ void Form1::setTabOrder() {
     const std::array<QWidget*, 13> order{Command1, Picture1, HScroll1, Text1,    HScroll2, HScroll3, HScroll4,
                                          HScroll5, Text2,    Text3,    Command4, Command5, Text4};
     for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+// The focus is shown from the start, as after a move by keys; showing a
+// window resets that.
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void Form1::Form_Load() {

@@ -89,6 +89,9 @@ public:
     QPushButton* Command5;
     QMenu* Picture1_Menu;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void rahmen2();
     void copyright();
