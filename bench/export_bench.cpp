@@ -18,7 +18,8 @@ void BM_EnsembleExports10000(benchmark::State& state) {
         const pandemie::EnsembleStatistics statistics = pandemie::collectStatistics({}, options);
         benchmark::DoNotOptimize(pandemie::cli::bandsCsv(statistics));
         benchmark::DoNotOptimize(pandemie::cli::summaryCsv(statistics));
-        benchmark::DoNotOptimize(chart::encodePng(chart::bandImage(statistics.courses())));
+        benchmark::DoNotOptimize(
+            chart::encodePng(chart::bandImage(statistics.courses(), statistics.runs(), {})));
     }
     state.SetItemsProcessed(state.iterations() * options.runs);
 }

@@ -1,6 +1,7 @@
 #include "run_image.h"
 
 #include <QBuffer>
+#include <QLocale>
 
 #include <algorithm>
 #include <array>
@@ -75,6 +76,49 @@ void shadeBand(Surface& picture, const pandemie::PercentileCourses& courses, con
     }
 }
 
+void setSmallText(Surface& picture) {
+    picture.setFontName(QString());
+    picture.setFontSize(9);
+    picture.setForeColor(QBColor(0));
+}
+
+// Right of the title: three short lines in the series' colours for the
+// medians, three tinted stripes for the bands.
+void drawKey(Surface& picture) {
+    constexpr double lineX = 470;
+    constexpr double bandX = 580;
+    constexpr double top = 34;
+    picture.setDrawWidth(2);
+    for (std::size_t i = 0; i < seriesStyles.size(); ++i) {
+        const double y = top + 2 + 4 * static_cast<double>(i);
+        const QColor colour = QBColor(seriesStyles.at(i).colour);
+        picture.Line(lineX, y, lineX + 24, y, colour);
+        picture.LineFilledBox(bandX, y - 1, bandX + 24, y + 2, lightTint(colour));
+    }
+    setSmallText(picture);
+    picture.setCurrentX(lineX + 30);
+    picture.setCurrentY(top);
+    picture.Print(QStringLiteral("Median"));
+    picture.setCurrentX(bandX + 30);
+    picture.setCurrentY(top);
+    picture.Print(QStringLiteral("10\u201390 %"));
+}
+
+void drawRunsAndParameters(Surface& picture, std::int64_t runs, const pandemie::Parameters& parameters) {
+    const QLocale german(QLocale::German);
+    setSmallText(picture);
+    picture.setCurrentX(60);
+    picture.setCurrentY(592);
+    picture.Print(
+        QStringLiteral("%1 L\u00E4ufe; Begegnungen pro Tag %2, Infektions - Wahrscheinlichkeit %3 o/oo, "
+                       "Latenzzeit %4 Tage, Genesungszeit %5 Tage")
+            .arg(runs)
+            .arg(parameters.encountersPerDay)
+            .arg(german.toString(static_cast<double>(parameters.infectionPerMille)))
+            .arg(parameters.latencyDays)
+            .arg(parameters.recoveryDays));
+}
+
 }  // namespace
 
 QImage firstRunImage(const pandemie::Trajectory& run) {
@@ -85,13 +129,15 @@ QImage firstRunImage(const pandemie::Trajectory& run) {
     return picture.image();
 }
 
-QImage bandImage(const pandemie::PercentileCourses& courses) {
+QImage bandImage(const pandemie::PercentileCourses& courses, std::int64_t runs,
+                 const pandemie::Parameters& parameters) {
     Surface picture = surfaceAfterStartUp();
     // Shaded first, so the frame's grid and texts stay visible over the bands.
     for (const SeriesStyle& style : seriesStyles) shadeBand(picture, courses, style);
     rahmen2(picture);
     plotCourse(picture, courses.p50);
-    copyright(picture);
+    drawKey(picture);
+    drawRunsAndParameters(picture, runs, parameters);
     return picture.image();
 }
 

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QImage>
 
+#include <cstdint>
+
 #include "band_stats.h"
 #include "model.h"
 
@@ -14,8 +16,10 @@ namespace chart {
 [[nodiscard]] QImage firstRunImage(const pandemie::Trajectory& run);
 
 // The same frame with each series' 10..90 % band shaded in a light tint of its
-// colour and its median curve drawn over it.
-[[nodiscard]] QImage bandImage(const pandemie::PercentileCourses& courses);
+// colour and its median curve drawn over it, a key to both above the plot
+// area and the number of runs and the parameters below it; no caption.
+[[nodiscard]] QImage bandImage(const pandemie::PercentileCourses& courses, std::int64_t runs,
+                               const pandemie::Parameters& parameters);
 
 // The image as PNG file contents.
 [[nodiscard]] QByteArray encodePng(const QImage& image);

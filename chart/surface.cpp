@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace chart {
 
@@ -21,6 +22,20 @@ QFont fontFor(const QString& face, double points) {
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0))));
     return font;
 }
+
+QImage whiteImage(int width, int height, double ratio) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);  // 96 dots per inch
+    image.setDotsPerMeterY(3780);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    return image;
+}
+
+template <class... Painters>
+struct Overloaded : Painters... {
+    using Painters::operator()...;
+};
 
 }  // namespace
 
@@ -40,49 +55,81 @@ void installFontSubstitutes() {
     QFont::insertSubstitution(QStringLiteral("modern"), QStringLiteral("Carlito"));
 }
 
-Surface::Surface() : image_(width, height, QImage::Format_RGB32) {
-    image_.setDotsPerMeterX(3780);  // 96 dots per inch
-    image_.setDotsPerMeterY(3780);
-    Cls();
-}
+Surface::Surface() : image_(whiteImage(width, height, 1)) {}
 
 void Surface::Cls() {
     image_.fill(Qt::white);
+    if (!screenImage_.isNull()) screenImage_.fill(Qt::white);
+    operations_.clear();
+}
+
+void Surface::setDevicePixelRatio(double ratio) {
+    if (ratio == ratio_) return;
+    ratio_ = ratio;
+    screenImage_ = QImage();
+    if (ratio_ == 1) return;
+    const auto scaled = [ratio](int pixels) { return static_cast<int>(std::ceil(pixels * ratio)); };
+    screenImage_ = whiteImage(scaled(width), scaled(height), ratio);
+    for (const Operation& operation : operations_) paint(screenImage_, operation);
+}
+
+// Each operation paints with a painter of its own: the pixels do not depend
+// on what was drawn before.
+void Surface::paint(QImage& target, const Operation& operation) {
+    QPainter painter(&target);
+    std::visit(Overloaded{
+                   [&](const Segment& line) {
+                       painter.setPen(line.pen);
+                       painter.drawLine(line.from, line.to);
+                   },
+                   [&](const Outline& box) {
+                       painter.setPen(box.pen);
+                       painter.setBrush(Qt::NoBrush);
+                       painter.drawRect(box.box);
+                   },
+                   [&](const Fill& box) { painter.fillRect(box.box, box.colour); },
+                   [&](const Text& text) {
+                       painter.setFont(text.font);
+                       painter.setPen(text.colour);
+                       painter.drawText(text.baseline, text.text);
+                   },
+               },
+               operation);
+}
+
+void Surface::perform(Operation operation) {
+    paint(image_, operation);
+    if (!screenImage_.isNull()) paint(screenImage_, operation);
+    operations_.push_back(std::move(operation));
 }
 
 void Surface::Line(double x1, double y1, double x2, double y2, const QColor& colour) {
-    QPainter painter(&image_);
-    painter.setPen(QPen(colour, drawWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+    perform(
+        Segment{{x1, y1}, {x2, y2}, QPen(colour, drawWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)});
 }
 
 void Surface::LineBox(double x1, double y1, double x2, double y2, const QColor& colour) {
-    QPainter painter(&image_);
-    painter.setPen(QPen(colour, drawWidth_, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized());
+    perform(Outline{QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized(),
+                    QPen(colour, drawWidth_, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin)});
 }
 
 void Surface::LineFilledBox(double x1, double y1, double x2, double y2, const QColor& colour) {
-    QPainter painter(&image_);
     // Both corners belong to the box.
     const QRectF box = QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized();
-    painter.fillRect(QRectF(box.topLeft(), box.size() + QSizeF(1, 1)), colour);
+    perform(Fill{QRectF(box.topLeft(), box.size() + QSizeF(1, 1)), colour});
 }
 
 void Surface::PSet(double x, double y, const QColor& colour) {
-    QPainter painter(&image_);
     const double half = drawWidth_ / 2.0;
-    painter.fillRect(QRectF(x - half, y - half, drawWidth_, drawWidth_), colour);
+    perform(Fill{QRectF(x - half, y - half, drawWidth_, drawWidth_), colour});
 }
 
 void Surface::Print(const QString& text) {
-    QPainter painter(&image_);
     const QFont font = fontFor(fontName_, fontSize_);
-    painter.setFont(font);
-    painter.setPen(foreColor_);
+    // Measured on the image of one device pixel per pixel, so that where the
+    // next text goes never depends on the screen.
     const QFontMetricsF metrics(font, &image_);
-    painter.drawText(QPointF(currentX_, currentY_ + metrics.ascent()), text);
+    perform(Text{QPointF(currentX_, currentY_ + metrics.ascent()), font, foreColor_, text});
     // Like a line of text: the next one would start below it, at the left.
     currentX_ = 0;
     currentY_ += metrics.height();

@@ -3,12 +3,21 @@
 // (position, line width, text colour, size and face) that carries over from
 // one drawing call to the next. Draws the same pixels with or without a
 // window; a window shows the image through the refresh callback.
+//
+// Coordinates are pixels of the 797 x 613 image. For a screen with more
+// device pixels per pixel, the surface keeps a second image drawn at that
+// ratio from the same operations, which it records since the last Cls, so
+// that a change of screen renders the kept drawing anew.
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
+#include <QPen>
 #include <QString>
 
 #include <functional>
+#include <variant>
+#include <vector>
 
 namespace chart {
 
@@ -43,7 +52,15 @@ public:
     void setFontName(const QString& face) { fontName_ = face; }
     void Refresh() const;
 
+    // The drawing at one device pixel per pixel: what files and tests see.
     [[nodiscard]] const QImage& image() const { return image_; }
+    // The drawing for a screen of the current device pixel ratio.
+    [[nodiscard]] const QImage& screenImage() const { return ratio_ == 1 ? image_ : screenImage_; }
+    [[nodiscard]] double devicePixelRatio() const { return ratio_; }
+    // Renders the drawing since the last Cls anew at the ratio; the drawing
+    // state and image() stay as they are.
+    void setDevicePixelRatio(double ratio);
+
     [[nodiscard]] int DrawWidth() const { return drawWidth_; }
     [[nodiscard]] double CurrentX() const { return currentX_; }
     [[nodiscard]] double CurrentY() const { return currentY_; }
@@ -55,7 +72,33 @@ public:
     void setRefreshHandler(std::function<void()> handler) { onRefresh_ = std::move(handler); }
 
 private:
+    struct Segment {
+        QPointF from, to;
+        QPen pen;
+    };
+    struct Outline {
+        QRectF box;
+        QPen pen;
+    };
+    struct Fill {
+        QRectF box;
+        QColor colour;
+    };
+    struct Text {
+        QPointF baseline;
+        QFont font;
+        QColor colour;
+        QString text;
+    };
+    using Operation = std::variant<Segment, Outline, Fill, Text>;
+
+    static void paint(QImage& target, const Operation& operation);
+    void perform(Operation operation);
+
     QImage image_;
+    QImage screenImage_;  // at ratio_, null while ratio_ is 1
+    double ratio_ = 1;
+    std::vector<Operation> operations_;  // since the last Cls
     double currentX_ = 0;
     double currentY_ = 0;
     int drawWidth_ = 1;

@@ -82,7 +82,8 @@ void ensemble(const cli::CliOptions& options) {
     if (!options.summary.empty()) cli::writeFileAtomically(options.summary, cli::summaryCsv(*statistics));
     if (!options.png.empty()) {
         const ImageRendering rendering;
-        writePng(options.png, chart::bandImage(statistics->courses()));
+        writePng(options.png,
+                 chart::bandImage(statistics->courses(), statistics->runs(), options.parameters));
     }
     if (options.writesCsv()) writeOutput(options, cli::ensembleCsv(summaries));
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "band_stats.h"
+#include "chart.h"
 #include "cli_process.h"
 #include "form1.h"
 #include "picture_box.h"
@@ -170,3 +171,23 @@ TEST(exportOptions, csvStillGoesToAGivenOutput) {
 }
 
 }  // namespace
+
+TEST(exportImage, bandImageNamesItsLinesRunsAndParametersWithoutTheCaption) {
+    pandemie::Parameters parameters;
+    const auto imageFor = [&parameters] {
+        const auto statistics = pandemie::collectStatistics(parameters, {3, 20, 1});
+        return chart::bandImage(statistics.courses(), statistics.runs(), parameters);
+    };
+    const QImage image = imageFor();
+    int captionPixels = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            captionPixels += image.pixelColor(x, y) == QColor(180, 220, 220);
+    EXPECT_EQ(captionPixels, 0);
+    // The key's median lines in the series' colours, right of the title.
+    EXPECT_EQ(image.pixelColor(480, 36), chart::QBColor(chart::colourNotInfected));
+    EXPECT_EQ(image.pixelColor(480, 44), chart::QBColor(chart::colourRecovered));
+    const QRect parameterLine(60, 590, 700, 23);
+    parameters.latencyDays = 5;
+    EXPECT_NE(imageFor().copy(parameterLine), image.copy(parameterLine));
+}

@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -15,6 +21,7 @@
 #include "hscrollbar.h"
 #include "picture_box.h"
 #include "scrollbar_parts.h"
+#include "translations.h"
 
 namespace {
 
@@ -203,4 +210,98 @@ TEST(window, readoutShowsDayAndPercentInsideTheArea) {
     moveOverChart(*form, -20, 300);
     EXPECT_EQ(form->Text1->text(), "");
     QTest::mouseRelease(form->Picture1, Qt::LeftButton, {}, QPoint(-20 + border, 300 + border));
+}
+
+TEST(chart, keptDrawingIsRenderedAnewAtAnyRatio) {
+    chart::Surface late;
+    chart::Surface early;
+    early.setDevicePixelRatio(2);
+    for (chart::Surface* picture : {&late, &early}) {
+        chart::rahmen2(*picture);
+        chart::copyright(*picture);
+    }
+    late.setDevicePixelRatio(2);
+    EXPECT_EQ(late.screenImage().size(), QSize(2 * chart::Surface::width, 2 * chart::Surface::height));
+    EXPECT_EQ(late.screenImage(), early.screenImage());
+    EXPECT_EQ(late.image(), early.image()) << "one pixel per pixel whatever the screen";
+    EXPECT_EQ(late.CurrentY(), early.CurrentY()) << "text layout does not depend on the screen";
+    // Text drawn at the ratio, not enlarged: "Tage" twice as high, in finer steps.
+    const int height = inkHeight(late.image(), QRect(700, 568, 60, 30));
+    EXPECT_NEAR(inkHeight(late.screenImage(), QRect(1400, 1136, 120, 60)), 2 * height, 2);
+    EXPECT_NE(late.screenImage(), late.image().scaled(late.screenImage().size()));
+    late.setDevicePixelRatio(1);
+    EXPECT_EQ(&late.screenImage(), &late.image());
+}
+
+TEST(window, keysAsOnThePlatformsScrollBarsAndButtons) {
+    auto form = startedWindow();
+    HScrollBar* bar = form->HScroll2;
+    bar->setFocus(Qt::TabFocusReason);
+    const std::pair<Qt::Key, int> steps[] = {{Qt::Key_Up, 9},        {Qt::Key_PageUp, 8}, {Qt::Key_Down, 9},
+                                             {Qt::Key_PageDown, 10}, {Qt::Key_Home, 0},   {Qt::Key_End, 20},
+                                             {Qt::Key_Left, 19}};
+    for (const auto& [key, value] : steps) {
+        QTest::keyClick(bar, key);
+        EXPECT_EQ(form->encountersPerDay, value) << key;
+        EXPECT_EQ(form->Label4->text(), QString::number(value)) << key;
+    }
+    const pandemie::Trajectory firstRun = form->lastRun;
+    QTest::keyClick(form->Command4, Qt::Key_Return);
+    EXPECT_NE(form->lastRun, firstRun) << "Return on \"Berechnen\" runs";
+    QTest::keyClick(form->Command5, Qt::Key_Enter);
+    EXPECT_EQ(form->encountersPerDay, 10) << "Enter on \"Default - Werte\"";
+}
+
+TEST(window, focusIsShownWithoutCoveringTheChart) {
+    auto form = startedWindow();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{form->Command1, form->Picture1, form->HScroll3, form->HScroll1}) {
+        if (!control->hasFocus()) control->setFocus(Qt::TabFocusReason);  // "Beenden" has it from the start
+        const QImage focused = control->grab().toImage();
+        form->Text2->setFocus(Qt::TabFocusReason);
+        EXPECT_NE(control->grab().toImage(), focused) << control->metaObject()->className();
+    }
+    form->Picture1->setFocus(Qt::TabFocusReason);
+    const QRect drawingArea = form->Picture1->contentsRect();
+    EXPECT_EQ(form->Picture1->grab().toImage().copy(drawingArea).convertToFormat(QImage::Format_RGB32),
+              chartOf(*form));
+    EXPECT_EQ(form->Picture1->geometry(), QRect(414, 6, 801, 617));
+}
+
+TEST(window, toolkitTextsAreGermanAndScreenReadersHearEachControl) {
+    ASSERT_TRUE(installGermanTranslations(*QCoreApplication::instance()));
+    auto form = startedWindow();
+    const std::unique_ptr<QMenu> boxMenu(form->Text3->createStandardContextMenu());
+    EXPECT_EQ(boxMenu->actions().constFirst()->text(), "&R\u00FCckg\u00E4ngig\tStrg+Z");
+    QString sliderEntry;
+    QTimer::singleShot(0, [&] {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (popup == nullptr) return;
+        sliderEntry = popup->actions().constFirst()->text();
+        popup->close();
+    });
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                 form->HScroll2->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(form->HScroll2, &rightClick);
+    EXPECT_EQ(sliderEntry, "Hierher scrollen");
+
+    const auto spoken = [](QWidget* control, QAccessible::Text text) {
+        return QAccessible::queryAccessibleInterface(control)->text(text);
+    };
+    EXPECT_EQ(spoken(form->HScroll2, QAccessible::Name), "mittlere Zahl der Begegnungen pro Tag");
+    EXPECT_EQ(spoken(form->HScroll2, QAccessible::Value), "10");
+    EXPECT_EQ(spoken(form->Text4, QAccessible::Name), "Tag");
+    EXPECT_TRUE(spoken(form->Picture1, QAccessible::Name).startsWith("Diagramm: relative Anteile in %"));
+    // The outcome of the run: the first day of the highest infected count, the recovered on day 180.
+    const auto peak =
+        std::max_element(form->lastRun.begin(), form->lastRun.end(),
+                         [](const auto& a, const auto& b) { return a.countInfected < b.countInfected; });
+    const QString expected =
+        QString("H\u00F6chstens %1,%2 % aktuell Infizierte an Tag %3, %4,%5 % Genesene an Tag 180.")
+            .arg(peak->countInfected / 10)
+            .arg(peak->countInfected % 10)
+            .arg(peak - form->lastRun.begin() + 1)
+            .arg(form->lastRun.back().countRecovered / 10)
+            .arg(form->lastRun.back().countRecovered % 10);
+    EXPECT_EQ(spoken(form->Picture1, QAccessible::Description), expected);
 }

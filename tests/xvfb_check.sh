@@ -1,60 +1,89 @@
 #!/usr/bin/env bash
-# Starts the real window under Xvfb, takes a screenshot and checks a few pixels.
+# Starts the real window under Xvfb at scale factor 1 and 2, takes a
+# screenshot of each and checks a few pixels.
 # Usage: tests/xvfb_check.sh path/to/pandemie screenshot.png
+# The screenshot at scale 2 goes next to it, as screenshot-scale2.png.
 set -euo pipefail
 program=$1
 shot=$2
-display=:${XVFB_DISPLAY:-91}
-
-Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+scratch=$(mktemp -d)
+xvfb_pid=
 app_pid=
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
+stop() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>>"$scratch/stop.log" || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>>"$scratch/stop.log" || true
+  app_pid=
+  xvfb_pid=
 }
-trap cleanup EXIT
+trap 'stop; rm -rf "$scratch"' EXIT
 
-for _ in $(seq 50); do DISPLAY=$display import -window root -crop 1x1+0+0 /dev/null 2>/dev/null && break; sleep 0.2; done
-
-DISPLAY=$display "$program" >/dev/null 2>&1 &
-app_pid=$!
+rgb_at() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)],%[fx:int(255*p{$2,$3}.g+0.5)],%[fx:int(255*p{$2,$3}.b+0.5)]" info:; }
 
 # Without a window manager the window's client area starts at (9, 9) on the
-# screen; the chart's drawing area at client (416, 8).
-chart_x=$((9 + 416))
-chart_y=$((9 + 8))
-
-rgb_at() { convert "$shot" -format "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:; }
-
-# Wait until the window shows its chart.
-for _ in $(seq 100); do
-  if DISPLAY=$display import -window root "$shot" 2>/dev/null && [ "$(rgb_at $((chart_x + 700)) $((chart_y + 100)))" = "255,255,255" ]; then
-    break
-  fi
-  sleep 0.2
-done
+# screen, the chart's drawing area at client (416, 8); both in pixels of the
+# window, which the scale factor multiplies.
+window_shot() {  # scale, screenshot
+  local scale=$1 image=$2 display
+  # Xvfb picks a free display and writes its number to the descriptor.
+  Xvfb -displayfd 3 -screen 0 2600x1400x24 -nolisten tcp 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.2; done
+  display=:$(head -n 1 "$scratch/display")
+  QT_SCALE_FACTOR=$scale DISPLAY=$display "$program" >"$scratch/app.log" 2>&1 &
+  app_pid=$!
+  chart_x=$(((9 + 416) * scale))
+  chart_y=$(((9 + 8) * scale))
+  # Wait until the window shows its chart.
+  for _ in $(seq 100); do
+    if DISPLAY=$display import -window root "$image" 2>>"$scratch/import.log" &&
+      [ "$(rgb_at "$image" $((chart_x + 700 * scale)) $((chart_y + 100 * scale)))" = "255,255,255" ]; then
+      break
+    fi
+    sleep 0.2
+  done
+  stop
+}
 
 failures=0
-expect() {  # name, screen x, screen y, expected "r,g,b"
-  local name=$1 x=$2 y=$3 want=$4 got
-  got=$(rgb_at "$x" "$y")
+expect() {  # image, name, chart x, chart y, expected "r,g,b"; at the top left of the chart's pixel
+  local image=$1 name=$2 x=$((chart_x + $3 * scale)) y=$((chart_y + $4 * scale)) want=$5 got
+  got=$(rgb_at "$image" "$x" "$y")
   if [ "$got" = "$want" ]; then
-    echo "ok   $name at $x,$y: $got"
+    echo "ok   scale $scale: $name at $x,$y: $got"
   else
-    echo "FAIL $name at $x,$y: $got, expected $want"
+    echo "FAIL scale $scale: $name at $x,$y: $got, expected $want"
     failures=$((failures + 1))
   fi
 }
-expect "window background beside the chart" $((9 + 400)) $((9 + 300)) "128,0,0"
-expect "white chart" $((chart_x + 700)) $((chart_y + 100)) "255,255,255"
-expect "black frame" $((chart_x + 60)) $((chart_y + 100)) "0,0,0"
-expect "not infected curve, day 1" $((chart_x + 64)) $((chart_y + 62)) "0,0,255"
-expect "infected curve, day 1" $((chart_x + 64)) $((chart_y + 558)) "255,0,0"
-expect "recovered curve, day 1" $((chart_x + 64)) $((chart_y + 556)) "0,255,0"
+
+for scale in 1 2; do
+  image=$shot
+  [ "$scale" -ne 1 ] && image=${shot%.png}-scale$scale.png
+  window_shot "$scale" "$image"
+  expect "$image" "window background beside the chart" -16 300 "128,0,0"
+  expect "$image" "white chart" 700 100 "255,255,255"
+  expect "$image" "black frame" 60 100 "0,0,0"
+  expect "$image" "not infected curve, day 1" 64 62 "0,0,255"
+  expect "$image" "infected curve, day 1" 64 558 "255,0,0"
+  expect "$image" "recovered curve, day 1" 64 556 "0,255,0"
+done
+
+# At scale 2 the chart's text is drawn at the screen's resolution: its
+# title is not made of 2 x 2 blocks of equal pixels.
+title="$scratch/title.png"
+blocks="$scratch/title-blocks.png"
+convert "$image" -crop 700x40+$((chart_x + 110))+$((chart_y + 50)) +repage "$title"
+convert "$title" -sample 50% -sample 200% "$blocks"
+differing=$(compare -metric AE "$title" "$blocks" "$scratch/difference.png" 2>&1 || true)
+if ! [[ "$differing" =~ ^[1-9][0-9]*$ ]]; then
+  echo "FAIL scale 2: the chart's title is enlarged, not drawn sharp"
+  failures=$((failures + 1))
+else
+  echo "ok   scale 2: the chart's title is drawn sharp"
+fi
 
 if [ "$failures" -ne 0 ]; then
-  echo "The real window does not look as it should; screenshot: $shot" >&2
+  echo "The real window does not look as it should; screenshots: $shot, ${shot%.png}-scale2.png" >&2
   exit 1
 fi
-echo "The real window looks right; screenshot: $shot"
+echo "The real window looks right; screenshots: $shot, ${shot%.png}-scale2.png"

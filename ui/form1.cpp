@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -11,6 +12,7 @@
 
 #include "chart.h"
 #include "csv.h"
+#include "ensemble.h"
 #include "hscrollbar.h"
 #include "output.h"
 #include "picture_box.h"
@@ -59,11 +61,58 @@ QLineEdit* makeTextBox(QWidget* parent, const QString& text, const QRect& place,
     return box;
 }
 
+// Return and Enter press a focused button as Space does.
+class CommandButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!isReturn(*event)) return QPushButton::keyPressEvent(event);
+        QKeyEvent space = asSpace(*event);
+        QPushButton::keyPressEvent(&space);
+        event->setAccepted(space.isAccepted());
+    }
+    void keyReleaseEvent(QKeyEvent* event) override {
+        if (!isReturn(*event)) return QPushButton::keyReleaseEvent(event);
+        QKeyEvent space = asSpace(*event);
+        QPushButton::keyReleaseEvent(&space);
+        event->setAccepted(space.isAccepted());
+    }
+
+private:
+    static bool isReturn(const QKeyEvent& event) {
+        return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+    }
+    static QKeyEvent asSpace(const QKeyEvent& event) {
+        return {event.type(), Qt::Key_Space, event.modifiers(), QStringLiteral(" "), event.isAutoRepeat()};
+    }
+};
+
 QPushButton* makeButton(QWidget* parent, const QString& text, const QRect& place, double points) {
-    auto* button = new QPushButton(text, parent);
+    auto* button = new CommandButton(text, parent);
     button->setGeometry(place);
     button->setFont(calibri(points));
     return button;
+}
+
+// A screen reader names a slider after its description label and reads its
+// value from the slider itself.
+void describe(QLabel* label, HScrollBar* slider, const QString& description) {
+    label->setText(description);
+    slider->setAccessibleName(description);
+    slider->setAccessibleDescription(
+        QStringLiteral("Schieberegler von %1 bis %2").arg(slider->minimum()).arg(slider->maximum()));
+}
+
+void describe(QLineEdit* box, const QString& name, const QString& description) {
+    box->setAccessibleName(name);
+    box->setAccessibleDescription(description);
+}
+
+QString percentOfPersons(int count) {
+    return QLocale(QLocale::German).toString(count * 100.0 / pandemie::countedPersons, 'f', 1) +
+           QStringLiteral(" %");
 }
 
 // The number texts of the read-out: a blank in front of a value that is not
@@ -126,6 +175,15 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     Command1 = makeButton(this, QStringLiteral("Beenden"), twips(150, 8850, 2415, 405), 12);
     Text1 = makeTextBox(this, QStringLiteral("Mausposition"), twips(3450, 8850, 2415, 375), 12);
 
+    describe(Text2, QStringLiteral("Titel"), QStringLiteral("Titel des Programms"));
+    describe(Text4, QStringLiteral("Tag"), QStringLiteral("Tag unter dem Mauszeiger im Diagramm"));
+    describe(Text3, QStringLiteral("relativer Anteil"),
+             QStringLiteral("relativer Anteil in % unter dem Mauszeiger im Diagramm"));
+    describe(Text1, QStringLiteral("Mausposition"),
+             QStringLiteral("Position des Mauszeigers im Diagramm in Bildpunkten; "
+                            "nach einer Berechnung \u201EBerechnung fertig\u201C"));
+    Picture1->setAccessibleName(QStringLiteral("Diagramm: relative Anteile in %  (lineare Darstellung)"));
+
     createChartMenu();
     connectHandlers();
     setTabOrder();
@@ -177,15 +235,22 @@ void Form1::setTabOrder() {
     for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
+// The focus is shown from the start, as after a move by keys; showing a
+// window resets that.
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
 void Form1::Form_Load() {
     move(135 / twipsPerPixel, 135 / twipsPerPixel);
     setWindowTitle(QStringLiteral("Corona Pandemie Vorausberechnung des Verlaufs") +
                    QString(42, QLatin1Char(' ')) + QStringLiteral("pandemie - agentenbasierte Simulation"));
-    Label1->setText(QStringLiteral("Zeit der Berechnung/Tage  (z.Zt. gesperrt)"));
-    Label3->setText(QStringLiteral("mittlere Zahl der Begegnungen pro Tag"));
-    Label5->setText(QStringLiteral("Infektions - Wahrscheinlichkeit in  o/oo"));
-    Label7->setText(QStringLiteral("Latenzzeit / Tage"));
-    Label9->setText(QStringLiteral("Genesungszeit / Tage"));
+    describe(Label1, HScroll1, QStringLiteral("Zeit der Berechnung/Tage  (z.Zt. gesperrt)"));
+    describe(Label3, HScroll2, QStringLiteral("mittlere Zahl der Begegnungen pro Tag"));
+    describe(Label5, HScroll3, QStringLiteral("Infektions - Wahrscheinlichkeit in  o/oo"));
+    describe(Label7, HScroll4, QStringLiteral("Latenzzeit / Tage"));
+    describe(Label9, HScroll5, QStringLiteral("Genesungszeit / Tage"));
     rahmen2();
     HScroll1->setValueFromCode(180);
     HScroll2->setValueFromCode(10);
@@ -219,7 +284,19 @@ void Form1::Command4_Click() {
     });
     Text1->setText(QStringLiteral("Berechnung fertig"));
     copyright();
+    describeOutcome();
     Picture1->update();
+}
+
+// What the chart shows, in one sentence for a screen reader.
+void Form1::describeOutcome() {
+    const pandemie::RunSummary outcome = pandemie::summarize(0, lastRun);
+    Picture1->setAccessibleDescription(QStringLiteral("H\u00F6chstens %1 aktuell Infizierte an Tag %2, "
+                                                      "%3 Genesene an Tag %4.")
+                                           .arg(percentOfPersons(outcome.peakInfected))
+                                           .arg(outcome.peakDay)
+                                           .arg(percentOfPersons(outcome.final.countRecovered))
+                                           .arg(pandemie::runDays));
 }
 
 void Form1::Command5_Click() {

@@ -89,9 +89,13 @@ public:
     QPushButton* Command5;
     QMenu* Picture1_Menu;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void rahmen2();
     void copyright();
+    void describeOutcome();
     void connectHandlers();
     void setTabOrder();
     void createChartMenu();

@@ -1,5 +1,10 @@
 #include "hscrollbar.h"
 
+#include <qdrawutil.h>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyleOptionSlider>
+
 HScrollBar::HScrollBar(int minimum, int maximum, int step, QWidget* parent)
     : QScrollBar(Qt::Horizontal, parent) {
     setRange(minimum, maximum);
@@ -26,4 +31,41 @@ void HScrollBar::onChange(std::function<void()> handler) {
 
 void HScrollBar::onScroll(std::function<void()> handler) {
     connect(this, &QScrollBar::sliderMoved, this, [handler = std::move(handler)](int) { handler(); });
+}
+
+// As the platform's horizontal scroll bars: Up and Page Up towards the
+// minimum, Down and Page Down towards the maximum. The base class turns the
+// vertical keys around once the controls are no longer inverted.
+void HScrollBar::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Up:
+            triggerAction(SliderSingleStepSub);
+            break;
+        case Qt::Key_PageUp:
+            triggerAction(SliderPageStepSub);
+            break;
+        case Qt::Key_Down:
+            triggerAction(SliderSingleStepAdd);
+            break;
+        case Qt::Key_PageDown:
+            triggerAction(SliderPageStepAdd);
+            break;
+        default:
+            QScrollBar::keyPressEvent(event);
+    }
+}
+
+// The focus shows as the thumb outlined in the highlight colour, once the
+// focus has been moved by keys, as the style marks the other controls.
+void HScrollBar::paintEvent(QPaintEvent* event) {
+    QScrollBar::paintEvent(event);
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    if (!option.state.testFlag(QStyle::State_HasFocus) ||
+        !option.state.testFlag(QStyle::State_KeyboardFocusChange))
+        return;
+    QPainter painter(this);
+    const QRect thumb =
+        style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+    qDrawPlainRect(&painter, thumb, palette().color(QPalette::Highlight), 2);
 }

@@ -21,4 +21,8 @@ public:
 
     void onChange(std::function<void()> handler);
     void onScroll(std::function<void()> handler);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };

@@ -2,10 +2,12 @@
 
 #include "form1.h"
 #include "surface.h"
+#include "translations.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     chart::installFontSubstitutes();
+    installGermanTranslations(application);
     Form1 window;
     window.Form_Load();
     window.show();

@@ -1,19 +1,36 @@
 #include "picture_box.h"
 
+#include <qdrawutil.h>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOption>
+#include <QWindow>
 
 PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
     setMouseTracking(true);
     surface_.setRefreshHandler([this] { repaint(); });
+    // Drawing before the window is shown already goes to the screen's ratio.
+    followScreen();
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
-    QFrame::paintEvent(event);
+    // The focus shows as the border in the highlight colour, as wide as the
+    // sunken one it replaces, so that the chart itself stays uncovered.
+    const bool marksFocus = showsFocus();
+    if (!marksFocus) QFrame::paintEvent(event);
     QPainter painter(this);
-    painter.drawImage(contentsRect().topLeft(), surface_.image());
+    if (marksFocus) qDrawPlainRect(&painter, rect(), palette().color(QPalette::Highlight), lineWidth());
+    painter.drawImage(contentsRect().topLeft(), surface_.screenImage());
+}
+
+// As the style shows it on other controls: once the focus has been moved by keys.
+bool PictureBox::showsFocus() const {
+    QStyleOption option;
+    option.initFrom(this);
+    return option.state.testFlag(QStyle::State_HasFocus) &&
+           option.state.testFlag(QStyle::State_KeyboardFocusChange);
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {
@@ -21,4 +38,16 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     // arrive here too, with positions beyond its edges.
     const QPointF chartPoint = event->position() - QPointF(contentsRect().topLeft());
     if (onMouseMove_) onMouseMove_(event->buttons(), chartPoint.x(), chartPoint.y());
+}
+
+void PictureBox::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    followScreen();
+    if (QWindow* handle = window()->windowHandle())
+        connect(handle, &QWindow::screenChanged, this, &PictureBox::followScreen, Qt::UniqueConnection);
+}
+
+void PictureBox::followScreen() {
+    surface_.setDevicePixelRatio(devicePixelRatioF());
+    update();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The chart control: shows the surface's persistent image inside a sunken
-// 2-pixel border and reports pointer moves in chart units.
+// 2-pixel border and reports pointer moves in chart units. The image follows
+// the device pixel ratio of the screen the chart is on.
 
 #include <QFrame>
 
@@ -20,8 +21,12 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void followScreen();
+    [[nodiscard]] bool showsFocus() const;
+
     chart::Surface surface_;
     std::function<void(Qt::MouseButtons, double, double)> onMouseMove_;
 };

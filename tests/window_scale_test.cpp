@@ -1,0 +1,32 @@
+// The window on a screen of device pixel ratio 2 (run with QT_SCALE_FACTOR=2).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTest>
+
+#include "form1.h"
+#include "picture_box.h"
+#include "run_image.h"
+
+TEST(windowScale, chartIsDrawnAtTheScreensRatioInTheSamePixelsOfItsOwn) {
+    Form1 form;
+    form.Form_Load();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_EQ(form.Picture1->devicePixelRatioF(), 2);
+    const chart::Surface& surface = form.Picture1->surface();
+    EXPECT_EQ(surface.screenImage().size(), QSize(2 * chart::Surface::width, 2 * chart::Surface::height));
+    EXPECT_EQ(surface.image(), chart::firstRunImage(form.lastRun)) << "files and tests see the same chart";
+    EXPECT_EQ(form.Picture1->geometry(), QRect(414, 6, 801, 617));
+    // Day 1 of the not-infected curve, at (64, 62.5) in the chart's pixels.
+    EXPECT_EQ(form.Picture1->grab().toImage().pixelColor(2 * (64 + 2), 2 * (62 + 2)), QColor(0, 0, 255));
+    // The pointer in the widget's own coordinates, as the platform reports it.
+    const QPointF pointer(100 + 2, 300 + 2);
+    QMouseEvent move(QEvent::MouseMove, pointer, form.Picture1->mapToGlobal(pointer), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(form.Picture1, &move);
+    EXPECT_EQ(form.Text1->text(), " 100      300");
+    EXPECT_EQ(form.Text4->text(), "Tag    10");
+}
