@@ -73,11 +73,11 @@ void ensemble(const cli::CliOptions& options) {
     // The per-run table is kept only when it is written.
     std::vector<RunSummary> summaries;
     std::optional<EnsembleStatistics> statistics;
-    cli::runWithProgress(options.runs, [&](std::atomic<std::int64_t>* done) {
+    cli::runWithProgress(options.runs, options.progress, [&](std::atomic<std::int64_t>* done) {
         statistics =
             collectStatistics(options.parameters, ensemble, options.writesCsv() ? &summaries : nullptr, done);
     });
-    std::cerr << cli::summaryText(*statistics);
+    if (options.progress == cli::Progress::shown) std::cerr << cli::summaryText(*statistics);
     if (!options.bands.empty()) cli::writeFileAtomically(options.bands, cli::bandsCsv(*statistics));
     if (!options.summary.empty()) cli::writeFileAtomically(options.summary, cli::summaryCsv(*statistics));
     if (!options.png.empty()) {

@@ -125,6 +125,9 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     }
 
+    bool quiet = false;
+    app.add_flag("--quiet,-q", quiet, "No progress line and no ensemble summary on standard error");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& request) {
@@ -144,6 +147,7 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
     }
     parameters.infectionPerMille = static_cast<float>(infectionPerMille);
     options.outputGiven = app.count("--output") > 0;
+    if (quiet) options.progress = Progress::quiet;
     for (const FileOption& file : exportFiles) {
         if (file.name != "--png" && !file.target->empty() && !options.isEnsemble()) {
             printError(file.name + ": needs an ensemble, --runs 2 or more");

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "model.h"
+#include "progress.h"
 
 namespace pandemie::cli {
 
@@ -18,11 +19,12 @@ struct CliOptions {
     std::uint64_t seed = windowSeed;
     std::int64_t runs = 1;
     int threads = 1;
-    std::string output = "-";  // "-" is standard output
-    bool outputGiven = false;  // without --output, export files replace the CSV
-    std::string png;           // chart image, empty for none
-    std::string bands;         // ensembles: per-day percentile bands, empty for none
-    std::string summary;       // ensembles: summary figures as CSV, empty for none
+    std::string output = "-";             // "-" is standard output
+    bool outputGiven = false;             // without --output, export files replace the CSV
+    std::string png;                      // chart image, empty for none
+    std::string bands;                    // ensembles: per-day percentile bands, empty for none
+    std::string summary;                  // ensembles: summary figures as CSV, empty for none
+    Progress progress = Progress::shown;  // --quiet: no progress line, no summary on standard error
 
     [[nodiscard]] bool isEnsemble() const noexcept { return runs > 1; }
     [[nodiscard]] bool toStandardOutput() const noexcept { return output == "-"; }

@@ -1,10 +1,10 @@
 #include "progress.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
+#include <array>
 #include <future>
 #include <string_view>
 
@@ -14,9 +14,44 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int barWidth = 40;
+constexpr int widestBar = 40;
+constexpr int narrowestBar = 10;
 constexpr auto pollInterval = 100ms;
-constexpr auto quietTime = 1s;  // short ensembles never show a bar
+constexpr auto quietTime = 1s;  // short jobs never show a line
+
+// "0:07", "12:34", "1:02:03"
+std::string clockText(std::chrono::seconds duration) {
+    const auto total = std::max<std::int64_t>(0, duration.count());
+    const auto hours = total / 3600;
+    const auto minutes = total / 60 % 60;
+    const auto seconds = total % 60;
+    std::array<char, 32> text{};
+    const int length =
+        hours > 0
+            ? std::snprintf(text.data(), text.size(), "%lld:%02lld:%02lld", static_cast<long long>(hours),
+                            static_cast<long long>(minutes), static_cast<long long>(seconds))
+            : std::snprintf(text.data(), text.size(), "%lld:%02lld", static_cast<long long>(minutes),
+                            static_cast<long long>(seconds));
+    return {text.data(), static_cast<std::size_t>(std::max(0, length))};
+}
+
+std::string percentText(std::int64_t done, std::int64_t total) {
+    const std::string percent = std::to_string(done * 100 / total) + "%";
+    return std::string(4 - std::min<std::size_t>(4, percent.size()), ' ') + percent;
+}
+
+// Time left at the rate so far; unknown before the first run is done.
+std::string timeLeftText(std::int64_t done, std::int64_t total, std::chrono::seconds elapsed) {
+    if (done == 0) return "?";
+    return clockText(std::chrono::seconds(elapsed.count() * (total - done) / done));
+}
+
+std::string bar(std::int64_t done, std::int64_t total, int width) {
+    const auto filled = static_cast<std::size_t>(done * width / total);
+    std::string text(1, '[');
+    text.append(filled, '#').append(static_cast<std::size_t>(width) - filled, '.');
+    return text += ']';
+}
 
 // Progress is decoration: a failed write to the terminal is not an error.
 void drawOnStandardError(std::string_view text) {
@@ -24,56 +59,62 @@ void drawOnStandardError(std::string_view text) {
     static_cast<void>(ignored);
 }
 
-// Back to the start of the line and over the previous bar, which was no longer.
-void redraw(const std::string& line) {
-    drawOnStandardError("\r");
-    drawOnStandardError(line);
+int terminalColumns() {
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
 }
 
 }  // namespace
 
-std::string progressLine(std::int64_t done, std::int64_t total) {
-    const std::int64_t safeTotal = std::max<std::int64_t>(total, 1);
-    const std::int64_t clamped = std::clamp<std::int64_t>(done, 0, safeTotal);
-    const auto filled = static_cast<std::size_t>(clamped * barWidth / safeTotal);
-    const std::int64_t percent = clamped * 100 / safeTotal;
-    std::string line(1, '[');
-    line.append(filled, '#').append(barWidth - filled, '.').append("] ");
-    if (percent < 100) line += ' ';
-    if (percent < 10) line += ' ';
-    line.append(std::to_string(percent)).append("%  ").append(std::to_string(clamped));
-    return line.append("/").append(std::to_string(total)).append(" runs");
+std::string progressLine(std::int64_t done, std::int64_t total, std::chrono::seconds elapsed, int columns) {
+    total = std::max<std::int64_t>(total, 1);
+    done = std::clamp<std::int64_t>(done, 0, total);
+    const int room = std::max(1, columns - 1);
+    const std::string counts =
+        percentText(done, total) + "  " + std::to_string(done) + "/" + std::to_string(total) + " runs";
+    const std::string times =
+        "  " + clockText(elapsed) + " elapsed  " + timeLeftText(done, total, elapsed) + " left";
+    // The longest of these that fits: bar and all, all without the bar, fewer words.
+    for (const std::string& text : {counts + times, counts}) {
+        const int barWidth =
+            std::min(widestBar, room - static_cast<int>(text.size()) - 3);  // brackets and a blank
+        if (barWidth >= narrowestBar) return bar(done, total, barWidth) + " " + text;
+    }
+    for (const std::string& text : {counts + times, counts}) {
+        if (static_cast<int>(text.size()) <= room) return text;
+    }
+    return counts.substr(0, static_cast<std::size_t>(room));
 }
 
-void runWithProgress(std::int64_t total, const std::function<void(std::atomic<std::int64_t>* done)>& work) {
+void runWithProgress(std::int64_t total, Progress progress,
+                     const std::function<void(std::atomic<std::int64_t>* done)>& work) {
     std::atomic<std::int64_t> done{0};
     auto finished = std::async(std::launch::async, [&] { work(&done); });
-    if (::isatty(STDERR_FILENO) == 0) return finished.get();
+    if (progress == Progress::quiet || ::isatty(STDERR_FILENO) == 0) return finished.get();
 
     const auto start = std::chrono::steady_clock::now();
-    bool shown = false;
+    const auto elapsed = [&] {
+        return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+    };
+    bool drawn = false;
+    const auto redraw = [&](std::int64_t count) {
+        // Back to the start of the line, and the rest of it erased.
+        drawOnStandardError("\r\x1b[K" + progressLine(count, total, elapsed(), terminalColumns()));
+        drawn = true;
+    };
     while (finished.wait_for(pollInterval) != std::future_status::ready) {
-        shown = shown || std::chrono::steady_clock::now() - start >= quietTime;
-        if (shown) redraw(progressLine(done.load(std::memory_order_relaxed), total));
+        if (elapsed() >= quietTime) redraw(done.load(std::memory_order_relaxed));
     }
-    if (!shown) return finished.get();
+    if (!drawn) return finished.get();
     try {
         finished.get();
-        redraw(progressLine(total, total));
+        redraw(total);
         drawOnStandardError("\n");
     } catch (...) {
         drawOnStandardError("\n");  // leave the terminal on a fresh line for the error message
         throw;
     }
-}
-
-std::vector<RunSummary> runEnsembleWithProgress(const Parameters& parameters,
-                                                const EnsembleOptions& options) {
-    std::vector<RunSummary> summaries;
-    runWithProgress(options.runs, [&](std::atomic<std::int64_t>* done) {
-        summaries = runEnsemble(parameters, options, done);
-    });
-    return summaries;
 }
 
 }  // namespace pandemie::cli

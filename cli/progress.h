@@ -1,25 +1,27 @@
 #pragma once
-// An ensemble run with a progress bar on standard error, shown only when that
-// is a terminal and the ensemble takes longer than a second.
+// A long job with a progress line on standard error, shown only when that is
+// a terminal, the job takes longer than a second and the user did not ask
+// for quiet.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
-
-#include "ensemble.h"
 
 namespace pandemie::cli {
 
-// "[##########..........]  50%  500/1000 runs"
-[[nodiscard]] std::string progressLine(std::int64_t done, std::int64_t total);
+// "[#########.........]  50%  500/1000 runs  0:12 elapsed  0:12 left", made to
+// fit `columns` terminal columns: the bar narrows first, then goes, then the
+// times; the line never reaches the last column, so it never wraps.
+[[nodiscard]] std::string progressLine(std::int64_t done, std::int64_t total, std::chrono::seconds elapsed,
+                                       int columns);
+
+enum class Progress : std::uint8_t { shown, quiet };
 
 // Calls work(done) on a helper thread and shows done/total meanwhile;
 // exceptions of work reach the caller.
-void runWithProgress(std::int64_t total, const std::function<void(std::atomic<std::int64_t>* done)>& work);
-
-[[nodiscard]] std::vector<RunSummary> runEnsembleWithProgress(const Parameters& parameters,
-                                                              const EnsembleOptions& options);
+void runWithProgress(std::int64_t total, Progress progress,
+                     const std::function<void(std::atomic<std::int64_t>* done)>& work);
 
 }  // namespace pandemie::cli

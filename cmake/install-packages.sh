@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of packages.txt that are not installed yet.
+# Installs the Debian packages listed in the given files that are not
+# installed yet. Usage: cmake/install-packages.sh packages.txt [more.txt ...]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$here/packages.txt")
+wanted=()
+for list in "$@"; do
+  mapfile -t -O "${#wanted[@]}" wanted < <(grep -v -E '^\s*(#|$)' "$here/$list")
+done
 missing=()
 for p in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -12,7 +12,7 @@ cmake --build "$build_dir" --parallel "$jobs"
 find "$build_dir" -name '*.gcda' -delete
 # That test caps the tool's file size at 100 bytes, which also stops the
 # instrumented tool from writing its counters and so adds a line of complaint.
-ctest --test-dir "$build_dir" --output-on-failure --parallel "$jobs" -E '^cli\.failedWriteKeepsTheExistingFile$'
+ctest --test-dir "$build_dir" --output-on-failure --no-tests=error --parallel "$jobs" -E '^cli\.failedWriteKeepsTheExistingFile$'
 
 gcovr --root . --object-directory "$build_dir" \
   --filter 'model/' --filter 'chart/' --filter 'cli/' \

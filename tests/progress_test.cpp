@@ -9,31 +9,44 @@
 namespace {
 
 using pandemie::cli::progressLine;
+using std::chrono::seconds;
 
-TEST(cliProgress, barFillsInProportionAndClampsTheCount) {
-    EXPECT_EQ(progressLine(500, 1000),
-              "[" + std::string(20, '#') + std::string(20, '.') + "]  50%  500/1000 runs");
-    EXPECT_EQ(progressLine(0, 7), "[" + std::string(40, '.') + "]   0%  0/7 runs");
-    EXPECT_EQ(progressLine(7, 7), "[" + std::string(40, '#') + "] 100%  7/7 runs");
-    // A count beyond either end shows as that end; the bar keeps its width.
-    EXPECT_EQ(progressLine(9, 7), progressLine(7, 7));
-    EXPECT_EQ(progressLine(-2, 7), progressLine(0, 7));
-    for (std::int64_t done = 0; done <= 1000; done += 37) {
-        const std::string line = progressLine(done, 1000);
-        EXPECT_EQ(std::ranges::count(line, '#'), done * 40 / 1000);
-        EXPECT_EQ(line.find(']'), 41U);
+TEST(cliProgress, lineShowsRunsAndTimesAndFitsTheTerminal) {
+    EXPECT_EQ(
+        progressLine(500, 1000, seconds(12), 120),
+        "[" + std::string(20, '#') + std::string(20, '.') + "]  50%  500/1000 runs  0:12 elapsed  0:12 left");
+    EXPECT_EQ(progressLine(0, 7, seconds(3), 120),
+              "[" + std::string(40, '.') + "]   0%  0/7 runs  0:03 elapsed  ? left");
+    EXPECT_EQ(progressLine(1, 4, seconds(3725), 120).substr(42),
+              "  25%  1/4 runs  1:02:05 elapsed  3:06:15 left");
+    // A count beyond either end shows as that end.
+    EXPECT_EQ(progressLine(9, 7, seconds(1), 80), progressLine(7, 7, seconds(1), 80));
+    EXPECT_EQ(progressLine(-2, 7, seconds(1), 80), progressLine(0, 7, seconds(1), 80));
+    for (int columns = 1; columns <= 130; ++columns) {
+        for (std::int64_t done = 0; done <= 1000; done += 111) {
+            const std::string line = progressLine(done, 1000, seconds(4000), columns);
+            EXPECT_LT(static_cast<int>(line.size()), std::max(columns, 2)) << columns;
+            if (columns >= 30) {
+                EXPECT_NE(line.find(std::to_string(done) + "/1000 runs"), std::string::npos);
+            }
+            const auto filled = std::ranges::count(line, '#');
+            if (line.starts_with('[')) {
+                EXPECT_EQ(filled, done * static_cast<std::int64_t>(line.find(']') - 1) / 1000);
+            }
+        }
     }
 }
 
 TEST(cliProgress, workRunsToTheEndAndItsExceptionsReachTheCaller) {
     std::int64_t seen = -1;
-    pandemie::cli::runWithProgress(3, [&](std::atomic<std::int64_t>* done) {
+    pandemie::cli::runWithProgress(3, pandemie::cli::Progress::shown, [&](std::atomic<std::int64_t>* done) {
         done->store(3);
         seen = done->load();
     });
     EXPECT_EQ(seen, 3);
     EXPECT_THROW(pandemie::cli::runWithProgress(
-                     3, [](std::atomic<std::int64_t>*) { throw std::runtime_error("disk full"); }),
+                     3, pandemie::cli::Progress::quiet,
+                     [](std::atomic<std::int64_t>*) { throw std::runtime_error("disk full"); }),
                  std::runtime_error);
 }
 
