@@ -349,17 +349,20 @@ private:
 void OutputBatch::add(std::string option, std::string path) {
     const Identity identity = identityOf(path);
     for (const Target& earlier : targets_) {
-        if (path == standardOutput && earlier.path == standardOutput)
-            throw UsageError(earlier.option + " and " + option +
-                             " both name standard output (-); at most one may");
-        if (identityOf(earlier.path) == identity)
-            throw UsageError(option + " " + path + " is the same file as " + earlier.option + " " +
-                             earlier.path);
+        std::string conflict;
+        if (path == standardOutput && earlier.path == standardOutput) {
+            conflict.append(earlier.option).append(" and ").append(option);
+            conflict.append(" both name standard output (-); at most one may");
+        } else if (identityOf(earlier.path) == identity) {
+            conflict.append(option).append(" ").append(path).append(" is the same file as ");
+            conflict.append(earlier.option).append(" ").append(earlier.path);
+        }
+        if (!conflict.empty()) throw UsageError(conflict);
     }
     targets_.push_back({std::move(option), std::move(path), {}, false});
 }
 
-void OutputBatch::add(std::string option, std::string path, std::string contents) {
+void OutputBatch::add(const std::string& option, std::string path, std::string contents) {
     add(option, std::move(path));
     setContents(option, std::move(contents));
 }

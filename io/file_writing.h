@@ -34,7 +34,7 @@ public:
     // Throws UsageError if path is the file of an earlier option, however
     // spelled, or if both are standardOutput.
     void add(std::string option, std::string path);
-    void add(std::string option, std::string path, std::string contents);
+    void add(const std::string& option, std::string path, std::string contents);
 
     // Fails early, before a long computation, for a file the user may not
     // write or a folder that does not take a new file. Throws WriteError.

@@ -15,8 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "io/csv.h"
 #include "form1.h"
+#include "io/csv.h"
 #include "picture_box.h"
 #include "surface.h"
 
