@@ -6,7 +6,7 @@
 #include <QGuiApplication>
 
 #include "band_stats.h"
-#include "exports.h"
+#include "io/exports.h"
 #include "run_image.h"
 #include "surface.h"
 
@@ -16,8 +16,8 @@ void BM_EnsembleExports10000(benchmark::State& state) {
     const pandemie::EnsembleOptions options{pandemie::windowSeed, 10'000, 2};
     for (auto _ : state) {
         const pandemie::EnsembleStatistics statistics = pandemie::collectStatistics({}, options);
-        benchmark::DoNotOptimize(pandemie::cli::bandsCsv(statistics));
-        benchmark::DoNotOptimize(pandemie::cli::summaryCsv(statistics));
+        benchmark::DoNotOptimize(pandemie::io::bandsCsv(statistics));
+        benchmark::DoNotOptimize(pandemie::io::summaryCsv(statistics));
         benchmark::DoNotOptimize(
             chart::encodePng(chart::bandImage(statistics.courses(), statistics.runs(), {})));
     }

@@ -10,10 +10,10 @@
 #include <variant>
 
 #include "band_stats.h"
-#include "csv.h"
-#include "exports.h"
+#include "io/csv.h"
+#include "io/exports.h"
+#include "io/file_writing.h"
 #include "options.h"
-#include "output.h"
 #include "progress.h"
 #include "run_image.h"
 #include "surface.h"
@@ -44,31 +44,33 @@ private:
     std::unique_ptr<QGuiApplication> application_;
 };
 
-void writeOutput(const cli::CliOptions& options, const std::string& csv) {
-    if (options.toStandardOutput()) {
-        cli::writeStandardOutput(csv);
-    } else {
-        cli::writeFileAtomically(options.output, csv);
-    }
+// The files of the call, each under its option's name; "-" is standard output.
+[[nodiscard]] io::OutputBatch filesOf(const cli::CliOptions& options) {
+    io::OutputBatch files;
+    if (options.writesCsv()) files.add("--output", options.output);
+    if (!options.png.empty()) files.add("--png", options.png);
+    if (!options.bands.empty()) files.add("--bands", options.bands);
+    if (!options.summary.empty()) files.add("--summary", options.summary);
+    return files;
 }
 
-void writePng(const std::string& path, const QImage& image) {
+void setPng(io::OutputBatch& files, const QImage& image) {
     const QByteArray png = chart::encodePng(image);
-    if (png.isEmpty()) throw cli::WriteError("cannot write " + path + ": PNG encoding failed");
-    cli::writeFileAtomically(path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    if (png.isEmpty()) throw io::WriteError("--png: PNG encoding failed");
+    files.setContents("--png", std::string(png.constData(), static_cast<std::size_t>(png.size())));
 }
 
-void singleRun(const cli::CliOptions& options) {
+void singleRun(const cli::CliOptions& options, io::OutputBatch& files) {
     Random random(options.seed);
     const Trajectory trajectory = runTrajectory(options.parameters, random);
     if (!options.png.empty()) {
         const ImageRendering rendering;
-        writePng(options.png, chart::firstRunImage(trajectory));
+        setPng(files, chart::firstRunImage(trajectory));
     }
-    if (options.writesCsv()) writeOutput(options, cli::trajectoryCsv(trajectory));
+    if (options.writesCsv()) files.setContents("--output", io::trajectoryCsv(trajectory));
 }
 
-void ensemble(const cli::CliOptions& options) {
+void ensemble(const cli::CliOptions& options, io::OutputBatch& files) {
     const EnsembleOptions ensemble{options.seed, options.runs, options.threads};
     // The per-run table is kept only when it is written.
     std::vector<RunSummary> summaries;
@@ -77,31 +79,37 @@ void ensemble(const cli::CliOptions& options) {
         statistics =
             collectStatistics(options.parameters, ensemble, options.writesCsv() ? &summaries : nullptr, done);
     });
-    if (options.progress == cli::Progress::shown) std::cerr << cli::summaryText(*statistics);
-    if (!options.bands.empty()) cli::writeFileAtomically(options.bands, cli::bandsCsv(*statistics));
-    if (!options.summary.empty()) cli::writeFileAtomically(options.summary, cli::summaryCsv(*statistics));
+    if (options.progress == cli::Progress::shown) std::cerr << io::summaryText(*statistics);
+    if (!options.bands.empty()) files.setContents("--bands", io::bandsCsv(*statistics));
+    if (!options.summary.empty()) files.setContents("--summary", io::summaryCsv(*statistics));
     if (!options.png.empty()) {
         const ImageRendering rendering;
-        writePng(options.png,
-                 chart::bandImage(statistics->courses(), statistics->runs(), options.parameters));
+        setPng(files, chart::bandImage(statistics->courses(), statistics->runs(), options.parameters));
     }
-    if (options.writesCsv()) writeOutput(options, cli::ensembleCsv(summaries));
+    if (options.writesCsv()) files.setContents("--output", io::ensembleCsv(summaries));
+}
+
+void printError(const std::exception& error) {
+    std::cerr << cli::programName << ": " << error.what() << '\n';
 }
 
 [[nodiscard]] int run(const cli::CliOptions& options) {
     try {
+        io::OutputBatch files = filesOf(options);
         // A bad path fails now, not after a long ensemble.
-        if (options.writesCsv() && !options.toStandardOutput()) cli::checkWritable(options.output);
-        for (const std::string* file : {&options.png, &options.bands, &options.summary})
-            if (!file->empty()) cli::checkWritable(*file);
+        files.checkWritable();
         if (options.isEnsemble()) {
-            ensemble(options);
+            ensemble(options, files);
         } else {
-            singleRun(options);
+            singleRun(options, files);
         }
+        files.commit();
         return cli::exitSuccess;
-    } catch (const cli::WriteError& error) {
-        std::cerr << cli::programName << ": " << error.what() << '\n';
+    } catch (const io::UsageError& error) {
+        printError(error);
+        return cli::exitUsageError;
+    } catch (const io::WriteError& error) {
+        printError(error);
         return cli::exitWriteFailure;
     }
 }

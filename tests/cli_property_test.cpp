@@ -315,8 +315,11 @@ TEST(cliProperty, realRunsWriteWholeFilesOrFailOnOneLine) {
                 if (options->writesCsv() && !options->toStandardOutput()) targets.push_back(options->output);
                 for (const std::string* file : {&options->png, &options->bands, &options->summary})
                     if (!file->empty()) targets.push_back(*file);
-                expected = std::ranges::any_of(targets, unwritable) ? pandemie::cli::exitWriteFailure
-                                                                    : pandemie::cli::exitSuccess;
+                const bool fileTwice =
+                    std::set<std::string>(targets.begin(), targets.end()).size() < targets.size();
+                expected = fileTwice                                  ? pandemie::cli::exitUsageError
+                           : std::ranges::any_of(targets, unwritable) ? pandemie::cli::exitWriteFailure
+                                                                      : pandemie::cli::exitSuccess;
             }
 
             const Outcome run = runCli(r.args, cli_process::timeoutAfter(std::chrono::seconds(60)));
@@ -329,18 +332,14 @@ TEST(cliProperty, realRunsWriteWholeFilesOrFailOnOneLine) {
             if (run.status == 0) {
                 const auto& options = std::get<CliOptions>(parsed.result);
                 for (const auto& target : targets) written.insert(fs::path(target).filename().string());
-                // Files are written bands, summary, image, then runs; a path
-                // given twice holds what was written last.
-                std::map<std::string, std::string> lastWriter;
-                for (const auto& [path, kind] : {std::pair{options.bands, "bands"},
-                                                 {options.summary, "summary"},
-                                                 {options.png, "png"},
-                                                 {options.output, "runs"}})
-                    if (!path.empty()) lastWriter[path] = kind;
+                const std::vector<std::pair<std::string, std::string_view>> files{
+                    {options.bands, "bands"},
+                    {options.summary, "summary"},
+                    {options.png, "png"},
+                    {options.output, "runs"}};
                 if (options.writesCsv() && options.toStandardOutput()) expectRunsCsv(run.out, options.runs);
-                for (const auto& [path, kind] : lastWriter) {
-                    const std::string_view what(kind);
-                    if (path == "-") continue;
+                for (const auto& [path, what] : files) {
+                    if (path.empty() || path == "-") continue;
                     const std::string contents = readFile(path);
                     if (what == "runs" && options.writesCsv()) expectRunsCsv(contents, options.runs);
                     if (what == "png") {

@@ -168,6 +168,52 @@ TEST(cli, failedWriteKeepsTheExistingFile) {
     EXPECT_EQ(lines(failed.err).size(), 1U);
     EXPECT_EQ(readFile(target), before);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.csv"});
+
+    // The runs fit under the limit, the bands do not: neither file is replaced.
+    const fs::path bands = dir / "bands.csv";
+    std::ofstream(bands) << "old";
+    const Outcome batch = runCli({"--runs", "3", "--output", target.string(), "--bands", bands.string()},
+                                 cli_process::inChild([] {
+                                     const rlimit limit{1000, 1000};
+                                     ::setrlimit(RLIMIT_FSIZE, &limit);
+                                     ::signal(SIGXFSZ, SIG_IGN);
+                                 }));
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_NE(batch.err.find("--bands: cannot write " + bands.string() + ": File too large"),
+              std::string::npos);
+    EXPECT_EQ(readFile(target), before);
+    EXPECT_EQ(readFile(bands), "old");
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"bands.csv", "out.csv"}));
+}
+
+TEST(cli, dashIsStandardOutputForAnyOneFileOption) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--output", "-"}, "day,not_infected"},
+        {{"--png", "-"}, "\x89PNG"},
+        {{"--runs", "3", "--bands", "-"}, "day,series"},
+        {{"--runs", "3", "--summary", "-"}, "measure,mean"}};
+    for (const auto& [args, start] : cases) {
+        SCOPED_TRACE(args[args.size() - 2]);
+        const Outcome run = runCli(args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out.rfind(start, 0), 0U);
+    }
+    const Outcome twice = runCli({"--runs", "3", "--png", "-", "--summary", "-"});
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_EQ(twice.out, "");
+    EXPECT_EQ(twice.err,
+              "pandemie-cli: --png and --summary both name standard output (-); at most one may\n");
+}
+
+TEST(cli, twoOptionsNamingOneFileAreRefusedBeforeTheRuns) {
+    const ScratchDirectory dir;
+    fs::create_directory(dir / "a");
+    const std::string bands = (dir / "x").string();
+    const std::string summary = (dir / "a/../x").string();
+    const Outcome run = runCli({"--runs", "3", "--bands", bands, "--summary", summary});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "pandemie-cli: --summary " + summary + " is the same file as --bands " + bands + "\n");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"a"});
 }
 
 TEST(cli, helpAndVersionExitZero) {

@@ -15,7 +15,9 @@ memcheck=(valgrind --tool=memcheck --error-exitcode=1 --leak-check=full
   --suppressions=tests/valgrind.supp --num-callers=30)
 
 echo "== memcheck: pandemie-cli --runs 100 --threads 2"
-"${memcheck[@]}" "$build_dir/cli/pandemie-cli" --runs 100 --threads 2 --output /dev/null
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+"${memcheck[@]}" "$build_dir/cli/pandemie-cli" --runs 100 --threads 2 --output "$scratch/runs.csv"
 
 echo "== memcheck: window start-up and one run, offscreen"
 QT_QPA_PLATFORM=offscreen "${memcheck[@]}" "$build_dir/tests/window_stress_test" \

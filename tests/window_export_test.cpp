@@ -15,8 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "csv.h"
 #include "form1.h"
+#include "io/csv.h"
 #include "picture_box.h"
 #include "surface.h"
 
@@ -94,7 +94,7 @@ TEST(windowExport, savesTheChartAndEachRunsCourse) {
     pandemie::Random random(pandemie::windowSeed);
     const pandemie::Parameters defaults;
     for (const char* name : {"first.csv", "second.csv"}) {
-        const auto expected = pandemie::cli::trajectoryCsv(pandemie::runTrajectory(defaults, random));
+        const auto expected = pandemie::io::trajectoryCsv(pandemie::runTrajectory(defaults, random));
         h.save(courseEntry, dir.filePath(name));
         EXPECT_EQ(contentsOf(dir.filePath(name)), bytes(expected)) << name;
         h.form->Command4_Click();

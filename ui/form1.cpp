@@ -11,10 +11,10 @@
 #include <QPushButton>
 
 #include "chart.h"
-#include "csv.h"
 #include "ensemble.h"
 #include "hscrollbar.h"
-#include "output.h"
+#include "io/csv.h"
+#include "io/file_writing.h"
 #include "picture_box.h"
 #include "rounding.h"
 #include "run_image.h"
@@ -371,7 +371,7 @@ void Form1::saveChart() {
 }
 
 void Form1::saveCourse() {
-    const std::string csv = pandemie::cli::trajectoryCsv(lastRun);
+    const std::string csv = pandemie::io::trajectoryCsv(lastRun);
     saveFile(QStringLiteral("Verlauf speichern"), QStringLiteral("pandemie.csv"),
              QStringLiteral("CSV-Datei (*.csv)"), QByteArray(csv.data(), static_cast<qsizetype>(csv.size())));
 }
@@ -387,10 +387,10 @@ void Form1::saveFile(const QString& caption, const QString& suggestedName, const
         return;
     }
     try {
-        pandemie::cli::writeFileAtomically(
+        pandemie::io::writeFile(
             QFile::encodeName(name).toStdString(),
             std::string_view(contents.constData(), static_cast<std::size_t>(contents.size())));
-    } catch (const pandemie::cli::WriteError& error) {
+    } catch (const pandemie::io::WriteError& error) {
         showError_(failed + QString::fromLocal8Bit(error.what()));
     }
 }

@@ -7,7 +7,7 @@
 #include "ensemble.h"
 #include "model.h"
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 // day,not_infected,infected,recovered for days 1..180.
 [[nodiscard]] std::string trajectoryCsv(const Trajectory& trajectory);
@@ -16,4 +16,4 @@ namespace pandemie::cli {
 // one row per summary in the given order, numbered from 0.
 [[nodiscard]] std::string ensembleCsv(const std::vector<RunSummary>& summaries);
 
-}  // namespace pandemie::cli
+}  // namespace pandemie::io

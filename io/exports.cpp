@@ -1,10 +1,10 @@
-#include "exports.h"
+#include "io/exports.h"
 
 #include <array>
 #include <charconv>
 #include <string_view>
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 namespace {
 
@@ -101,4 +101,4 @@ std::string summaryText(const EnsembleStatistics& statistics) {
     return text;
 }
 
-}  // namespace pandemie::cli
+}  // namespace pandemie::io

@@ -1,10 +1,10 @@
-#include "csv.h"
+#include "io/csv.h"
 
 #include <charconv>
 #include <cstdint>
 #include <initializer_list>
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 namespace {
 
@@ -69,4 +69,4 @@ std::string ensembleCsv(const std::vector<RunSummary>& summaries) {
     return std::move(csv).take();
 }
 
-}  // namespace pandemie::cli
+}  // namespace pandemie::io

@@ -6,7 +6,7 @@
 
 #include "band_stats.h"
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 // day,series,mean,p10,p50,p90 for days 1..180, each day's rows in the order
 // not_infected, infected, recovered; values in percent of the 1000 counted
@@ -21,4 +21,4 @@ namespace pandemie::cli {
 // The same figures as lines for a reader, for standard error.
 [[nodiscard]] std::string summaryText(const EnsembleStatistics& statistics);
 
-}  // namespace pandemie::cli
+}  // namespace pandemie::io
