@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <signal.h>  // NOLINT(modernize-deprecated-headers): with the POSIX names
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -146,7 +148,11 @@ TEST(cli, unwritableOutputLeavesNothingBehind) {
         EXPECT_EQ(dir.entries(), std::vector<std::string>{"sub"});
         EXPECT_TRUE(fs::is_empty(dir.path() / "sub"));
     }
-    EXPECT_EQ(runCli({}, cli_process::stdoutTo("/dev/full")).status, 1);
+    // Standard output on a full device, made here: its write error is reported.
+    const std::string full = (dir.path() / "full").string();
+    if (::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) == 0) {
+        EXPECT_EQ(runCli({}, cli_process::stdoutTo(full.c_str())).status, 1);
+    }
 }
 
 TEST(cli, failedWriteKeepsTheExistingFile) {
