@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "io/quoted.h"
+#include "messages.h"
 #include "whole_number.h"
 
 namespace pandemie::cli {
@@ -30,9 +32,22 @@ void printError(const std::string& message) {
     std::cerr << programName << ": " << message << '\n';
 }
 
-[[nodiscard]] std::string unexpectedArgumentMessage(const std::string& argument) {
-    return argument.starts_with('-') ? "unknown option " + argument + " (see --help)"
-                                     : "unexpected argument " + argument + " (see --help)";
+// An option name shows as typed, unless it has bytes that need quoting.
+[[nodiscard]] std::string shownName(const std::string& name) {
+    std::string shown = io::quotedValue(name);
+    return shown == '"' + name + '"' ? name : shown;
+}
+
+[[nodiscard]] std::string unexpectedArgumentMessage(const std::string& argument, const CLI::App& app) {
+    if (!argument.starts_with('-'))
+        return "unexpected argument " + io::quotedValue(argument) + " (see --help)";
+    const std::string name = argument.substr(0, argument.find('='));
+    std::vector<std::string> known;
+    for (const CLI::Option* option : app.get_options())
+        for (const std::string& longName : option->get_lnames()) known.push_back("--" + longName);
+    const std::string closest = closestOption(name, known);
+    if (closest.empty()) return "unknown option " + shownName(name) + " (see --help)";
+    return "unknown option " + shownName(name) + "; did you mean " + closest + "?";
 }
 
 [[nodiscard]] ExitStatus helpOrVersion(const CLI::App& app, const CLI::ParseError& request) {
@@ -66,7 +81,7 @@ struct NamedRange {
     const std::string name = text.substr(0, text.find(':'));
     const auto option = std::find_if(options.begin(), options.end(),
                                      [&](const NamedRange& candidate) { return candidate.name == name; });
-    if (option == options.end()) return text;
+    if (option == options.end()) return name + ": no value given (see --help)";
     return name + ": no value given; expected a whole number in " + rangeText(option->range);
 }
 
@@ -142,7 +157,7 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
         return exitUsageError;
     }
     if (const auto extras = app.remaining(); !extras.empty()) {
-        printError(unexpectedArgumentMessage(extras.front()));
+        printError(unexpectedArgumentMessage(extras.front(), app));
         return exitUsageError;
     }
     parameters.infectionPerMille = static_cast<float>(infectionPerMille);

@@ -1,5 +1,8 @@
 #include "whole_number.h"
 
+#include "io/quoted.h"
+#include "messages.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -18,11 +21,7 @@ std::optional<std::uint64_t> parseWholeNumber(std::string_view text, WholeRange 
 }
 
 std::string notInRangeMessage(std::string_view text, WholeRange range) {
-    std::string shown = text.empty() ? std::string("\"\"") : std::string(text);
-    // The message stays one line whatever was typed.
-    std::ranges::replace_if(
-        shown, [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    return shown + " is not a whole number in " + rangeText(range);
+    return io::quotedValue(text) + " is not a whole number in " + rangeText(range);
 }
 
 std::string rangeText(WholeRange range) {

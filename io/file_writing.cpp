@@ -18,6 +18,8 @@
 #include <random>
 #include <utility>
 
+#include "io/quoted.h"
+
 namespace pandemie::io {
 
 namespace {
@@ -35,7 +37,7 @@ struct Naming {
 [[noreturn]] void fail(const Naming& naming, std::string_view reason) {
     std::string message;
     if (!naming.option.empty()) message.append(naming.option).append(": ");
-    message.append("cannot write ").append(naming.path).append(": ").append(reason);
+    message.append("cannot write ").append(shownPath(naming.path)).append(": ").append(reason);
     throw WriteError(message);
 }
 

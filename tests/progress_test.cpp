@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
+#include "io/quoted.h"
+#include "messages.h"
 #include "progress.h"
 
 namespace {
@@ -48,6 +52,29 @@ TEST(cliProgress, workRunsToTheEndAndItsExceptionsReachTheCaller) {
                      3, pandemie::cli::Progress::quiet,
                      [](std::atomic<std::int64_t>*) { throw std::runtime_error("disk full"); }),
                  std::runtime_error);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(cliMessages, valuesShowAsTypedInOneLineAndMistypedOptionsFindTheirMatch) {
+    using pandemie::io::quotedValue;
+    EXPECT_EQ(quotedValue(" 5"), "\" 5\"");
+    EXPECT_EQ(quotedValue(""), "\"\"");
+    EXPECT_EQ(quotedValue("a\tb\n\x01\x7f\"\\"), R"("a\tb\n\x01\x7f\"\\")");
+    EXPECT_EQ(quotedValue("\xc3\xa4\xff\xc3"),
+              "\"\xc3\xa4\\xff\\xc3\"");  // an umlaut stays, stray bytes do not
+    EXPECT_EQ(quotedValue(std::string(60, '9')), '"' + std::string(60, '9') + '"');
+    EXPECT_EQ(quotedValue(std::string(61, '9')), '"' + std::string(60, '9') + "\u2026\"");
+    EXPECT_EQ(pandemie::io::shownPath("out/p.png"), "out/p.png");
+    EXPECT_EQ(pandemie::io::shownPath("a\nb"), R"("a\nb")");
+
+    const std::vector<std::string> known{"--runs", "--seed", "--summary", "--sweep"};
+    EXPECT_EQ(pandemie::cli::closestOption("--run", known), "--runs");
+    EXPECT_EQ(pandemie::cli::closestOption("--seeed", known), "--seed");
+    EXPECT_EQ(pandemie::cli::closestOption("--swep", known), "--sweep");
+    EXPECT_EQ(pandemie::cli::closestOption("--colour", known), "");
 }
 
 }  // namespace

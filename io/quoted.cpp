@@ -1,0 +1,87 @@
+#include "io/quoted.h"
+
+#include <algorithm>
+#include <array>
+
+namespace pandemie::io {
+
+namespace {
+
+constexpr std::size_t longestShown = 60;  // characters
+
+// The length of the UTF-8 character at the start of text, 0 when none starts there.
+std::size_t characterLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length = 0;
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+    if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+    if (length == 0 || text.size() < length) return 0;
+    const bool continued = std::all_of(text.begin() + 1, text.begin() + static_cast<std::ptrdiff_t>(length),
+                                       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; });
+    return continued ? length : 0;
+}
+
+void appendEscaped(std::string& out, unsigned char byte) {
+    switch (byte) {
+        case '\t':
+            out += "\\t";
+            return;
+        case '\n':
+            out += "\\n";
+            return;
+        case '\r':
+            out += "\\r";
+            return;
+        case '"':
+            out += "\\\"";
+            return;
+        case '\\':
+            out += "\\\\";
+            return;
+        default:
+            break;
+    }
+    if (byte >= 0x20 && byte < 0x7F) {
+        out += static_cast<char>(byte);
+        return;
+    }
+    constexpr std::array<char, 16> hex{'0', '1', '2', '3', '4', '5', '6', '7',
+                                       '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
+    out += "\\x";
+    out += hex[byte >> 4U];
+    out += hex[byte & 0xFU];
+}
+
+}  // namespace
+
+std::string quotedValue(std::string_view text) {
+    std::string out(1, '"');
+    std::size_t shown = 0;
+    while (!text.empty()) {
+        if (shown == longestShown) {
+            out += "\u2026";
+            break;
+        }
+        const std::size_t length = characterLength(text);
+        if (length > 1) {
+            out.append(text.substr(0, length));
+        } else {
+            appendEscaped(out, static_cast<unsigned char>(text[0]));
+        }
+        text.remove_prefix(std::max<std::size_t>(length, 1));
+        ++shown;
+    }
+    return out += '"';
+}
+
+std::string shownPath(std::string_view path) {
+    const bool plain = std::ranges::all_of(path, [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x20 && byte != 0x7F && byte != '"';
+    });
+    return plain ? std::string(path) : quotedValue(path);
+}
+
+}  // namespace pandemie::io
