@@ -103,9 +103,9 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
 
     std::vector<NamedRange> wholeOptions;
     auto addWhole = [&](const std::string& name, auto& target, WholeRange range,
-                        const std::string& description) {
+                        const std::string& description, const std::string& defaultText = {}) {
         wholeOptions.push_back({name, range});
-        addWholeNumberOption(app, name, target, range, description);
+        addWholeNumberOption(app, name, target, range, description, defaultText);
     };
     Parameters& parameters = options.parameters;
     addWhole("--encounters", parameters.encountersPerDay, encountersRange,
@@ -118,8 +118,8 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
              "Days after infection until a person has recovered");
     addWhole("--seed", options.seed, seedRange, "Seed of run 0; the default gives the window's first run");
     addWhole("--runs", options.runs, runsRange, "Number of runs; more than 1 writes summaries");
-    addWhole("--threads", options.threads, threadsRange,
-             "Worker threads; the output does not depend on them");
+    addWhole("--threads", options.threads, threadsRange, "Worker threads; the output does not depend on them",
+             "one per processor core");
     const CLI::Validator fileName(
         [](const std::string& path) { return path.empty() ? std::string("\"\" is not a file name") : ""; },
         "");

@@ -28,15 +28,16 @@ struct WholeRange {
 [[nodiscard]] std::string rangeText(WholeRange range);
 
 // Adds --name, whose value is stored in target; the help shows the range and
-// target's current value as the default. Given twice, the last value counts.
+// the default: target's current value unless defaultText says otherwise.
+// Given twice, the last value counts.
 template <typename Integer>
 CLI::Option* addWholeNumberOption(CLI::App& app, const std::string& name, Integer& target, WholeRange range,
-                                  const std::string& description) {
+                                  const std::string& description, const std::string& defaultText = {}) {
     auto store = [&target, range](const std::string& text) {
         target = static_cast<Integer>(*parseWholeNumber(text, range));  // the validator has run
     };
-    const std::string help =
-        description + " (" + rangeText(range) + ", default " + std::to_string(target) + ")";
+    const std::string help = description + " (" + rangeText(range) + ", default " +
+                             (defaultText.empty() ? std::to_string(target) : defaultText) + ")";
     return app.add_option_function<std::string>(name, store, help)
         ->check(wholeNumberIn(range))
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
