@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "chart.h"
+#include "plot_frame.h"
 #include "surface.h"
 
 namespace chart {
@@ -77,21 +78,23 @@ void shadeBand(Surface& picture, const pandemie::PercentileCourses& courses, con
 
 }  // namespace
 
-QImage firstRunImage(const pandemie::Trajectory& run) {
+QImage firstRunImage(const pandemie::Trajectory& run, const pandemie::Schedule& changes) {
     Surface picture = surfaceAfterStartUp();
     rahmen2(picture);
     plotCourse(picture, run);
     copyright(picture);
+    drawChangeMarkers(picture, changes);
     return picture.image();
 }
 
-QImage bandImage(const pandemie::PercentileCourses& courses) {
+QImage bandImage(const pandemie::PercentileCourses& courses, const pandemie::Schedule& changes) {
     Surface picture = surfaceAfterStartUp();
     // Shaded first, so the frame's grid and texts stay visible over the bands.
     for (const SeriesStyle& style : seriesStyles) shadeBand(picture, courses, style);
     rahmen2(picture);
     plotCourse(picture, courses.p50);
     copyright(picture);
+    drawChangeMarkers(picture, changes);
     return picture.image();
 }
 
