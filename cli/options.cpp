@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "scenario_options.h"
 #include "whole_number.h"
 
 namespace pandemie::cli {
@@ -125,6 +126,9 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     }
 
+    LabOptionTexts lab;
+    addLabOptions(app, lab, options);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& request) {
@@ -144,8 +148,16 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
     }
     parameters.infectionPerMille = static_cast<float>(infectionPerMille);
     options.outputGiven = app.count("--output") > 0;
+    options.commandLine = commandLineText(argc, argv);
+    try {
+        resolveLabOptions(lab, options);
+    } catch (const InputError& error) {
+        printError(firstLine(error.what()));
+        return exitUsageError;
+    }
     for (const FileOption& file : exportFiles) {
-        if (file.name != "--png" && !file.target->empty() && !options.isEnsemble()) {
+        if (file.name != "--png" && !file.target->empty() && !options.isEnsemble() &&
+            !options.comparesScenarios()) {
             printError(file.name + ": needs an ensemble, --runs 2 or more");
             return exitUsageError;
         }

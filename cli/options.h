@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "model.h"
+#include "scenario.h"
 
 namespace pandemie::cli {
 
@@ -18,16 +20,24 @@ struct CliOptions {
     std::uint64_t seed = windowSeed;
     std::int64_t runs = 1;
     int threads = 1;
-    std::string output = "-";  // "-" is standard output
-    bool outputGiven = false;  // without --output, export files replace the CSV
-    std::string png;           // chart image, empty for none
-    std::string bands;         // ensembles: per-day percentile bands, empty for none
-    std::string summary;       // ensembles: summary figures as CSV, empty for none
+    std::string output = "-";         // "-" is standard output
+    bool outputGiven = false;         // without --output, export files replace the CSV
+    std::string png;                  // chart image, empty for none
+    std::string bands;                // ensembles: per-day percentile bands, empty for none
+    std::string summary;              // ensembles: summary figures as CSV, empty for none
+    std::string differences;          // scenarios: paired differences against the first, empty for none
+    Schedule changes;                 // from --change, ordered by day
+    std::vector<Scenario> scenarios;  // from --scenarios, empty for none
+    std::vector<SweepAxis> sweeps;    // from --sweep, at most two
+    Outcome measure = Outcome::finalRecovered;  // what a sweep image shows
+    std::string commandLine;                    // as typed, for the images' metadata
 
     [[nodiscard]] bool isEnsemble() const noexcept { return runs > 1; }
+    [[nodiscard]] bool isSweep() const noexcept { return !sweeps.empty(); }
+    [[nodiscard]] bool comparesScenarios() const noexcept { return !scenarios.empty(); }
     [[nodiscard]] bool toStandardOutput() const noexcept { return output == "-"; }
     [[nodiscard]] bool hasExportFiles() const noexcept {
-        return !png.empty() || !bands.empty() || !summary.empty();
+        return !png.empty() || !bands.empty() || !summary.empty() || !differences.empty();
     }
     // The CSV of runs goes out unless only export files were asked for.
     [[nodiscard]] bool writesCsv() const noexcept { return outputGiven || !hasExportFiles(); }
