@@ -44,8 +44,12 @@ private:
     [[nodiscard]] toml::table parse() const {
         std::ifstream in(path_, std::ios::binary);
         if (!in) throw InputError(path_ + ": cannot read the file: " + std::strerror(errno));
-        const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        if (in.bad()) throw InputError(path_ + ": cannot read the file");
+        std::string text;
+        try {
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } catch (const std::ios_base::failure&) {  // a directory, for one
+            throw InputError(path_ + ": cannot read the file: " + std::strerror(errno));
+        }
         try {
             return toml::parse(text, path_);
         } catch (const toml::parse_error& failure) {
