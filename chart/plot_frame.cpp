@@ -17,7 +17,7 @@ QFont plainFont(double points) {
 }
 
 QString changeText(const pandemie::Change& change) {
-    const QString value = QString::number(change.value);
+    QString value = QString::number(change.value);
     switch (change.parameter) {
         case pandemie::Parameter::encounters:
             return value + QStringLiteral(" Tsd. Begegnungen/Tag");

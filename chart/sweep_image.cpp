@@ -40,10 +40,10 @@ void shadeLineBand(Surface& picture, const SweepAxis& axis, const std::vector<Po
                    const LineAxes& axes) {
     const QColor tint(190, 205, 255);
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-        const double left = std::round(axes.x(axis.values[i]));
-        const double right = std::round(axes.x(axis.values[i + 1]));
-        for (double x = left; x <= right; ++x) {
-            const double w = right > left ? (x - left) / (right - left) : 0;
+        const auto left = static_cast<int>(std::lround(axes.x(axis.values[i])));
+        const auto right = static_cast<int>(std::lround(axes.x(axis.values[i + 1])));
+        for (int x = left; x <= right; ++x) {
+            const double w = right > left ? static_cast<double>(x - left) / (right - left) : 0;
             const double p90 = points[i].p90 + (points[i + 1].p90 - points[i].p90) * w;
             const double p10 = points[i].p10 + (points[i + 1].p10 - points[i].p10) * w;
             picture.LineFilledBox(x, std::round(axes.y(p90)), x, std::round(axes.y(p10)), tint);
@@ -124,7 +124,7 @@ void drawMapAxes(Surface& picture, const SweepAxis& x, const SweepAxis& y) {
 }
 
 void drawColourScale(Surface& picture, pandemie::Outcome measure) {
-    for (double row = mapTop; row <= mapBottom; ++row)
+    for (int row = static_cast<int>(mapTop); row <= static_cast<int>(mapBottom); ++row)
         picture.LineFilledBox(scaleLeft, row, scaleRight, row,
                               viridis((mapBottom - row) / (mapBottom - mapTop)));
     picture.setDrawWidth(1);

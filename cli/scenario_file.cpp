@@ -29,10 +29,9 @@ public:
     [[nodiscard]] std::vector<Scenario> load() {
         const toml::table root = parse();
         for (auto&& [key, node] : root) {
-            if (key.str() != "scenario")
-                throw error(key.source(), "unknown key \"" + std::string(key.str()) + "\"");
+            if (key.str() != "scenario") fail(key.source(), "unknown key \"" + std::string(key.str()) + "\"");
             if (!node.is_array_of_tables())
-                throw error(node.source(), "scenario must be tables, written [[scenario]]");
+                fail(node.source(), "scenario must be tables, written [[scenario]]");
             for (const toml::node& element : *node.as_array())
                 scenarios_.push_back(scenario(*element.as_table()));
         }
@@ -53,32 +52,31 @@ private:
         try {
             return toml::parse(text, path_);
         } catch (const toml::parse_error& failure) {
-            throw error(failure.source(), std::string(failure.description()));
+            fail(failure.source(), std::string(failure.description()));
         }
     }
 
-    [[nodiscard]] InputError error(const toml::source_region& where, const std::string& what) const {
-        return InputError(path_ + ":" + std::to_string(where.begin.line) + ": " + oneLine(what));
+    [[noreturn]] void fail(const toml::source_region& where, const std::string& what) const {
+        throw InputError(path_ + ":" + std::to_string(where.begin.line) + ": " + oneLine(what));
     }
 
     [[nodiscard]] int wholeValue(const toml::node& node, ParameterRange range, std::string_view name) const {
         const auto* const value = node.as_integer();
         if (value == nullptr || value->get() < range.min || value->get() > range.max)
-            throw error(node.source(), std::string(name) + " must be a whole number in " +
-                                           std::to_string(range.min) + ".." + std::to_string(range.max));
+            fail(node.source(), std::string(name) + " must be a whole number in " +
+                                    std::to_string(range.min) + ".." + std::to_string(range.max));
         return static_cast<int>(value->get());
     }
 
     [[nodiscard]] std::string name(const toml::node& node) const {
         const auto* const value = node.as_string();
-        if (value == nullptr || value->get().empty())
-            throw error(node.source(), "name must be a non-empty string");
+        if (value == nullptr || value->get().empty()) fail(node.source(), "name must be a non-empty string");
         const std::string& text = value->get();
         if (std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
-            throw error(node.source(), "name must be one line without control characters");
+            fail(node.source(), "name must be one line without control characters");
         const bool taken =
             std::ranges::any_of(scenarios_, [&](const Scenario& other) { return other.name == text; });
-        if (taken) throw error(node.source(), "scenario \"" + text + "\" is named twice");
+        if (taken) fail(node.source(), "scenario \"" + text + "\" is named twice");
         return text;
     }
 
@@ -92,41 +90,41 @@ private:
                                   wholeValue(node, parameterRange(*parameter), key.str()));
             } else if (key.str() == "change") {
                 if (!node.is_array_of_tables())
-                    throw error(node.source(), "change must be tables, written [[scenario.change]]");
+                    fail(node.source(), "change must be tables, written [[scenario.change]]");
                 for (const toml::node& element : *node.as_array())
                     addChanges(*element.as_table(), result.changes);
             } else {
-                throw error(key.source(),
-                            "unknown key \"" + std::string(key.str()) +
-                                "\"; expected name, encounters, infection, latency, recovery or change");
+                fail(key.source(),
+                     "unknown key \"" + std::string(key.str()) +
+                         "\"; expected name, encounters, infection, latency, recovery or change");
             }
         }
-        if (result.name.empty()) throw error(table.source(), "scenario without a name");
+        if (result.name.empty()) fail(table.source(), "scenario without a name");
         result.changes = sortedByDay(std::move(result.changes));
         return result;
     }
 
     void addChanges(const toml::table& table, Schedule& changes) const {
         const toml::node* const dayNode = table.get("day");
-        if (dayNode == nullptr) throw error(table.source(), "change without a day");
+        if (dayNode == nullptr) fail(table.source(), "change without a day");
         const int day = wholeValue(*dayNode, {1, runDays}, "day");
         bool any = false;
         for (auto&& [key, node] : table) {
             if (key.str() == "day") continue;
             const auto parameter = parameterNamed(key.str());
             if (!parameter)
-                throw error(key.source(), "unknown key \"" + std::string(key.str()) +
-                                              "\"; expected day, encounters, infection, latency or recovery");
+                fail(key.source(), "unknown key \"" + std::string(key.str()) +
+                                       "\"; expected day, encounters, infection, latency or recovery");
             const bool twice = std::ranges::any_of(changes, [&](const Change& other) {
                 return other.day == day && other.parameter == *parameter;
             });
             if (twice)
-                throw error(key.source(),
-                            std::string(key.str()) + " is changed twice on day " + std::to_string(day));
+                fail(key.source(),
+                     std::string(key.str()) + " is changed twice on day " + std::to_string(day));
             changes.push_back({day, *parameter, wholeValue(node, parameterRange(*parameter), key.str())});
             any = true;
         }
-        if (!any) throw error(table.source(), "change on day " + std::to_string(day) + " changes nothing");
+        if (!any) fail(table.source(), "change on day " + std::to_string(day) + " changes nothing");
     }
 
     std::string path_;

@@ -70,8 +70,8 @@ Schedule parseChanges(const std::vector<std::string>& texts) {
             const Change change{
                 day, parameter,
                 wholeIn(value, wholeRange(parameter), context + std::string(parameterName(parameter)) + " ")};
-            const bool twice = std::ranges::any_of(changes, [&](const Change& other) {
-                return other.day == day && other.parameter == parameter;
+            const bool twice = std::ranges::any_of(changes, [&change](const Change& other) {
+                return other.day == change.day && other.parameter == change.parameter;
             });
             if (twice)
                 throw InputError(context + std::string(parameterName(parameter)) +
