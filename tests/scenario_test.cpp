@@ -52,8 +52,12 @@ TEST(scenario, comparisonsUseCommonSeedsAndMergeAsAWhole) {
     Scenario first{"a", {}, {{30, Parameter::encounters, 4}}};
     Scenario twin = first;
     twin.name = "b";
+    const Scenario other{"c", {14, 8, 2, 14}, {}};
     const ScenarioResults pair =
-        runScenarios({first, twin}, {9, 24, 2}, pandemie::Detail::bandsAndDifferences);
+        runScenarios({first, twin, other}, {9, 24, 2}, pandemie::Detail::bandsAndDifferences);
+    const auto& peaks = pair.summaries;
+    EXPECT_NEAR(pair.differences.at(1).differences().peakInfected.mean(),
+                peaks[2].outcomes().peakInfected.mean() - peaks[0].outcomes().peakInfected.mean(), 1e-9);
     for (const pandemie::Outcome outcome : pandemie::allOutcomes) {
         const auto& differences = outcomeHistogram(pair.differences.at(0).differences(), outcome);
         EXPECT_EQ(differences.total(), 24);
