@@ -121,6 +121,7 @@ void addLabOptions(CLI::App& app, LabOptionTexts& texts, CliOptions& options) {
            "DAY:NAME=VALUE[,NAME=VALUE...]: from day DAY (1..180) on the named parameters (encounters, "
            "infection, latency, recovery) have the new values; repeatable")
         ->type_name("CHANGE")
+        ->allow_extra_args(false)  // one value per occurrence; a stray word stays an error
         ->take_all();
     app.add_option("--scenarios", texts.scenarios,
                    "TOML file of named scenarios, each run --runs times on the same seeds")
@@ -134,6 +135,7 @@ void addLabOptions(CLI::App& app, LabOptionTexts& texts, CliOptions& options) {
                    "NAME=FROM..TO[:STEP] or NAME=V1,V2,...: runs every value (once or twice: a grid); "
                    "--output gets one row per point")
         ->type_name("SWEEP")
+        ->allow_extra_args(false)  // one value per occurrence; a stray word stays an error
         ->take_all();
     app.add_option("--measure", texts.measure,
                    "What a sweep's image shows: peak_infected, peak_day or final_recovered (default)")
