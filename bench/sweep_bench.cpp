@@ -46,6 +46,9 @@ void BM_FullSweep21x21(benchmark::State& state) {
 }
 BENCHMARK(BM_FullSweep21x21)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
+// The full grid takes minutes: without a filter only the small one runs.
+std::string smallOnlyFilter = "--benchmark_filter=BM_Sweep6x6";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,13 +56,11 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QGuiApplication application(qtArgc, argv);
     chart::installFontSubstitutes();
-    // The full grid takes minutes: it runs only when asked for by name.
     std::vector<char*> arguments(argv, argv + argc);
     const bool filtered = std::any_of(arguments.begin(), arguments.end(), [](const char* a) {
         return std::string(a).starts_with("--benchmark_filter");
     });
-    static std::string smallOnly = "--benchmark_filter=BM_Sweep6x6";  // outlives the benchmark library's use
-    if (!filtered) arguments.push_back(smallOnly.data());
+    if (!filtered) arguments.push_back(smallOnlyFilter.data());
     int count = static_cast<int>(arguments.size());
     benchmark::Initialize(&count, arguments.data());
     if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
