@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "chart.h"
+#include "plot_frame.h"
 #include "surface.h"
 
 namespace chart {
@@ -121,16 +122,17 @@ void drawRunsAndParameters(Surface& picture, std::int64_t runs, const pandemie::
 
 }  // namespace
 
-QImage firstRunImage(const pandemie::Trajectory& run) {
+QImage firstRunImage(const pandemie::Trajectory& run, const pandemie::Schedule& changes) {
     Surface picture = surfaceAfterStartUp();
     rahmen2(picture);
     plotCourse(picture, run);
     copyright(picture);
+    drawChangeMarkers(picture, changes);
     return picture.image();
 }
 
 QImage bandImage(const pandemie::PercentileCourses& courses, std::int64_t runs,
-                 const pandemie::Parameters& parameters) {
+                 const pandemie::Parameters& parameters, const pandemie::Schedule& changes) {
     Surface picture = surfaceAfterStartUp();
     // Shaded first, so the frame's grid and texts stay visible over the bands.
     for (const SeriesStyle& style : seriesStyles) shadeBand(picture, courses, style);
@@ -138,6 +140,7 @@ QImage bandImage(const pandemie::PercentileCourses& courses, std::int64_t runs,
     plotCourse(picture, courses.p50);
     drawKey(picture);
     drawRunsAndParameters(picture, runs, parameters);
+    drawChangeMarkers(picture, changes);
     return picture.image();
 }
 

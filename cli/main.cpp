@@ -4,6 +4,7 @@
 
 #include <array>
 #include <csignal>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -13,10 +14,14 @@
 #include "io/csv.h"
 #include "io/exports.h"
 #include "io/file_writing.h"
+#include "io/scenario_exports.h"
 #include "options.h"
 #include "progress.h"
 #include "run_image.h"
+#include "scenario.h"
+#include "scenario_image.h"
 #include "surface.h"
+#include "sweep_image.h"
 
 namespace {
 
@@ -48,45 +53,98 @@ private:
 [[nodiscard]] io::OutputBatch filesOf(const cli::CliOptions& options) {
     io::OutputBatch files;
     if (options.writesCsv()) files.add("--output", options.output);
-    if (!options.png.empty()) files.add("--png", options.png);
-    if (!options.bands.empty()) files.add("--bands", options.bands);
-    if (!options.summary.empty()) files.add("--summary", options.summary);
+    const std::array<std::pair<const char*, const std::string*>, 4> exports{
+        {{"--png", &options.png},
+         {"--bands", &options.bands},
+         {"--summary", &options.summary},
+         {"--differences", &options.differences}}};
+    for (const auto& [option, path] : exports)
+        if (!path->empty()) files.add(option, *path);
     return files;
 }
 
-void setPng(io::OutputBatch& files, const QImage& image) {
+// The image as PNG file contents, with the command line that made it in a
+// text chunk, so that a figure found later can be made again.
+void setPng(io::OutputBatch& files, QImage image, const cli::CliOptions& options) {
+    image.setText(QStringLiteral("Command"), QString::fromStdString(options.commandLine));
     const QByteArray png = chart::encodePng(image);
     if (png.isEmpty()) throw io::WriteError("--png: PNG encoding failed");
     files.setContents("--png", std::string(png.constData(), static_cast<std::size_t>(png.size())));
 }
 
+void setIfAsked(io::OutputBatch& files, std::string_view option, const std::string& path,
+                const std::function<std::string()>& contents) {
+    if (!path.empty()) files.setContents(option, contents());
+}
+
+[[nodiscard]] EnsembleOptions ensembleOptions(const cli::CliOptions& options) {
+    return {options.seed, options.runs, options.threads};
+}
+
+// Runs every scenario K times with the progress line over all of them.
+[[nodiscard]] ScenarioResults runWithProgress(const std::vector<Scenario>& scenarios,
+                                              const cli::CliOptions& options, Detail detail,
+                                              std::vector<RunSummary>* perRun = nullptr) {
+    std::optional<ScenarioResults> results;
+    const auto total = static_cast<std::int64_t>(scenarios.size()) * options.runs;
+    cli::runWithProgress(total, options.progress, [&](std::atomic<std::int64_t>* done) {
+        results = runScenarios(scenarios, ensembleOptions(options), detail, perRun, done);
+    });
+    return std::move(*results);
+}
+
+void report(const cli::CliOptions& options, const std::string& text) {
+    if (options.progress == cli::Progress::shown) std::cerr << text;
+}
+
 void singleRun(const cli::CliOptions& options, io::OutputBatch& files) {
-    Random random(options.seed);
-    const Trajectory trajectory = runTrajectory(options.parameters, random);
-    if (!options.png.empty()) {
-        const ImageRendering rendering;
-        setPng(files, chart::firstRunImage(trajectory));
-    }
+    const Trajectory trajectory = seededRun(options.parameters, options.changes, options.seed);
+    if (!options.png.empty()) setPng(files, chart::firstRunImage(trajectory, options.changes), options);
     if (options.writesCsv()) files.setContents("--output", io::trajectoryCsv(trajectory));
 }
 
 void ensemble(const cli::CliOptions& options, io::OutputBatch& files) {
-    const EnsembleOptions ensemble{options.seed, options.runs, options.threads};
+    const std::vector<Scenario> scenario{{"", options.parameters, options.changes}};
     // The per-run table is kept only when it is written.
     std::vector<RunSummary> summaries;
-    std::optional<EnsembleStatistics> statistics;
-    cli::runWithProgress(options.runs, options.progress, [&](std::atomic<std::int64_t>* done) {
-        statistics =
-            collectStatistics(options.parameters, ensemble, options.writesCsv() ? &summaries : nullptr, done);
-    });
-    if (options.progress == cli::Progress::shown) std::cerr << io::summaryText(*statistics);
-    if (!options.bands.empty()) files.setContents("--bands", io::bandsCsv(*statistics));
-    if (!options.summary.empty()) files.setContents("--summary", io::summaryCsv(*statistics));
-    if (!options.png.empty()) {
-        const ImageRendering rendering;
-        setPng(files, chart::bandImage(statistics->courses(), statistics->runs(), options.parameters));
-    }
+    const ScenarioResults results = runWithProgress(scenario, options, Detail::bandsAndDifferences,
+                                                    options.writesCsv() ? &summaries : nullptr);
+    const EnsembleStatistics& statistics = results.ensembles.front();
+    report(options, io::summaryText(statistics));
+    setIfAsked(files, "--bands", options.bands, [&] { return io::bandsCsv(statistics); });
+    setIfAsked(files, "--summary", options.summary, [&] { return io::summaryCsv(statistics); });
+    if (!options.png.empty())
+        setPng(files,
+               chart::bandImage(statistics.courses(), statistics.runs(), options.parameters, options.changes),
+               options);
     if (options.writesCsv()) files.setContents("--output", io::ensembleCsv(summaries));
+}
+
+void compareScenarios(const cli::CliOptions& options, io::OutputBatch& files) {
+    const std::vector<Scenario>& scenarios = options.scenarios;
+    const ScenarioResults results = runWithProgress(scenarios, options, Detail::bandsAndDifferences);
+    report(options, io::scenarioSummaryText(scenarios, results));
+    setIfAsked(files, "--bands", options.bands, [&] { return io::scenarioBandsCsv(scenarios, results); });
+    setIfAsked(files, "--summary", options.summary,
+               [&] { return io::scenarioSummaryCsv(scenarios, results); });
+    setIfAsked(files, "--differences", options.differences,
+               [&] { return io::differencesCsv(scenarios, results); });
+    if (!options.png.empty()) {
+        std::vector<chart::ScenarioCourses> courses;
+        for (std::size_t s = 0; s < scenarios.size(); ++s)
+            courses.push_back({QString::fromStdString(scenarios[s].name), results.ensembles[s].courses(),
+                               scenarios[s].changes});
+        setPng(files, chart::scenarioImage(courses), options);
+    }
+    if (options.writesCsv()) files.setContents("--output", io::scenarioSummaryCsv(scenarios, results));
+}
+
+void sweep(const cli::CliOptions& options, io::OutputBatch& files) {
+    const std::vector<Scenario> grid = sweepGrid({"", options.parameters, options.changes}, options.sweeps);
+    const ScenarioResults results = runWithProgress(grid, options, Detail::summaries);
+    if (!options.png.empty())
+        setPng(files, chart::sweepImage(options.sweeps, options.measure, results.summaries), options);
+    if (options.writesCsv()) files.setContents("--output", io::sweepCsv(options.sweeps, grid, results));
 }
 
 void printError(const std::exception& error) {
@@ -98,7 +156,13 @@ void printError(const std::exception& error) {
         io::OutputBatch files = filesOf(options);
         // A bad path fails now, not after a long ensemble.
         files.checkWritable();
-        if (options.isEnsemble()) {
+        std::optional<ImageRendering> rendering;
+        if (!options.png.empty()) rendering.emplace();
+        if (options.isSweep()) {
+            sweep(options, files);
+        } else if (options.comparesScenarios()) {
+            compareScenarios(options, files);
+        } else if (options.isEnsemble()) {
             ensemble(options, files);
         } else {
             singleRun(options, files);

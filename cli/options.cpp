@@ -9,6 +9,7 @@
 
 #include "io/quoted.h"
 #include "messages.h"
+#include "scenario_options.h"
 #include "whole_number.h"
 
 namespace pandemie::cli {
@@ -142,6 +143,8 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
 
     bool quiet = false;
     app.add_flag("--quiet,-q", quiet, "No progress line and no ensemble summary on standard error");
+    LabOptionTexts lab;
+    addLabOptions(app, lab, options);
 
     try {
         app.parse(argc, argv);
@@ -163,8 +166,16 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
     parameters.infectionPerMille = static_cast<float>(infectionPerMille);
     options.outputGiven = app.count("--output") > 0;
     if (quiet) options.progress = Progress::quiet;
+    options.commandLine = commandLineText(argc, argv);
+    try {
+        resolveLabOptions(lab, options);
+    } catch (const InputError& error) {
+        printError(firstLine(error.what()));
+        return exitUsageError;
+    }
     for (const FileOption& file : exportFiles) {
-        if (file.name != "--png" && !file.target->empty() && !options.isEnsemble()) {
+        if (file.name != "--png" && !file.target->empty() && !options.isEnsemble() &&
+            !options.comparesScenarios()) {
             printError(file.name + ": needs an ensemble, --runs 2 or more");
             return exitUsageError;
         }

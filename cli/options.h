@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "model.h"
 #include "progress.h"
+#include "scenario.h"
 
 namespace pandemie::cli {
 
@@ -24,12 +26,20 @@ struct CliOptions {
     std::string png;                      // chart image, empty for none
     std::string bands;                    // ensembles: per-day percentile bands, empty for none
     std::string summary;                  // ensembles: summary figures as CSV, empty for none
+    std::string differences;              // scenarios: paired differences against the first, empty for none
     Progress progress = Progress::shown;  // --quiet: no progress line, no summary on standard error
+    Schedule changes;                     // from --change, ordered by day
+    std::vector<Scenario> scenarios;      // from --scenarios, empty for none
+    std::vector<SweepAxis> sweeps;        // from --sweep, at most two
+    Outcome measure = Outcome::finalRecovered;  // what a sweep image shows
+    std::string commandLine;                    // as typed, for the images' metadata
 
     [[nodiscard]] bool isEnsemble() const noexcept { return runs > 1; }
+    [[nodiscard]] bool isSweep() const noexcept { return !sweeps.empty(); }
+    [[nodiscard]] bool comparesScenarios() const noexcept { return !scenarios.empty(); }
     [[nodiscard]] bool toStandardOutput() const noexcept { return output == "-"; }
     [[nodiscard]] bool hasExportFiles() const noexcept {
-        return !png.empty() || !bands.empty() || !summary.empty();
+        return !png.empty() || !bands.empty() || !summary.empty() || !differences.empty();
     }
     // The CSV of runs goes out unless only export files were asked for.
     [[nodiscard]] bool writesCsv() const noexcept { return outputGiven || !hasExportFiles(); }

@@ -9,6 +9,12 @@ double CountHistogram::mean() const noexcept {
     return total_ == 0 ? 0.0 : static_cast<double>(sum_) / static_cast<double>(total_);
 }
 
+void CountHistogram::merge(const CountHistogram& other) {
+    for (std::size_t value = 0; value < counts_.size(); ++value) counts_[value] += other.counts_.at(value);
+    sum_ += other.sum_;
+    total_ += other.total_;
+}
+
 int CountHistogram::percentile(int percent) const noexcept {
     if (total_ == 0) return 0;
     // ceil(percent * total / 100), at least the first value.
@@ -49,6 +55,14 @@ void EnsembleStatistics::add(const Trajectory& trajectory) {
     peakDay_.add(summary.peakDay);
     finalRecovered_.add(summary.final.countRecovered);
     if (summary.final.countInfected == 0) ++runsWithoutInfected_;
+}
+
+void EnsembleStatistics::merge(const EnsembleStatistics& other) {
+    for (std::size_t i = 0; i < days_.size(); ++i) days_[i].merge(other.days_[i]);
+    peakInfected_.merge(other.peakInfected_);
+    peakDay_.merge(other.peakDay_);
+    finalRecovered_.merge(other.finalRecovered_);
+    runsWithoutInfected_ += other.runsWithoutInfected_;
 }
 
 PercentileCourses EnsembleStatistics::courses() const {

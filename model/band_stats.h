@@ -27,6 +27,9 @@ public:
         ++total_;
     }
 
+    // Adds the other's counts; both must have the same range.
+    void merge(const CountHistogram& other);
+
     [[nodiscard]] std::int64_t total() const noexcept { return total_; }
     [[nodiscard]] std::uint64_t sum() const noexcept { return sum_; }
     [[nodiscard]] double mean() const noexcept;
@@ -56,6 +59,7 @@ public:
     EnsembleStatistics();
 
     void add(const Trajectory& trajectory);
+    void merge(const EnsembleStatistics& other);
 
     [[nodiscard]] std::int64_t runs() const noexcept { return peakInfected_.total(); }
     [[nodiscard]] const CountHistogram& day(int day, Series series) const;

@@ -33,6 +33,11 @@ Epidemic::Epidemic(const Parameters& parameters, Random& random) noexcept
     for (const int person : initialCases) personTable_.status[static_cast<std::size_t>(person)] = infected;
 }
 
+void Epidemic::setParameters(const Parameters& parameters) noexcept {
+    parameters_ = parameters;
+    threshold_ = wholeNumberThreshold(parameters.infectionPerMille);
+}
+
 void Epidemic::simulateDay(int day) noexcept {
     encounterStep(day);
     recoveryStep(day);

@@ -50,6 +50,9 @@ public:
     // Encounters, then recoveries, then the tally, all for the same day.
     void simulateDay(int day) noexcept;
 
+    // The parameters of every later simulateDay; the day's draws are not touched.
+    void setParameters(const Parameters& parameters) noexcept;
+
     [[nodiscard]] const DailyCounts& counts() const noexcept { return counts_; }
     [[nodiscard]] const PersonTable& personTable() const noexcept { return personTable_; }
 

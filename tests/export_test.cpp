@@ -116,10 +116,11 @@ TEST(exportEnsemble, filesDoNotDependOnThreads) {
             runCli({"--runs", "25", "--seed", "11", "--threads", threads, "--bands", prefix + ".csv",
                     "--summary", prefix + "-summary.csv", "--png", prefix + ".png"});
         ASSERT_EQ(run.status, 0) << run.err;
-        results.push_back(run.err + readFile(prefix + ".csv") + readFile(prefix + "-summary.csv") +
-                          readFile(prefix + ".png"));
+        results.push_back(run.err + readFile(prefix + ".csv") + readFile(prefix + "-summary.csv"));
     }
     EXPECT_EQ(results[0], results[1]);
+    // The images differ only in the command line they carry.
+    EXPECT_TRUE(pngOf(dir / "1.png") == pngOf(dir / "3.png"));
 }
 
 TEST(exportSummary, withoutEncountersNothingChanges) {

@@ -1,0 +1,41 @@
+#pragma once
+// Pieces shared by the scenario and sweep images: texts placed by their
+// size, German names of the parameters and measures, the change-day markers.
+
+#include <QColor>
+#include <QString>
+
+#include "scenario.h"
+#include "surface.h"
+
+namespace chart {
+
+// Width in pixels of text printed in the chart's plain face at that size.
+[[nodiscard]] double textWidth(const QString& text, double points);
+
+enum class Align : std::uint8_t { left, centre, right };
+
+// Prints text in the plain face with its top at y, aligned on x.
+void printText(Surface& picture, double x, double y, const QString& text, double points,
+               Align align = Align::left, const QColor& colour = QBColor(0));
+
+// "Begegnungen pro Tag (Tausend)", "Infektions - Wahrscheinlichkeit in  o/oo", ...
+[[nodiscard]] QString parameterCaption(pandemie::Parameter parameter);
+
+// "höchste Zahl aktuell Infizierter in %", "Tag der höchsten Zahl Infizierter", ...
+[[nodiscard]] QString outcomeCaption(pandemie::Outcome outcome);
+
+// A figure on the axis of its caption: persons in percent, days as they are.
+[[nodiscard]] double outcomeOnAxis(pandemie::Outcome outcome, double value);
+[[nodiscard]] double outcomeAxisTop(pandemie::Outcome outcome);
+
+// "Tag 30: 4 Tsd. Begegnungen/Tag, Latenz 3 Tage" for each day with changes.
+[[nodiscard]] std::vector<std::pair<int, QString>> changeLabels(const pandemie::Schedule& changes);
+
+// A thin vertical line on each change day of the linear chart with its label
+// near the top; row counts the labels already drawn, so that the next ones
+// stand below them.
+void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes, const QColor& colour, int& row);
+void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes);
+
+}  // namespace chart

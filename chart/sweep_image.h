@@ -1,0 +1,38 @@
+#pragma once
+// Images of a parameter sweep: the measure against one swept parameter as a
+// median line over its 10..90 % band, or its median over a grid of two as a
+// heat map with a colour scale.
+
+#include <QColor>
+#include <QImage>
+
+#include <vector>
+
+#include "scenario.h"
+
+namespace chart {
+
+using pandemie::SweepAxis;
+
+struct PointFigures {
+    int p10 = 0;
+    int p50 = 0;
+    int p90 = 0;
+};
+
+// points[i] belongs to axis.values[i].
+[[nodiscard]] QImage sweepLineImage(const SweepAxis& axis, pandemie::Outcome measure,
+                                    const std::vector<PointFigures>& points);
+
+// medians[i * y.values.size() + j] belongs to x.values[i] and y.values[j].
+[[nodiscard]] QImage heatMapImage(const SweepAxis& x, const SweepAxis& y, pandemie::Outcome measure,
+                                  const std::vector<int>& medians);
+
+// The line for one axis, the heat map for two; points in the order of sweepGrid.
+[[nodiscard]] QImage sweepImage(const std::vector<SweepAxis>& axes, pandemie::Outcome measure,
+                                const std::vector<pandemie::SummaryStatistics>& points);
+
+// The perceptually uniform scale from dark violet (0) over teal to yellow (1).
+[[nodiscard]] QColor viridis(double t);
+
+}  // namespace chart

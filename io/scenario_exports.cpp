@@ -1,0 +1,110 @@
+#include "io/scenario_exports.h"
+
+#include <charconv>
+#include <iterator>
+
+#include "io/exports.h"
+
+namespace pandemie::io {
+
+namespace {
+
+[[nodiscard]] std::string fixed(double value, int decimals) {
+    char digits[64];
+    auto* const end =
+        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, decimals).ptr;
+    return {digits, end};
+}
+
+// Names may hold commas or quotes; such a field is quoted, quotes doubled.
+[[nodiscard]] std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+// The table's rows, each behind the scenario's field; the header once.
+void appendWithScenario(std::string& csv, const std::string& table, const std::string& field,
+                        bool withHeader) {
+    std::size_t start = table.find('\n') + 1;
+    if (withHeader) csv.append("scenario,").append(table, 0, start);
+    while (start < table.size()) {
+        const std::size_t end = table.find('\n', start) + 1;
+        csv.append(field).append(",").append(table, start, end - start);
+        start = end;
+    }
+}
+
+void appendFigures(std::string& csv, const ValueHistogram& values) {
+    csv.append(",").append(fixed(values.mean(), 3));
+    for (const int percent : {10, 50, 90}) csv.append(",").append(std::to_string(values.percentile(percent)));
+}
+
+}  // namespace
+
+std::string scenarioSummaryCsv(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
+    std::string csv;
+    for (std::size_t s = 0; s < scenarios.size(); ++s)
+        appendWithScenario(csv, summaryCsv(results.ensembles.at(s)), csvField(scenarios[s].name), s == 0);
+    return csv;
+}
+
+std::string scenarioBandsCsv(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
+    std::string csv;
+    for (std::size_t s = 0; s < scenarios.size(); ++s)
+        appendWithScenario(csv, bandsCsv(results.ensembles.at(s)), csvField(scenarios[s].name), s == 0);
+    return csv;
+}
+
+std::string differencesCsv(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
+    std::string csv = "scenario,against,measure,mean,p10,p50,p90\n";
+    for (std::size_t s = 1; s < scenarios.size(); ++s) {
+        for (const Outcome outcome : allOutcomes) {
+            csv.append(csvField(scenarios[s].name)).append(",").append(csvField(scenarios[0].name));
+            csv.append(",").append(outcomeName(outcome));
+            appendFigures(csv, outcomeHistogram(results.differences.at(s - 1).differences(), outcome));
+            csv += '\n';
+        }
+    }
+    return csv;
+}
+
+std::string scenarioSummaryText(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
+    std::string text;
+    for (std::size_t s = 0; s < scenarios.size(); ++s)
+        text.append("scenario ")
+            .append(scenarios[s].name)
+            .append(": ")
+            .append(summaryText(results.ensembles.at(s)));
+    return text;
+}
+
+std::string sweepCsv(const std::vector<SweepAxis>& axes, const std::vector<Scenario>& grid,
+                     const ScenarioResults& results) {
+    std::string csv;
+    for (const SweepAxis& axis : axes) csv.append(parameterName(axis.parameter)).append(",");
+    csv.append("runs");
+    for (const Outcome outcome : allOutcomes)
+        for (const char* figure : {"_mean", "_p10", "_p50", "_p90"})
+            csv.append(",").append(outcomeName(outcome)).append(figure);
+    csv.append(",share_without_infected_on_day_180\n");
+    for (std::size_t point = 0; point < grid.size(); ++point) {
+        for (const SweepAxis& axis : axes)
+            csv.append(std::to_string(parameterValue(grid[point].parameters, axis.parameter))).append(",");
+        const SummaryStatistics& statistics = results.summaries.at(point);
+        csv.append(std::to_string(statistics.runs()));
+        for (const Outcome outcome : allOutcomes)
+            appendFigures(csv, outcomeHistogram(statistics.outcomes(), outcome));
+        const double share = statistics.runs() == 0 ? 0.0
+                                                    : static_cast<double>(statistics.runsWithoutInfected()) /
+                                                          static_cast<double>(statistics.runs());
+        csv.append(",").append(fixed(share, 6)).append("\n");
+    }
+    return csv;
+}
+
+}  // namespace pandemie::io

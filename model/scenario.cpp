@@ -1,0 +1,248 @@
+#include "scenario.h"
+
+#include <algorithm>
+#include <mutex>
+#include <thread>
+
+namespace pandemie {
+
+std::string_view parameterName(Parameter parameter) noexcept {
+    switch (parameter) {
+        case Parameter::encounters:
+            return "encounters";
+        case Parameter::infection:
+            return "infection";
+        case Parameter::latency:
+            return "latency";
+        case Parameter::recovery:
+            return "recovery";
+    }
+    return "";
+}
+
+ParameterRange parameterRange(Parameter parameter) noexcept {
+    switch (parameter) {
+        case Parameter::encounters:
+        case Parameter::infection:
+            return {0, 20};
+        case Parameter::latency:
+            return {0, 10};
+        case Parameter::recovery:
+            return {8, 24};
+    }
+    return {};
+}
+
+int parameterValue(const Parameters& parameters, Parameter parameter) noexcept {
+    switch (parameter) {
+        case Parameter::encounters:
+            return parameters.encountersPerDay;
+        case Parameter::infection:
+            return static_cast<int>(parameters.infectionPerMille);
+        case Parameter::latency:
+            return parameters.latencyDays;
+        case Parameter::recovery:
+            return parameters.recoveryDays;
+    }
+    return 0;
+}
+
+void setParameterValue(Parameters& parameters, Parameter parameter, int value) noexcept {
+    switch (parameter) {
+        case Parameter::encounters:
+            parameters.encountersPerDay = value;
+            break;
+        case Parameter::infection:
+            parameters.infectionPerMille = static_cast<float>(value);
+            break;
+        case Parameter::latency:
+            parameters.latencyDays = value;
+            break;
+        case Parameter::recovery:
+            parameters.recoveryDays = static_cast<std::int16_t>(value);
+            break;
+    }
+}
+
+Schedule sortedByDay(Schedule changes) {
+    std::ranges::stable_sort(changes, {}, &Change::day);
+    return changes;
+}
+
+std::vector<Scenario> sweepGrid(const Scenario& base, const std::vector<SweepAxis>& axes) {
+    std::vector<Scenario> grid{base};
+    for (const SweepAxis& axis : axes) {
+        std::vector<Scenario> finer;
+        finer.reserve(grid.size() * axis.values.size());
+        for (const Scenario& point : grid) {
+            for (const int value : axis.values) {
+                Scenario next = point;
+                setParameterValue(next.parameters, axis.parameter, value);
+                if (!next.name.empty()) next.name += ' ';
+                next.name.append(parameterName(axis.parameter)).append("=").append(std::to_string(value));
+                finer.push_back(std::move(next));
+            }
+        }
+        grid = std::move(finer);
+    }
+    return grid;
+}
+
+Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed) {
+    Random random(seed);
+    Trajectory trajectory{};
+    Epidemic epidemic(parameters, random);
+    Parameters current = parameters;
+    auto next = changes.begin();
+    for (int day = 1; day <= runDays; ++day) {
+        if (next != changes.end() && next->day == day) {
+            for (; next != changes.end() && next->day == day; ++next)
+                setParameterValue(current, next->parameter, next->value);
+            epidemic.setParameters(current);
+        }
+        epidemic.simulateDay(day);
+        trajectory[static_cast<std::size_t>(day - 1)] = epidemic.counts();
+    }
+    return trajectory;
+}
+
+void OutcomeHistograms::merge(const OutcomeHistograms& other) {
+    peakInfected.merge(other.peakInfected);
+    peakDay.merge(other.peakDay);
+    finalRecovered.merge(other.finalRecovered);
+}
+
+std::string_view outcomeName(Outcome outcome) noexcept {
+    switch (outcome) {
+        case Outcome::peakInfected:
+            return "peak_infected";
+        case Outcome::peakDay:
+            return "peak_day";
+        case Outcome::finalRecovered:
+            return "final_recovered";
+    }
+    return "";
+}
+
+int outcomeValue(const RunSummary& summary, Outcome outcome) noexcept {
+    switch (outcome) {
+        case Outcome::peakInfected:
+            return summary.peakInfected;
+        case Outcome::peakDay:
+            return summary.peakDay;
+        case Outcome::finalRecovered:
+            return summary.final.countRecovered;
+    }
+    return 0;
+}
+
+const ValueHistogram& outcomeHistogram(const OutcomeHistograms& histograms, Outcome outcome) noexcept {
+    switch (outcome) {
+        case Outcome::peakInfected:
+            return histograms.peakInfected;
+        case Outcome::peakDay:
+            return histograms.peakDay;
+        case Outcome::finalRecovered:
+            break;
+    }
+    return histograms.finalRecovered;
+}
+
+void SummaryStatistics::add(const RunSummary& summary) {
+    outcomes_.peakInfected.add(summary.peakInfected);
+    outcomes_.peakDay.add(summary.peakDay);
+    outcomes_.finalRecovered.add(summary.final.countRecovered);
+    if (summary.final.countInfected == 0) ++runsWithoutInfected_;
+}
+
+void SummaryStatistics::merge(const SummaryStatistics& other) {
+    outcomes_.merge(other.outcomes_);
+    runsWithoutInfected_ += other.runsWithoutInfected_;
+}
+
+void PairedDifferences::add(const RunSummary& scenario, const RunSummary& first) {
+    differences_.peakInfected.add(scenario.peakInfected - first.peakInfected);
+    differences_.peakDay.add(scenario.peakDay - first.peakDay);
+    differences_.finalRecovered.add(scenario.final.countRecovered - first.final.countRecovered);
+}
+
+ScenarioResults::ScenarioResults(std::size_t scenarios, Detail detail) : summaries(scenarios) {
+    if (detail == Detail::bandsAndDifferences) {
+        ensembles.resize(scenarios);
+        differences.resize(scenarios > 0 ? scenarios - 1 : 0);
+    }
+}
+
+void ScenarioResults::merge(const ScenarioResults& other) {
+    for (std::size_t s = 0; s < summaries.size(); ++s) summaries[s].merge(other.summaries.at(s));
+    for (std::size_t s = 0; s < ensembles.size(); ++s) ensembles[s].merge(other.ensembles.at(s));
+    for (std::size_t s = 0; s < differences.size(); ++s) differences[s].merge(other.differences.at(s));
+}
+
+namespace {
+
+// One worker's share of the job: seeds handed out one at a time, every
+// scenario run on the seed before the next is taken.
+class ScenarioWorker {
+public:
+    ScenarioWorker(const std::vector<Scenario>& scenarios, const EnsembleOptions& options,
+                   ScenarioResults& results, std::mutex& lock)
+        : scenarios_(scenarios),
+          options_(options),
+          results_(results),
+          lock_(lock),
+          ofSeed_(scenarios.size()) {}
+
+    void runSeed(std::int64_t run, std::vector<RunSummary>* perRunOfFirst, std::atomic<std::int64_t>* done) {
+        const std::uint64_t seed = options_.baseSeed + static_cast<std::uint64_t>(run);
+        const bool bands = !results_.ensembles.empty();
+        for (std::size_t s = 0; s < scenarios_.size(); ++s) {
+            const Trajectory trajectory = seededRun(scenarios_[s].parameters, scenarios_[s].changes, seed);
+            ofSeed_[s] = summarize(seed, trajectory);
+            if (bands) {
+                const std::scoped_lock guard(lock_);
+                results_.ensembles[s].add(trajectory);
+            }
+            if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
+        }
+        if (perRunOfFirst != nullptr && !ofSeed_.empty())
+            (*perRunOfFirst)[static_cast<std::size_t>(run)] = ofSeed_[0];
+        const std::scoped_lock guard(lock_);
+        for (std::size_t s = 0; s < scenarios_.size(); ++s) results_.summaries[s].add(ofSeed_[s]);
+        for (std::size_t s = 0; s < results_.differences.size(); ++s)
+            results_.differences[s].add(ofSeed_[s + 1], ofSeed_[0]);
+    }
+
+private:
+    const std::vector<Scenario>& scenarios_;
+    const EnsembleOptions& options_;
+    ScenarioResults& results_;
+    std::mutex& lock_;
+    std::vector<RunSummary> ofSeed_;  // this seed's run of every scenario
+};
+
+}  // namespace
+
+ScenarioResults runScenarios(const std::vector<Scenario>& scenarios, const EnsembleOptions& options,
+                             Detail detail, std::vector<RunSummary>* perRunOfFirst,
+                             std::atomic<std::int64_t>* done) {
+    ScenarioResults results(scenarios.size(), detail);
+    const std::int64_t runs = std::max<std::int64_t>(options.runs, 0);
+    if (perRunOfFirst != nullptr) perRunOfFirst->assign(static_cast<std::size_t>(runs), {});
+    std::mutex lock;
+    std::atomic<std::int64_t> nextRun{0};
+    auto work = [&] {
+        ScenarioWorker worker(scenarios, options, results, lock);
+        for (std::int64_t run = nextRun++; run < runs; run = nextRun++)
+            worker.runSeed(run, perRunOfFirst, done);
+    };
+    const auto threadCount = static_cast<std::int64_t>(std::max(1, options.threads));
+    {
+        std::vector<std::jthread> workers;
+        for (std::int64_t t = 1; t < std::min(threadCount, runs); ++t) workers.emplace_back(work);
+        work();
+    }
+    return results;
+}
+
+}  // namespace pandemie
