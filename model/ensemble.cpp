@@ -20,6 +20,13 @@ RunSummary summarize(std::uint64_t seed, const Trajectory& trajectory) {
 void forEachRun(const Parameters& parameters, const EnsembleOptions& options,
                 const std::function<void(std::int64_t run, const Trajectory&)>& onRun,
                 std::atomic<std::int64_t>* done) {
+    forEachRun(parameters, {}, options, onRun, done);
+}
+
+void forEachRun(const Parameters& parameters, std::span<const ParameterChange> changes,
+                const EnsembleOptions& options,
+                const std::function<void(std::int64_t run, const Trajectory&)>& onRun,
+                std::atomic<std::int64_t>* done) {
     std::atomic<std::int64_t> nextRun{0};
     // Runs are handed out in small batches: few atomic operations, yet the
     // threads finish close together.
@@ -30,8 +37,8 @@ void forEachRun(const Parameters& parameters, const EnsembleOptions& options,
             if (first >= options.runs) return;
             const std::int64_t last = std::min(first + batch, options.runs);
             for (std::int64_t run = first; run < last; ++run) {
-                Random random(options.baseSeed + static_cast<std::uint64_t>(run));
-                onRun(run, runTrajectory(parameters, random));
+                onRun(run,
+                      runSeeded(parameters, options.baseSeed + static_cast<std::uint64_t>(run), changes));
                 if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
             }
         }
