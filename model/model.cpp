@@ -23,6 +23,7 @@ EncounterRule ruleOf(const Parameters& parameters) noexcept {
 Epidemic::Epidemic(const Parameters& parameters, Random& random) noexcept
     : parameters_(parameters), rule_(ruleOf(parameters)), random_(random) {
     for (const int person : initialCases) personTable_.status[static_cast<std::size_t>(person)] = infected;
+    dailyTally();
 }
 
 void Epidemic::setParameters(const Parameters& parameters) noexcept {
@@ -44,27 +45,30 @@ void Epidemic::simulateDayOfIndependentRun(int day) noexcept {
 }
 
 bool Epidemic::encountersCanChangeTable() const noexcept {
-    bool someoneInfected = false;
-    bool someoneSusceptible = false;
-    for (const std::uint8_t status : personTable_.status) {
-        someoneInfected |= status == infected;
-        someoneSusceptible |= status == notInfected;
-    }
-    return someoneInfected && someoneSusceptible;
+    // The tally leaves out person 0.
+    const std::uint8_t zero = personTable_.status[0];
+    return counts_.countInfected + (zero == infected ? 1 : 0) > 0 &&
+           counts_.countSusceptible + (zero == notInfected ? 1 : 0) > 0;
 }
 
 void Epidemic::recoveryStep(int day) noexcept {
+    std::uint8_t* const status = personTable_.status.data();
+    const std::int16_t* const infectionDay = personTable_.infectionDay.data();
     for (std::size_t k = 1; k < personCount; ++k) {
-        if (personTable_.status[k] == infected &&
-            day - personTable_.infectionDay[k] >= parameters_.recoveryDays)
-            personTable_.status[k] = recovered;
+        const bool recovers = status[k] == infected && day - infectionDay[k] >= parameters_.recoveryDays;
+        status[k] = recovers ? std::uint8_t{recovered} : status[k];
     }
 }
 
+// Counted as sums of comparisons rather than by status, so the loop runs in vector code.
 void Epidemic::dailyTally() noexcept {
-    std::array<int, 3> perStatus{};
-    for (std::size_t k = 1; k < personCount; ++k) ++perStatus[personTable_.status[k]];
-    counts_ = {perStatus[notInfected], perStatus[infected], perStatus[recovered]};
+    int susceptible = 0;
+    int infectedCount = 0;
+    for (std::size_t k = 1; k < personCount; ++k) {
+        susceptible += personTable_.status[k] == notInfected ? 1 : 0;
+        infectedCount += personTable_.status[k] == infected ? 1 : 0;
+    }
+    counts_ = {susceptible, infectedCount, countedPersons - susceptible - infectedCount};
 }
 
 Trajectory runTrajectory(const Parameters& parameters, Random& random) {

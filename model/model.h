@@ -58,6 +58,7 @@ public:
     // encounter can change the table again, and the day draws nothing.
     void simulateDayOfIndependentRun(int day) noexcept;
 
+    // The last tally; before the first day, that of the fresh table.
     [[nodiscard]] const DailyCounts& counts() const noexcept { return counts_; }
     [[nodiscard]] const PersonTable& personTable() const noexcept { return personTable_; }
 
