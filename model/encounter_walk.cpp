@@ -12,8 +12,9 @@ void EncounterWalk::walk(int encounters, int day, const EncounterRule& rule, Per
                          Random& random) noexcept {
     rule_ = rule;
     table_ = &table;
+    estimateDifferingShare();
     int position = 0;
-    draws_.fill(random, std::int64_t{singleMaxValues} * encounters);
+    draws_.fill(random, valuesWanted(encounters));
     prepareCodes();
     for (int remaining = encounters; remaining > 0;) {
         // A code is exact only where the values it covers lie inside the
@@ -31,12 +32,36 @@ void EncounterWalk::walk(int encounters, int day, const EncounterRule& rule, Per
             }
         }
         if (remaining > 0) {
-            draws_.fill(draws_.stateAt(position), std::int64_t{singleMaxValues} * remaining);
+            draws_.fill(draws_.stateAt(position), valuesWanted(remaining));
             prepareCodes();
             position = 0;
         }
     }
     random = draws_.stateAt(position);
+}
+
+// The share of draws of two persons whose statuses differ, as the table
+// stands at the start of the day, in parts of all pairs.
+void EncounterWalk::estimateDifferingShare() noexcept {
+    int notInfectedCount = 0;
+    int infectedCount = 0;
+    for (const std::uint8_t status : table_->status) {
+        notInfectedCount += status == notInfected ? 1 : 0;
+        infectedCount += status == infected ? 1 : 0;
+    }
+    const std::int64_t recoveredCount = personCount - notInfectedCount - infectedCount;
+    differingPairs_ = allPairs - std::int64_t{notInfectedCount} * notInfectedCount -
+                      std::int64_t{infectedCount} * infectedCount - recoveredCount * recoveredCount;
+}
+
+// Two values an encounter and a third where the statuses differ, as many as
+// the day's statuses lead to expect, and a margin for the infections of the
+// day and for chance: too few cost a second, short buffer; too many the time
+// to draw and code them.
+std::int64_t EncounterWalk::valuesWanted(int encounters) const noexcept {
+    constexpr std::int64_t margin = 128;
+    const std::int64_t expected = 2 * std::int64_t{encounters} + encounters * differingPairs_ / allPairs;
+    return std::min(std::int64_t{singleMaxValues} * encounters, expected + margin);
 }
 
 int EncounterWalk::walkPairs(int position, int pairs, int day) noexcept {

@@ -49,6 +49,8 @@ private:
     static constexpr int scanChunk = 32;
     static_assert(DrawBuffer::blockSize % scanChunk == 0);
 
+    void estimateDifferingShare() noexcept;
+    [[nodiscard]] std::int64_t valuesWanted(int encounters) const noexcept;
     [[nodiscard]] int walkPairs(int position, int pairs, int day) noexcept;
     [[nodiscard]] int encounterAt(int position, int day) noexcept;
     void infect(int position, int next, int day) noexcept;
@@ -57,7 +59,10 @@ private:
     void setSingleCode(int i) noexcept;
     void setPairCode(int i) noexcept;
 
+    static constexpr std::int64_t allPairs = std::int64_t{personCount} * personCount;
+
     EncounterRule rule_;
+    std::int64_t differingPairs_ = 0;
     PersonTable* table_ = nullptr;
     DrawBuffer draws_;
     std::array<std::uint8_t, codeRoom> drawnStatus_{};

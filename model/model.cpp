@@ -54,8 +54,10 @@ bool Epidemic::encountersCanChangeTable() const noexcept {
 void Epidemic::recoveryStep(int day) noexcept {
     std::uint8_t* const status = personTable_.status.data();
     const std::int16_t* const infectionDay = personTable_.infectionDay.data();
+    // Locals, so that the byte stores cannot alias them and the loop runs in vector code.
+    const int lastInfectedDay = day - parameters_.recoveryDays;
     for (std::size_t k = 1; k < personCount; ++k) {
-        const bool recovers = status[k] == infected && day - infectionDay[k] >= parameters_.recoveryDays;
+        const bool recovers = (status[k] == infected) & (infectionDay[k] <= lastInfectedDay);
         status[k] = recovers ? std::uint8_t{recovered} : status[k];
     }
 }
