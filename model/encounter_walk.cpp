@@ -10,6 +10,7 @@ namespace pandemie {
 
 void EncounterWalk::walk(int encounters, int day, const EncounterRule& rule, PersonTable& table,
                          Random& random) noexcept {
+    if (encounters <= 0) return;
     rule_ = rule;
     table_ = &table;
     estimateDifferingShare();
@@ -17,8 +18,8 @@ void EncounterWalk::walk(int encounters, int day, const EncounterRule& rule, Per
     draws_.fill(random, valuesWanted(encounters));
     prepareCodes();
     for (int remaining = encounters; remaining > 0;) {
-        // A code is exact only where the values it covers lie inside the
-        // buffer: two encounters from position take at most six, one three.
+        // Only codes whose values lie inside the buffer are read: two
+        // encounters take at most six values, one at most three.
         for (;;) {
             const int room = draws_.size() - position;
             if (const int pairs = std::min(remaining / 2, room / pairMaxValues); pairs > 0) {

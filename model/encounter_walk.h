@@ -41,7 +41,11 @@ private:
     static constexpr int singleMaxValues = 3;
     static constexpr int pairMaxValues = 6;
     // A pair code at i reads the single codes up to i + 3, and those read
-    // statuses up to i + 4 and draws up to i + 5.
+    // statuses up to i + 4 and draws up to i + 5. The codes are computed for
+    // every position of the buffer, so the last ones read into the padding;
+    // the walk reads a code only where all the values it may cover lie
+    // inside the buffer (six for a pair code, three for a single one), and
+    // such a code reads nothing past the end.
     static constexpr int readAhead = 5;
     static_assert(DrawBuffer::padding >= readAhead);
     static constexpr std::size_t codeRoom = DrawBuffer::capacity + DrawBuffer::padding;
