@@ -43,7 +43,7 @@ void EncounterWalk::walk(int encounters, int day, const EncounterRule& rule, Per
 
 // The share of draws of two persons whose statuses differ, as the table
 // stands at the start of the day, in parts of all pairs.
-void EncounterWalk::estimateDifferingShare() noexcept {
+PANDEMIE_VECTOR_CLONES void EncounterWalk::estimateDifferingShare() noexcept {
     int notInfectedCount = 0;
     int infectedCount = 0;
     for (const std::uint8_t status : table_->status) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "vector_clones.h"
+
 namespace pandemie {
 
 namespace {
@@ -51,7 +53,7 @@ bool Epidemic::encountersCanChangeTable() const noexcept {
            counts_.countSusceptible + (zero == notInfected ? 1 : 0) > 0;
 }
 
-void Epidemic::recoveryStep(int day) noexcept {
+PANDEMIE_VECTOR_CLONES void Epidemic::recoveryStep(int day) noexcept {
     std::uint8_t* const status = personTable_.status.data();
     const std::int16_t* const infectionDay = personTable_.infectionDay.data();
     // Locals, so that the byte stores cannot alias them and the loop runs in vector code.
@@ -63,7 +65,7 @@ void Epidemic::recoveryStep(int day) noexcept {
 }
 
 // Counted as sums of comparisons rather than by status, so the loop runs in vector code.
-void Epidemic::dailyTally() noexcept {
+PANDEMIE_VECTOR_CLONES void Epidemic::dailyTally() noexcept {
     int susceptible = 0;
     int infectedCount = 0;
     for (std::size_t k = 1; k < personCount; ++k) {
