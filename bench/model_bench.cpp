@@ -1,66 +1,36 @@
 // Speed of the model against a plain baseline, measured in the same run:
 //   build/bench/model_bench
+// The full two-way sweep (441 points of 100 runs) is left out unless asked for:
+//   build/bench/model_bench --full-grid --benchmark_filter=SweepGrid
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <random>
+#include <vector>
 
 #include "ensemble.h"
 #include "model.h"
+#include "reference_model.h"
 
 namespace {
 
-constexpr std::int64_t defaultEncountersPerRun = std::int64_t{10'000} * pandemie::runDays;
+constexpr std::int64_t encountersPerRun(int encountersPerDay) {
+    return std::int64_t{1000} * encountersPerDay * pandemie::runDays;
+}
 
-// The same model written plainly: std::mt19937, uniform_real_distribution and
-// floating-point rounding, one array of structs, branches as they come.
-class BaselineModel {
+// The baseline: the literal model on std::mt19937 with
+// uniform_real_distribution and floating-point rounding.
+class BaselineGenerator {
 public:
-    explicit BaselineModel(std::uint32_t seed) : engine_(seed) {}
+    explicit BaselineGenerator(std::uint32_t seed) : engine_(seed) {}
 
-    std::array<int, 3> run(const pandemie::Parameters& p) {
-        struct Person {
-            float status = 0;
-            float infectionDay = 0;
-        };
-        std::array<Person, 1001> table{};
-        table[300].status = table[500].status = table[700].status = 1;
-        std::array<int, 3> counts{};
-        for (int day = 1; day <= pandemie::runDays; ++day) {
-            for (int n = 0; n < p.encountersPerDay * 1000; ++n) {
-                const int a = draw();
-                const int b = draw();
-                if (table[a].status == table[b].status) continue;
-                const int x = draw();
-                if (table[b].status == 1 && table[a].status == 0 &&
-                    static_cast<float>(day) - table[b].infectionDay > static_cast<float>(p.latencyDays) &&
-                    static_cast<float>(x) < p.infectionPerMille) {
-                    table[a].status = 1;
-                    table[a].infectionDay = static_cast<float>(day);
-                }
-                if (table[a].status == 1 && table[b].status == 0 &&
-                    static_cast<float>(day) - table[a].infectionDay > static_cast<float>(p.latencyDays) &&
-                    static_cast<float>(x) < p.infectionPerMille) {
-                    table[b].status = 1;
-                    table[b].infectionDay = static_cast<float>(day);
-                }
-            }
-            counts = {};
-            for (std::size_t k = 1; k <= 1000; ++k) {
-                if (table[k].status == 1 &&
-                    static_cast<float>(day) - table[k].infectionDay >= static_cast<float>(p.recoveryDays))
-                    table[k].status = 2;
-                ++counts[static_cast<std::size_t>(table[k].status)];
-            }
-        }
-        return counts;
+    int wholeNumber0To1000() {
+        return static_cast<int>(std::nearbyint(static_cast<double>(uniform_(engine_)) * 1000.0));
     }
 
 private:
-    int draw() { return static_cast<int>(std::nearbyint(static_cast<double>(uniform_(engine_)) * 1000.0)); }
-
     std::mt19937 engine_;
     std::uniform_real_distribution<float> uniform_{0.0F, 1.0F};
 };
@@ -68,24 +38,88 @@ private:
 void BM_DefaultRun(benchmark::State& state) {
     pandemie::Random random(pandemie::windowSeed);
     for (auto _ : state) benchmark::DoNotOptimize(pandemie::runTrajectory({}, random));
-    state.SetItemsProcessed(state.iterations() * defaultEncountersPerRun);
+    state.SetItemsProcessed(state.iterations() * encountersPerRun(10));
 }
 BENCHMARK(BM_DefaultRun)->Unit(benchmark::kMillisecond);
 
 void BM_BaselineRun(benchmark::State& state) {
-    BaselineModel baseline(5489U);
-    for (auto _ : state) benchmark::DoNotOptimize(baseline.run({}));
-    state.SetItemsProcessed(state.iterations() * defaultEncountersPerRun);
+    BaselineGenerator generator(5489U);
+    for (auto _ : state) benchmark::DoNotOptimize(pandemie::reference::run({}, generator));
+    state.SetItemsProcessed(state.iterations() * encountersPerRun(10));
 }
 BENCHMARK(BM_BaselineRun)->Unit(benchmark::kMillisecond);
+
+// Runs in a row at one setting of the sliders; items are encounters, so
+// the rate compares settings per encounter.
+void BM_Setting(benchmark::State& state) {
+    pandemie::Parameters p;
+    p.encountersPerDay = static_cast<int>(state.range(0));
+    p.infectionPerMille = static_cast<float>(state.range(1));
+    p.latencyDays = static_cast<int>(state.range(2));
+    pandemie::Random random(pandemie::windowSeed);
+    for (auto _ : state) benchmark::DoNotOptimize(pandemie::runTrajectory(p, random));
+    state.SetItemsProcessed(state.iterations() * encountersPerRun(p.encountersPerDay));
+}
+BENCHMARK(BM_Setting)
+    ->ArgNames({"encounters", "infection", "latency"})
+    ->ArgsProduct({{1, 10, 20}, {0, 8, 20}, {0, 10}})
+    ->Unit(benchmark::kMillisecond);
+
+// Independent seeded runs at one point of the sweep grid (latency 2,
+// recovery 14): where the time of the sweep goes.
+void BM_GridPoint(benchmark::State& state) {
+    pandemie::Parameters p;
+    p.encountersPerDay = static_cast<int>(state.range(0));
+    p.infectionPerMille = static_cast<float>(state.range(1));
+    std::uint64_t seed = pandemie::windowSeed;
+    for (auto _ : state) benchmark::DoNotOptimize(pandemie::runSeeded(p, seed++));
+}
+BENCHMARK(BM_GridPoint)
+    ->ArgNames({"encounters", "infection"})
+    ->ArgsProduct({{5, 10, 15, 20}, {0, 2, 5, 10, 20}})
+    ->Unit(benchmark::kMillisecond);
+
+// The two-way sweep encounters 0..20 x infection 0..20, every point with
+// the same seeds, summarized per run as the tool does.
+int sweepRunsPerPoint = 5;
+
+void BM_SweepGrid(benchmark::State& state) {
+    const auto threads = static_cast<int>(state.range(0));
+    const std::int64_t runs = sweepRunsPerPoint;
+    for (auto _ : state) {
+        for (int encounters = 0; encounters <= 20; ++encounters) {
+            for (int infection = 0; infection <= 20; ++infection) {
+                const pandemie::Parameters p{encounters, static_cast<float>(infection), 2, 14};
+                benchmark::DoNotOptimize(pandemie::runEnsemble(p, {pandemie::windowSeed, runs, threads}));
+            }
+        }
+    }
+    state.counters["runsPerPoint"] = static_cast<double>(runs);
+    state.SetItemsProcessed(state.iterations() * 441 * runs);
+}
+BENCHMARK(BM_SweepGrid)->ArgName("threads")->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Ensemble1000(benchmark::State& state) {
     const pandemie::EnsembleOptions options{pandemie::windowSeed, 1000, static_cast<int>(state.range(0))};
     for (auto _ : state) benchmark::DoNotOptimize(pandemie::runEnsemble({}, options));
-    state.SetItemsProcessed(state.iterations() * 1000 * defaultEncountersPerRun);
+    state.SetItemsProcessed(state.iterations() * 1000 * encountersPerRun(10));
 }
 BENCHMARK(BM_Ensemble1000)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    std::vector<char*> arguments;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--full-grid") == 0)
+            sweepRunsPerPoint = 100;
+        else
+            arguments.push_back(argv[i]);
+    }
+    int count = static_cast<int>(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
+    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -20,20 +20,23 @@ RunSummary summarize(std::uint64_t seed, const Trajectory& trajectory) {
 void forEachRun(const Parameters& parameters, const EnsembleOptions& options,
                 const std::function<void(std::int64_t run, const Trajectory&)>& onRun,
                 std::atomic<std::int64_t>* done) {
+    forEachRun(parameters, {}, options, onRun, done);
+}
+
+void forEachRun(const Parameters& parameters, std::span<const ParameterChange> changes,
+                const EnsembleOptions& options,
+                const std::function<void(std::int64_t run, const Trajectory&)>& onRun,
+                std::atomic<std::int64_t>* done) {
     std::atomic<std::int64_t> nextRun{0};
-    // Runs are handed out in small batches: few atomic operations, yet the
-    // threads finish close together.
-    constexpr std::int64_t batch = 8;
+    // Runs are handed out one at a time: a run takes far longer than the
+    // atomic operation, and the threads finish close together, which matters
+    // for sweeps of many small ensembles.
     auto work = [&] {
         for (;;) {
-            const std::int64_t first = nextRun.fetch_add(batch, std::memory_order_relaxed);
-            if (first >= options.runs) return;
-            const std::int64_t last = std::min(first + batch, options.runs);
-            for (std::int64_t run = first; run < last; ++run) {
-                Random random(options.baseSeed + static_cast<std::uint64_t>(run));
-                onRun(run, runTrajectory(parameters, random));
-                if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
-            }
+            const std::int64_t run = nextRun.fetch_add(1, std::memory_order_relaxed);
+            if (run >= options.runs) return;
+            onRun(run, runSeeded(parameters, options.baseSeed + static_cast<std::uint64_t>(run), changes));
+            if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
         }
     };
     const auto threadCount = static_cast<std::int64_t>(std::max(1, options.threads));

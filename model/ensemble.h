@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "model.h"
@@ -33,6 +34,11 @@ struct EnsembleOptions {
 // safe to call concurrently for different runs. `done` counts finished runs
 // for a progress display.
 void forEachRun(const Parameters& parameters, const EnsembleOptions& options,
+                const std::function<void(std::int64_t run, const Trajectory&)>& onRun,
+                std::atomic<std::int64_t>* done = nullptr);
+// The same with the changes (sorted by day) applied in every run.
+void forEachRun(const Parameters& parameters, std::span<const ParameterChange> changes,
+                const EnsembleOptions& options,
                 const std::function<void(std::int64_t run, const Trajectory&)>& onRun,
                 std::atomic<std::int64_t>* done = nullptr);
 

@@ -62,14 +62,7 @@ public:
     [[nodiscard]] static constexpr std::int16_t roundedThousandths(std::uint32_t m) noexcept {
         // r * 1000 = m * 1000 / 2^24 = m * 125 / 2^21, and m * 125 < 2^31:
         // 32-bit integers hold it exactly.
-        const std::uint32_t scaled = m * 125U;
-        const std::uint32_t whole = scaled >> 21U;
-        const std::uint32_t fraction = scaled & 0x1F'FFFFU;
-        constexpr std::uint32_t half = 0x10'0000U;
-        // Up when above one half, or at one half with an odd whole part;
-        // one comparison, so the compiler emits no branch.
-        const std::uint32_t up = (fraction + (whole & 1U)) > half ? 1U : 0U;
-        return static_cast<std::int16_t>(whole + up);
+        return static_cast<std::int16_t>(roundHalfEven21(m * 125U));
     }
 
     // The next `count` whole numbers 0..1000, exactly as `count` calls of
@@ -103,11 +96,21 @@ private:
         return out;
     }
 
+    // x / 2^21 rounded to the nearest whole number, ties to the even one: a
+    // fraction above one half, or of one half with an odd whole part, carries
+    // into the whole part. Shifts and adds only, so it runs in vector code.
+    static constexpr std::uint32_t belowHalf = 0xF'FFFFU;
+    [[nodiscard]] static constexpr std::uint32_t roundHalfEven21(std::uint32_t x) noexcept {
+        return (x + belowHalf + ((x >> 21U) & 1U)) >> 21U;
+    }
+
     // `rounds` rounds of rounded values, in vector registers; returns the
-    // number of values written. Nothing is left pending.
+    // number of values written. Nothing is left pending. The streams step
+    // four values at a time; the rounding takes two rounds at once.
     int fillRounds(std::int16_t* out, int rounds) noexcept {
         using Vector = std::uint32_t __attribute__((vector_size(16)));
-        using Halves = std::int16_t __attribute__((vector_size(8)));
+        using Wide = std::uint32_t __attribute__((vector_size(32)));
+        using Values = std::int16_t __attribute__((vector_size(16)));
         Vector s0;
         Vector s1;
         Vector s2;
@@ -116,9 +119,8 @@ private:
         std::memcpy(&s1, state_[1].data(), sizeof s1);
         std::memcpy(&s2, state_[2].data(), sizeof s2);
         std::memcpy(&s3, state_[3].data(), sizeof s3);
-        Vector m{};
-        for (int r = 0; r < rounds; ++r) {
-            m = (s0 + s3) >> 8U;
+        const auto step = [&] {
+            const Vector m = (s0 + s3) >> 8U;
             const Vector t = s1 << 9U;
             s2 ^= s0;
             s3 ^= s1;
@@ -126,20 +128,27 @@ private:
             s0 ^= s3;
             s2 ^= t;
             s3 = (s3 << 11U) | (s3 >> 21U);
-            // roundedThousandths, four at a time; a true comparison is -1.
-            const Vector scaled = m * 125U;
-            const Vector whole = scaled >> 21U;
-            const Vector fraction = scaled & 0x1F'FFFFU;
-            const auto up = static_cast<Vector>((fraction + (whole & 1U)) > 0x10'0000U);
-            const auto values = __builtin_convertvector(whole - up, Halves);
-            std::memcpy(out + static_cast<std::ptrdiff_t>(r) * lanes, &values, sizeof values);
+            return m;
+        };
+        Vector last{};
+        for (int r = 0; r < rounds; r += 2) {
+            const Vector first = step();
+            last = r + 1 < rounds ? step() : first;
+            const Wide m = __builtin_shufflevector(first, last, 0, 1, 2, 3, 4, 5, 6, 7);
+            // roundedThousandths, eight at a time.
+            const Wide scaled = m * 125U;
+            const auto values =
+                __builtin_convertvector((scaled + belowHalf + ((scaled >> 21U) & 1U)) >> 21U, Values);
+            // Of an odd last round only the first half is written.
+            const std::size_t bytes = r + 1 < rounds ? sizeof values : sizeof values / 2;
+            std::memcpy(out + static_cast<std::ptrdiff_t>(r) * lanes, &values, bytes);
         }
         std::memcpy(state_[0].data(), &s0, sizeof s0);
         std::memcpy(state_[1].data(), &s1, sizeof s1);
         std::memcpy(state_[2].data(), &s2, sizeof s2);
         std::memcpy(state_[3].data(), &s3, sizeof s3);
         // All handed out, but kept as next24 keeps them, so equal states compare equal.
-        if (rounds > 0) std::memcpy(pending_.data(), &m, sizeof m);
+        if (rounds > 0) std::memcpy(pending_.data(), &last, sizeof last);
         return rounds * lanes;
     }
 

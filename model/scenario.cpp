@@ -89,21 +89,18 @@ std::vector<Scenario> sweepGrid(const Scenario& base, const std::vector<SweepAxi
 }
 
 Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed) {
-    Random random(seed);
-    Trajectory trajectory{};
-    Epidemic epidemic(parameters, random);
+    // The engine takes the whole parameter set of each change day.
+    std::vector<ParameterChange> byDay;
     Parameters current = parameters;
-    auto next = changes.begin();
-    for (int day = 1; day <= runDays; ++day) {
-        if (next != changes.end() && next->day == day) {
-            for (; next != changes.end() && next->day == day; ++next)
-                setParameterValue(current, next->parameter, next->value);
-            epidemic.setParameters(current);
+    for (const Change& change : changes) {
+        setParameterValue(current, change.parameter, change.value);
+        if (!byDay.empty() && byDay.back().day == change.day) {
+            byDay.back().parameters = current;
+        } else {
+            byDay.push_back({change.day, current});
         }
-        epidemic.simulateDay(day);
-        trajectory[static_cast<std::size_t>(day - 1)] = epidemic.counts();
     }
-    return trajectory;
+    return runSeeded(parameters, seed, byDay);
 }
 
 void OutcomeHistograms::merge(const OutcomeHistograms& other) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model.h"
+#include "reference_model.h"
 
 namespace {
 
@@ -14,42 +15,6 @@ using pandemie::DailyCounts;
 using pandemie::Parameters;
 using pandemie::Random;
 using pandemie::Trajectory;
-
-// The model read literally, one draw at a time, as a check on the buffered
-// and branch-free encounter loop.
-Trajectory referenceRun(const Parameters& p, Random& random) {
-    std::array<int, 1001> status{};
-    std::array<int, 1001> infectionDay{};
-    status[300] = status[500] = status[700] = 1;
-    Trajectory result{};
-    for (int day = 1; day <= 180; ++day) {
-        for (int n = 0; n < p.encountersPerDay * 1000; ++n) {
-            const int a = random.wholeNumber0To1000();
-            const int b = random.wholeNumber0To1000();
-            if (status[a] == status[b]) continue;
-            const int draw = random.wholeNumber0To1000();
-            if (status[b] == 1 && status[a] == 0 && day - infectionDay[b] > p.latencyDays &&
-                static_cast<float>(draw) < p.infectionPerMille) {
-                status[a] = 1;
-                infectionDay[a] = day;
-            }
-            if (status[a] == 1 && status[b] == 0 && day - infectionDay[a] > p.latencyDays &&
-                static_cast<float>(draw) < p.infectionPerMille) {
-                status[b] = 1;
-                infectionDay[b] = day;
-            }
-        }
-        for (int k = 1; k <= 1000; ++k)
-            if (status[k] == 1 && day - infectionDay[k] >= p.recoveryDays) status[k] = 2;
-        DailyCounts& c = result[static_cast<std::size_t>(day - 1)];
-        for (int k = 1; k <= 1000; ++k) {
-            if (status[k] == 0) ++c.countSusceptible;
-            if (status[k] == 1) ++c.countInfected;
-            if (status[k] == 2) ++c.countRecovered;
-        }
-    }
-    return result;
-}
 
 Parameters randomParameters(std::mt19937& pick) {
     auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(pick); };
@@ -137,7 +102,7 @@ TEST(model, matchesTheLiteralReadingDrawForDraw) {
         Random fast(static_cast<std::uint64_t>(set) * 7919U);
         Random literal = fast;
         for (int run = 0; run < 2; ++run) {  // the second run continues the sequence
-            ASSERT_EQ(pandemie::runTrajectory(p, fast), referenceRun(p, literal))
+            ASSERT_EQ(pandemie::runTrajectory(p, fast), pandemie::reference::run(p, literal))
                 << "set " << set << " run " << run << " encounters " << p.encountersPerDay;
             ASSERT_EQ(fast, literal) << "the generator must advance by exactly the draws used";
         }
@@ -241,4 +206,68 @@ TEST(model, infectionChanceIsHalfAPerMilleBelowTheThreshold) {
         const double expected = draws * (p - 0.5) / 1000.0;
         EXPECT_NEAR(below[static_cast<std::size_t>(p)], expected, 5 * std::sqrt(expected)) << "p = " << p;
     }
+}
+
+namespace {
+
+// Days 1..180 stepped one by one, with the changes applied on their days.
+Trajectory steppedRun(const Parameters& p, const std::vector<pandemie::ParameterChange>& changes,
+                      Random& random) {
+    pandemie::Epidemic epidemic(p, random);
+    Trajectory t{};
+    for (int day = 1; day <= 180; ++day) {
+        for (const auto& change : changes)
+            if (change.day == day) epidemic.setParameters(change.parameters);
+        epidemic.simulateDay(day);
+        t[static_cast<std::size_t>(day - 1)] = epidemic.counts();
+    }
+    return t;
+}
+
+}  // namespace
+
+TEST(model, seededRunsThatStopDrawingMatchTheFullSimulation) {
+    std::mt19937 pick(4711U);
+    for (int set = 0; set < 120; ++set) {
+        const Parameters p = randomParameters(pick);
+        std::vector<pandemie::ParameterChange> changes;
+        if (set % 2 == 1) {
+            for (int day = 1; day <= 180; day += std::uniform_int_distribution<int>(1, 90)(pick))
+                changes.push_back({day, randomParameters(pick)});
+        }
+        const auto seed = static_cast<std::uint64_t>(set) * 104729U;
+        Random random(seed);
+        ASSERT_EQ(pandemie::runSeeded(p, seed, changes), steppedRun(p, changes, random))
+            << "set " << set << ", " << changes.size() << " changes";
+    }
+}
+
+TEST(model, parameterChangesTakeEffectFromTheirDay) {
+    const Parameters before = with(12, 9, 1, 16);
+    const Parameters after = with(15, 14, 0, 10);
+    // A change on day 1 is a run that had the new values from the start.
+    Random fresh(31);
+    Random changed(31);
+    EXPECT_EQ(pandemie::runTrajectory(after, fresh), steppedRun(before, {{1, after}}, changed));
+    EXPECT_EQ(fresh, changed);
+    // Setting the values a run already has changes nothing, not even the draws.
+    Random plain(32);
+    Random same(32);
+    EXPECT_EQ(pandemie::runTrajectory(before, plain), steppedRun(before, {{1, before}, {40, before}}, same));
+    EXPECT_EQ(plain, same);
+    // No encounters from day 30 on: nobody is infected any more, nothing drawn.
+    Random random(33);
+    pandemie::Epidemic epidemic(before, random);
+    for (int day = 1; day < 30; ++day) epidemic.simulateDay(day);
+    const int susceptible = epidemic.counts().countSusceptible;
+    ASSERT_LT(susceptible, 990) << "the epidemic should be under way";
+    const Random atDay30 = random;
+    Parameters none = before;
+    none.encountersPerDay = 0;
+    epidemic.setParameters(none);
+    for (int day = 30; day <= 180; ++day) {
+        epidemic.simulateDay(day);
+        EXPECT_EQ(epidemic.counts().countSusceptible, susceptible) << "day " << day;
+    }
+    EXPECT_EQ(random, atDay30);
 }

@@ -1,0 +1,28 @@
+#include "draw_buffer.h"
+
+#include <algorithm>
+
+#include "vector_clones.h"
+
+namespace pandemie {
+
+PANDEMIE_VECTOR_CLONES void DrawBuffer::fill(const Random& start, std::int64_t wanted) noexcept {
+    const auto clamped = static_cast<int>(std::clamp<std::int64_t>(wanted, 1, capacity));
+    const int blocks = (clamped + blockSize - 1) / blockSize;
+    Random random = start;
+    for (int block = 0; block < blocks; ++block) {
+        snapshots_[static_cast<std::size_t>(block)] = random;
+        random.fillWholeNumbers(&values_[static_cast<std::size_t>(block) * blockSize], blockSize);
+    }
+    snapshots_[static_cast<std::size_t>(blocks)] = random;
+    size_ = blocks * blockSize;
+}
+
+Random DrawBuffer::stateAt(int consumed) const noexcept {
+    Random random = snapshots_[static_cast<std::size_t>(consumed / blockSize)];
+    std::array<std::int16_t, blockSize> skipped;
+    random.fillWholeNumbers(skipped.data(), consumed % blockSize);
+    return random;
+}
+
+}  // namespace pandemie

@@ -1,0 +1,186 @@
+#include "encounter_walk.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "vector_clones.h"
+
+namespace pandemie {
+
+void EncounterWalk::walk(int encounters, int day, const EncounterRule& rule, PersonTable& table,
+                         Random& random) noexcept {
+    if (encounters <= 0) return;
+    rule_ = rule;
+    table_ = &table;
+    estimateDifferingShare();
+    int position = 0;
+    draws_.fill(random, valuesWanted(encounters));
+    prepareCodes();
+    for (int remaining = encounters; remaining > 0;) {
+        // Only codes whose values lie inside the buffer are read: two
+        // encounters take at most six values, one at most three.
+        for (;;) {
+            const int room = draws_.size() - position;
+            if (const int pairs = std::min(remaining / 2, room / pairMaxValues); pairs > 0) {
+                remaining -= 2 * pairs;
+                position = walkPairs(position, pairs, day);
+            } else if (const int singles = std::min(remaining, room / singleMaxValues); singles > 0) {
+                remaining -= singles;
+                for (int n = 0; n < singles; ++n) position = encounterAt(position, day);
+            } else {
+                break;
+            }
+        }
+        if (remaining > 0) {
+            draws_.fill(draws_.stateAt(position), valuesWanted(remaining));
+            prepareCodes();
+            position = 0;
+        }
+    }
+    random = draws_.stateAt(position);
+}
+
+// The share of draws of two persons whose statuses differ, as the table
+// stands at the start of the day, in parts of all pairs.
+PANDEMIE_VECTOR_CLONES void EncounterWalk::estimateDifferingShare() noexcept {
+    int notInfectedCount = 0;
+    int infectedCount = 0;
+    for (const std::uint8_t status : table_->status) {
+        notInfectedCount += status == notInfected ? 1 : 0;
+        infectedCount += status == infected ? 1 : 0;
+    }
+    const std::int64_t recoveredCount = personCount - notInfectedCount - infectedCount;
+    differingPairs_ = allPairs - std::int64_t{notInfectedCount} * notInfectedCount -
+                      std::int64_t{infectedCount} * infectedCount - recoveredCount * recoveredCount;
+}
+
+// Two values an encounter and a third where the statuses differ, as many as
+// the day's statuses lead to expect, and a margin for the infections of the
+// day and for chance: too few cost a second, short buffer; too many the time
+// to draw and code them.
+std::int64_t EncounterWalk::valuesWanted(int encounters) const noexcept {
+    constexpr std::int64_t margin = 128;
+    const std::int64_t expected = 2 * std::int64_t{encounters} + encounters * differingPairs_ / allPairs;
+    return std::min(std::int64_t{singleMaxValues} * encounters, expected + margin);
+}
+
+int EncounterWalk::walkPairs(int position, int pairs, int day) noexcept {
+    assert(position + pairs * pairMaxValues <= draws_.size());
+    const std::uint8_t* const codes = pairCode_.data();
+    for (int n = 0; n < pairs; ++n) {
+        const int code = codes[position];
+        if ((code & mayInfect) != 0) [[unlikely]] {
+            position = encounterAt(position, day);
+            position = encounterAt(position, day);
+        } else {
+            position += code & valuesTaken;
+        }
+    }
+    return position;
+}
+
+int EncounterWalk::encounterAt(int position, int day) noexcept {
+    assert(position + singleMaxValues <= draws_.size());
+    const int code = singleCode_[static_cast<std::size_t>(position)];
+    const int next = position + (code & valuesTaken);
+    if ((code & mayInfect) != 0) [[unlikely]]
+        infect(position, next, day);
+    return next;
+}
+
+// One infected and one not infected person with a low enough draw: the
+// infection passes on if the infected one is past the latency.
+void EncounterWalk::infect(int position, int next, int day) noexcept {
+    const std::int16_t* const values = draws_.data();
+    const bool firstInfects = drawnStatus_[static_cast<std::size_t>(position)] == infected;
+    const auto infector = static_cast<std::size_t>(values[position + (firstInfects ? 0 : 1)]);
+    const auto target = static_cast<std::size_t>(values[position + (firstInfects ? 1 : 0)]);
+    if (day - table_->infectionDay[infector] <= rule_.latencyDays) return;
+    table_->status[target] = infected;
+    table_->infectionDay[target] = static_cast<std::int16_t>(day);
+    markInfectedFrom(next, static_cast<int>(target));
+}
+
+PANDEMIE_VECTOR_CLONES void EncounterWalk::prepareCodes() noexcept {
+    // Local pointers: the byte stores could otherwise alias every member and
+    // force reloads on each step.
+    const std::int16_t* const values = draws_.data();
+    const std::uint8_t* const status = table_->status.data();
+    std::uint8_t* const drawn = drawnStatus_.data();
+    std::uint8_t* const single = singleCode_.data();
+    std::uint8_t* const pair = pairCode_.data();
+    const int size = draws_.size();
+    const int threshold = rule_.threshold;
+    // Sixteen statuses gathered in a register-sized scratch, then stored at once.
+    static_assert((DrawBuffer::capacity + DrawBuffer::padding) % 8 == 0);
+    for (int i = 0; i < size + DrawBuffer::padding; i += 8) {
+        std::array<std::uint8_t, 8> chunk;
+        for (std::size_t k = 0; k < chunk.size(); ++k)
+            chunk[k] = status[values[static_cast<std::size_t>(i) + k]];
+        std::memcpy(drawn + i, chunk.data(), chunk.size());
+    }
+    for (int i = 0; i < size + readAhead - 2; ++i) {
+        const int differ = static_cast<int>(drawn[i] != drawn[i + 1]);
+        // Only a pair of one infected and one not infected person can pass
+        // the infection on, and then only one way.
+        const int canInfect = static_cast<int>(drawn[i] + drawn[i + 1] == notInfected + infected) &
+                              static_cast<int>(values[i + 2] < threshold);
+        single[i] = static_cast<std::uint8_t>((2 + differ) | (canInfect * mayInfect));
+    }
+    for (int i = 0; i < size; ++i) {
+        const int first = single[i];
+        // The second encounter starts at i + 2 or, when the first takes
+        // three values, at i + 3; chosen by a mask, so the loop runs in vector code.
+        const int afterTwo = single[i + 2];
+        const int second = afterTwo ^ ((afterTwo ^ single[i + 3]) & -(first & 1));
+        pair[i] = static_cast<std::uint8_t>(((first & valuesTaken) + (second & valuesTaken)) |
+                                            ((first | second) & mayInfect));
+    }
+}
+
+void EncounterWalk::setSingleCode(int i) noexcept {
+    const auto at = static_cast<std::size_t>(i);
+    const int first = drawnStatus_[at];
+    const int second = drawnStatus_[at + 1];
+    const bool canInfect = first + second == notInfected + infected && draws_.data()[i + 2] < rule_.threshold;
+    singleCode_[at] = static_cast<std::uint8_t>((first != second ? 3 : 2) | (canInfect ? mayInfect : 0));
+}
+
+void EncounterWalk::setPairCode(int i) noexcept {
+    const auto at = static_cast<std::size_t>(i);
+    const int first = singleCode_[at];
+    const int second = singleCode_[at + static_cast<std::size_t>(first & valuesTaken)];
+    pairCode_[at] = static_cast<std::uint8_t>(((first & valuesTaken) + (second & valuesTaken)) |
+                                              ((first | second) & mayInfect));
+}
+
+// The person's status in the draws from `from` on, and the codes that read
+// it: the single codes of the draw and the one before, the pair codes of the
+// draw and the four before.
+PANDEMIE_VECTOR_CLONES void EncounterWalk::markInfectedFrom(int from, int person) noexcept {
+    const std::int16_t* const values = draws_.data();
+    const int size = draws_.size();
+    const auto wanted = static_cast<std::int16_t>(person);
+    int hitCount = 0;
+    for (int chunk = from - from % scanChunk; chunk < size; chunk += scanChunk) {
+        int any = 0;
+        for (int k = 0; k < scanChunk; ++k) any |= static_cast<int>(values[chunk + k] == wanted);
+        if (any == 0) continue;
+        for (int q = std::max(chunk, from); q < chunk + scanChunk; ++q) {
+            if (values[q] != wanted) continue;
+            drawnStatus_[static_cast<std::size_t>(q)] = infected;
+            hits_[static_cast<std::size_t>(hitCount++)] = q;
+        }
+    }
+    for (int h = 0; h < hitCount; ++h) {
+        const int q = hits_[static_cast<std::size_t>(h)];
+        for (int i = std::max(from, q - 1); i <= q; ++i) setSingleCode(i);
+    }
+    for (int h = 0; h < hitCount; ++h) {
+        const int q = hits_[static_cast<std::size_t>(h)];
+        for (int i = std::max(from, q - 4); i <= q; ++i) setPairCode(i);
+    }
+}
+
+}  // namespace pandemie
