@@ -11,5 +11,7 @@ int main(int argc, char* argv[]) {
     Form1 window;
     window.Form_Load();
     window.show();
+    // Takes the keyboard also where no window manager hands it over.
+    window.activateWindow();
     return QApplication::exec();
 }
