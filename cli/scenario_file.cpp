@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "io/quoted.h"
 #include "scenario_options.h"
 
 namespace pandemie::cli {
@@ -24,7 +25,7 @@ namespace {
 class ScenarioFile {
 public:
     ScenarioFile(std::string path, const Parameters& defaults)
-        : path_(std::move(path)), defaults_(defaults) {}
+        : path_(std::move(path)), shown_("--scenarios: " + io::shownPath(path_)), defaults_(defaults) {}
 
     [[nodiscard]] std::vector<Scenario> load() {
         const toml::table root = parse();
@@ -35,19 +36,19 @@ public:
             for (const toml::node& element : *node.as_array())
                 scenarios_.push_back(scenario(*element.as_table()));
         }
-        if (scenarios_.empty()) throw InputError(path_ + ": no [[scenario]] in the file");
+        if (scenarios_.empty()) throw InputError(shown_ + ": no [[scenario]] in the file");
         return std::move(scenarios_);
     }
 
 private:
     [[nodiscard]] toml::table parse() const {
         std::ifstream in(path_, std::ios::binary);
-        if (!in) throw InputError(path_ + ": cannot read the file: " + std::strerror(errno));
+        if (!in) throw InputError(shown_ + ": cannot read the file: " + std::strerror(errno));
         std::string text;
         try {
             text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         } catch (const std::ios_base::failure&) {  // a directory, for one
-            throw InputError(path_ + ": cannot read the file: " + std::strerror(errno));
+            throw InputError(shown_ + ": cannot read the file: " + std::strerror(errno));
         }
         try {
             return toml::parse(text, path_);
@@ -57,7 +58,7 @@ private:
     }
 
     [[noreturn]] void fail(const toml::source_region& where, const std::string& what) const {
-        throw InputError(path_ + ":" + std::to_string(where.begin.line) + ": " + oneLine(what));
+        throw InputError(shown_ + ":" + std::to_string(where.begin.line) + ": " + oneLine(what));
     }
 
     [[nodiscard]] int wholeValue(const toml::node& node, ParameterRange range, std::string_view name) const {
@@ -128,6 +129,7 @@ private:
     }
 
     std::string path_;
+    std::string shown_;  // how messages name the file
     Parameters defaults_;
     std::vector<Scenario> scenarios_;
 };

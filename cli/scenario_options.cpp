@@ -4,6 +4,7 @@
 #include <cctype>
 #include <optional>
 
+#include "io/quoted.h"
 #include "whole_number.h"
 
 namespace pandemie::cli {
@@ -42,11 +43,11 @@ constexpr WholeRange dayRange{1, runDays};
                                                                 const std::string& context) {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos)
-        throw InputError(context + "expected NAME=VALUE, got \"" + std::string(text) + "\"");
+        throw InputError(context + "expected NAME=VALUE, got " + io::quotedValue(text));
     const auto parameter = parameterNamed(text.substr(0, equals));
     if (!parameter)
-        throw InputError(context + "unknown parameter \"" + std::string(text.substr(0, equals)) +
-                         "\"; expected " + parameterList());
+        throw InputError(context + "unknown parameter " + io::quotedValue(text.substr(0, equals)) +
+                         "; expected " + parameterList());
     return {*parameter, text.substr(equals + 1)};
 }
 
@@ -61,7 +62,7 @@ std::optional<Parameter> parameterNamed(std::string_view name) noexcept {
 Schedule parseChanges(const std::vector<std::string>& texts) {
     Schedule changes;
     for (const std::string& text : texts) {
-        const std::string context = "--change " + text + ": ";
+        const std::string context = "--change: " + io::quotedValue(text) + ": ";
         const std::size_t colon = text.find(':');
         if (colon == std::string::npos) throw InputError(context + "expected DAY:NAME=VALUE[,NAME=VALUE...]");
         const int day = wholeIn(std::string_view(text).substr(0, colon), dayRange, context + "day ");
@@ -83,7 +84,7 @@ Schedule parseChanges(const std::vector<std::string>& texts) {
 }
 
 SweepAxis parseSweep(const std::string& text) {
-    const std::string context = "--sweep " + text + ": ";
+    const std::string context = "--sweep: " + io::quotedValue(text) + ": ";
     const auto [parameter, values] = assignment(text, context);
     const WholeRange range = wholeRange(parameter);
     const std::string valueContext = context + std::string(parameterName(parameter)) + " ";
@@ -111,8 +112,8 @@ SweepAxis parseSweep(const std::string& text) {
 Outcome parseMeasure(const std::string& text) {
     for (const Outcome outcome : allOutcomes)
         if (outcomeName(outcome) == text) return outcome;
-    throw InputError("--measure: unknown measure \"" + text +
-                     "\"; expected peak_infected, peak_day or final_recovered");
+    throw InputError("--measure: unknown measure " + io::quotedValue(text) +
+                     "; expected peak_infected, peak_day or final_recovered");
 }
 
 void addLabOptions(CLI::App& app, LabOptionTexts& texts, CliOptions& options) {
