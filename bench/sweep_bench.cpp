@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "io/scenario_exports.h"
 #include "run_image.h"
 #include "scenario.h"
-#include "io/scenario_exports.h"
 #include "surface.h"
 #include "sweep_image.h"
 
