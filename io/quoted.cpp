@@ -9,14 +9,19 @@ namespace {
 
 constexpr std::size_t longestShown = 60;  // characters
 
+// How many bytes the UTF-8 character that starts with `lead` has; 0 for a
+// byte that starts none.
+std::size_t sequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
 // The length of the UTF-8 character at the start of text, 0 when none starts there.
 std::size_t characterLength(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 0;
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    if (lead >= 0xE0 && lead <= 0xEF) length = 3;
-    if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+    const std::size_t length = sequenceLength(static_cast<unsigned char>(text[0]));
     if (length == 0 || text.size() < length) return 0;
     const bool continued = std::all_of(text.begin() + 1, text.begin() + static_cast<std::ptrdiff_t>(length),
                                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; });
