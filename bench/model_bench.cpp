@@ -12,6 +12,7 @@
 
 #include "ensemble.h"
 #include "model.h"
+#include "bench_main.h"
 #include "reference_model.h"
 
 namespace {
@@ -116,10 +117,5 @@ int main(int argc, char** argv) {
         else
             arguments.push_back(argv[i]);
     }
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
-    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(arguments);
 }

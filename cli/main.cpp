@@ -20,7 +20,7 @@
 #include "run_image.h"
 #include "scenario.h"
 #include "scenario_image.h"
-#include "surface.h"
+#include "offscreen.h"
 #include "sweep_image.h"
 
 namespace {
@@ -38,9 +38,7 @@ class ImageRendering {
 public:
     ImageRendering() {
         qInstallMessageHandler(keepSeriousQtMessages);
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        application_ = std::make_unique<QGuiApplication>(argc_, argv_.data());
-        chart::installFontSubstitutes();
+        application_ = chart::startOffscreen(argc_, argv_.data());
     }
 
 private:
