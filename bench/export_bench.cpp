@@ -4,10 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include "band_stats.h"
-#include "io/exports.h"
-#include "run_image.h"
 #include "bench_main.h"
+#include "io/exports.h"
 #include "offscreen.h"
+#include "run_image.h"
 
 namespace {
 

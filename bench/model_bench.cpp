@@ -10,9 +10,9 @@
 #include <random>
 #include <vector>
 
+#include "bench_main.h"
 #include "ensemble.h"
 #include "model.h"
-#include "bench_main.h"
 #include "reference_model.h"
 
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "bench_main.h"
+#include "io/scenario_exports.h"
+#include "offscreen.h"
 #include "run_image.h"
 #include "scenario.h"
-#include "io/scenario_exports.h"
-#include "bench_main.h"
-#include "offscreen.h"
 #include "sweep_image.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "form1.h"
 #include "bench_main.h"
+#include "form1.h"
 #include "offscreen.h"
 
 namespace {

@@ -15,12 +15,12 @@
 #include "io/exports.h"
 #include "io/file_writing.h"
 #include "io/scenario_exports.h"
+#include "offscreen.h"
 #include "options.h"
 #include "progress.h"
 #include "run_image.h"
 #include "scenario.h"
 #include "scenario_image.h"
-#include "offscreen.h"
 #include "sweep_image.h"
 
 namespace {

@@ -126,9 +126,10 @@ CLI::Option* addRepeatable(CLI::App& app, const std::string& name, std::vector<s
 }  // namespace
 
 void addLabOptions(CLI::App& app, LabOptionTexts& texts, CliOptions& options) {
-    addRepeatable(app, "--change", texts.changes,
-                  "DAY:NAME=VALUE[,NAME=VALUE...]: from day DAY (1..180) on the named parameters (encounters, "
-                  "infection, latency, recovery) have the new values; repeatable")
+    addRepeatable(
+        app, "--change", texts.changes,
+        "DAY:NAME=VALUE[,NAME=VALUE...]: from day DAY (1..180) on the named parameters (encounters, "
+        "infection, latency, recovery) have the new values; repeatable")
         ->type_name("CHANGE");
     app.add_option("--scenarios", texts.scenarios,
                    "TOML file of named scenarios, each run --runs times on the same seeds")

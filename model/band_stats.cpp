@@ -31,7 +31,8 @@ EnsembleStatistics::EnsembleStatistics()
     : days_(static_cast<std::size_t>(runDays) * seriesFields.size(), CountHistogram(countedPersons)) {}
 
 const CountHistogram& EnsembleStatistics::day(int day, Series series) const {
-    return days_.at(static_cast<std::size_t>(day - 1) * seriesFields.size() + static_cast<std::size_t>(series));
+    return days_.at(static_cast<std::size_t>(day - 1) * seriesFields.size() +
+                    static_cast<std::size_t>(series));
 }
 
 void EnsembleStatistics::add(const Trajectory& trajectory, const RunSummary& summary) {

@@ -35,6 +35,7 @@ void forEachRun(const Parameters& parameters, const EnsembleOptions& options,
                 const std::function<void(std::int64_t run, const Trajectory&)>& onRun);
 
 // The summaries of all runs, in run order.
-[[nodiscard]] std::vector<RunSummary> runEnsemble(const Parameters& parameters, const EnsembleOptions& options);
+[[nodiscard]] std::vector<RunSummary> runEnsemble(const Parameters& parameters,
+                                                  const EnsembleOptions& options);
 
 }  // namespace pandemie

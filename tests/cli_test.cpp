@@ -125,8 +125,8 @@ TEST(cli, failedWriteKeepsTheExistingFile) {
         ::signal(SIGXFSZ, SIG_IGN);
     };
     const std::string before = readFile(target);
-    const Outcome failed =
-        runCli({"--output", target.string(), "--seed", "1"}, {.inChild = smallFileLimit, .stdoutPath = nullptr});
+    const Outcome failed = runCli({"--output", target.string(), "--seed", "1"},
+                                  {.inChild = smallFileLimit, .stdoutPath = nullptr});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(lines(failed.err).size(), 1U);
     EXPECT_EQ(readFile(target), before);

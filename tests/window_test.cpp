@@ -2,17 +2,17 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -27,15 +27,28 @@
 #include "chart.h"
 #include "form1.h"
 #include "hscrollbar.h"
-#include "io/csv.h"
 #include "ink_height.h"
+#include "io/csv.h"
 #include "picture_box.h"
 #include "run_image.h"
-#include "scrollbar_parts.h"
 #include "surface.h"
 #include "translations.h"
 
 namespace {
+
+// Where a part of a slider (arrow, track, thumb) lies, as its style draws it.
+[[nodiscard]] QRect partOf(const HScrollBar* bar, QStyle::SubControl part) {
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = Qt::Horizontal;
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+}
 
 // The chart's drawing area starts inside a 2-pixel border.
 constexpr int border = 2;
@@ -443,7 +456,6 @@ private:
     int events_ = 0;
 };
 
-
 TEST(windowStress, randomInputKeepsLabelsParametersAndReadoutConsistent) {
     int total = 0;
     for (const unsigned seed : {1U, 2U, 3U}) {
@@ -497,7 +509,6 @@ QByteArray contentsOf(const QString& path) {
 QByteArray bytes(const std::string& text) {
     return {text.data(), static_cast<qsizetype>(text.size())};
 }
-
 
 TEST(windowExport, chartMenuHasTheTwoSaveEntries) {
     Harness h;
