@@ -38,6 +38,9 @@ template <class... Painters>
 struct Overloaded : Painters... {
     using Painters::operator()...;
 };
+// Not needed by GCC; clang 14 does not deduce aggregates without it.
+template <class... Painters>
+Overloaded(Painters...) -> Overloaded<Painters...>;
 
 }  // namespace
 

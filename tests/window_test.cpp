@@ -224,12 +224,15 @@ TEST(window, toolkitTextsAreGermanAndScreenReadersHearEachControl) {
     const std::unique_ptr<QMenu> boxMenu(form->Text3->createStandardContextMenu());
     EXPECT_EQ(boxMenu->actions().constFirst()->text(), "&R\u00FCckg\u00E4ngig\tStrg+Z");
     QString sliderEntry;
-    QTimer::singleShot(0, [&] {
+    QTimer closer;  // the slider's menu runs its own event loop until closed
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
         QWidget* popup = QApplication::activePopupWidget();
         if (popup == nullptr) return;
         sliderEntry = popup->actions().constFirst()->text();
         popup->close();
     });
+    closer.start(0);
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
                                  form->HScroll2->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(form->HScroll2, &rightClick);
@@ -243,7 +246,7 @@ TEST(window, toolkitTextsAreGermanAndScreenReadersHearEachControl) {
     EXPECT_EQ(spoken(form->Text4, QAccessible::Name), "Tag");
     EXPECT_TRUE(spoken(form->Picture1, QAccessible::Name).startsWith("Diagramm: relative Anteile in %"));
     // The outcome of the run: the first day of the highest infected count, the recovered on day 180.
-    const auto peak =
+    const auto* const peak =
         std::max_element(form->lastRun.begin(), form->lastRun.end(),
                          [](const auto& a, const auto& b) { return a.countInfected < b.countInfected; });
     const QString expected =
