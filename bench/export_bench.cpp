@@ -3,12 +3,11 @@
 //   build/bench/export_bench
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
-
 #include "band_stats.h"
+#include "bench_main.h"
 #include "io/exports.h"
+#include "offscreen.h"
 #include "run_image.h"
-#include "surface.h"
 
 namespace {
 
@@ -28,13 +27,7 @@ BENCHMARK(BM_EnsembleExports10000)->Iterations(1)->Unit(benchmark::kSecond)->Use
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
-    QGuiApplication application(qtArgc, argv);
-    chart::installFontSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    const auto application = chart::startOffscreen(qtArgc, argv);
+    return bench::runBenchmarks({argv, argv + argc});
 }

@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "bench_main.h"
 #include "ensemble.h"
 #include "model.h"
 #include "reference_model.h"
@@ -116,10 +117,5 @@ int main(int argc, char** argv) {
         else
             arguments.push_back(argv[i]);
     }
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
-    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(arguments);
 }

@@ -4,16 +4,15 @@
 //   build/bench/sweep_bench --benchmark_filter=Full       encounters 0..20 x infection 0..20 (44,100 runs)
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
-
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "bench_main.h"
 #include "io/scenario_exports.h"
+#include "offscreen.h"
 #include "run_image.h"
 #include "scenario.h"
-#include "surface.h"
 #include "sweep_image.h"
 
 namespace {
@@ -52,19 +51,12 @@ std::string smallOnlyFilter = "--benchmark_filter=BM_Sweep6x6";
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
-    QGuiApplication application(qtArgc, argv);
-    chart::installFontSubstitutes();
+    const auto application = chart::startOffscreen(qtArgc, argv);
     std::vector<char*> arguments(argv, argv + argc);
     const bool filtered = std::any_of(arguments.begin(), arguments.end(), [](const char* a) {
         return std::string(a).starts_with("--benchmark_filter");
     });
     if (!filtered) arguments.push_back(smallOnlyFilter.data());
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
-    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(arguments);
 }

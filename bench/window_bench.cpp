@@ -8,8 +8,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "bench_main.h"
 #include "form1.h"
-#include "surface.h"
+#include "offscreen.h"
 
 namespace {
 
@@ -28,8 +29,7 @@ void startUp(Form1& window, benchmark::State& state) {
 }
 
 void BM_BerechnenClickToRepaintedChart(benchmark::State& state) {
-    QApplication application(qtArgc, qtArgv);
-    chart::installFontSubstitutes();
+    const auto application = chart::startOffscreen<QApplication>(qtArgc, qtArgv);
     Form1 window;
     startUp(window, state);
     for (auto _ : state) {
@@ -41,8 +41,7 @@ BENCHMARK(BM_BerechnenClickToRepaintedChart)->Unit(benchmark::kMillisecond);
 
 void BM_StartUpToShownWindow(benchmark::State& state) {
     for (auto _ : state) {
-        QApplication application(qtArgc, qtArgv);
-        chart::installFontSubstitutes();
+        const auto application = chart::startOffscreen<QApplication>(qtArgc, qtArgv);
         Form1 window;
         startUp(window, state);
     }
@@ -52,10 +51,5 @@ BENCHMARK(BM_StartUpToShownWindow)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks({argv, argv + argc});
 }

@@ -18,18 +18,6 @@ void setTextStyle(Surface& picture, double size, const QColor& colour) {
     picture.setForeColor(colour);
 }
 
-struct Curve {
-    int pandemie::DailyCounts::*count;
-    double base;  // the curve's zero line, a little apart from the other curves
-    int colour;
-};
-
-constexpr std::array<Curve, 3> curves{{
-    {&pandemie::DailyCounts::countSusceptible, 561, colourNotInfected},
-    {&pandemie::DailyCounts::countInfected, 559, colourInfected},
-    {&pandemie::DailyCounts::countRecovered, 557, colourRecovered},
-}};
-
 }  // namespace
 
 void rahmen2(Surface& picture) {
@@ -49,11 +37,12 @@ void rahmen2(Surface& picture) {
     printAt(picture, 60, 30, QStringLiteral("relative Anteile in %  (lineare Darstellung)"));
 
     picture.LineFilledBox(70, 300, 240, 420, QBColor(15));
-    setTextStyle(picture, 15, QBColor(colourNotInfected));
+    using pandemie::Series;
+    setTextStyle(picture, 15, seriesColour(Series::notInfected));
     printAt(picture, 85, 315, QStringLiteral("nicht Infizierte"));
-    setTextStyle(picture, 15, QBColor(colourInfected));
+    setTextStyle(picture, 15, seriesColour(Series::infected));
     printAt(picture, 85, 350, QStringLiteral("aktuell Infizierte"));
-    setTextStyle(picture, 15, QBColor(colourRecovered));
+    setTextStyle(picture, 15, seriesColour(Series::recovered));
     printAt(picture, 85, 385, QStringLiteral("Genesene"));
 
     setTextStyle(picture, 9, QBColor(0));
@@ -78,13 +67,13 @@ void copyright(Surface& picture) {
 
 void plotDay(Surface& picture, int day, const pandemie::DailyCounts& today,
              const pandemie::DailyCounts& yesterday) {
-    for (const Curve& curve : curves) {
-        const double y = curve.base - today.*curve.count / 2.0;
+    for (const SeriesStyle& style : seriesStyles) {
+        const double y = style.base - pandemie::countOf(today, style.series) / 2.0;
         if (day == 1) {
-            picture.PSet(60 + 4 * day, y, QBColor(curve.colour));
+            picture.PSet(60 + 4 * day, y, QBColor(style.colour));
         } else {
-            const double previousY = curve.base - yesterday.*curve.count / 2.0;
-            picture.Line(60 + 4 * (day - 1), previousY, 60 + 4 * day, y, QBColor(curve.colour));
+            const double previousY = style.base - pandemie::countOf(yesterday, style.series) / 2.0;
+            picture.Line(60 + 4 * (day - 1), previousY, 60 + 4 * day, y, QBColor(style.colour));
         }
     }
 }

@@ -1,15 +1,30 @@
 #pragma once
 // The linear chart: day d at x = 60 + 4d, p percent at y = 560 - 5p.
 
+#include <array>
+
 #include "model.h"
 #include "surface.h"
 
 namespace chart {
 
-// Series colours, shared by the legend and the curves.
-inline constexpr int colourNotInfected = 9;  // light blue
-inline constexpr int colourInfected = 12;    // light red
-inline constexpr int colourRecovered = 10;   // light green
+// How the charts draw each series: its colour (an entry of the 16-colour
+// table) and the curve's zero line, a little apart from the other curves.
+struct SeriesStyle {
+    pandemie::Series series;
+    int colour;
+    double base;
+};
+
+inline constexpr std::array<SeriesStyle, 3> seriesStyles{{
+    {pandemie::Series::notInfected, 9, 561},  // light blue
+    {pandemie::Series::infected, 12, 559},    // light red
+    {pandemie::Series::recovered, 10, 557},   // light green
+}};
+
+[[nodiscard]] inline QColor seriesColour(pandemie::Series series) {
+    return QBColor(seriesStyles.at(static_cast<std::size_t>(series)).colour);
+}
 
 // Frame, grid, axis labels, title and legend; refreshes the chart.
 void rahmen2(Surface& picture);

@@ -37,18 +37,6 @@ void plotCourse(Surface& picture, const pandemie::Trajectory& course) {
     }
 }
 
-struct SeriesStyle {
-    Series series;
-    int colour;
-    double base;  // the curve's zero line, as plotDay draws it
-};
-
-constexpr std::array<SeriesStyle, 3> seriesStyles{{
-    {Series::notInfected, colourNotInfected, 561},
-    {Series::infected, colourInfected, 559},
-    {Series::recovered, colourRecovered, 557},
-}};
-
 // Three quarters of the way to white.
 QColor lightTint(const QColor& colour) {
     const auto tint = [](int component) { return component + (255 - component) * 3 / 4; };

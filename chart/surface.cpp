@@ -15,13 +15,15 @@ namespace {
 // An empty face name stands for the chart's plain text face.
 const QString emptyFaceFamily = QStringLiteral("Carlito");
 
+}  // namespace
+
 QFont fontFor(const QString& face, double points) {
     QFont font(face.isEmpty() ? emptyFaceFamily : face);
-    // Points become pixels at 96 dots per inch on every screen, so the chart
-    // looks the same everywhere.
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0))));
     return font;
 }
+
+namespace {
 
 QImage whiteImage(int width, int height, double ratio) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -36,6 +38,9 @@ template <class... Painters>
 struct Overloaded : Painters... {
     using Painters::operator()...;
 };
+// Not needed by GCC; clang 14 does not deduce aggregates without it.
+template <class... Painters>
+Overloaded(Painters...) -> Overloaded<Painters...>;
 
 }  // namespace
 

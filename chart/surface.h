@@ -30,6 +30,11 @@ namespace chart {
 // "Calibri" and the other faces the program names, mapped to installed ones.
 void installFontSubstitutes();
 
+// The face at a size in points, which become pixels at 96 dots per inch on
+// every screen, so that texts look the same everywhere. An empty face is the
+// chart's plain text face.
+[[nodiscard]] QFont fontFor(const QString& face, double points);
+
 class Surface {
 public:
     // The drawing area of the chart: 801 x 617 pixels less a 2-pixel border.
@@ -56,7 +61,6 @@ public:
     [[nodiscard]] const QImage& image() const { return image_; }
     // The drawing for a screen of the current device pixel ratio.
     [[nodiscard]] const QImage& screenImage() const { return ratio_ == 1 ? image_ : screenImage_; }
-    [[nodiscard]] double devicePixelRatio() const { return ratio_; }
     // Renders the drawing since the last Cls anew at the ratio; the drawing
     // state and image() stay as they are.
     void setDevicePixelRatio(double ratio);

@@ -15,12 +15,12 @@
 #include "io/exports.h"
 #include "io/file_writing.h"
 #include "io/scenario_exports.h"
+#include "offscreen.h"
 #include "options.h"
 #include "progress.h"
 #include "run_image.h"
 #include "scenario.h"
 #include "scenario_image.h"
-#include "surface.h"
 #include "sweep_image.h"
 
 namespace {
@@ -38,9 +38,7 @@ class ImageRendering {
 public:
     ImageRendering() {
         qInstallMessageHandler(keepSeriousQtMessages);
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        application_ = std::make_unique<QGuiApplication>(argc_, argv_.data());
-        chart::installFontSubstitutes();
+        application_ = chart::startOffscreen(argc_, argv_.data());
     }
 
 private:

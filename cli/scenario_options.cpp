@@ -116,14 +116,22 @@ Outcome parseMeasure(const std::string& text) {
                      "; expected peak_infected, peak_day or final_recovered");
 }
 
+namespace {
+
+// Every occurrence counts, each with one value, so that a stray word stays an error.
+CLI::Option* addRepeatable(CLI::App& app, const std::string& name, std::vector<std::string>& values,
+                           const std::string& help) {
+    return app.add_option(name, values, help)->allow_extra_args(false)->take_all();
+}
+
+}  // namespace
+
 void addLabOptions(CLI::App& app, LabOptionTexts& texts, CliOptions& options) {
-    app.add_option(
-           "--change", texts.changes,
-           "DAY:NAME=VALUE[,NAME=VALUE...]: from day DAY (1..180) on the named parameters (encounters, "
-           "infection, latency, recovery) have the new values; repeatable")
-        ->type_name("CHANGE")
-        ->allow_extra_args(false)  // one value per occurrence; a stray word stays an error
-        ->take_all();
+    addRepeatable(
+        app, "--change", texts.changes,
+        "DAY:NAME=VALUE[,NAME=VALUE...]: from day DAY (1..180) on the named parameters (encounters, "
+        "infection, latency, recovery) have the new values; repeatable")
+        ->type_name("CHANGE");
     app.add_option("--scenarios", texts.scenarios,
                    "TOML file of named scenarios, each run --runs times on the same seeds")
         ->type_name("FILE")
@@ -132,12 +140,10 @@ void addLabOptions(CLI::App& app, LabOptionTexts& texts, CliOptions& options) {
                    "With --scenarios: CSV of each scenario's run-by-run differences against the first")
         ->type_name("FILE")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    app.add_option("--sweep", texts.sweeps,
-                   "NAME=FROM..TO[:STEP] or NAME=V1,V2,...: runs every value (once or twice: a grid); "
-                   "--output gets one row per point")
-        ->type_name("SWEEP")
-        ->allow_extra_args(false)  // one value per occurrence; a stray word stays an error
-        ->take_all();
+    addRepeatable(app, "--sweep", texts.sweeps,
+                  "NAME=FROM..TO[:STEP] or NAME=V1,V2,...: runs every value (once or twice: a grid); "
+                  "--output gets one row per point")
+        ->type_name("SWEEP");
     app.add_option("--measure", texts.measure,
                    "What a sweep's image shows: peak_infected, peak_day or final_recovered (default)")
         ->type_name("NAME")

@@ -2,34 +2,23 @@
 
 #include <array>
 #include <charconv>
+#include <iterator>
 #include <string_view>
 
 namespace pandemie::io {
 
-namespace {
-
-[[nodiscard]] std::string fixed(double value, int decimals) {
+std::string fixed(double value, int decimals) {
     char digits[64];
     auto* const end =
         std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, decimals).ptr;
     return {digits, end};
 }
 
+namespace {
+
 // A count of the 1000 counted persons in percent: exact with one decimal.
 [[nodiscard]] std::string percentOfPersons(int count) {
     return fixed(count / 10.0, 1);
-}
-
-[[nodiscard]] std::string_view seriesName(Series series) {
-    switch (series) {
-        case Series::notInfected:
-            return "not_infected";
-        case Series::infected:
-            return "infected";
-        case Series::recovered:
-            return "recovered";
-    }
-    return "";
 }
 
 struct Measure {
@@ -54,11 +43,11 @@ constexpr std::array<Measure, 3> measures{{
 
 std::string bandsCsv(const EnsembleStatistics& statistics) {
     std::string csv = "day,series,mean,p10,p50,p90\n";
-    csv.reserve(runDays * allSeries.size() * 40);
+    csv.reserve(runDays * seriesFields.size() * 40);
     for (int day = 1; day <= runDays; ++day) {
-        for (const Series series : allSeries) {
-            const CountHistogram& counts = statistics.day(day, series);
-            csv.append(std::to_string(day)).append(",").append(seriesName(series)).append(",");
+        for (const SeriesField& field : seriesFields) {
+            const CountHistogram& counts = statistics.day(day, field.series);
+            csv.append(std::to_string(day)).append(",").append(field.name).append(",");
             csv.append(fixed(counts.mean() / 10.0, 3));
             for (const int percent : {10, 50, 90})
                 csv.append(",").append(percentOfPersons(counts.percentile(percent)));

@@ -8,6 +8,9 @@
 
 namespace pandemie::io {
 
+// The value with exactly that many decimals, as printf's %.*f writes it.
+[[nodiscard]] std::string fixed(double value, int decimals);
+
 // day,series,mean,p10,p50,p90 for days 1..180, each day's rows in the order
 // not_infected, infected, recovered; values in percent of the 1000 counted
 // persons, the mean with three decimals, percentiles with one.

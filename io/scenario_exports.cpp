@@ -1,20 +1,10 @@
 #include "io/scenario_exports.h"
 
-#include <charconv>
-#include <iterator>
-
 #include "io/exports.h"
 
 namespace pandemie::io {
 
 namespace {
-
-[[nodiscard]] std::string fixed(double value, int decimals) {
-    char digits[64];
-    auto* const end =
-        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, decimals).ptr;
-    return {digits, end};
-}
 
 // Names may hold commas or quotes; such a field is quoted, quotes doubled.
 [[nodiscard]] std::string csvField(const std::string& text) {

@@ -27,30 +27,18 @@ int CountHistogram::percentile(int percent) const noexcept {
     return static_cast<int>(counts_.size()) - 1;
 }
 
-int countOf(const DailyCounts& counts, Series series) noexcept {
-    switch (series) {
-        case Series::notInfected:
-            return counts.countSusceptible;
-        case Series::infected:
-            return counts.countInfected;
-        case Series::recovered:
-            return counts.countRecovered;
-    }
-    return 0;
-}
-
 EnsembleStatistics::EnsembleStatistics()
-    : days_(static_cast<std::size_t>(runDays) * allSeries.size(), CountHistogram(countedPersons)) {}
+    : days_(static_cast<std::size_t>(runDays) * seriesFields.size(), CountHistogram(countedPersons)) {}
 
 const CountHistogram& EnsembleStatistics::day(int day, Series series) const {
-    return days_.at(static_cast<std::size_t>(day - 1) * allSeries.size() + static_cast<std::size_t>(series));
+    return days_.at(static_cast<std::size_t>(day - 1) * seriesFields.size() +
+                    static_cast<std::size_t>(series));
 }
 
-void EnsembleStatistics::add(const Trajectory& trajectory) {
+void EnsembleStatistics::add(const Trajectory& trajectory, const RunSummary& summary) {
     auto histogram = days_.begin();
     for (const DailyCounts& counts : trajectory)
-        for (const Series series : allSeries) (histogram++)->add(countOf(counts, series));
-    const RunSummary summary = summarize(0, trajectory);
+        for (const SeriesField& field : seriesFields) (histogram++)->add(counts.*field.count);
     peakInfected_.add(summary.peakInfected);
     peakDay_.add(summary.peakDay);
     finalRecovered_.add(summary.final.countRecovered);
@@ -72,30 +60,21 @@ PercentileCourses EnsembleStatistics::courses() const {
     for (const auto& [course, percent] : levels) {
         for (int d = 1; d <= runDays; ++d) {
             DailyCounts& counts = (*course)[static_cast<std::size_t>(d - 1)];
-            counts.countSusceptible = day(d, Series::notInfected).percentile(percent);
-            counts.countInfected = day(d, Series::infected).percentile(percent);
-            counts.countRecovered = day(d, Series::recovered).percentile(percent);
+            for (const SeriesField& field : seriesFields)
+                counts.*field.count = day(d, field.series).percentile(percent);
         }
     }
     return courses;
 }
 
-EnsembleStatistics collectStatistics(const Parameters& parameters, const EnsembleOptions& options,
-                                     std::vector<RunSummary>* summaries, std::atomic<std::int64_t>* done) {
+EnsembleStatistics collectStatistics(const Parameters& parameters, const EnsembleOptions& options) {
     EnsembleStatistics statistics;
-    if (summaries != nullptr)
-        summaries->assign(static_cast<std::size_t>(std::max<std::int64_t>(options.runs, 0)), {});
     std::mutex lock;  // adding a run is some 550 increments, short next to the run itself
-    forEachRun(
-        parameters, options,
-        [&](std::int64_t run, const Trajectory& trajectory) {
-            if (summaries != nullptr)
-                (*summaries)[static_cast<std::size_t>(run)] =
-                    summarize(options.baseSeed + static_cast<std::uint64_t>(run), trajectory);
-            const std::scoped_lock guard(lock);
-            statistics.add(trajectory);
-        },
-        done);
+    forEachRun(parameters, options, [&](std::int64_t run, const Trajectory& trajectory) {
+        const RunSummary summary = summarize(options.baseSeed + static_cast<std::uint64_t>(run), trajectory);
+        const std::scoped_lock guard(lock);
+        statistics.add(trajectory, summary);
+    });
     return statistics;
 }
 

@@ -31,7 +31,6 @@ public:
     void merge(const CountHistogram& other);
 
     [[nodiscard]] std::int64_t total() const noexcept { return total_; }
-    [[nodiscard]] std::uint64_t sum() const noexcept { return sum_; }
     [[nodiscard]] double mean() const noexcept;
     // percent in 0..100; 0 for an empty histogram.
     [[nodiscard]] int percentile(int percent) const noexcept;
@@ -41,11 +40,6 @@ private:
     std::uint64_t sum_ = 0;
     std::int64_t total_ = 0;
 };
-
-enum class Series : std::uint8_t { notInfected, infected, recovered };
-inline constexpr std::array<Series, 3> allSeries{Series::notInfected, Series::infected, Series::recovered};
-
-[[nodiscard]] int countOf(const DailyCounts& counts, Series series) noexcept;
 
 // The 10th, 50th and 90th percentile of each day's counts, as three courses.
 struct PercentileCourses {
@@ -58,7 +52,8 @@ class EnsembleStatistics {
 public:
     EnsembleStatistics();
 
-    void add(const Trajectory& trajectory);
+    // The run's summary is that of the trajectory.
+    void add(const Trajectory& trajectory, const RunSummary& summary);
     void merge(const EnsembleStatistics& other);
 
     [[nodiscard]] std::int64_t runs() const noexcept { return peakInfected_.total(); }
@@ -79,11 +74,8 @@ private:
     std::int64_t runsWithoutInfected_ = 0;
 };
 
-// Runs the ensemble once, adding every run to the statistics; with
-// summaries given, also fills it with the per-run summaries in run order.
+// Runs the ensemble once, adding every run to the statistics.
 [[nodiscard]] EnsembleStatistics collectStatistics(const Parameters& parameters,
-                                                   const EnsembleOptions& options,
-                                                   std::vector<RunSummary>* summaries = nullptr,
-                                                   std::atomic<std::int64_t>* done = nullptr);
+                                                   const EnsembleOptions& options);
 
 }  // namespace pandemie

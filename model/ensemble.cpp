@@ -18,15 +18,7 @@ RunSummary summarize(std::uint64_t seed, const Trajectory& trajectory) {
 }
 
 void forEachRun(const Parameters& parameters, const EnsembleOptions& options,
-                const std::function<void(std::int64_t run, const Trajectory&)>& onRun,
-                std::atomic<std::int64_t>* done) {
-    forEachRun(parameters, {}, options, onRun, done);
-}
-
-void forEachRun(const Parameters& parameters, std::span<const ParameterChange> changes,
-                const EnsembleOptions& options,
-                const std::function<void(std::int64_t run, const Trajectory&)>& onRun,
-                std::atomic<std::int64_t>* done) {
+                const std::function<void(std::int64_t run, const Trajectory&)>& onRun) {
     std::atomic<std::int64_t> nextRun{0};
     // Runs are handed out one at a time: a run takes far longer than the
     // atomic operation, and the threads finish close together, which matters
@@ -35,8 +27,7 @@ void forEachRun(const Parameters& parameters, std::span<const ParameterChange> c
         for (;;) {
             const std::int64_t run = nextRun.fetch_add(1, std::memory_order_relaxed);
             if (run >= options.runs) return;
-            onRun(run, runSeeded(parameters, options.baseSeed + static_cast<std::uint64_t>(run), changes));
-            if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
+            onRun(run, runSeeded(parameters, options.baseSeed + static_cast<std::uint64_t>(run), {}));
         }
     };
     const auto threadCount = static_cast<std::int64_t>(std::max(1, options.threads));
@@ -45,16 +36,12 @@ void forEachRun(const Parameters& parameters, std::span<const ParameterChange> c
     work();
 }
 
-std::vector<RunSummary> runEnsemble(const Parameters& parameters, const EnsembleOptions& options,
-                                    std::atomic<std::int64_t>* done) {
+std::vector<RunSummary> runEnsemble(const Parameters& parameters, const EnsembleOptions& options) {
     std::vector<RunSummary> summaries(static_cast<std::size_t>(std::max<std::int64_t>(options.runs, 0)));
-    forEachRun(
-        parameters, options,
-        [&](std::int64_t run, const Trajectory& trajectory) {
-            summaries[static_cast<std::size_t>(run)] =
-                summarize(options.baseSeed + static_cast<std::uint64_t>(run), trajectory);
-        },
-        done);
+    forEachRun(parameters, options, [&](std::int64_t run, const Trajectory& trajectory) {
+        summaries[static_cast<std::size_t>(run)] =
+            summarize(options.baseSeed + static_cast<std::uint64_t>(run), trajectory);
+    });
     return summaries;
 }
 

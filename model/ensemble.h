@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <span>
 #include <vector>
 
 #include "model.h"
@@ -31,20 +30,12 @@ struct EnsembleOptions {
 
 // Calls onRun(run, trajectory) for every run 0..runs-1 from the worker
 // threads, each run exactly once and in no particular order; onRun must be
-// safe to call concurrently for different runs. `done` counts finished runs
-// for a progress display.
+// safe to call concurrently for different runs.
 void forEachRun(const Parameters& parameters, const EnsembleOptions& options,
-                const std::function<void(std::int64_t run, const Trajectory&)>& onRun,
-                std::atomic<std::int64_t>* done = nullptr);
-// The same with the changes (sorted by day) applied in every run.
-void forEachRun(const Parameters& parameters, std::span<const ParameterChange> changes,
-                const EnsembleOptions& options,
-                const std::function<void(std::int64_t run, const Trajectory&)>& onRun,
-                std::atomic<std::int64_t>* done = nullptr);
+                const std::function<void(std::int64_t run, const Trajectory&)>& onRun);
 
 // The summaries of all runs, in run order.
 [[nodiscard]] std::vector<RunSummary> runEnsemble(const Parameters& parameters,
-                                                  const EnsembleOptions& options,
-                                                  std::atomic<std::int64_t>* done = nullptr);
+                                                  const EnsembleOptions& options);
 
 }  // namespace pandemie

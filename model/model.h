@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "encounter_walk.h"
 #include "person_table.h"
@@ -40,6 +41,28 @@ struct DailyCounts {
 
     friend bool operator==(const DailyCounts&, const DailyCounts&) = default;
 };
+
+// The three series of the counts, in the order of the files' columns.
+enum class Series : std::uint8_t { notInfected, infected, recovered };
+
+struct SeriesField {
+    Series series;
+    std::string_view name;  // in the CSV files
+    int DailyCounts::*count;
+};
+
+inline constexpr std::array<SeriesField, 3> seriesFields{{
+    {Series::notInfected, "not_infected", &DailyCounts::countSusceptible},
+    {Series::infected, "infected", &DailyCounts::countInfected},
+    {Series::recovered, "recovered", &DailyCounts::countRecovered},
+}};
+
+[[nodiscard]] constexpr const SeriesField& fieldOf(Series series) noexcept {
+    return seriesFields[static_cast<std::size_t>(series)];
+}
+[[nodiscard]] constexpr int countOf(const DailyCounts& counts, Series series) noexcept {
+    return counts.*fieldOf(series).count;
+}
 
 // One run's state: a fresh table with persons 300, 500 and 700 infected on
 // day 0, advanced one day at a time by simulateDay.

@@ -49,9 +49,6 @@ public:
         return pending_[static_cast<std::size_t>(used_++)];
     }
 
-    // Single-precision r with 0 <= r < 1.
-    [[nodiscard]] constexpr float nextFloat() noexcept { return static_cast<float>(next24()) * 0x1p-24F; }
-
     // A random whole number 0..1000: r * 1000 rounded to the nearest whole
     // number, ties to the even one. Done in integers, so the result is exact
     // and does not depend on the floating-point rounding mode.

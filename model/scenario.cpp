@@ -198,7 +198,7 @@ public:
             ofSeed_[s] = summarize(seed, trajectory);
             if (bands) {
                 const std::scoped_lock guard(lock_);
-                results_.ensembles[s].add(trajectory);
+                results_.ensembles[s].add(trajectory, ofSeed_[s]);
             }
             if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
         }

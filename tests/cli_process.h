@@ -3,20 +3,12 @@
 // around it, for the tool's tests.
 
 #include <fcntl.h>
-#include <signal.h>  // NOLINT(modernize-deprecated-headers): with the POSIX names
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <sstream>
 #include <string>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "scratch.h"
@@ -36,36 +28,15 @@ using scratch::ScratchDirectory;
 }
 
 struct Outcome {
-    int status = -1;  // the exit status, -1 when the child did not exit
+    int status = -1;  // the exit status, -1 when a signal ended the child
     std::string out;
     std::string err;
-    bool exited = false;
-    bool timedOut = false;
 };
 
 struct RunSettings {
-    std::function<void()> inChild;      // runs between fork and exec
-    const char* stdoutPath = nullptr;   // standard output there, not read back
-    std::chrono::seconds timeout{120};  // then the child is killed
+    std::function<void()> inChild;     // runs between fork and exec
+    const char* stdoutPath = nullptr;  // standard output there, not read back
 };
-
-[[nodiscard]] inline RunSettings stdoutTo(const char* path) {
-    RunSettings settings;
-    settings.stdoutPath = path;
-    return settings;
-}
-
-[[nodiscard]] inline RunSettings inChild(std::function<void()> prepare) {
-    RunSettings settings;
-    settings.inChild = std::move(prepare);
-    return settings;
-}
-
-[[nodiscard]] inline RunSettings timeoutAfter(std::chrono::seconds timeout) {
-    RunSettings settings;
-    settings.timeout = timeout;
-    return settings;
-}
 
 // Runs pandemie-cli with args; standard output and error go through files, so
 // large outputs cannot block the child.
@@ -87,20 +58,10 @@ inline Outcome runCli(const std::vector<std::string>& args, const RunSettings& s
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    Outcome outcome;
     int wait = 0;
-    const auto deadline = std::chrono::steady_clock::now() + settings.timeout;
-    while (::waitpid(child, &wait, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &wait, 0);
-            outcome.timedOut = true;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    outcome.exited = WIFEXITED(wait);
-    outcome.status = outcome.exited ? WEXITSTATUS(wait) : -1;
+    ::waitpid(child, &wait, 0);
+    Outcome outcome;
+    outcome.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
     if (!settings.stdoutPath) outcome.out = readFile(outPath);
     outcome.err = readFile(errPath);
     return outcome;

@@ -1,3 +1,4 @@
+// pandemie-cli run as a child process: its files, images and messages.
 #include <fcntl.h>
 #include <signal.h>  // NOLINT(modernize-deprecated-headers): with the POSIX names
 #include <sys/resource.h>
@@ -8,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -16,9 +19,14 @@
 #include <string>
 #include <vector>
 
+#include "band_stats.h"
+#include "chart.h"
 #include "cli_process.h"
 #include "ensemble.h"
 #include "model.h"
+#include "run_image.h"
+#include "surface.h"
+#include "sweep_image.h"
 
 namespace {
 
@@ -49,15 +57,6 @@ TEST(cli, defaultRunIsTheWindowsFirstRun) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, expectedCsv(trajectory({}, pandemie::windowSeed)));
-    const auto rows = lines(run.out);
-    ASSERT_EQ(rows.size(), 181U);
-    int day = 0;
-    int notInfected = 0;
-    int infected = 0;
-    int recovered = 0;
-    ASSERT_EQ(std::sscanf(rows.back().c_str(), "%d,%d,%d,%d", &day, &notInfected, &infected, &recovered), 4);
-    EXPECT_EQ(day, 180);
-    EXPECT_EQ(notInfected + infected + recovered, 1000);
 }
 
 TEST(cli, parametersAndSeedReachTheModel) {
@@ -94,48 +93,6 @@ TEST(cli, ensembleRowsSummarizeTheSingleRuns) {
     }
 }
 
-TEST(cli, ensembleOutputDoesNotDependOnThreads) {
-    const Outcome one = runCli({"--runs", "40", "--seed", "7", "--threads", "1"});
-    ASSERT_EQ(one.status, 0);
-    EXPECT_EQ(lines(one.out).size(), 41U);
-    EXPECT_EQ(runCli({"--runs", "40", "--seed", "7", "--threads", "2"}).out, one.out);
-    EXPECT_EQ(runCli({"--runs", "40", "--seed", "7", "--threads", "7"}).out, one.out);
-}
-
-TEST(cli, badValuesAreRefusedOnOneLine) {
-    struct Case {
-        std::string option, value, range;
-    };
-    const Case cases[] = {
-        {"--encounters", "25", "0..20"},
-        {"--infection", "2.5", "0..20"},
-        {"--latency", "5x", "0..10"},
-        {"--recovery", "7", "8..24"},
-        {"--seed", "-1", "0..18446744073709551615"},
-        {"--seed", "18446744073709551616", "0..18446744073709551615"},
-        {"--runs", "0", "1..1000000"},
-        {"--threads", "", "1..256"},
-        {"--threads", "0x10", "1..256"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.option + " " + c.value);
-        const Outcome run = runCli({c.option, c.value});
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.out, "");
-        ASSERT_EQ(lines(run.err).size(), 1U);
-        EXPECT_NE(run.err.find(c.option + ": "), std::string::npos);
-        EXPECT_NE(run.err.find(c.value.empty() ? "\"\"" : c.value), std::string::npos);
-        EXPECT_NE(run.err.find(c.range), std::string::npos);
-    }
-    for (const std::string arg : {"--bogus", "stray"}) {
-        const Outcome run = runCli({"--runs", "2", arg});
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.out, "");
-        EXPECT_EQ(lines(run.err).size(), 1U);
-        EXPECT_NE(run.err.find(arg), std::string::npos);
-    }
-}
-
 TEST(cli, unwritableOutputLeavesNothingBehind) {
     const ScratchDirectory dir;
     fs::create_directory(dir.path() / "sub");
@@ -151,7 +108,7 @@ TEST(cli, unwritableOutputLeavesNothingBehind) {
     // Standard output on a full device, made here: its write error is reported.
     const std::string full = (dir.path() / "full").string();
     if (::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) == 0) {
-        EXPECT_EQ(runCli({}, cli_process::stdoutTo(full.c_str())).status, 1);
+        EXPECT_EQ(runCli({}, {.inChild = {}, .stdoutPath = full.c_str()}).status, 1);
     }
 }
 
@@ -168,28 +125,12 @@ TEST(cli, failedWriteKeepsTheExistingFile) {
         ::signal(SIGXFSZ, SIG_IGN);
     };
     const std::string before = readFile(target);
-    const Outcome failed =
-        runCli({"--output", target.string(), "--seed", "1"}, cli_process::inChild(smallFileLimit));
+    const Outcome failed = runCli({"--output", target.string(), "--seed", "1"},
+                                  {.inChild = smallFileLimit, .stdoutPath = nullptr});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(lines(failed.err).size(), 1U);
     EXPECT_EQ(readFile(target), before);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.csv"});
-
-    // The runs fit under the limit, the bands do not: neither file is replaced.
-    const fs::path bands = dir / "bands.csv";
-    std::ofstream(bands) << "old";
-    const Outcome batch = runCli({"--runs", "3", "--output", target.string(), "--bands", bands.string()},
-                                 cli_process::inChild([] {
-                                     const rlimit limit{1000, 1000};
-                                     ::setrlimit(RLIMIT_FSIZE, &limit);
-                                     ::signal(SIGXFSZ, SIG_IGN);
-                                 }));
-    EXPECT_EQ(batch.status, 1);
-    EXPECT_NE(batch.err.find("--bands: cannot write " + bands.string() + ": File too large"),
-              std::string::npos);
-    EXPECT_EQ(readFile(target), before);
-    EXPECT_EQ(readFile(bands), "old");
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"bands.csv", "out.csv"}));
 }
 
 TEST(cli, dashIsStandardOutputForAnyOneFileOption) {
@@ -232,6 +173,266 @@ TEST(cli, helpAndVersionExitZero) {
     const Outcome version = runCli({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("pandemie-cli ", 0), 0U);
+}
+
+// The exports of ensembles.
+
+[[nodiscard]] QImage pngOf(const fs::path& path) {
+    return QImage(QString::fromStdString(path.string())).convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(exportImage, pngFollowsSeedAndParameters) {
+    const ScratchDirectory dir;
+    ASSERT_EQ(
+        runCli({"--png", (dir / "run.png").string(), "--seed", "5", "--encounters", "15", "--latency", "0"})
+            .status,
+        0);
+    pandemie::Parameters parameters;
+    parameters.encountersPerDay = 15;
+    parameters.latencyDays = 0;
+    pandemie::Random random(5);
+    const QImage expected = chart::firstRunImage(pandemie::runTrajectory(parameters, random));
+    EXPECT_TRUE(pngOf(dir / "run.png") == expected.convertToFormat(QImage::Format_RGB32));
+    EXPECT_FALSE(pngOf(dir / "run.png") == chart::firstRunImage({}).convertToFormat(QImage::Format_RGB32));
+}
+
+TEST(exportBands, shapeOrderAndOrderedPercentiles) {
+    const ScratchDirectory dir;
+    const Outcome run = runCli({"--runs", "30", "--bands", (dir / "bands.csv").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto rows = lines(readFile(dir / "bands.csv"));
+    ASSERT_EQ(rows.size(), 541U);
+    EXPECT_EQ(rows[0], "day,series,mean,p10,p50,p90");
+    const char* const names[] = {"not_infected", "infected", "recovered"};
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i]);
+        int day = 0;
+        char series[20] = {};
+        double mean = -1;
+        double p10 = -1;
+        double p50 = -1;
+        double p90 = -1;
+        ASSERT_EQ(std::sscanf(rows[i].c_str(), "%d,%19[a-z_],%lf,%lf,%lf,%lf", &day, series, &mean, &p10,
+                              &p50, &p90),
+                  6);
+        EXPECT_EQ(day, static_cast<int>((i - 1) / 3 + 1));
+        EXPECT_STREQ(series, names[(i - 1) % 3]);
+        EXPECT_LE(0, p10);
+        EXPECT_LE(p10, p50);
+        EXPECT_LE(p50, p90);
+        EXPECT_LE(p90, 100);
+        EXPECT_LE(p10, mean);
+        EXPECT_LE(mean, p90);
+    }
+}
+
+TEST(exportBands, percentilesAreNearestRank) {
+    pandemie::CountHistogram values(1000);
+    for (int v = 10; v >= 1; --v) values.add(v);
+    EXPECT_EQ(values.percentile(10), 1);
+    EXPECT_EQ(values.percentile(50), 5);
+    EXPECT_EQ(values.percentile(90), 9);
+    EXPECT_EQ(values.percentile(91), 10);
+    EXPECT_DOUBLE_EQ(values.mean(), 5.5);
+    pandemie::CountHistogram two(1000);
+    two.add(0);
+    two.add(1000);
+    EXPECT_EQ(two.percentile(50), 0);
+    EXPECT_EQ(two.percentile(51), 1000);
+}
+
+TEST(exportEnsemble, filesDoNotDependOnThreads) {
+    const ScratchDirectory dir;
+    std::vector<std::string> results;
+    for (const char* threads : {"1", "3"}) {
+        const std::string prefix = (dir / threads).string();
+        const Outcome run = runCli({"--runs", "25", "--seed", "11", "--threads", threads, "--output",
+                                    prefix + "-runs.csv", "--bands", prefix + ".csv", "--summary",
+                                    prefix + "-summary.csv", "--png", prefix + ".png"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        results.push_back(run.err + readFile(prefix + "-runs.csv") + readFile(prefix + ".csv") +
+                          readFile(prefix + "-summary.csv"));
+    }
+    EXPECT_EQ(lines(readFile(dir / "1-runs.csv")).size(), 26U);
+    EXPECT_EQ(results[0], results[1]);
+    // The images differ only in the command line they carry.
+    EXPECT_TRUE(pngOf(dir / "1.png") == pngOf(dir / "3.png"));
+}
+
+TEST(exportSummary, withoutEncountersNothingChanges) {
+    // The three first cases recover on day 14; nobody else is ever infected.
+    const ScratchDirectory dir;
+    const Outcome run =
+        runCli({"--runs", "7", "--encounters", "0", "--summary", (dir / "summary.csv").string()});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(readFile(dir / "summary.csv"),
+              "measure,mean,p10,p50,p90\n"
+              "peak_infected,3.000,3,3,3\n"
+              "peak_day,1.000,1,1,1\n"
+              "final_recovered,3.000,3,3,3\n"
+              "runs_without_infected_on_day_180,1.000000,,,\n");
+    EXPECT_EQ(run.err,
+              "7 runs\n"
+              "peak infected:   mean 3.000  p10 3  p50 3  p90 3\n"
+              "peak day:        mean 1.000  p10 1  p50 1  p90 1\n"
+              "final recovered: mean 3.000  p10 3  p50 3  p90 3\n"
+              "no counted person infected on day 180 in 100.00 % of the runs\n");
+}
+
+TEST(exportOptions, misuseAndUnwritableFilesLeaveNothing) {
+    const ScratchDirectory dir;
+    for (const char* option : {"--bands", "--summary"}) {
+        const Outcome run = runCli({option, (dir / "x.csv").string()});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(lines(run.err).size(), 1U);
+        EXPECT_NE(run.err.find(option), std::string::npos);
+    }
+    const std::string missing = (dir / "missing" / "out.png").string();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--png", missing},
+          std::vector<std::string>{"--runs", "3", "--bands", (dir / "b.csv").string(), "--png", missing}}) {
+        const Outcome run = runCli(args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(lines(run.err).size(), 1U) << "refused before the runs, no summary";
+        EXPECT_NE(run.err.find(missing), std::string::npos);
+    }
+    EXPECT_EQ(dir.entryCount(), 0U);
+}
+
+TEST(exportImage, bandImageNamesItsLinesRunsAndParametersWithoutTheCaption) {
+    pandemie::Parameters parameters;
+    const auto imageFor = [&parameters] {
+        const auto statistics = pandemie::collectStatistics(parameters, {3, 20, 1});
+        return chart::bandImage(statistics.courses(), statistics.runs(), parameters);
+    };
+    const QImage image = imageFor();
+    int captionPixels = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            captionPixels += image.pixelColor(x, y) == QColor(180, 220, 220);
+    EXPECT_EQ(captionPixels, 0);
+    // The key's median lines in the series' colours, right of the title.
+    EXPECT_EQ(image.pixelColor(480, 36), chart::seriesColour(pandemie::Series::notInfected));
+    EXPECT_EQ(image.pixelColor(480, 44), chart::seriesColour(pandemie::Series::recovered));
+    const QRect parameterLine(60, 590, 700, 23);
+    parameters.latencyDays = 5;
+    EXPECT_NE(imageFor().copy(parameterLine), image.copy(parameterLine));
+}
+
+// Scenario comparisons and sweeps.
+
+void writeText(const fs::path& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
+constexpr const char* twoScenarios =
+    "[[scenario]]\nname = \"frei\"\n\n[[scenario]]\nname = \"ab Tag 20, mit Komma\"\n"
+    "change = [{ day = 20, encounters = 5, latency = 4 }]\n";
+
+TEST(labCli, scenarioAndSweepFilesDoNotDependOnThreads) {
+    const ScratchDirectory dir;
+    writeText(dir / "s.toml", twoScenarios);
+    std::vector<std::string> results;
+    for (const std::string threads : {"1", "2"}) {
+        const std::string p = (dir / threads).string();
+        const Outcome compared = runCli({"--scenarios", (dir / "s.toml").string(), "--runs", "12",
+                                         "--threads", threads, "--summary", p + "s.csv", "--bands",
+                                         p + "b.csv", "--differences", p + "d.csv", "--png", p + ".png"});
+        ASSERT_EQ(compared.status, 0) << compared.err;
+        const Outcome swept = runCli(
+            {"--sweep", "encounters=4..12:4", "--sweep", "latency=5,0", "--runs", "6", "--threads", threads});
+        ASSERT_EQ(swept.status, 0) << swept.err;
+        results.push_back(compared.err + readFile(p + "s.csv") + readFile(p + "b.csv") +
+                          readFile(p + "d.csv") + swept.out);
+    }
+    EXPECT_EQ(results[0], results[1]);
+    EXPECT_TRUE(pngOf(dir / "1.png") == pngOf(dir / "2.png"));
+    const auto differences = lines(readFile(dir / "1d.csv"));
+    ASSERT_EQ(differences.size(), 4U);
+    EXPECT_EQ(differences[1].rfind("\"ab Tag 20, mit Komma\",frei,peak_infected,", 0), 0U);
+    const auto sweep = lines(results[0].substr(results[0].find("encounters,latency,runs,")));
+    ASSERT_EQ(sweep.size(), 7U);
+    EXPECT_EQ(sweep[1].rfind("4,0,6,", 0), 0U) << "values ascending, the first axis outermost";
+    EXPECT_EQ(lines(readFile(dir / "1b.csv")).size(), 1U + 2 * 540);
+}
+
+TEST(labCli, badInputExitsTwoOnOneLineBeforeAnyRun) {
+    const ScratchDirectory dir;
+    struct FileCase {
+        std::string text;
+        int line;
+        std::string says;
+    };
+    const FileCase files[] = {
+        {"[[scenario]]\nname = \"a\"\nencounters = \n", 3, ""},
+        {"[[scenario]]\nname = \"a\"\nspeed = 3\n", 3, "unknown key \"speed\""},
+        {"[[scenario]]\nname = \"a\"\n[[scenario.change]]\nday = 30\nlatency = 11\n", 5, "0..10"},
+        {"[[scenario]]\nname = \"a\"\n\n[[scenario]]\nname = \"a\"\n", 5, "named twice"},
+    };
+    const std::string summary = (dir / "summary.csv").string();
+    for (const FileCase& c : files) {
+        SCOPED_TRACE(c.text);
+        writeText(dir / "bad.toml", c.text);
+        const Outcome run = runCli({"--scenarios", (dir / "bad.toml").string(), "--summary", summary});
+        EXPECT_EQ(run.status, 2);
+        ASSERT_EQ(lines(run.err).size(), 1U) << run.err;
+        EXPECT_NE(run.err.find((dir / "bad.toml").string() + ":" + std::to_string(c.line) + ": "),
+                  std::string::npos)
+            << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    }
+    const std::vector<std::vector<std::string>> options{
+        {"--change", "30:encounters=4", "--change", "30:encounters=5,latency=1"},
+        {"--change", "181:latency=1"},
+        {"--sweep", "infection=5..2"},
+        {"--sweep", "recovery=7,9"},
+        {"--sweep", "encounters=1,2", "--summary", summary},
+        {"--differences", summary},
+        {"--measure", "peak_day"},
+    };
+    for (const auto& args : options) {
+        SCOPED_TRACE(args[1]);
+        const Outcome run = runCli(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(lines(run.err).size(), 1U) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"bad.toml"});
+}
+
+TEST(labCli, imagesShowTheirDataAndCarryTheirCommand) {
+    const ScratchDirectory dir;
+    const std::string heat = (dir / "heat.png").string();
+    ASSERT_EQ(
+        runCli({"--sweep", "encounters=0,20", "--sweep", "infection=0,20", "--runs", "3", "--png", heat})
+            .status,
+        0);
+    const QImage map = pngOf(heat);
+    EXPECT_NE(
+        map.text("Command").toStdString().find(" --sweep encounters=0,20 --sweep infection=0,20 --runs 3"),
+        std::string::npos);
+    // Cells are (70..354, 295..529) and so on: without encounters or infection
+    // 3 of 1000 recover, the bottom of the scale; with 20 and 20 nearly all.
+    for (const QPoint dark : {QPoint(212, 412), QPoint(212, 177), QPoint(497, 412)})
+        EXPECT_EQ(map.pixelColor(dark), chart::viridis(0.003)) << dark.x() << "," << dark.y();
+    const QColor bright = map.pixelColor(497, 177);
+    EXPECT_GT(bright.red(), 230);
+    EXPECT_GT(bright.green(), 215);
+    EXPECT_LT(bright.blue(), 70);
+
+    writeText(dir / "s.toml", twoScenarios);
+    const std::string overlay = (dir / "overlay.png").string();
+    ASSERT_EQ(runCli({"--scenarios", (dir / "s.toml").string(), "--runs", "5", "--png", overlay}).status, 0);
+    const QImage chart = pngOf(overlay);
+    // The legend's colour swatches, one row per scenario, and the change day's line.
+    const auto rowHas = [&](int y, const QColor& colour) {
+        for (int x = 500; x < 773; ++x)
+            if (chart.pixelColor(x, y) == colour) return true;
+        return false;
+    };
+    EXPECT_TRUE(rowHas(82, QColor(255, 0, 0)));
+    EXPECT_TRUE(rowHas(100, QColor(0, 90, 220)));
+    EXPECT_EQ(chart.pixelColor(60 + 4 * 20, 300), QColor(0, 90, 220));
 }
 
 }  // namespace

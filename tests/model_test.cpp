@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "ensemble.h"
 #include "model.h"
 #include "reference_model.h"
 
@@ -57,21 +58,6 @@ TEST(random, wholeNumberIsRoundHalfEvenOfRTimes1000) {
     EXPECT_NEAR(histogram[1000] * 2, histogram[500], 2);
 }
 
-TEST(random, sameSeedSameSequenceAndFloatsBelowOne) {
-    Random a(42);
-    Random b(42);
-    Random c(43);
-    int differences = 0;
-    for (int i = 0; i < 100000; ++i) {
-        const float r = a.nextFloat();
-        ASSERT_EQ(r, b.nextFloat());
-        ASSERT_GE(r, 0.0F);
-        ASSERT_LT(r, 1.0F);
-        differences += static_cast<int>(r != c.nextFloat());
-    }
-    EXPECT_GT(differences, 99000);
-}
-
 TEST(random, bulkFillMatchesSingleDrawsAtAnyOffset) {
     // The vector path must hand out exactly the single-draw sequence, whatever
     // part of a round is already used and whatever the count.
@@ -109,24 +95,6 @@ TEST(model, matchesTheLiteralReadingDrawForDraw) {
     }
 }
 
-TEST(model, countsAddUpAndStatusesOnlyMoveForward) {
-    std::mt19937 pick(777U);
-    for (int set = 0; set < 60; ++set) {
-        const Parameters p = randomParameters(pick);
-        Random random(static_cast<std::uint64_t>(set));
-        pandemie::Epidemic epidemic(p, random);
-        auto previous = epidemic.personTable().status;
-        for (int day = 1; day <= 180; ++day) {
-            epidemic.simulateDay(day);
-            const DailyCounts& c = epidemic.counts();
-            ASSERT_EQ(c.countSusceptible + c.countInfected + c.countRecovered, 1000);
-            const auto& now = epidemic.personTable().status;
-            for (std::size_t k = 0; k < now.size(); ++k) ASSERT_GE(now[k], previous[k]) << "person " << k;
-            previous = now;
-        }
-    }
-}
-
 TEST(model, exactTrajectoriesWithoutSpread) {
     Random random(1);
     expectFlat(pandemie::runTrajectory(with(0, 8, 2, 14), random), 14);   // no encounters
@@ -137,22 +105,6 @@ TEST(model, exactTrajectoriesWithoutSpread) {
     Random before = untouched;
     (void)pandemie::runTrajectory(with(0, 8, 2, 14), untouched);
     EXPECT_EQ(untouched, before);
-}
-
-TEST(model, latencyDecidesTheFirstDayOfSpread) {
-    // With latency 2 nobody can be infected on days 1 and 2; with latency 0
-    // the initial cases infect from day 1.
-    Random random(pandemie::windowSeed);
-    const Trajectory defaults = pandemie::runTrajectory({}, random);
-    EXPECT_EQ(defaults[0], (DailyCounts{997, 3, 0}));
-    EXPECT_EQ(defaults[1], (DailyCounts{997, 3, 0}));
-    int spreadOnDayOne = 0;
-    for (std::uint64_t seed = 0; seed < 10; ++seed) {
-        Random r(seed);
-        spreadOnDayOne +=
-            static_cast<int>(pandemie::runTrajectory(with(20, 20, 0, 14), r)[0].countInfected > 3);
-    }
-    EXPECT_GT(spreadOnDayOne, 5);
 }
 
 TEST(model, initialCasesRecoverOnTheirDay) {
@@ -192,22 +144,6 @@ TEST(model, firstRunRepeatsAndLaterRunsDiffer) {
     EXPECT_NE(run1, pandemie::runTrajectory({}, first));
 }
 
-TEST(model, infectionChanceIsHalfAPerMilleBelowTheThreshold) {
-    // p per mille infects with chance (p - 0.5) / 1000, since a draw of 0 is
-    // half as likely as the others.
-    Random random(99);
-    constexpr int draws = 4'000'000;
-    std::array<int, 21> below{};
-    for (int i = 0; i < draws; ++i) {
-        const int v = random.wholeNumber0To1000();
-        for (int p = 1; p <= 20; ++p) below[static_cast<std::size_t>(p)] += v < p;
-    }
-    for (const int p : {1, 8, 20}) {
-        const double expected = draws * (p - 0.5) / 1000.0;
-        EXPECT_NEAR(below[static_cast<std::size_t>(p)], expected, 5 * std::sqrt(expected)) << "p = " << p;
-    }
-}
-
 namespace {
 
 // Days 1..180 stepped one by one, with the changes applied on their days.
@@ -242,32 +178,23 @@ TEST(model, seededRunsThatStopDrawingMatchTheFullSimulation) {
     }
 }
 
-TEST(model, parameterChangesTakeEffectFromTheirDay) {
-    const Parameters before = with(12, 9, 1, 16);
-    const Parameters after = with(15, 14, 0, 10);
-    // A change on day 1 is a run that had the new values from the start.
-    Random fresh(31);
-    Random changed(31);
-    EXPECT_EQ(pandemie::runTrajectory(after, fresh), steppedRun(before, {{1, after}}, changed));
-    EXPECT_EQ(fresh, changed);
-    // Setting the values a run already has changes nothing, not even the draws.
-    Random plain(32);
-    Random same(32);
-    EXPECT_EQ(pandemie::runTrajectory(before, plain), steppedRun(before, {{1, before}, {40, before}}, same));
-    EXPECT_EQ(plain, same);
-    // No encounters from day 30 on: nobody is infected any more, nothing drawn.
-    Random random(33);
-    pandemie::Epidemic epidemic(before, random);
-    for (int day = 1; day < 30; ++day) epidemic.simulateDay(day);
-    const int susceptible = epidemic.counts().countSusceptible;
-    ASSERT_LT(susceptible, 990) << "the epidemic should be under way";
-    const Random atDay30 = random;
-    Parameters none = before;
-    none.encountersPerDay = 0;
-    epidemic.setParameters(none);
-    for (int day = 30; day <= 180; ++day) {
-        epidemic.simulateDay(day);
-        EXPECT_EQ(epidemic.counts().countSusceptible, susceptible) << "day " << day;
-    }
-    EXPECT_EQ(random, atDay30);
+TEST(ensemble, runZeroIsTheSingleRunAndThreadsChangeNothing) {
+    const Parameters p{12, 9, 1, 10};
+    const auto one = pandemie::runEnsemble(p, pandemie::EnsembleOptions{1234, 37, 1});
+    EXPECT_EQ(one, pandemie::runEnsemble(p, pandemie::EnsembleOptions{1234, 37, 3}));
+    pandemie::Random random(1234);
+    EXPECT_EQ(one.front(), pandemie::summarize(1234, pandemie::runTrajectory(p, random)));
+    EXPECT_EQ(one[5].seed, 1239U);
+}
+
+TEST(ensemble, peakIsTheFirstDayOfTheLargestCount) {
+    pandemie::Trajectory t{};
+    for (auto& c : t) c = {1000, 0, 0};
+    t[9] = {990, 7, 3};
+    t[20] = {980, 7, 13};
+    t.back() = {900, 1, 99};
+    const auto s = pandemie::summarize(5, t);
+    EXPECT_EQ(s.peakInfected, 7);
+    EXPECT_EQ(s.peakDay, 10);
+    EXPECT_EQ(s.final, (pandemie::DailyCounts{900, 1, 99}));
 }

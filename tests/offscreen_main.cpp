@@ -1,15 +1,20 @@
-// The main of the window and chart tests: a real application on Qt's
-// offscreen platform, with the program's font substitutes.
+// The main of the programs that draw: a real application on Qt's offscreen
+// platform, with the program's font substitutes; for the window's tests one
+// with widgets.
 #include <gtest/gtest.h>
 
+#ifdef PANDEMIE_TEST_WIDGETS
 #include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
 
-#include "surface.h"
+#include "offscreen.h"
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    chart::installFontSubstitutes();
+    const auto application = chart::startOffscreen<TestApplication>(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,29 +1,54 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
-
+#include <array>
+#include <cmath>
+#include <functional>
 #include <memory>
+#include <random>
+#include <string>
 
 #include "chart.h"
 #include "form1.h"
 #include "hscrollbar.h"
+#include "ink_height.h"
+#include "io/csv.h"
 #include "picture_box.h"
-#include "scrollbar_parts.h"
+#include "run_image.h"
+#include "surface.h"
 #include "translations.h"
 
 namespace {
+
+// Where a part of a slider (arrow, track, thumb) lies, as its style draws it.
+[[nodiscard]] QRect partOf(const HScrollBar* bar, QStyle::SubControl part) {
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = Qt::Horizontal;
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+}
 
 // The chart's drawing area starts inside a 2-pixel border.
 constexpr int border = 2;
@@ -44,28 +69,9 @@ QColor pixel(const QImage& image, int x, int y) {
     return image.pixelColor(x, y);
 }
 
-// Height of the dark ink in a box of the chart: tells text sizes apart.
-int inkHeight(const QImage& image, const QRect& box) {
-    int top = box.bottom() + 1;
-    int bottom = box.top() - 1;
-    for (int y = box.top(); y <= box.bottom(); ++y)
-        for (int x = box.left(); x <= box.right(); ++x)
-            if (image.pixelColor(x, y).lightness() < 100) {
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-    return bottom - top + 1;
-}
-
 void moveOverChart(Form1& form, int x, int y) {
     QTest::mouseMove(form.Picture1, QPoint(x + border, y + border));
 }
-
-QPoint thumbCentre(const HScrollBar* bar) {
-    return partOf(bar, QStyle::SC_ScrollBarSlider).center();
-}
-
-}  // namespace
 
 TEST(window, startUpShowsTheFirstRunWithDefaults) {
     auto form = startedWindow();
@@ -91,33 +97,13 @@ TEST(window, startUpShowsTheFirstRunWithDefaults) {
     EXPECT_EQ(form->lastRun, pandemie::runTrajectory({}, random));
 }
 
-TEST(chart, frameGridAndLegendPanelLieOnTheirCoordinates) {
-    chart::Surface picture;
-    chart::rahmen2(picture);
-    const QImage& image = picture.image();
-    const QColor black(0, 0, 0);
-    const QColor white(255, 255, 255);
-    for (const QPoint p : {QPoint(60, 300), QPoint(783, 300), QPoint(400, 60), QPoint(400, 560),     // box
-                           QPoint(300, 500), QPoint(660, 500), QPoint(700, 160), QPoint(700, 460)})  // grid
-        EXPECT_EQ(pixel(image, p.x(), p.y()), black) << p.x() << "," << p.y();
-    EXPECT_EQ(pixel(image, 784, 300), white) << "the box ends at x 783";
-    EXPECT_EQ(pixel(image, 780, 540), white) << "no grid line at day 180";
-    EXPECT_EQ(pixel(image, 180, 405), white) << "the legend panel hides the grid";
-    EXPECT_EQ(pixel(image, 75, 360), white);
-    EXPECT_EQ(pixel(image, 180, 422), black);
-    // The frame leaves size 9, black, empty face and line width 1.
-    EXPECT_EQ(picture.FontSize(), 9);
-    EXPECT_EQ(picture.FontName(), "");
-    EXPECT_EQ(picture.DrawWidth(), 1);
-}
-
 TEST(window, curvesStartAtDayOneInTheirColoursUnderThePaleCaption) {
     auto form = startedWindow();
     const QImage& image = chartOf(*form);
     // Day 1: 997 not infected at y 62.5, 3 infected at 557.5, 0 recovered at 557.
-    EXPECT_EQ(pixel(image, 64, 62), chart::QBColor(chart::colourNotInfected));
-    EXPECT_EQ(pixel(image, 64, 556), chart::QBColor(chart::colourRecovered));
-    EXPECT_EQ(pixel(image, 64, 558), chart::QBColor(chart::colourInfected));
+    EXPECT_EQ(pixel(image, 64, 62), chart::seriesColour(pandemie::Series::notInfected));
+    EXPECT_EQ(pixel(image, 64, 556), chart::seriesColour(pandemie::Series::recovered));
+    EXPECT_EQ(pixel(image, 64, 558), chart::seriesColour(pandemie::Series::infected));
     bool captionSeen = false;
     for (int x = 150; x < 780 && !captionSeen; ++x)
         for (int y = 150; y < 500 && !captionSeen; ++y)
@@ -146,29 +132,14 @@ TEST(window, runsDifferAndTheDrawingStateCarriesOver) {
     EXPECT_EQ(surface.DrawWidth(), 2);
 }
 
-TEST(window, slidersStoreOnChangeAndOnlyShowWhileDragged) {
+TEST(window, defaultValuesPutTheSlidersBackButLeaveTheChart) {
     auto form = startedWindow();
-    HScrollBar* bar = form->HScroll2;
-    const QPoint start = thumbCentre(bar);
-    const int stepPixels = (bar->width() - 2 * bar->height()) / 21;
-    QTest::mousePress(bar, Qt::LeftButton, {}, start);
-    QTest::mouseMove(bar, start + QPoint(3 * stepPixels, 0));
-    EXPECT_NE(form->Label4->text(), "10") << "the label follows the thumb";
-    EXPECT_EQ(form->encountersPerDay, 10) << "nothing is stored while dragging";
-    QTest::mouseRelease(bar, Qt::LeftButton, {}, start + QPoint(3 * stepPixels, 0));
-    EXPECT_EQ(form->encountersPerDay, bar->value());
-    EXPECT_EQ(form->Label4->text(), QString::number(bar->value()));
-    EXPECT_GT(bar->value(), 10);
-
-    // Keys on the focused slider, and the range's ends.
     form->HScroll5->setFocus();
     for (int i = 0; i < 10; ++i) QTest::keyClick(form->HScroll5, Qt::Key_Left);
-    EXPECT_EQ(form->recoveryDays, 8);
+    EXPECT_EQ(form->recoveryDays, 8) << "the range's end";
     EXPECT_EQ(form->Label10->text(), "8");
     QTest::keyClick(form->HScroll1, Qt::Key_Right);
     EXPECT_EQ(form->Label2->text(), "180");
-
-    // "Default - Werte" puts the sliders back but leaves the chart alone.
     const QImage before = chartOf(*form).copy();
     QTest::mouseClick(form->Command5, Qt::LeftButton);
     EXPECT_EQ(form->Label4->text(), "10");
@@ -212,27 +183,6 @@ TEST(window, readoutShowsDayAndPercentInsideTheArea) {
     QTest::mouseRelease(form->Picture1, Qt::LeftButton, {}, QPoint(-20 + border, 300 + border));
 }
 
-TEST(chart, keptDrawingIsRenderedAnewAtAnyRatio) {
-    chart::Surface late;
-    chart::Surface early;
-    early.setDevicePixelRatio(2);
-    for (chart::Surface* picture : {&late, &early}) {
-        chart::rahmen2(*picture);
-        chart::copyright(*picture);
-    }
-    late.setDevicePixelRatio(2);
-    EXPECT_EQ(late.screenImage().size(), QSize(2 * chart::Surface::width, 2 * chart::Surface::height));
-    EXPECT_EQ(late.screenImage(), early.screenImage());
-    EXPECT_EQ(late.image(), early.image()) << "one pixel per pixel whatever the screen";
-    EXPECT_EQ(late.CurrentY(), early.CurrentY()) << "text layout does not depend on the screen";
-    // Text drawn at the ratio, not enlarged: "Tage" twice as high, in finer steps.
-    const int height = inkHeight(late.image(), QRect(700, 568, 60, 30));
-    EXPECT_NEAR(inkHeight(late.screenImage(), QRect(1400, 1136, 120, 60)), 2 * height, 2);
-    EXPECT_NE(late.screenImage(), late.image().scaled(late.screenImage().size()));
-    late.setDevicePixelRatio(1);
-    EXPECT_EQ(&late.screenImage(), &late.image());
-}
-
 TEST(window, keysAsOnThePlatformsScrollBarsAndButtons) {
     auto form = startedWindow();
     HScrollBar* bar = form->HScroll2;
@@ -274,12 +224,15 @@ TEST(window, toolkitTextsAreGermanAndScreenReadersHearEachControl) {
     const std::unique_ptr<QMenu> boxMenu(form->Text3->createStandardContextMenu());
     EXPECT_EQ(boxMenu->actions().constFirst()->text(), "&R\u00FCckg\u00E4ngig\tStrg+Z");
     QString sliderEntry;
-    QTimer::singleShot(0, [&] {
+    QTimer closer;  // the slider's menu runs its own event loop until closed
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
         QWidget* popup = QApplication::activePopupWidget();
         if (popup == nullptr) return;
         sliderEntry = popup->actions().constFirst()->text();
         popup->close();
     });
+    closer.start(0);
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
                                  form->HScroll2->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(form->HScroll2, &rightClick);
@@ -293,7 +246,7 @@ TEST(window, toolkitTextsAreGermanAndScreenReadersHearEachControl) {
     EXPECT_EQ(spoken(form->Text4, QAccessible::Name), "Tag");
     EXPECT_TRUE(spoken(form->Picture1, QAccessible::Name).startsWith("Diagramm: relative Anteile in %"));
     // The outcome of the run: the first day of the highest infected count, the recovered on day 180.
-    const auto peak =
+    const auto* const peak =
         std::max_element(form->lastRun.begin(), form->lastRun.end(),
                          [](const auto& a, const auto& b) { return a.countInfected < b.countInfected; });
     const QString expected =
@@ -305,3 +258,333 @@ TEST(window, toolkitTextsAreGermanAndScreenReadersHearEachControl) {
             .arg(form->lastRun.back().countRecovered % 10);
     EXPECT_EQ(spoken(form->Picture1, QAccessible::Description), expected);
 }
+
+// Random input, from fixed seeds, with the window's invariants checked after
+// every step.
+
+struct Slider {
+    HScrollBar* bar;
+    QLabel* label;
+    std::function<double(const Form1&)> parameter;
+};
+
+std::array<Slider, 5> slidersOf(Form1& form) {
+    return {{
+        {form.HScroll1, form.Label2, [](const Form1& f) { return double(f.calcDays); }},
+        {form.HScroll2, form.Label4, [](const Form1& f) { return double(f.encountersPerDay); }},
+        {form.HScroll3, form.Label6, [](const Form1& f) { return double(f.infectionPerMille); }},
+        {form.HScroll4, form.Label8, [](const Form1& f) { return double(f.latencyDays); }},
+        {form.HScroll5, form.Label10, [](const Form1& f) { return double(f.recoveryDays); }},
+    }};
+}
+
+// Whole numbers as the readout shows them: a blank in front unless negative.
+std::string shown(long value) {
+    std::string text(value >= 0 ? " " : "");
+    text += std::to_string(value);
+    return text;
+}
+
+long nearestEven(double value) {
+    return std::lrint(value);
+}  // default rounding: halves to even
+
+// What the three readout boxes say for a pointer at chart pixel (x, y).
+struct Readout {
+    std::string position, percent, day;
+};
+
+Readout expectedReadout(int x, int y) {
+    if (!(x > 60 && x < 900 && y > 60 && y < 560)) return {};
+    return {shown(x) + "     " + shown(y), "rel. Anteil  " + shown(nearestEven((560 - y) / 5.0)) + "   %",
+            "Tag   " + shown(nearestEven((x - 60) / 4.0))};
+}
+
+class Stress {
+public:
+    explicit Stress(unsigned seed) : random_(seed) {
+        form_.Form_Load();
+        form_.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form_));
+        readout_ = {"Berechnung fertig", form_.Text3->text().toStdString(),
+                    form_.Text4->text().toStdString()};
+    }
+
+    [[nodiscard]] int events() const { return events_; }
+
+    void randomEvent() {
+        const int kind = pick(0, 99);
+        if (kind < 2) {
+            clickCalculate();
+        } else if (kind < 6) {
+            QTest::mouseClick(form_.Command5, Qt::LeftButton);
+            checkDefaults();
+        } else if (kind < 22) {
+            clickSliderPart();
+        } else if (kind < 32) {
+            setFromCode();
+        } else if (kind < 44) {
+            dragThumb();
+        } else if (kind < 58) {
+            pressKey();
+        } else if (kind < 88) {
+            moveOverChart(randomChartPoint());
+        } else if (kind < 93) {
+            QTest::mouseMove(&form_, QPoint(pick(0, form_.Picture1->x() - 1), pick(0, form_.height() - 1)));
+            ++events_;
+        } else {
+            dragOffChart();
+        }
+        check("after event");
+    }
+
+private:
+    int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    Slider slider() { return slidersOf(form_)[static_cast<std::size_t>(pick(0, 4))]; }
+
+    QPoint randomChartPoint() {
+        // Mostly on the drawing area, often near the readout's edges at 60, 560 and 900.
+        if (pick(0, 3) == 0) {
+            const std::array<int, 4> edges{60, 61, 559, 560};
+            return {pick(55, 65), edges[static_cast<std::size_t>(pick(0, 3))]};
+        }
+        return {pick(0, chart::Surface::width - 1), pick(0, chart::Surface::height - 1)};
+    }
+
+    void moveOverChart(QPoint chartPoint) {
+        QTest::mouseMove(form_.Picture1, chartPoint + QPoint(border, border));
+        ++events_;
+        const Readout expected = expectedReadout(chartPoint.x(), chartPoint.y());
+        readout_ = {expected.position, expected.percent, expected.day};
+    }
+
+    void clickCalculate() {
+        QTest::mouseClick(form_.Command4, Qt::LeftButton);
+        readout_[0] = "Berechnung fertig";
+        const pandemie::DailyCounts& last = form_.lastRun.back();
+        EXPECT_EQ(last.countSusceptible + last.countInfected + last.countRecovered, 1000);
+        ++events_;
+    }
+
+    void checkDefaults() {
+        const std::array<int, 5> defaults{180, 10, 8, 2, 14};
+        const auto sliders = slidersOf(form_);
+        for (std::size_t i = 0; i < sliders.size(); ++i) EXPECT_EQ(sliders[i].bar->value(), defaults[i]);
+        ++events_;
+    }
+
+    void clickSliderPart() {
+        const Slider s = slider();
+        const std::array<QStyle::SubControl, 4> parts{
+            QStyle::SC_ScrollBarSubLine, QStyle::SC_ScrollBarAddLine, QStyle::SC_ScrollBarSubPage,
+            QStyle::SC_ScrollBarAddPage};
+        const QRect part = partOf(s.bar, parts[static_cast<std::size_t>(pick(0, 3))]);
+        if (part.isEmpty()) return;  // no track beside a thumb at an end
+        QTest::mouseClick(s.bar, Qt::LeftButton, {}, part.center());
+        ++events_;
+    }
+
+    void setFromCode() {
+        const Slider s = slider();
+        const int value = pick(s.bar->minimum(), s.bar->maximum());
+        if (pick(0, 1) == 0)
+            s.bar->setValueFromCode(value);
+        else
+            s.bar->setValue(value);
+        EXPECT_EQ(s.bar->value(), value);
+        ++events_;
+    }
+
+    void pressKey() {
+        const std::array<Qt::Key, 6> keys{Qt::Key_Left,     Qt::Key_Right, Qt::Key_PageUp,
+                                          Qt::Key_PageDown, Qt::Key_Home,  Qt::Key_End};
+        const Slider s = slider();
+        s.bar->setFocus();
+        QTest::keyClick(s.bar, keys[static_cast<std::size_t>(pick(0, 5))]);
+        ++events_;
+    }
+
+    // Press on the thumb, a few moves (some far off the bar), release.
+    void dragThumb() {
+        const Slider s = slider();
+        const int settled = s.bar->value();
+        QPoint at = partOf(s.bar, QStyle::SC_ScrollBarSlider).center();
+        QTest::mousePress(s.bar, Qt::LeftButton, {}, at);
+        ++events_;
+        check("thumb pressed");
+        for (int moves = pick(1, 4); moves > 0; --moves) {
+            at =
+                QPoint(pick(-40, s.bar->width() + 40), pick(0, 5) == 0 ? pick(-60, 60) : s.bar->height() / 2);
+            QTest::mouseMove(s.bar, at);
+            ++events_;
+            EXPECT_EQ(s.bar->value(), settled) << "a drag changes nothing before the release";
+            check("thumb dragged");
+        }
+        QTest::mouseRelease(s.bar, Qt::LeftButton, {}, at);
+        ++events_;
+    }
+
+    // Press on the chart, moves beyond its edges with the button held, release.
+    void dragOffChart() {
+        QPoint at = randomChartPoint();
+        moveOverChart(at);
+        QTest::mousePress(form_.Picture1, Qt::LeftButton, {}, at + QPoint(border, border));
+        ++events_;
+        for (int moves = pick(1, 5); moves > 0; --moves) {
+            at = QPoint(pick(-200, 1100), pick(-200, 800));
+            moveOverChart(at);
+            check("chart dragged");
+        }
+        QTest::mouseRelease(form_.Picture1, Qt::LeftButton, {}, at + QPoint(border, border));
+        ++events_;
+    }
+
+    void check(const char* when) {
+        for (const Slider& s : slidersOf(form_)) {
+            ASSERT_EQ(s.label->text(), QString::number(s.bar->sliderPosition()))
+                << when << ", event " << events_ << ": the label shows the value under the thumb";
+            ASSERT_EQ(s.parameter(form_), double(s.bar->value()))
+                << when << ", event " << events_ << ": the parameter is the settled value";
+        }
+        ASSERT_EQ(form_.Text1->text().toStdString(), readout_[0]) << when << ", event " << events_;
+        ASSERT_EQ(form_.Text3->text().toStdString(), readout_[1]) << when << ", event " << events_;
+        ASSERT_EQ(form_.Text4->text().toStdString(), readout_[2]) << when << ", event " << events_;
+        ASSERT_EQ(form_.Picture1->surface().image().size(),
+                  QSize(chart::Surface::width, chart::Surface::height));
+    }
+
+    std::mt19937 random_;
+    Form1 form_;
+    std::array<std::string, 3> readout_;  // Text1, Text3, Text4 as they should read
+    int events_ = 0;
+};
+
+TEST(windowStress, randomInputKeepsLabelsParametersAndReadoutConsistent) {
+    int total = 0;
+    for (const unsigned seed : {1U, 2U, 3U}) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Stress stress(seed);
+        for (int i = 0; i < 700 && !testing::Test::HasFatalFailure(); ++i) stress.randomEvent();
+        total += stress.events();
+    }
+    RecordProperty("events", total);
+    std::printf("%d events\n", total);
+}
+
+// The chart's save entries.
+
+// A started window whose file dialog answers with a set name and whose error
+// box only records its message.
+struct Harness {
+    Harness() {
+        form->setAskFileName([this](const QString&, const QString&, const QString& filter) {
+            filters << filter;
+            return answer;
+        });
+        form->setShowError([this](const QString& message) { errors << message; });
+        form->Form_Load();
+    }
+
+    void save(int entry, const QString& name) {
+        answer = name;
+        form->Picture1_Menu->actions().at(entry)->trigger();
+    }
+
+    [[nodiscard]] QStringList windowTexts() const {
+        return {form->Text1->text(),  form->Text3->text(),  form->Text4->text(),  form->Label2->text(),
+                form->Label4->text(), form->Label6->text(), form->Label8->text(), form->Label10->text()};
+    }
+
+    std::unique_ptr<Form1> form = std::make_unique<Form1>();
+    QString answer;
+    QStringList filters;
+    QStringList errors;
+};
+
+constexpr int chartEntry = 0;
+constexpr int courseEntry = 1;
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray bytes(const std::string& text) {
+    return {text.data(), static_cast<qsizetype>(text.size())};
+}
+
+TEST(windowExport, chartMenuHasTheTwoSaveEntries) {
+    Harness h;
+    QStringList texts;
+    for (const QAction* action : h.form->Picture1_Menu->actions()) texts << action->text();
+    EXPECT_EQ(texts, QStringList({QString::fromUtf8("Diagramm speichern \u2026"),
+                                  QString::fromUtf8("Verlauf speichern \u2026")}));
+    // A right click on the chart opens the menu.
+    h.form->show();
+    const QPoint point(200, 200);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, point, h.form->Picture1->mapToGlobal(point));
+    QApplication::sendEvent(h.form->Picture1, &click);
+    EXPECT_TRUE(h.form->Picture1_Menu->isVisible());
+    h.form->Picture1_Menu->close();
+}
+
+TEST(windowExport, savesTheChartAndEachRunsCourse) {
+    Harness h;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+
+    h.save(chartEntry, dir.filePath("chart.png"));
+    const QImage saved(dir.filePath("chart.png"));
+    ASSERT_FALSE(saved.isNull());
+    const QImage& chart = h.form->Picture1->surface().image();
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), chart.convertToFormat(QImage::Format_RGB32));
+
+    // The window's runs are the model's runs from its seed, one after the other.
+    pandemie::Random random(pandemie::windowSeed);
+    const pandemie::Parameters defaults;
+    for (const char* name : {"first.csv", "second.csv"}) {
+        const auto expected = pandemie::io::trajectoryCsv(pandemie::runTrajectory(defaults, random));
+        h.save(courseEntry, dir.filePath(name));
+        EXPECT_EQ(contentsOf(dir.filePath(name)), bytes(expected)) << name;
+        h.form->Command4_Click();
+    }
+    EXPECT_EQ(h.filters, QStringList({"PNG-Bild (*.png)", "CSV-Datei (*.csv)", "CSV-Datei (*.csv)"}));
+    EXPECT_TRUE(h.errors.isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);  // no temporaries left
+}
+
+TEST(windowExport, failedOrCancelledSaveChangesNothing) {
+    Harness h;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QImage chartBefore = h.form->Picture1->surface().image();
+    const QStringList textsBefore = h.windowTexts();
+
+    const QString missing = dir.filePath("missing/chart.png");
+    h.save(chartEntry, missing);
+    h.save(courseEntry, dir.path());  // a directory
+    ASSERT_EQ(h.errors.size(), 2);
+    EXPECT_TRUE(h.errors[0].contains(missing)) << h.errors[0].toStdString();
+    EXPECT_TRUE(h.errors[0].contains("No such file or directory")) << h.errors[0].toStdString();
+    EXPECT_TRUE(h.errors[1].contains(dir.path())) << h.errors[1].toStdString();
+    EXPECT_TRUE(h.errors[1].contains("Is a directory")) << h.errors[1].toStdString();
+
+    h.save(chartEntry, QString());  // cancel
+    h.save(courseEntry, QString());
+    EXPECT_EQ(h.errors.size(), 2);
+    EXPECT_EQ(h.filters.size(), 4);
+
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_EQ(h.form->Picture1->surface().image(), chartBefore);
+    EXPECT_EQ(h.windowTexts(), textsBefore);
+}
+
+TEST(windowExport, toolsImageOfTheFirstRunIsTheWindowsChart) {
+    const Harness h;
+    pandemie::Random random(pandemie::windowSeed);
+    const QImage image = chart::firstRunImage(pandemie::runTrajectory({}, random));
+    EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32),
+              h.form->Picture1->surface().image().convertToFormat(QImage::Format_RGB32));
+}
+
+}  // namespace

@@ -10,6 +10,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <array>
+#include <tuple>
+
 #include "chart.h"
 #include "ensemble.h"
 #include "hscrollbar.h"
@@ -28,9 +31,7 @@ QRect twips(int left, int top, int width, int height) {
 }
 
 QFont calibri(double points) {
-    QFont font(QStringLiteral("Calibri"));
-    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
-    return font;
+    return chart::fontFor(QStringLiteral("Calibri"), points);
 }
 
 void setBackColour(QWidget* widget, const QColor& colour) {
@@ -124,7 +125,6 @@ QString numberText(double value) {
 }  // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
-    setWindowTitle(QStringLiteral("Corona Pandemie "));
     resize(18360 / twipsPerPixel, 9480 / twipsPerPixel);
     QPalette windowPalette = palette();
     windowPalette.setColor(QPalette::Window, QColor(128, 0, 0));
@@ -214,16 +214,19 @@ void Form1::connectHandlers() {
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
-    HScroll1->onChange([this] { HScroll1_Change(); });
-    HScroll1->onScroll([this] { HScroll1_Scroll(); });
-    HScroll2->onChange([this] { HScroll2_Change(); });
-    HScroll2->onScroll([this] { HScroll2_Scroll(); });
-    HScroll3->onChange([this] { HScroll3_Change(); });
-    HScroll3->onScroll([this] { HScroll3_Scroll(); });
-    HScroll4->onChange([this] { HScroll4_Change(); });
-    HScroll4->onScroll([this] { HScroll4_Scroll(); });
-    HScroll5->onChange([this] { HScroll5_Change(); });
-    HScroll5->onScroll([this] { HScroll5_Scroll(); });
+    using Handler = void (Form1::*)();
+    const std::array<std::tuple<HScrollBar*, Handler, Handler>, 5> sliders{{
+        {HScroll1, &Form1::HScroll1_Change, &Form1::HScroll1_Scroll},
+        {HScroll2, &Form1::HScroll2_Change, &Form1::HScroll2_Scroll},
+        {HScroll3, &Form1::HScroll3_Change, &Form1::HScroll3_Scroll},
+        {HScroll4, &Form1::HScroll4_Change, &Form1::HScroll4_Scroll},
+        {HScroll5, &Form1::HScroll5_Change, &Form1::HScroll5_Scroll},
+    }};
+    // Change once the value has settled, Scroll while the thumb is dragged.
+    for (const auto& [bar, change, scroll] : sliders) {
+        connect(bar, &QScrollBar::valueChanged, this, change);
+        connect(bar, &QScrollBar::sliderMoved, this, scroll);
+    }
     Picture1->setMouseMoveHandler(
         [this](Qt::MouseButtons buttons, double x, double y) { Picture1_MouseMove(buttons, x, y); });
 }
@@ -275,9 +278,6 @@ void Form1::Command4_Click() {
     pandemie::DailyCounts previous;
     pandemie::runLinear(parameters, random_, [&](int day, const pandemie::DailyCounts& counts) {
         currentDay = day;
-        countSusceptible = counts.countSusceptible;
-        countInfected = counts.countInfected;
-        countRecovered = static_cast<std::int16_t>(counts.countRecovered);
         lastRun[static_cast<std::size_t>(day - 1)] = counts;
         chart::plotDay(picture, day, counts, previous);
         previous = counts;

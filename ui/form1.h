@@ -56,9 +56,6 @@ public:
     int calcDays = 0;
 
     int currentDay = 0;
-    int countSusceptible = 0;
-    int countInfected = 0;
-    std::int16_t countRecovered = 0;
     pandemie::Trajectory lastRun{};  // the 180 days of the last run
 
     float mouseX = 0;

@@ -25,14 +25,6 @@ void HScrollBar::setValueFromCode(int value) {
         setValue(value);
 }
 
-void HScrollBar::onChange(std::function<void()> handler) {
-    connect(this, &QScrollBar::valueChanged, this, [handler = std::move(handler)](int) { handler(); });
-}
-
-void HScrollBar::onScroll(std::function<void()> handler) {
-    connect(this, &QScrollBar::sliderMoved, this, [handler = std::move(handler)](int) { handler(); });
-}
-
 // As the platform's horizontal scroll bars: Up and Page Up towards the
 // minimum, Down and Page Down towards the maximum. The base class turns the
 // vertical keys around once the controls are no longer inverted.

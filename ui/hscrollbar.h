@@ -6,8 +6,6 @@
 
 #include <QScrollBar>
 
-#include <functional>
-
 class HScrollBar : public QScrollBar {
 public:
     HScrollBar(int minimum, int maximum, int step, QWidget* parent);
@@ -18,9 +16,6 @@ public:
     // Assigning always reports a change, also for the value it already
     // holds; a locked slider thus shows its value from start-up on.
     void setValueFromCode(int value);
-
-    void onChange(std::function<void()> handler);
-    void onScroll(std::function<void()> handler);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

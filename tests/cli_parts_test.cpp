@@ -1,39 +1,30 @@
-// Random command lines for pandemie-cli from fixed seeds: many parsed in
-// process against an independent account of what each one asks for, a few
-// hundred run as real processes with their files checked afterwards.
-
-#include <signal.h>  // NOLINT(modernize-deprecated-headers): with the POSIX names
-#include <sys/wait.h>
-#include <unistd.h>
+// The tool's parts in process: its command line (named bad values, and
+// random command lines from fixed seeds against an independent account of
+// what each one asks for), its messages and its progress line.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <charconv>
-#include <chrono>
-#include <filesystem>
-#include <fstream>
+#include <atomic>
 #include <iostream>
 #include <map>
-#include <optional>
 #include <random>
-#include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <variant>
 #include <vector>
 
 #include "cli_process.h"
+#include "io/quoted.h"
+#include "messages.h"
 #include "options.h"
+#include "progress.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using cli_process::lines;
-using cli_process::Outcome;
-using cli_process::readFile;
-using cli_process::runCli;
-using cli_process::ScratchDirectory;
 using pandemie::cli::CliOptions;
 using pandemie::cli::ExitStatus;
 
@@ -44,12 +35,8 @@ struct WholeOption {
     std::uint64_t min, max;
 };
 
-// The largest values of --runs and --threads that the process runs may use.
-// and how often (in percent) a part of a command line is wrong.
-struct Limits {
-    std::uint64_t runs, threads;
-    int wrongPercent;
-};
+// How often (in percent) a part of a command line is wrong.
+constexpr int wrongPercent = 40;
 
 const std::vector<WholeOption>& wholeOptions() {
     static const std::vector<WholeOption> options{
@@ -76,8 +63,7 @@ struct Request {
 
 class CommandLines {
 public:
-    CommandLines(unsigned seed, std::vector<std::string> paths, Limits limits)
-        : random_(seed), paths_(std::move(paths)), limits_(limits) {}
+    CommandLines(unsigned seed, std::vector<std::string> paths) : random_(seed), paths_(std::move(paths)) {}
 
     Request next() {
         Request r;
@@ -85,7 +71,7 @@ public:
             const int kind = pick(0, 99);
             if (kind < 60)
                 addWhole(r);
-            else if (kind < 100 - limits_.wrongPercent / 4)
+            else if (kind < 100 - wrongPercent / 4)
                 addFile(r);
             else
                 addStray(r);
@@ -119,10 +105,8 @@ private:
     void addWhole(Request& r) {
         const WholeOption& option = wholeOptions()[pickIndex(wholeOptions().size())];
         const std::string name = option.name;
-        std::uint64_t high = option.max;
-        if (name == "--runs") high = limits_.runs;
-        if (name == "--threads") high = limits_.threads;
-        if (pick(0, 99) >= limits_.wrongPercent) {
+        const std::uint64_t high = option.max;
+        if (pick(0, 99) >= wrongPercent) {
             const std::uint64_t value =
                 pick(0, 4) == 0 ? (pick(0, 1) ? option.min : high) : pickWide(option.min, high);
             addPair(r, name, std::to_string(value));
@@ -145,7 +129,7 @@ private:
 
     void addFile(Request& r) {
         const std::string& name = fileOptions[pickIndex(fileOptions.size())];
-        if (pick(0, 99) < limits_.wrongPercent / 3) {
+        if (pick(0, 99) < wrongPercent / 3) {
             addPair(r, name, "");
             r.refused = true;
             return;
@@ -165,7 +149,6 @@ private:
 
     std::mt19937_64 random_;
     std::vector<std::string> paths_;
-    Limits limits_;
 };
 
 struct Parsed {
@@ -184,6 +167,38 @@ Parsed parseInProcess(const std::vector<std::string>& args) {
     std::cout.rdbuf(oldOut);
     std::cerr.rdbuf(oldErr);
     return {std::move(result), out.str(), err.str()};
+}
+
+TEST(cli, badValuesAreRefusedOnOneLine) {
+    struct Case {
+        std::string option, value, range;
+    };
+    const Case cases[] = {
+        {"--encounters", "25", "0..20"},
+        {"--infection", "2.5", "0..20"},
+        {"--latency", "5x", "0..10"},
+        {"--recovery", "7", "8..24"},
+        {"--seed", "-1", "0..18446744073709551615"},
+        {"--seed", "18446744073709551616", "0..18446744073709551615"},
+        {"--runs", "0", "1..1000000"},
+        {"--threads", "", "1..256"},
+        {"--threads", "0x10", "1..256"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.option + " " + c.value);
+        const Parsed run = parseInProcess({c.option, c.value});
+        EXPECT_EQ(std::get<ExitStatus>(run.result), pandemie::cli::exitUsageError);
+        ASSERT_EQ(lines(run.err).size(), 1U);
+        EXPECT_NE(run.err.find(c.option + ": "), std::string::npos);
+        EXPECT_NE(run.err.find(c.value.empty() ? "\"\"" : c.value), std::string::npos);
+        EXPECT_NE(run.err.find(c.range), std::string::npos);
+    }
+    for (const std::string arg : {"--bogus", "stray"}) {
+        const Parsed run = parseInProcess({"--runs", "2", arg});
+        EXPECT_EQ(std::get<ExitStatus>(run.result), pandemie::cli::exitUsageError);
+        EXPECT_EQ(lines(run.err).size(), 1U);
+        EXPECT_NE(run.err.find(arg), std::string::npos);
+    }
 }
 
 [[nodiscard]] std::string joined(const std::vector<std::string>& args) {
@@ -222,7 +237,7 @@ TEST(cliProperty, parsedOptionsAreTheLastValidValuesOrOneLineOfRefusal) {
     int tried = 0;
     int refused = 0;
     for (const unsigned seed : {11U, 12U, 13U}) {
-        CommandLines commandLines(seed, paths, {1000000, 256, 40});
+        CommandLines commandLines(seed, paths);
         for (int i = 0; i < 2000; ++i, ++tried) {
             const Request r = commandLines.next();
             SCOPED_TRACE("seed " + std::to_string(seed) + ":" + joined(r.args));
@@ -248,129 +263,65 @@ TEST(cliProperty, parsedOptionsAreTheLastValidValuesOrOneLineOfRefusal) {
     EXPECT_LT(refused, tried * 4 / 5);
 }
 
-// Real runs ----------------------------------------------------------------
-
-// Every field a count within its bounds; each row's three counts add up to
-// the 1000 counted persons.
-void expectRunsCsv(const std::string& csv, std::int64_t runs) {
-    const auto rows = lines(csv);
-    const bool ensemble = runs > 1;
-    ASSERT_EQ(rows.size(), ensemble ? std::size_t(runs) + 1 : 181U);
-    EXPECT_EQ(rows[0],
-              ensemble ? "run,seed,peak_infected,peak_day,final_not_infected,final_infected,final_recovered"
-                       : "day,not_infected,infected,recovered");
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        std::vector<std::uint64_t> fields;
-        std::istringstream in(rows[i]);
-        for (std::string field; std::getline(in, field, ',');) {
-            std::uint64_t value = 0;
-            const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-            ASSERT_TRUE(error == std::errc{} && end == field.data() + field.size()) << rows[i];
-            fields.push_back(value);
-        }
-        ASSERT_EQ(fields.size(), ensemble ? 7U : 4U) << rows[i];
-        EXPECT_EQ(fields[0], ensemble ? i - 1 : i);
-        if (ensemble) {
-            EXPECT_LE(fields[2], 1000U) << rows[i];
-            EXPECT_TRUE(fields[3] >= 1 && fields[3] <= 180) << rows[i];
-            EXPECT_EQ(fields[4] + fields[5] + fields[6], 1000U) << rows[i];
-        } else {
-            for (std::size_t f = 1; f < 4; ++f) EXPECT_LE(fields[f], 1000U) << rows[i];
-            EXPECT_EQ(fields[1] + fields[2] + fields[3], 1000U) << rows[i];
+TEST(cliProgress, lineShowsRunsAndTimesAndFitsTheTerminal) {
+    EXPECT_EQ(
+        pandemie::cli::progressLine(500, 1000, std::chrono::seconds(12), 120),
+        "[" + std::string(20, '#') + std::string(20, '.') + "]  50%  500/1000 runs  0:12 elapsed  0:12 left");
+    EXPECT_EQ(pandemie::cli::progressLine(0, 7, std::chrono::seconds(3), 120),
+              "[" + std::string(40, '.') + "]   0%  0/7 runs  0:03 elapsed  ? left");
+    EXPECT_EQ(pandemie::cli::progressLine(1, 4, std::chrono::seconds(3725), 120).substr(42),
+              "  25%  1/4 runs  1:02:05 elapsed  3:06:15 left");
+    // A count beyond either end shows as that end.
+    EXPECT_EQ(pandemie::cli::progressLine(9, 7, std::chrono::seconds(1), 80),
+              pandemie::cli::progressLine(7, 7, std::chrono::seconds(1), 80));
+    EXPECT_EQ(pandemie::cli::progressLine(-2, 7, std::chrono::seconds(1), 80),
+              pandemie::cli::progressLine(0, 7, std::chrono::seconds(1), 80));
+    for (int columns = 1; columns <= 130; ++columns) {
+        for (std::int64_t done = 0; done <= 1000; done += 111) {
+            const std::string line =
+                pandemie::cli::progressLine(done, 1000, std::chrono::seconds(4000), columns);
+            EXPECT_LT(static_cast<int>(line.size()), std::max(columns, 2)) << columns;
+            if (columns >= 30) {
+                EXPECT_NE(line.find(std::to_string(done) + "/1000 runs"), std::string::npos);
+            }
+            const auto filled = std::ranges::count(line, '#');
+            if (line.starts_with('[')) {
+                EXPECT_EQ(filled, done * static_cast<std::int64_t>(line.find(']') - 1) / 1000);
+            }
         }
     }
 }
 
-[[nodiscard]] std::set<std::string> entries(const fs::path& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename().string());
-    return names;
+TEST(cliProgress, workRunsToTheEndAndItsExceptionsReachTheCaller) {
+    std::int64_t seen = -1;
+    pandemie::cli::runWithProgress(3, pandemie::cli::Progress::shown, [&](std::atomic<std::int64_t>* done) {
+        done->store(3);
+        seen = done->load();
+    });
+    EXPECT_EQ(seen, 3);
+    EXPECT_THROW(pandemie::cli::runWithProgress(
+                     3, pandemie::cli::Progress::quiet,
+                     [](std::atomic<std::int64_t>*) { throw std::runtime_error("disk full"); }),
+                 std::runtime_error);
 }
 
-[[nodiscard]] bool unwritable(const std::string& path) {
-    return fs::is_directory(path) || !fs::is_directory(fs::path(path).parent_path());
-}
+TEST(cliMessages, valuesShowAsTypedInOneLineAndMistypedOptionsFindTheirMatch) {
+    using pandemie::io::quotedValue;
+    EXPECT_EQ(quotedValue(" 5"), "\" 5\"");
+    EXPECT_EQ(quotedValue(""), "\"\"");
+    EXPECT_EQ(quotedValue("a\tb\n\x01\x7f\"\\"), R"("a\tb\n\x01\x7f\"\\")");
+    EXPECT_EQ(quotedValue("\xc3\xa4\xff\xc3"),
+              "\"\xc3\xa4\\xff\\xc3\"");  // an umlaut stays, stray bytes do not
+    EXPECT_EQ(quotedValue(std::string(60, '9')), '"' + std::string(60, '9') + '"');
+    EXPECT_EQ(quotedValue(std::string(61, '9')), '"' + std::string(60, '9') + "\u2026\"");
+    EXPECT_EQ(pandemie::io::shownPath("out/p.png"), "out/p.png");
+    EXPECT_EQ(pandemie::io::shownPath("a\nb"), R"("a\nb")");
 
-TEST(cliProperty, realRunsWriteWholeFilesOrFailOnOneLine) {
-    int tried = 0;
-    std::map<int, int> statuses;
-    for (const unsigned seed : {21U, 22U}) {
-        const ScratchDirectory work;
-        const fs::path& dir = work.path();
-        fs::create_directory(dir / "sub");
-        const std::vector<std::string> paths{(dir / "out.csv").string(), (dir / "b.csv").string(),
-                                             (dir / "c.png").string(),   (dir / "missing" / "x.csv").string(),
-                                             (dir / "sub").string(),     dir.string()};
-        CommandLines commandLines(seed, paths, {4, 3, 8});
-        for (int i = 0; i < 150; ++i, ++tried) {
-            const Request r = commandLines.next();
-            SCOPED_TRACE("seed " + std::to_string(seed) + ":" + joined(r.args));
-            for (const auto& name : entries(dir))
-                if (name != "sub") fs::remove(dir / name);
-
-            const Parsed parsed = parseInProcess(r.args);
-            int expected = pandemie::cli::exitUsageError;
-            std::vector<std::string> targets;
-            if (const auto* options = std::get_if<CliOptions>(&parsed.result)) {
-                if (options->writesCsv() && !options->toStandardOutput()) targets.push_back(options->output);
-                for (const std::string* file : {&options->png, &options->bands, &options->summary})
-                    if (!file->empty()) targets.push_back(*file);
-                const bool fileTwice =
-                    std::set<std::string>(targets.begin(), targets.end()).size() < targets.size();
-                expected = fileTwice                                  ? pandemie::cli::exitUsageError
-                           : std::ranges::any_of(targets, unwritable) ? pandemie::cli::exitWriteFailure
-                                                                      : pandemie::cli::exitSuccess;
-            }
-
-            const Outcome run = runCli(r.args, cli_process::timeoutAfter(std::chrono::seconds(60)));
-            ASSERT_FALSE(run.timedOut);
-            ASSERT_TRUE(run.exited) << "ended by a signal";
-            ++statuses[run.status];
-            EXPECT_EQ(run.status, expected) << run.err;
-
-            std::set<std::string> written{"sub"};
-            if (run.status == 0) {
-                const auto& options = std::get<CliOptions>(parsed.result);
-                for (const auto& target : targets) written.insert(fs::path(target).filename().string());
-                const std::vector<std::pair<std::string, std::string_view>> files{
-                    {options.bands, "bands"},
-                    {options.summary, "summary"},
-                    {options.png, "png"},
-                    {options.output, "runs"}};
-                if (options.writesCsv() && options.toStandardOutput()) expectRunsCsv(run.out, options.runs);
-                for (const auto& [path, what] : files) {
-                    if (path.empty() || path == "-") continue;
-                    const std::string contents = readFile(path);
-                    if (what == "runs" && options.writesCsv()) expectRunsCsv(contents, options.runs);
-                    if (what == "png") {
-                        EXPECT_EQ(contents.substr(0, 4), "\x89PNG");
-                    }
-                    if (what == "bands") {
-                        EXPECT_EQ(lines(contents).size(), 541U);
-                    }
-                    if (what == "summary") {
-                        EXPECT_EQ(lines(contents).size(), 5U);
-                    }
-                }
-                EXPECT_EQ(
-                    run.err.rfind(options.isEnsemble() ? std::to_string(options.runs) + " runs\n" : "", 0),
-                    0U);
-                if (!options.isEnsemble()) {
-                    EXPECT_EQ(run.err, "");
-                }
-            } else {
-                EXPECT_EQ(run.out, "");
-                EXPECT_EQ(lines(run.err).size(), 1U) << run.err;
-            }
-            EXPECT_EQ(entries(dir), written) << "no temporary or partial file is left";
-            EXPECT_TRUE(fs::is_empty(dir / "sub"));
-            if (HasFatalFailure()) return;
-        }
-    }
-    std::printf("%d processes run: %d succeeded, %d write failures, %d refused\n", tried, statuses[0],
-                statuses[1], statuses[2]);
-    EXPECT_GT(statuses[0], tried / 10);
-    EXPECT_GT(statuses[1], tried / 20);
+    const std::vector<std::string> known{"--runs", "--seed", "--summary", "--sweep"};
+    EXPECT_EQ(pandemie::cli::closestOption("--run", known), "--runs");
+    EXPECT_EQ(pandemie::cli::closestOption("--seeed", known), "--seed");
+    EXPECT_EQ(pandemie::cli::closestOption("--swep", known), "--sweep");
+    EXPECT_EQ(pandemie::cli::closestOption("--colour", known), "");
 }
 
 }  // namespace

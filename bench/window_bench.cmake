@@ -1,5 +1,0 @@
-if(TARGET pandemie::ui)
-  find_package(Qt6 REQUIRED COMPONENTS Test)
-  add_executable(window_bench window_bench.cpp)
-  target_link_libraries(window_bench PRIVATE pandemie::ui Qt6::Test benchmark::benchmark pandemie::warnings)
-endif()
