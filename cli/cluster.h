@@ -31,6 +31,8 @@ public:
     [[nodiscard]] int rank() const noexcept { return rank_; }
     [[nodiscard]] int size() const noexcept { return size_; }
     [[nodiscard]] bool isRoot() const noexcept { return rank_ == 0; }
+    // Whether a launcher started this process, which then forwards its output.
+    [[nodiscard]] bool launched() const noexcept { return launched_; }
 
     // This process's runs: the first (runs mod size) processes take one more.
     [[nodiscard]] RunShare shareOf(std::int64_t runs) const noexcept {
@@ -54,6 +56,7 @@ public:
 private:
     int rank_ = 0;
     int size_ = 1;
+    bool launched_ = false;
 };
 
 }  // namespace pandemie::cli

@@ -128,6 +128,7 @@ Cluster::Cluster() {
     if (!startedByLauncher()) return;
     int provided = MPI_THREAD_SINGLE;
     MPI_Init_thread(nullptr, nullptr, MPI_THREAD_FUNNELED, &provided);
+    launched_ = true;
     MPI_Comm_rank(MPI_COMM_WORLD, &rank_);
     MPI_Comm_size(MPI_COMM_WORLD, &size_);
     if (provided < MPI_THREAD_FUNNELED) {

@@ -98,7 +98,7 @@ void setIfAsked(io::OutputBatch& files, std::string_view option, const std::stri
 }
 
 void report(const cli::CliOptions& options, const std::string& text) {
-    if (options.progress == cli::Progress::shown) std::cerr << text;
+    if (options.progress != cli::Progress::quiet) std::cerr << text;
 }
 
 void singleRun(const cli::CliOptions& options, io::OutputBatch& files) {
@@ -245,6 +245,10 @@ int main(int argc, char** argv) {
     auto parsed = cli::parseCommandLine(argc, argv);
     if (const auto* status = std::get_if<cli::ExitStatus>(&parsed)) return cluster.rootStatus(*status);
     auto& options = std::get<cli::CliOptions>(parsed);
-    if (!cluster.isRoot()) options.progress = cli::Progress::quiet;
+    if (!cluster.isRoot()) {
+        options.progress = cli::Progress::quiet;
+    } else if (cluster.launched() && options.progress == cli::Progress::shown) {
+        options.progress = cli::Progress::forwarded;
+    }
     return run(options, cluster);
 }

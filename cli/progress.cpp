@@ -97,7 +97,11 @@ void runWithProgress(std::int64_t total, Progress progress, const Work& work) {
 void runWithProgress(std::int64_t total, Progress progress, const Work& work, const JobCounter& count) {
     std::atomic<std::int64_t> done{0};
     auto finished = std::async(std::launch::async, [&] { work(&done); });
-    const bool shown = progress == Progress::shown && ::isatty(STDERR_FILENO) != 0;
+    const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    const bool shown = (progress == Progress::shown && terminal) || progress == Progress::forwarded;
+    // Into a file a line a tenth of a second would soon fill it; a hundred do not.
+    const bool everyPercent = progress == Progress::forwarded && !terminal;
+    std::int64_t shownPercent = -1;
 
     const auto start = std::chrono::steady_clock::now();
     const auto elapsed = [&] {
@@ -114,7 +118,11 @@ void runWithProgress(std::int64_t total, Progress progress, const Work& work, co
         const JobCount job = count(done.load(std::memory_order_relaxed), localFinished);
         if (localFinished && job.complete) break;
         if (localFinished) std::this_thread::sleep_for(pollInterval);  // the other processes' last runs
-        if (shown && elapsed() >= quietTime) redraw(job.done);
+        if (!shown || elapsed() < quietTime) continue;
+        const std::int64_t percent = job.done * 100 / std::max<std::int64_t>(total, 1);
+        if (everyPercent && percent == shownPercent) continue;
+        shownPercent = percent;
+        redraw(job.done);
     }
     if (!drawn) return finished.get();
     try {

@@ -17,7 +17,10 @@ namespace pandemie::cli {
 [[nodiscard]] std::string progressLine(std::int64_t done, std::int64_t total, std::chrono::seconds elapsed,
                                        int columns);
 
-enum class Progress : std::uint8_t { shown, quiet };
+// `forwarded`: standard error goes through a launcher such as mpirun, which
+// passes it on to the user's terminal or to a file, so it is never a
+// terminal itself; the line is drawn whenever the percentage changes.
+enum class Progress : std::uint8_t { shown, quiet, forwarded };
 
 using Work = std::function<void(std::atomic<std::int64_t>* done)>;
 

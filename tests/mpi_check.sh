@@ -43,7 +43,10 @@ run_in() {  # folder, threads, launcher words (none for a plain start)
     local folder=$scratch/$1 threads=$2
     shift 2
     mkdir -p "$folder"
-    (cd "$folder" && "$@" "$cli" "${args[@]}" --threads "$threads" >stdout 2>stderr; echo $? >status)
+    (cd "$folder" && "$@" "$cli" "${args[@]}" --threads "$threads" >stdout 2>progress; echo $? >status)
+    # A forwarded progress line (redrawn after a carriage return) is no result.
+    grep -av $'\r' "$folder/progress" >"$folder/stderr"
+    rm "$folder/progress"
 }
 
 run_in single 2
