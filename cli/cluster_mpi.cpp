@@ -71,7 +71,9 @@ class SenderCounter {
 public:
     JobCount operator()(std::int64_t localDone, bool localFinished) {
         if (localFinished) {
-            MPI_Wait(&pending_, MPI_STATUS_IGNORE);
+            // The analyser cannot pair a request kept in a member with its
+            // MPI_Isend; a null request returns at once.
+            MPI_Wait(&pending_, MPI_STATUS_IGNORE);  // NOLINT(clang-analyzer-optin.mpi.MPI-Checker)
             message_ = localDone;
             MPI_Send(&message_, 1, MPI_INT64_T, root, finishedTag, MPI_COMM_WORLD);
             return {localDone, true};

@@ -243,12 +243,12 @@ int main(int argc, char** argv) {
     if (!cluster.isRoot()) silence.emplace();
     // Every process reads the same command line to the same options.
     auto parsed = cli::parseCommandLine(argc, argv);
-    if (const auto* status = std::get_if<cli::ExitStatus>(&parsed)) return cluster.rootStatus(*status);
-    auto& options = std::get<cli::CliOptions>(parsed);
+    auto* options = std::get_if<cli::CliOptions>(&parsed);
+    if (options == nullptr) return cluster.rootStatus(*std::get_if<cli::ExitStatus>(&parsed));
     if (!cluster.isRoot()) {
-        options.progress = cli::Progress::quiet;
-    } else if (cluster.launched() && options.progress == cli::Progress::shown) {
-        options.progress = cli::Progress::forwarded;
+        options->progress = cli::Progress::quiet;
+    } else if (cluster.launched() && options->progress == cli::Progress::shown) {
+        options->progress = cli::Progress::forwarded;
     }
-    return run(options, cluster);
+    return run(*options, cluster);
 }
