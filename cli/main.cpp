@@ -8,9 +8,11 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <streambuf>
 #include <variant>
 
 #include "band_stats.h"
+#include "cluster.h"
 #include "io/csv.h"
 #include "io/exports.h"
 #include "io/file_writing.h"
@@ -75,24 +77,26 @@ void setIfAsked(io::OutputBatch& files, std::string_view option, const std::stri
     if (!path.empty()) files.setContents(option, contents());
 }
 
-[[nodiscard]] EnsembleOptions ensembleOptions(const cli::CliOptions& options) {
-    return {options.seed, options.runs, options.threads};
-}
-
-// Runs every scenario K times with the progress line over all of them.
+// Runs every scenario K times with the progress line over all of them. Each
+// process runs its block of the seeds; rank 0 gets the sum of all of them.
 [[nodiscard]] ScenarioResults runWithProgress(const std::vector<Scenario>& scenarios,
-                                              const cli::CliOptions& options, Detail detail,
-                                              std::vector<RunSummary>* perRun = nullptr) {
+                                              const cli::CliOptions& options, const cli::Cluster& cluster,
+                                              Detail detail, std::vector<RunSummary>* perRun = nullptr) {
+    const cli::RunShare share = cluster.shareOf(options.runs);
+    const EnsembleOptions mine{options.seed + static_cast<std::uint64_t>(share.first), share.count,
+                               options.threads};
     std::optional<ScenarioResults> results;
     const auto total = static_cast<std::int64_t>(scenarios.size()) * options.runs;
-    cli::runWithProgress(total, options.progress, [&](std::atomic<std::int64_t>* done) {
-        results = runScenarios(scenarios, ensembleOptions(options), detail, perRun, done);
+    cluster.runWithProgress(total, options.progress, [&](std::atomic<std::int64_t>* done) {
+        results = runScenarios(scenarios, mine, detail, perRun, done);
     });
+    cluster.sumToRoot(*results);
+    if (perRun != nullptr) *perRun = cluster.gatherToRoot(std::move(*perRun));
     return std::move(*results);
 }
 
 void report(const cli::CliOptions& options, const std::string& text) {
-    if (options.progress == cli::Progress::shown) std::cerr << text;
+    if (options.progress != cli::Progress::quiet) std::cerr << text;
 }
 
 void singleRun(const cli::CliOptions& options, io::OutputBatch& files) {
@@ -101,12 +105,13 @@ void singleRun(const cli::CliOptions& options, io::OutputBatch& files) {
     if (options.writesCsv()) files.setContents("--output", io::trajectoryCsv(trajectory));
 }
 
-void ensemble(const cli::CliOptions& options, io::OutputBatch& files) {
+void ensemble(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
     const std::vector<Scenario> scenario{{"", options.parameters, options.changes}};
     // The per-run table is kept only when it is written.
     std::vector<RunSummary> summaries;
-    const ScenarioResults results = runWithProgress(scenario, options, Detail::bandsAndDifferences,
+    const ScenarioResults results = runWithProgress(scenario, options, cluster, Detail::bandsAndDifferences,
                                                     options.writesCsv() ? &summaries : nullptr);
+    if (!cluster.isRoot()) return;
     const EnsembleStatistics& statistics = results.ensembles.front();
     report(options, io::summaryText(statistics));
     setIfAsked(files, "--bands", options.bands, [&] { return io::bandsCsv(statistics); });
@@ -118,9 +123,10 @@ void ensemble(const cli::CliOptions& options, io::OutputBatch& files) {
     if (options.writesCsv()) files.setContents("--output", io::ensembleCsv(summaries));
 }
 
-void compareScenarios(const cli::CliOptions& options, io::OutputBatch& files) {
+void compareScenarios(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
     const std::vector<Scenario>& scenarios = options.scenarios;
-    const ScenarioResults results = runWithProgress(scenarios, options, Detail::bandsAndDifferences);
+    const ScenarioResults results = runWithProgress(scenarios, options, cluster, Detail::bandsAndDifferences);
+    if (!cluster.isRoot()) return;
     report(options, io::scenarioSummaryText(scenarios, results));
     setIfAsked(files, "--bands", options.bands, [&] { return io::scenarioBandsCsv(scenarios, results); });
     setIfAsked(files, "--summary", options.summary,
@@ -137,9 +143,10 @@ void compareScenarios(const cli::CliOptions& options, io::OutputBatch& files) {
     if (options.writesCsv()) files.setContents("--output", io::scenarioSummaryCsv(scenarios, results));
 }
 
-void sweep(const cli::CliOptions& options, io::OutputBatch& files) {
+void sweep(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
     const std::vector<Scenario> grid = sweepGrid({"", options.parameters, options.changes}, options.sweeps);
-    const ScenarioResults results = runWithProgress(grid, options, Detail::summaries);
+    const ScenarioResults results = runWithProgress(grid, options, cluster, Detail::summaries);
+    if (!cluster.isRoot()) return;
     if (!options.png.empty())
         setPng(files, chart::sweepImage(options.sweeps, options.measure, results.summaries), options);
     if (options.writesCsv()) files.setContents("--output", io::sweepCsv(options.sweeps, grid, results));
@@ -149,32 +156,79 @@ void printError(const std::exception& error) {
     std::cerr << cli::programName << ": " << error.what() << '\n';
 }
 
-[[nodiscard]] int run(const cli::CliOptions& options) {
+// Rank 0 alone checks and writes the files; a bad one ends every process
+// with its status before any run.
+[[nodiscard]] int checkedFiles(const cli::CliOptions& options, const cli::Cluster& cluster,
+                               io::OutputBatch& files) {
+    if (!cluster.isRoot()) return cluster.rootStatus(cli::exitSuccess);
+    int status = cli::exitSuccess;
     try {
-        io::OutputBatch files = filesOf(options);
+        files = filesOf(options);
         // A bad path fails now, not after a long ensemble.
         files.checkWritable();
-        std::optional<ImageRendering> rendering;
-        if (!options.png.empty()) rendering.emplace();
-        if (options.isSweep()) {
-            sweep(options, files);
-        } else if (options.comparesScenarios()) {
-            compareScenarios(options, files);
-        } else if (options.isEnsemble()) {
-            ensemble(options, files);
-        } else {
-            singleRun(options, files);
-        }
-        files.commit();
-        return cli::exitSuccess;
     } catch (const io::UsageError& error) {
         printError(error);
-        return cli::exitUsageError;
+        status = cli::exitUsageError;
     } catch (const io::WriteError& error) {
         printError(error);
-        return cli::exitWriteFailure;
+        status = cli::exitWriteFailure;
     }
+    return cluster.rootStatus(status);
 }
+
+// Every process runs its share of the runs; the files are made and written
+// on rank 0 after the last collective step, so a failure there leaves no
+// process waiting.
+[[nodiscard]] int run(const cli::CliOptions& options, const cli::Cluster& cluster) {
+    io::OutputBatch files;
+    if (const int status = checkedFiles(options, cluster, files); status != cli::exitSuccess) return status;
+    int status = cli::exitSuccess;
+    try {
+        std::optional<ImageRendering> rendering;
+        if (!options.png.empty() && cluster.isRoot()) rendering.emplace();
+        if (options.isSweep()) {
+            sweep(options, cluster, files);
+        } else if (options.comparesScenarios()) {
+            compareScenarios(options, cluster, files);
+        } else if (options.isEnsemble()) {
+            ensemble(options, cluster, files);
+        } else if (cluster.isRoot()) {
+            singleRun(options, files);
+        }
+        if (cluster.isRoot()) files.commit();
+    } catch (const io::UsageError& error) {
+        printError(error);
+        status = cli::exitUsageError;
+    } catch (const io::WriteError& error) {
+        printError(error);
+        status = cli::exitWriteFailure;
+    }
+    return cluster.rootStatus(status);
+}
+
+// The other processes of a job print nothing; rank 0 speaks for all.
+class DiscardedOutput {
+public:
+    DiscardedOutput() : out_(std::cout.rdbuf(&sink_)), err_(std::cerr.rdbuf(&sink_)) {}
+    ~DiscardedOutput() {
+        std::cout.rdbuf(out_);
+        std::cerr.rdbuf(err_);
+    }
+    DiscardedOutput(const DiscardedOutput&) = delete;
+    DiscardedOutput& operator=(const DiscardedOutput&) = delete;
+    DiscardedOutput(DiscardedOutput&&) = delete;
+    DiscardedOutput& operator=(DiscardedOutput&&) = delete;
+
+private:
+    class Sink : public std::streambuf {
+    protected:
+        int_type overflow(int_type character) override { return traits_type::not_eof(character); }
+        std::streamsize xsputn(const char_type* /*text*/, std::streamsize count) override { return count; }
+    };
+    Sink sink_;
+    std::streambuf* out_;
+    std::streambuf* err_;
+};
 
 }  // namespace
 
@@ -182,7 +236,17 @@ int main(int argc, char** argv) {
     // Past a file size limit a write then fails with EFBIG and is reported and
     // cleaned up, instead of the signal ending the tool mid-write.
     std::signal(SIGXFSZ, SIG_IGN);
-    const auto parsed = cli::parseCommandLine(argc, argv);
-    if (const auto* status = std::get_if<cli::ExitStatus>(&parsed)) return *status;
-    return run(std::get<cli::CliOptions>(parsed));
+    const cli::Cluster cluster;
+    std::optional<DiscardedOutput> silence;
+    if (!cluster.isRoot()) silence.emplace();
+    // Every process reads the same command line to the same options.
+    auto parsed = cli::parseCommandLine(argc, argv);
+    auto* options = std::get_if<cli::CliOptions>(&parsed);
+    if (options == nullptr) return cluster.rootStatus(*std::get_if<cli::ExitStatus>(&parsed));
+    if (!cluster.isRoot()) {
+        options->progress = cli::Progress::quiet;
+    } else if (cluster.launched() && options->progress == cli::Progress::shown) {
+        options->progress = cli::Progress::forwarded;
+    }
+    return run(*options, cluster);
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <future>
 #include <string_view>
+#include <thread>
 
 namespace pandemie::cli {
 
@@ -87,24 +88,41 @@ std::string progressLine(std::int64_t done, std::int64_t total, std::chrono::sec
     return counts.substr(0, static_cast<std::size_t>(room));
 }
 
-void runWithProgress(std::int64_t total, Progress progress,
-                     const std::function<void(std::atomic<std::int64_t>* done)>& work) {
+void runWithProgress(std::int64_t total, Progress progress, const Work& work) {
+    runWithProgress(total, progress, work, [](std::int64_t localDone, bool localFinished) {
+        return JobCount{localDone, localFinished};
+    });
+}
+
+void runWithProgress(std::int64_t total, Progress progress, const Work& work, const JobCounter& count) {
     std::atomic<std::int64_t> done{0};
     auto finished = std::async(std::launch::async, [&] { work(&done); });
-    if (progress == Progress::quiet || ::isatty(STDERR_FILENO) == 0) return finished.get();
+    const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    const bool shown = (progress == Progress::shown && terminal) || progress == Progress::forwarded;
+    // Into a file a line a tenth of a second would soon fill it; a hundred do not.
+    const bool everyPercent = progress == Progress::forwarded && !terminal;
+    std::int64_t shownPercent = -1;
 
     const auto start = std::chrono::steady_clock::now();
     const auto elapsed = [&] {
         return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
     };
     bool drawn = false;
-    const auto redraw = [&](std::int64_t count) {
+    const auto redraw = [&](std::int64_t runs) {
         // Back to the start of the line, and the rest of it erased.
-        drawOnStandardError("\r\x1b[K" + progressLine(count, total, elapsed(), terminalColumns()));
+        drawOnStandardError("\r\x1b[K" + progressLine(runs, total, elapsed(), terminalColumns()));
         drawn = true;
     };
-    while (finished.wait_for(pollInterval) != std::future_status::ready) {
-        if (elapsed() >= quietTime) redraw(done.load(std::memory_order_relaxed));
+    for (;;) {
+        const bool localFinished = finished.wait_for(pollInterval) == std::future_status::ready;
+        const JobCount job = count(done.load(std::memory_order_relaxed), localFinished);
+        if (localFinished && job.complete) break;
+        if (localFinished) std::this_thread::sleep_for(pollInterval);  // the other processes' last runs
+        if (!shown || elapsed() < quietTime) continue;
+        const std::int64_t percent = job.done * 100 / std::max<std::int64_t>(total, 1);
+        if (everyPercent && percent == shownPercent) continue;
+        shownPercent = percent;
+        redraw(job.done);
     }
     if (!drawn) return finished.get();
     try {

@@ -17,11 +17,28 @@ namespace pandemie::cli {
 [[nodiscard]] std::string progressLine(std::int64_t done, std::int64_t total, std::chrono::seconds elapsed,
                                        int columns);
 
-enum class Progress : std::uint8_t { shown, quiet };
+// `forwarded`: standard error goes through a launcher such as mpirun, which
+// passes it on to the user's terminal or to a file, so it is never a
+// terminal itself; the line is drawn whenever the percentage changes.
+enum class Progress : std::uint8_t { shown, quiet, forwarded };
+
+using Work = std::function<void(std::atomic<std::int64_t>* done)>;
 
 // Calls work(done) on a helper thread and shows done/total meanwhile;
 // exceptions of work reach the caller.
-void runWithProgress(std::int64_t total, Progress progress,
-                     const std::function<void(std::atomic<std::int64_t>* done)>& work);
+void runWithProgress(std::int64_t total, Progress progress, const Work& work);
+
+// The runs finished in a job of several processes, and whether all are.
+struct JobCount {
+    std::int64_t done = 0;
+    bool complete = false;
+};
+// Called on the calling thread every tenth of a second with this process's
+// count and whether its work has returned.
+using JobCounter = std::function<JobCount(std::int64_t localDone, bool localFinished)>;
+
+// The same for a job of several processes: shows the job's count and returns
+// once work has returned and the counter says the job is complete.
+void runWithProgress(std::int64_t total, Progress progress, const Work& work, const JobCounter& count);
 
 }  // namespace pandemie::cli

@@ -15,6 +15,12 @@ void CountHistogram::merge(const CountHistogram& other) {
     total_ += other.total_;
 }
 
+void CountHistogram::transferCounters(CounterTransfer& transfer) {
+    for (std::uint32_t& count : counts_) transfer.pass(count);
+    transfer.pass(sum_);
+    transfer.pass(total_);
+}
+
 int CountHistogram::percentile(int percent) const noexcept {
     if (total_ == 0) return 0;
     // ceil(percent * total / 100), at least the first value.
@@ -51,6 +57,14 @@ void EnsembleStatistics::merge(const EnsembleStatistics& other) {
     peakDay_.merge(other.peakDay_);
     finalRecovered_.merge(other.finalRecovered_);
     runsWithoutInfected_ += other.runsWithoutInfected_;
+}
+
+void EnsembleStatistics::transferCounters(CounterTransfer& transfer) {
+    for (CountHistogram& histogram : days_) histogram.transferCounters(transfer);
+    peakInfected_.transferCounters(transfer);
+    peakDay_.transferCounters(transfer);
+    finalRecovered_.transferCounters(transfer);
+    transfer.pass(runsWithoutInfected_);
 }
 
 PercentileCourses EnsembleStatistics::courses() const {

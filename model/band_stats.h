@@ -9,12 +9,40 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "ensemble.h"
 #include "model.h"
 
 namespace pandemie {
+
+// Every counter of a statistics object as one flat array, in a fixed order:
+// collected from the object, or written back into it. Statistics of several
+// processes add up element by element as such arrays.
+class CounterTransfer {
+public:
+    // Collects the counters passed to it.
+    CounterTransfer() = default;
+    // Sets the counters passed to it from `values`, in the same order.
+    explicit CounterTransfer(std::vector<std::uint64_t> values)
+        : values_(std::move(values)), writing_(true) {}
+
+    template <class Counter>
+    void pass(Counter& counter) {
+        if (writing_) {
+            counter = static_cast<Counter>(values_.at(next_++));
+        } else {
+            values_.push_back(static_cast<std::uint64_t>(counter));
+        }
+    }
+    [[nodiscard]] std::vector<std::uint64_t>& values() noexcept { return values_; }
+
+private:
+    std::vector<std::uint64_t> values_;
+    std::size_t next_ = 0;
+    bool writing_ = false;
+};
 
 // How often each whole value 0..maxValue occurred.
 class CountHistogram {
@@ -29,6 +57,7 @@ public:
 
     // Adds the other's counts; both must have the same range.
     void merge(const CountHistogram& other);
+    void transferCounters(CounterTransfer& transfer);
 
     [[nodiscard]] std::int64_t total() const noexcept { return total_; }
     [[nodiscard]] double mean() const noexcept;
@@ -55,6 +84,7 @@ public:
     // The run's summary is that of the trajectory.
     void add(const Trajectory& trajectory, const RunSummary& summary);
     void merge(const EnsembleStatistics& other);
+    void transferCounters(CounterTransfer& transfer);
 
     [[nodiscard]] std::int64_t runs() const noexcept { return peakInfected_.total(); }
     [[nodiscard]] const CountHistogram& day(int day, Series series) const;

@@ -109,6 +109,12 @@ void OutcomeHistograms::merge(const OutcomeHistograms& other) {
     finalRecovered.merge(other.finalRecovered);
 }
 
+void OutcomeHistograms::transferCounters(CounterTransfer& transfer) {
+    peakInfected.transferCounters(transfer);
+    peakDay.transferCounters(transfer);
+    finalRecovered.transferCounters(transfer);
+}
+
 std::string_view outcomeName(Outcome outcome) noexcept {
     switch (outcome) {
         case Outcome::peakInfected:
@@ -155,6 +161,11 @@ void SummaryStatistics::add(const RunSummary& summary) {
 void SummaryStatistics::merge(const SummaryStatistics& other) {
     outcomes_.merge(other.outcomes_);
     runsWithoutInfected_ += other.runsWithoutInfected_;
+}
+
+void SummaryStatistics::transferCounters(CounterTransfer& transfer) {
+    outcomes_.transferCounters(transfer);
+    transfer.pass(runsWithoutInfected_);
 }
 
 void PairedDifferences::add(const RunSummary& scenario, const RunSummary& first) {

@@ -74,6 +74,7 @@ public:
 
     void add(int value) { counts_.add(value + offset_); }
     void merge(const ValueHistogram& other) { counts_.merge(other.counts_); }
+    void transferCounters(CounterTransfer& transfer) { counts_.transferCounters(transfer); }
     [[nodiscard]] std::int64_t total() const noexcept { return counts_.total(); }
     [[nodiscard]] double mean() const noexcept { return counts_.mean() - offset_; }
     [[nodiscard]] int percentile(int percent) const noexcept { return counts_.percentile(percent) - offset_; }
@@ -90,6 +91,7 @@ struct OutcomeHistograms {
     ValueHistogram finalRecovered;
 
     void merge(const OutcomeHistograms& other);
+    void transferCounters(CounterTransfer& transfer);
 };
 
 enum class Outcome : std::uint8_t { peakInfected, peakDay, finalRecovered };
@@ -107,6 +109,7 @@ class SummaryStatistics {
 public:
     void add(const RunSummary& summary);
     void merge(const SummaryStatistics& other);
+    void transferCounters(CounterTransfer& transfer);
 
     [[nodiscard]] std::int64_t runs() const noexcept { return outcomes_.peakInfected.total(); }
     [[nodiscard]] const OutcomeHistograms& outcomes() const noexcept { return outcomes_; }
@@ -122,6 +125,7 @@ class PairedDifferences {
 public:
     void add(const RunSummary& scenario, const RunSummary& first);
     void merge(const PairedDifferences& other) { differences_.merge(other.differences_); }
+    void transferCounters(CounterTransfer& transfer) { differences_.transferCounters(transfer); }
     [[nodiscard]] const OutcomeHistograms& differences() const noexcept { return differences_; }
 
 private:

@@ -1,0 +1,62 @@
+#pragma once
+// The processes of one job. Started by an MPI launcher (mpirun, srun), the
+// tool is one of several processes that share the runs; rank 0 alone writes
+// files and output. Started otherwise, or built without MPI, it is the only
+// process and MPI is never called.
+
+#include <cstdint>
+#include <vector>
+
+#include "ensemble.h"
+#include "progress.h"
+#include "scenario.h"
+
+namespace pandemie::cli {
+
+// A contiguous block of the runs 0..runs-1.
+struct RunShare {
+    std::int64_t first = 0;
+    std::int64_t count = 0;
+};
+
+class Cluster {
+public:
+    Cluster();
+    ~Cluster();
+    Cluster(const Cluster&) = delete;
+    Cluster& operator=(const Cluster&) = delete;
+    Cluster(Cluster&&) = delete;
+    Cluster& operator=(Cluster&&) = delete;
+
+    [[nodiscard]] int rank() const noexcept { return rank_; }
+    [[nodiscard]] int size() const noexcept { return size_; }
+    [[nodiscard]] bool isRoot() const noexcept { return rank_ == 0; }
+    // Whether a launcher started this process, which then forwards its output.
+    [[nodiscard]] bool launched() const noexcept { return launched_; }
+
+    // This process's runs: the first (runs mod size) processes take one more.
+    [[nodiscard]] RunShare shareOf(std::int64_t runs) const noexcept {
+        const std::int64_t each = runs / size_;
+        const std::int64_t extra = runs % size_;
+        return {rank_ * each + std::min<std::int64_t>(rank_, extra), each + (rank_ < extra ? 1 : 0)};
+    }
+
+    // Rank 0's status, on every process.
+    [[nodiscard]] int rootStatus(int status) const;
+
+    // Runs work on every process; rank 0 shows the progress of all of them.
+    void runWithProgress(std::int64_t total, Progress progress, const Work& work) const;
+
+    // On rank 0, the sum of every process's statistics; the others keep theirs.
+    void sumToRoot(ScenarioResults& results) const;
+
+    // On rank 0, the summaries of every process in rank order; elsewhere empty.
+    [[nodiscard]] std::vector<RunSummary> gatherToRoot(std::vector<RunSummary> summaries) const;
+
+private:
+    int rank_ = 0;
+    int size_ = 1;
+    bool launched_ = false;
+};
+
+}  // namespace pandemie::cli
