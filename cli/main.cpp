@@ -156,24 +156,31 @@ void printError(const std::exception& error) {
     std::cerr << cli::programName << ": " << error.what() << '\n';
 }
 
+// Runs work and turns its failure into the tool's exit status, with the
+// message on standard error.
+[[nodiscard]] int statusOf(const std::function<void()>& work) {
+    try {
+        work();
+        return cli::exitSuccess;
+    } catch (const io::UsageError& error) {
+        printError(error);
+        return cli::exitUsageError;
+    } catch (const io::WriteError& error) {
+        printError(error);
+        return cli::exitWriteFailure;
+    }
+}
+
 // Rank 0 alone checks and writes the files; a bad one ends every process
 // with its status before any run.
 [[nodiscard]] int checkedFiles(const cli::CliOptions& options, const cli::Cluster& cluster,
                                io::OutputBatch& files) {
     if (!cluster.isRoot()) return cluster.rootStatus(cli::exitSuccess);
-    int status = cli::exitSuccess;
-    try {
+    return cluster.rootStatus(statusOf([&] {
         files = filesOf(options);
         // A bad path fails now, not after a long ensemble.
         files.checkWritable();
-    } catch (const io::UsageError& error) {
-        printError(error);
-        status = cli::exitUsageError;
-    } catch (const io::WriteError& error) {
-        printError(error);
-        status = cli::exitWriteFailure;
-    }
-    return cluster.rootStatus(status);
+    }));
 }
 
 // Every process runs its share of the runs; the files are made and written
@@ -182,8 +189,7 @@ void printError(const std::exception& error) {
 [[nodiscard]] int run(const cli::CliOptions& options, const cli::Cluster& cluster) {
     io::OutputBatch files;
     if (const int status = checkedFiles(options, cluster, files); status != cli::exitSuccess) return status;
-    int status = cli::exitSuccess;
-    try {
+    return cluster.rootStatus(statusOf([&] {
         std::optional<ImageRendering> rendering;
         if (!options.png.empty() && cluster.isRoot()) rendering.emplace();
         if (options.isSweep()) {
@@ -196,14 +202,7 @@ void printError(const std::exception& error) {
             singleRun(options, files);
         }
         if (cluster.isRoot()) files.commit();
-    } catch (const io::UsageError& error) {
-        printError(error);
-        status = cli::exitUsageError;
-    } catch (const io::WriteError& error) {
-        printError(error);
-        status = cli::exitWriteFailure;
-    }
-    return cluster.rootStatus(status);
+    }));
 }
 
 // The other processes of a job print nothing; rank 0 speaks for all.
