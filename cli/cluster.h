@@ -22,7 +22,7 @@ struct RunShare {
 class Cluster {
 public:
     Cluster();
-    ~Cluster();
+    ~Cluster();  // NOLINT(performance-trivially-destructible): with MPI it ends the MPI session
     Cluster(const Cluster&) = delete;
     Cluster& operator=(const Cluster&) = delete;
     Cluster(Cluster&&) = delete;
