@@ -17,23 +17,27 @@ RunSummary summarize(std::uint64_t seed, const Trajectory& trajectory) {
     return summary;
 }
 
-void forEachRun(const Parameters& parameters, const EnsembleOptions& options,
-                const std::function<void(std::int64_t run, const Trajectory&)>& onRun) {
-    std::atomic<std::int64_t> nextRun{0};
-    // Runs are handed out one at a time: a run takes far longer than the
+void forEachIndex(std::int64_t count, int threads, const std::function<void(std::int64_t)>& work) {
+    std::atomic<std::int64_t> next{0};
+    // Indices are handed out one at a time: a run takes far longer than the
     // atomic operation, and the threads finish close together, which matters
     // for sweeps of many small ensembles.
-    auto work = [&] {
-        for (;;) {
-            const std::int64_t run = nextRun.fetch_add(1, std::memory_order_relaxed);
-            if (run >= options.runs) return;
-            onRun(run, runSeeded(parameters, options.baseSeed + static_cast<std::uint64_t>(run), {}));
-        }
+    auto worker = [&] {
+        for (std::int64_t i = next.fetch_add(1, std::memory_order_relaxed); i < count;
+             i = next.fetch_add(1, std::memory_order_relaxed))
+            work(i);
     };
-    const auto threadCount = static_cast<std::int64_t>(std::max(1, options.threads));
+    const auto threadCount = static_cast<std::int64_t>(std::max(1, threads));
     std::vector<std::jthread> workers;
-    for (std::int64_t t = 1; t < std::min(threadCount, options.runs); ++t) workers.emplace_back(work);
-    work();
+    for (std::int64_t t = 1; t < std::min(threadCount, count); ++t) workers.emplace_back(worker);
+    worker();
+}
+
+void forEachRun(const Parameters& parameters, const EnsembleOptions& options,
+                const std::function<void(std::int64_t run, const Trajectory&)>& onRun) {
+    forEachIndex(options.runs, options.threads, [&](std::int64_t run) {
+        onRun(run, runSeeded(parameters, options.baseSeed + static_cast<std::uint64_t>(run), {}));
+    });
 }
 
 std::vector<RunSummary> runEnsemble(const Parameters& parameters, const EnsembleOptions& options) {

@@ -28,6 +28,10 @@ struct EnsembleOptions {
     int threads = 1;
 };
 
+// Calls work(i) for every i in 0..count-1 from up to `threads` threads, the
+// caller's among them, each i exactly once and in no particular order.
+void forEachIndex(std::int64_t count, int threads, const std::function<void(std::int64_t)>& work);
+
 // Calls onRun(run, trajectory) for every run 0..runs-1 from the worker
 // threads, each run exactly once and in no particular order; onRun must be
 // safe to call concurrently for different runs.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <mutex>
-#include <thread>
 
 namespace pandemie {
 
@@ -88,8 +87,7 @@ std::vector<Scenario> sweepGrid(const Scenario& base, const std::vector<SweepAxi
     return grid;
 }
 
-Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed) {
-    // The engine takes the whole parameter set of each change day.
+std::vector<ParameterChange> changesByDay(const Parameters& parameters, const Schedule& changes) {
     std::vector<ParameterChange> byDay;
     Parameters current = parameters;
     for (const Change& change : changes) {
@@ -100,7 +98,11 @@ Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std:
             byDay.push_back({change.day, current});
         }
     }
-    return runSeeded(parameters, seed, byDay);
+    return byDay;
+}
+
+Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed) {
+    return runSeeded(parameters, seed, changesByDay(parameters, changes));
 }
 
 void OutcomeHistograms::merge(const OutcomeHistograms& other) {
@@ -189,44 +191,45 @@ void ScenarioResults::merge(const ScenarioResults& other) {
 
 namespace {
 
-// One worker's share of the job: seeds handed out one at a time, every
-// scenario run on the seed before the next is taken.
-class ScenarioWorker {
+// The runs of one job: every scenario is run on a seed before the next seed
+// is taken, so the runs compared are computed together.
+class ScenarioJob {
 public:
-    ScenarioWorker(const std::vector<Scenario>& scenarios, const EnsembleOptions& options,
-                   ScenarioResults& results, std::mutex& lock)
-        : scenarios_(scenarios),
-          options_(options),
-          results_(results),
-          lock_(lock),
-          ofSeed_(scenarios.size()) {}
+    ScenarioJob(const std::vector<Scenario>& scenarios, const EnsembleOptions& options,
+                ScenarioResults& results)
+        : scenarios_(scenarios), options_(options), results_(results) {
+        // Converted once, not for every run.
+        for (const Scenario& scenario : scenarios)
+            changes_.push_back(changesByDay(scenario.parameters, scenario.changes));
+    }
 
     void runSeed(std::int64_t run, std::vector<RunSummary>* perRunOfFirst, std::atomic<std::int64_t>* done) {
         const std::uint64_t seed = options_.baseSeed + static_cast<std::uint64_t>(run);
         const bool bands = !results_.ensembles.empty();
+        std::vector<RunSummary> ofSeed(scenarios_.size());  // this seed's run of every scenario
         for (std::size_t s = 0; s < scenarios_.size(); ++s) {
-            const Trajectory trajectory = seededRun(scenarios_[s].parameters, scenarios_[s].changes, seed);
-            ofSeed_[s] = summarize(seed, trajectory);
+            const Trajectory trajectory = runSeeded(scenarios_[s].parameters, seed, changes_[s]);
+            ofSeed[s] = summarize(seed, trajectory);
             if (bands) {
                 const std::scoped_lock guard(lock_);
-                results_.ensembles[s].add(trajectory, ofSeed_[s]);
+                results_.ensembles[s].add(trajectory, ofSeed[s]);
             }
             if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
         }
-        if (perRunOfFirst != nullptr && !ofSeed_.empty())
-            (*perRunOfFirst)[static_cast<std::size_t>(run)] = ofSeed_[0];
+        if (perRunOfFirst != nullptr && !ofSeed.empty())
+            (*perRunOfFirst)[static_cast<std::size_t>(run)] = ofSeed[0];
         const std::scoped_lock guard(lock_);
-        for (std::size_t s = 0; s < scenarios_.size(); ++s) results_.summaries[s].add(ofSeed_[s]);
+        for (std::size_t s = 0; s < scenarios_.size(); ++s) results_.summaries[s].add(ofSeed[s]);
         for (std::size_t s = 0; s < results_.differences.size(); ++s)
-            results_.differences[s].add(ofSeed_[s + 1], ofSeed_[0]);
+            results_.differences[s].add(ofSeed[s + 1], ofSeed[0]);
     }
 
 private:
     const std::vector<Scenario>& scenarios_;
     const EnsembleOptions& options_;
     ScenarioResults& results_;
-    std::mutex& lock_;
-    std::vector<RunSummary> ofSeed_;  // this seed's run of every scenario
+    std::vector<std::vector<ParameterChange>> changes_;  // per scenario
+    std::mutex lock_;
 };
 
 }  // namespace
@@ -237,19 +240,8 @@ ScenarioResults runScenarios(const std::vector<Scenario>& scenarios, const Ensem
     ScenarioResults results(scenarios.size(), detail);
     const std::int64_t runs = std::max<std::int64_t>(options.runs, 0);
     if (perRunOfFirst != nullptr) perRunOfFirst->assign(static_cast<std::size_t>(runs), {});
-    std::mutex lock;
-    std::atomic<std::int64_t> nextRun{0};
-    auto work = [&] {
-        ScenarioWorker worker(scenarios, options, results, lock);
-        for (std::int64_t run = nextRun++; run < runs; run = nextRun++)
-            worker.runSeed(run, perRunOfFirst, done);
-    };
-    const auto threadCount = static_cast<std::int64_t>(std::max(1, options.threads));
-    {
-        std::vector<std::jthread> workers;
-        for (std::int64_t t = 1; t < std::min(threadCount, runs); ++t) workers.emplace_back(work);
-        work();
-    }
+    ScenarioJob job(scenarios, options, results);
+    forEachIndex(runs, options.threads, [&](std::int64_t run) { job.runSeed(run, perRunOfFirst, done); });
     return results;
 }
 

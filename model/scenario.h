@@ -63,8 +63,12 @@ struct SweepAxis {
 // the base with the swept parameters set from the start.
 [[nodiscard]] std::vector<Scenario> sweepGrid(const Scenario& base, const std::vector<SweepAxis>& axes);
 
-// One run of days 1..180 from the seed, with the scenario's changes. Every
-// run of a scenario or sweep goes through here.
+// The changes as the engine takes them: the whole parameter set of each
+// change day, starting from `parameters`.
+[[nodiscard]] std::vector<ParameterChange> changesByDay(const Parameters& parameters,
+                                                        const Schedule& changes);
+
+// One run of days 1..180 from the seed, with the scenario's changes.
 [[nodiscard]] Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed);
 
 // A histogram of whole values minValue..maxValue, negative ones included.
