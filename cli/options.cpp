@@ -16,10 +16,6 @@ namespace pandemie::cli {
 
 namespace {
 
-constexpr WholeRange encountersRange{0, 20};
-constexpr WholeRange infectionRange{0, 20};
-constexpr WholeRange latencyRange{0, 10};
-constexpr WholeRange recoveryRange{8, 24};
 constexpr WholeRange seedRange{0, std::numeric_limits<std::uint64_t>::max()};
 constexpr WholeRange runsRange{1, 1'000'000};
 constexpr WholeRange threadsRange{1, 256};
@@ -109,13 +105,13 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
         addWholeNumberOption(app, name, target, range, description, defaultText);
     };
     Parameters& parameters = options.parameters;
-    addWhole("--encounters", parameters.encountersPerDay, encountersRange,
+    addWhole("--encounters", parameters.encountersPerDay, wholeRange(Parameter::encounters),
              "Encounters per day, in thousands");
-    addWhole("--infection", infectionPerMille, infectionRange,
+    addWhole("--infection", infectionPerMille, wholeRange(Parameter::infection),
              "Chance that an encounter infects, in per mille");
-    addWhole("--latency", parameters.latencyDays, latencyRange,
+    addWhole("--latency", parameters.latencyDays, wholeRange(Parameter::latency),
              "Days after infection before a person is infectious");
-    addWhole("--recovery", parameters.recoveryDays, recoveryRange,
+    addWhole("--recovery", parameters.recoveryDays, wholeRange(Parameter::recovery),
              "Days after infection until a person has recovered");
     addWhole("--seed", options.seed, seedRange, "Seed of run 0; the default gives the window's first run");
     addWhole("--runs", options.runs, runsRange, "Number of runs; more than 1 writes summaries");

@@ -13,11 +13,6 @@ namespace {
 
 constexpr WholeRange dayRange{1, runDays};
 
-[[nodiscard]] WholeRange wholeRange(Parameter parameter) {
-    const ParameterRange range = parameterRange(parameter);
-    return {static_cast<std::uint64_t>(range.min), static_cast<std::uint64_t>(range.max)};
-}
-
 [[nodiscard]] std::string parameterList() {
     return "encounters, infection, latency or recovery";
 }
@@ -52,6 +47,11 @@ constexpr WholeRange dayRange{1, runDays};
 }
 
 }  // namespace
+
+WholeRange wholeRange(Parameter parameter) {
+    const ParameterRange range = parameterRange(parameter);
+    return {static_cast<std::uint64_t>(range.min), static_cast<std::uint64_t>(range.max)};
+}
 
 std::optional<Parameter> parameterNamed(std::string_view name) noexcept {
     for (const Parameter parameter : allParameters)

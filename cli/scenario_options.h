@@ -12,8 +12,12 @@
 
 #include "options.h"
 #include "scenario.h"
+#include "whole_number.h"
 
 namespace pandemie::cli {
+
+// The values the parameter's option takes: its slider's range.
+[[nodiscard]] WholeRange wholeRange(Parameter parameter);
 
 class InputError : public std::runtime_error {
 public:
