@@ -3,18 +3,12 @@
 #include <QFont>
 #include <QFontMetricsF>
 
+#include <algorithm>
 #include <cmath>
 
 namespace chart {
 
 namespace {
-
-// The face and pixel size that Surface::Print uses for an empty face name.
-QFont plainFont(double points) {
-    QFont font(QStringLiteral("Carlito"));
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0))));
-    return font;
-}
 
 QString changeText(const pandemie::Change& change) {
     QString value = QString::number(change.value);
@@ -37,7 +31,7 @@ constexpr double markerRowHeight = 13;
 }  // namespace
 
 double textWidth(const QString& text, double points) {
-    return QFontMetricsF(plainFont(points)).horizontalAdvance(text);
+    return QFontMetricsF(fontFor(QString(), points)).horizontalAdvance(text);
 }
 
 void printText(Surface& picture, double x, double y, const QString& text, double points, Align align,
@@ -116,6 +110,27 @@ void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes, cons
 void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes) {
     int row = 0;
     drawChangeMarkers(picture, changes, QBColor(8), row);
+}
+
+double countAt(const pandemie::Trajectory& course, pandemie::Series series, int x) {
+    const double day = (x - 60) / 4.0;
+    const int before = std::clamp(static_cast<int>(std::floor(day)), 1, pandemie::runDays);
+    const int after = std::min(before + 1, pandemie::runDays);
+    const double weight = std::clamp(day - before, 0.0, 1.0);
+    const auto count = [&](int d) {
+        return static_cast<double>(pandemie::countOf(course[static_cast<std::size_t>(d - 1)], series));
+    };
+    return count(before) + (count(after) - count(before)) * weight;
+}
+
+void shadeBand(Surface& picture, const pandemie::Trajectory& lower, const pandemie::Trajectory& upper,
+               pandemie::Series series, const std::function<double(double count)>& rowOf,
+               const QColor& colour) {
+    for (int x = 60 + 4; x <= 60 + 4 * pandemie::runDays; ++x) {
+        const double top = std::round(rowOf(countAt(upper, series, x)));
+        const double bottom = std::round(rowOf(countAt(lower, series, x)));
+        picture.LineFilledBox(x, top, x, bottom, colour);
+    }
 }
 
 }  // namespace chart

@@ -1,9 +1,11 @@
 #pragma once
-// Pieces shared by the scenario and sweep images: texts placed by their
-// size, German names of the parameters and measures, the change-day markers.
+// Pieces shared by the chart images: texts placed by their size, German
+// names of the parameters and measures, the change-day markers, bands.
 
 #include <QColor>
 #include <QString>
+
+#include <functional>
 
 #include "scenario.h"
 #include "surface.h"
@@ -37,5 +39,14 @@ void printText(Surface& picture, double x, double y, const QString& text, double
 // stand below them.
 void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes, const QColor& colour, int& row);
 void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes);
+
+// The count of a series at pixel column x, linear between the days' positions x = 60 + 4d.
+[[nodiscard]] double countAt(const pandemie::Trajectory& course, pandemie::Series series, int x);
+
+// The band between two courses of a series, filled one pixel column at a
+// time from day 1 to day 180; rowOf gives the row of a count.
+void shadeBand(Surface& picture, const pandemie::Trajectory& lower, const pandemie::Trajectory& upper,
+               pandemie::Series series, const std::function<double(double count)>& rowOf,
+               const QColor& colour);
 
 }  // namespace chart

@@ -16,7 +16,6 @@ namespace chart {
 
 namespace {
 
-using pandemie::Series;
 
 // The start-up frame leaves the text style that the run's frame then uses
 // for its day labels.
@@ -41,28 +40,6 @@ void plotCourse(Surface& picture, const pandemie::Trajectory& course) {
 QColor lightTint(const QColor& colour) {
     const auto tint = [](int component) { return component + (255 - component) * 3 / 4; };
     return {tint(colour.red()), tint(colour.green()), tint(colour.blue())};
-}
-
-// The count of the course at x, linear between the days' positions x = 60 + 4d.
-double countAt(const pandemie::Trajectory& course, Series series, int x) {
-    const double day = (x - 60) / 4.0;
-    const int before = std::clamp(static_cast<int>(std::floor(day)), 1, pandemie::runDays);
-    const int after = std::min(before + 1, pandemie::runDays);
-    const double weight = std::clamp(day - before, 0.0, 1.0);
-    const auto count = [&](int d) {
-        return static_cast<double>(pandemie::countOf(course[static_cast<std::size_t>(d - 1)], series));
-    };
-    return count(before) + (count(after) - count(before)) * weight;
-}
-
-// The band is filled one pixel column at a time from day 1 to day 180.
-void shadeBand(Surface& picture, const pandemie::PercentileCourses& courses, const SeriesStyle& style) {
-    const QColor tint = lightTint(QBColor(style.colour));
-    for (int x = 60 + 4; x <= 60 + 4 * pandemie::runDays; ++x) {
-        const double top = std::round(style.base - countAt(courses.p90, style.series, x) / 2.0);
-        const double bottom = std::round(style.base - countAt(courses.p10, style.series, x) / 2.0);
-        picture.LineFilledBox(x, top, x, bottom, tint);
-    }
 }
 
 void setSmallText(Surface& picture) {
@@ -123,7 +100,10 @@ QImage bandImage(const pandemie::PercentileCourses& courses, std::int64_t runs,
                  const pandemie::Parameters& parameters, const pandemie::Schedule& changes) {
     Surface picture = surfaceAfterStartUp();
     // Shaded first, so the frame's grid and texts stay visible over the bands.
-    for (const SeriesStyle& style : seriesStyles) shadeBand(picture, courses, style);
+    for (const SeriesStyle& style : seriesStyles)
+        shadeBand(
+            picture, courses.p10, courses.p90, style.series,
+            [&](double count) { return style.base - count / 2.0; }, lightTint(QBColor(style.colour)));
     rahmen2(picture);
     plotCourse(picture, courses.p50);
     drawKey(picture);

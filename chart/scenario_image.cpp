@@ -34,24 +34,12 @@ private:
     double top_;
 };
 
-double infectedAt(const pandemie::Trajectory& course, int x) {
-    const double day = (x - 60) / 4.0;
-    const int before = std::clamp(static_cast<int>(std::floor(day)), 1, runDays);
-    const int after = std::min(before + 1, runDays);
-    const double weight = std::clamp(day - before, 0.0, 1.0);
-    const auto count = [&](int d) {
-        return static_cast<double>(course[static_cast<std::size_t>(d - 1)].countInfected);
-    };
-    return count(before) + (count(after) - count(before)) * weight;
-}
-
-void shadeBand(Surface& picture, const ScenarioCourses& scenario, const InfectedAxis& axis, QColor colour) {
+void shadeScenarioBand(Surface& picture, const ScenarioCourses& scenario, const InfectedAxis& axis,
+                       QColor colour) {
     colour.setAlpha(56);  // overlapping bands stay visible through each other
-    for (int x = 60 + 4; x <= 60 + 4 * runDays; ++x) {
-        const double top = std::round(axis.y(infectedAt(scenario.courses.p90, x)));
-        const double bottom = std::round(axis.y(infectedAt(scenario.courses.p10, x)));
-        picture.LineFilledBox(x, top, x, bottom, colour);
-    }
+    shadeBand(
+        picture, scenario.courses.p10, scenario.courses.p90, pandemie::Series::infected,
+        [&](double count) { return axis.y(count); }, colour);
 }
 
 void drawMedian(Surface& picture, const pandemie::Trajectory& median, const InfectedAxis& axis,
@@ -112,7 +100,7 @@ QImage scenarioImage(const std::vector<ScenarioCourses>& scenarios) {
     Surface picture;
     const InfectedAxis axis(percentTop(scenarios));
     for (std::size_t s = 0; s < scenarios.size(); ++s)
-        shadeBand(picture, scenarios[s], axis, scenarioColour(s));
+        shadeScenarioBand(picture, scenarios[s], axis, scenarioColour(s));
     drawFrame(picture, axis);
     for (std::size_t s = 0; s < scenarios.size(); ++s)
         drawMedian(picture, scenarios[s].courses.p50, axis, scenarioColour(s));
