@@ -14,6 +14,10 @@ std::string fixed(double value, int decimals) {
     return {digits, end};
 }
 
+double shareOf(std::int64_t part, std::int64_t whole) {
+    return whole == 0 ? 0.0 : static_cast<double>(part) / static_cast<double>(whole);
+}
+
 namespace {
 
 // A count of the 1000 counted persons in percent: exact with one decimal.
@@ -34,9 +38,7 @@ constexpr std::array<Measure, 3> measures{{
 }};
 
 [[nodiscard]] double shareWithoutInfected(const EnsembleStatistics& statistics) {
-    const std::int64_t runs = statistics.runs();
-    return runs == 0 ? 0.0
-                     : static_cast<double>(statistics.runsWithoutInfected()) / static_cast<double>(runs);
+    return shareOf(statistics.runsWithoutInfected(), statistics.runs());
 }
 
 }  // namespace

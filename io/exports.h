@@ -2,6 +2,7 @@
 // The ensemble's export tables and summary. Numbers have fixed decimals, so
 // equal statistics always give equal bytes.
 
+#include <cstdint>
 #include <string>
 
 #include "band_stats.h"
@@ -10,6 +11,9 @@ namespace pandemie::io {
 
 // The value with exactly that many decimals, as printf's %.*f writes it.
 [[nodiscard]] std::string fixed(double value, int decimals);
+
+// part / whole, 0 for no runs at all.
+[[nodiscard]] double shareOf(std::int64_t part, std::int64_t whole);
 
 // day,series,mean,p10,p50,p90 for days 1..180, each day's rows in the order
 // not_infected, infected, recovered; values in percent of the 1000 counted

@@ -89,10 +89,9 @@ std::string sweepCsv(const std::vector<SweepAxis>& axes, const std::vector<Scena
         csv.append(std::to_string(statistics.runs()));
         for (const Outcome outcome : allOutcomes)
             appendFigures(csv, outcomeHistogram(statistics.outcomes(), outcome));
-        const double share = statistics.runs() == 0 ? 0.0
-                                                    : static_cast<double>(statistics.runsWithoutInfected()) /
-                                                          static_cast<double>(statistics.runs());
-        csv.append(",").append(fixed(share, 6)).append("\n");
+        csv.append(",")
+            .append(fixed(shareOf(statistics.runsWithoutInfected(), statistics.runs()), 6))
+            .append("\n");
     }
     return csv;
 }
