@@ -16,7 +16,6 @@ namespace chart {
 
 namespace {
 
-
 // The start-up frame leaves the text style that the run's frame then uses
 // for its day labels.
 Surface surfaceAfterStartUp() {
