@@ -3,11 +3,11 @@
 //   build/bench/export_bench
 #include <benchmark/benchmark.h>
 
-#include "band_stats.h"
-#include "bench_main.h"
+#include "bench/bench_main.h"
+#include "chart/offscreen.h"
+#include "chart/run_image.h"
 #include "io/exports.h"
-#include "offscreen.h"
-#include "run_image.h"
+#include "model/band_stats.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <random>
 #include <vector>
 
-#include "bench_main.h"
-#include "ensemble.h"
-#include "model.h"
-#include "reference_model.h"
+#include "bench/bench_main.h"
+#include "model/ensemble.h"
+#include "model/model.h"
+#include "tests/reference_model.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "bench_main.h"
+#include "bench/bench_main.h"
+#include "chart/offscreen.h"
+#include "chart/run_image.h"
+#include "chart/sweep_image.h"
 #include "io/scenario_exports.h"
-#include "offscreen.h"
-#include "run_image.h"
-#include "scenario.h"
-#include "sweep_image.h"
+#include "model/scenario.h"
 
 namespace {
 

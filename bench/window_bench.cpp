@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "bench_main.h"
-#include "form1.h"
-#include "offscreen.h"
+#include "bench/bench_main.h"
+#include "chart/offscreen.h"
+#include "ui/form1.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <array>
 
-#include "model.h"
-#include "surface.h"
+#include "chart/surface.h"
+#include "model/model.h"
 
 namespace chart {
 

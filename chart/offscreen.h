@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "surface.h"
+#include "chart/surface.h"
 
 namespace chart {
 

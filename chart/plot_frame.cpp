@@ -1,4 +1,4 @@
-#include "plot_frame.h"
+#include "chart/plot_frame.h"
 
 #include <QFont>
 #include <QFontMetricsF>

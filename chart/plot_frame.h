@@ -7,8 +7,8 @@
 
 #include <functional>
 
-#include "scenario.h"
-#include "surface.h"
+#include "chart/surface.h"
+#include "model/scenario.h"
 
 namespace chart {
 

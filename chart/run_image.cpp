@@ -1,4 +1,4 @@
-#include "run_image.h"
+#include "chart/run_image.h"
 
 #include <QBuffer>
 #include <QLocale>
@@ -8,9 +8,9 @@
 #include <cmath>
 #include <utility>
 
-#include "chart.h"
-#include "plot_frame.h"
-#include "surface.h"
+#include "chart/chart.h"
+#include "chart/plot_frame.h"
+#include "chart/surface.h"
 
 namespace chart {
 

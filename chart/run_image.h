@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "band_stats.h"
-#include "model.h"
-#include "scenario.h"
+#include "model/band_stats.h"
+#include "model/model.h"
+#include "model/scenario.h"
 
 namespace chart {
 

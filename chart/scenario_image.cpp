@@ -1,11 +1,11 @@
-#include "scenario_image.h"
+#include "chart/scenario_image.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-#include "plot_frame.h"
-#include "surface.h"
+#include "chart/plot_frame.h"
+#include "chart/surface.h"
 
 namespace chart {
 

@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "band_stats.h"
-#include "scenario.h"
+#include "model/band_stats.h"
+#include "model/scenario.h"
 
 namespace chart {
 

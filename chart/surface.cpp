@@ -1,4 +1,4 @@
-#include "surface.h"
+#include "chart/surface.h"
 
 #include <QFont>
 #include <QFontMetricsF>

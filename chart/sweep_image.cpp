@@ -1,11 +1,11 @@
-#include "sweep_image.h"
+#include "chart/sweep_image.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-#include "plot_frame.h"
-#include "surface.h"
+#include "chart/plot_frame.h"
+#include "chart/surface.h"
 
 namespace chart {
 

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "scenario.h"
+#include "model/scenario.h"
 
 namespace chart {
 

@@ -1,6 +1,6 @@
 // The cluster of a build without MPI: one process.
 
-#include "cluster.h"
+#include "cli/cluster.h"
 
 namespace pandemie::cli {
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "ensemble.h"
-#include "progress.h"
-#include "scenario.h"
+#include "cli/progress.h"
+#include "model/ensemble.h"
+#include "model/scenario.h"
 
 namespace pandemie::cli {
 

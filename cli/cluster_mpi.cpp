@@ -9,7 +9,7 @@
 #include <numeric>
 #include <type_traits>
 
-#include "cluster.h"
+#include "cli/cluster.h"
 
 namespace pandemie::cli {
 

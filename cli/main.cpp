@@ -11,19 +11,19 @@
 #include <streambuf>
 #include <variant>
 
-#include "band_stats.h"
-#include "cluster.h"
+#include "chart/offscreen.h"
+#include "chart/run_image.h"
+#include "chart/scenario_image.h"
+#include "chart/sweep_image.h"
+#include "cli/cluster.h"
+#include "cli/options.h"
+#include "cli/progress.h"
 #include "io/csv.h"
 #include "io/exports.h"
 #include "io/file_writing.h"
 #include "io/scenario_exports.h"
-#include "offscreen.h"
-#include "options.h"
-#include "progress.h"
-#include "run_image.h"
-#include "scenario.h"
-#include "scenario_image.h"
-#include "sweep_image.h"
+#include "model/band_stats.h"
+#include "model/scenario.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "messages.h"
+#include "cli/messages.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "options.h"
+#include "cli/options.h"
 
 #include <algorithm>
 #include <array>
@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
+#include "cli/messages.h"
+#include "cli/scenario_options.h"
+#include "cli/whole_number.h"
 #include "io/quoted.h"
-#include "messages.h"
-#include "scenario_options.h"
-#include "whole_number.h"
 
 namespace pandemie::cli {
 

@@ -6,9 +6,9 @@
 #include <variant>
 #include <vector>
 
-#include "model.h"
-#include "progress.h"
-#include "scenario.h"
+#include "cli/progress.h"
+#include "model/model.h"
+#include "model/scenario.h"
 
 namespace pandemie::cli {
 

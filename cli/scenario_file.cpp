@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "cli/scenario_options.h"
 #include "io/quoted.h"
-#include "scenario_options.h"
 
 namespace pandemie::cli {
 

@@ -1,11 +1,11 @@
-#include "scenario_options.h"
+#include "cli/scenario_options.h"
 
 #include <algorithm>
 #include <cctype>
 #include <optional>
 
+#include "cli/whole_number.h"
 #include "io/quoted.h"
-#include "whole_number.h"
 
 namespace pandemie::cli {
 

@@ -10,9 +10,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "options.h"
-#include "scenario.h"
-#include "whole_number.h"
+#include "cli/options.h"
+#include "cli/whole_number.h"
+#include "model/scenario.h"
 
 namespace pandemie::cli {
 

@@ -1,7 +1,7 @@
-#include "whole_number.h"
+#include "cli/whole_number.h"
 
+#include "cli/messages.h"
 #include "io/quoted.h"
-#include "messages.h"
 
 #include <algorithm>
 #include <charconv>

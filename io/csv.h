@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "ensemble.h"
-#include "model.h"
+#include "model/ensemble.h"
+#include "model/model.h"
 
 namespace pandemie::io {
 

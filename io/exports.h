@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "band_stats.h"
+#include "model/band_stats.h"
 
 namespace pandemie::io {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "scenario.h"
+#include "model/scenario.h"
 
 namespace pandemie::io {
 

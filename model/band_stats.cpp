@@ -1,4 +1,4 @@
-#include "band_stats.h"
+#include "model/band_stats.h"
 
 #include <algorithm>
 #include <mutex>

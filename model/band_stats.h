@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "ensemble.h"
-#include "model.h"
+#include "model/ensemble.h"
+#include "model/model.h"
 
 namespace pandemie {
 

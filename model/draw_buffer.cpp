@@ -1,8 +1,8 @@
-#include "draw_buffer.h"
+#include "model/draw_buffer.h"
 
 #include <algorithm>
 
-#include "vector_clones.h"
+#include "model/vector_clones.h"
 
 namespace pandemie {
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "random.h"
+#include "model/random.h"
 
 namespace pandemie {
 

@@ -1,10 +1,10 @@
-#include "encounter_walk.h"
+#include "model/encounter_walk.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cstring>
 
-#include "vector_clones.h"
+#include "model/vector_clones.h"
 
 namespace pandemie {
 

@@ -6,9 +6,9 @@
 #include <array>
 #include <cstdint>
 
-#include "draw_buffer.h"
-#include "person_table.h"
-#include "random.h"
+#include "model/draw_buffer.h"
+#include "model/person_table.h"
+#include "model/random.h"
 
 namespace pandemie {
 

@@ -1,4 +1,4 @@
-#include "ensemble.h"
+#include "model/ensemble.h"
 
 #include <algorithm>
 #include <thread>

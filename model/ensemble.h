@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "model.h"
+#include "model/model.h"
 
 namespace pandemie {
 

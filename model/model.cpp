@@ -1,8 +1,8 @@
-#include "model.h"
+#include "model/model.h"
 
 #include <cmath>
 
-#include "vector_clones.h"
+#include "model/vector_clones.h"
 
 namespace pandemie {
 

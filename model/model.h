@@ -7,9 +7,9 @@
 #include <span>
 #include <string_view>
 
-#include "encounter_walk.h"
-#include "person_table.h"
-#include "random.h"
+#include "model/encounter_walk.h"
+#include "model/person_table.h"
+#include "model/random.h"
 
 namespace pandemie {
 

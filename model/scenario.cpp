@@ -1,4 +1,4 @@
-#include "scenario.h"
+#include "model/scenario.h"
 
 #include <algorithm>
 #include <mutex>

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "band_stats.h"
-#include "ensemble.h"
-#include "model.h"
+#include "model/band_stats.h"
+#include "model/ensemble.h"
+#include "model/model.h"
 
 namespace pandemie {
 

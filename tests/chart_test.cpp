@@ -2,9 +2,9 @@
 
 #include <QImage>
 
-#include "chart.h"
-#include "ink_height.h"
-#include "surface.h"
+#include "chart/chart.h"
+#include "chart/surface.h"
+#include "tests/ink_height.h"
 
 TEST(chart, frameGridAndLegendPanelLieOnTheirCoordinates) {
     chart::Surface picture;

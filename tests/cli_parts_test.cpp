@@ -16,11 +16,11 @@
 #include <variant>
 #include <vector>
 
-#include "cli_process.h"
+#include "cli/messages.h"
+#include "cli/options.h"
+#include "cli/progress.h"
 #include "io/quoted.h"
-#include "messages.h"
-#include "options.h"
-#include "progress.h"
+#include "tests/cli_process.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "scratch.h"
+#include "tests/scratch.h"
 
 namespace cli_process {
 

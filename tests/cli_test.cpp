@@ -19,14 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "band_stats.h"
-#include "chart.h"
-#include "cli_process.h"
-#include "ensemble.h"
-#include "model.h"
-#include "run_image.h"
-#include "surface.h"
-#include "sweep_image.h"
+#include "chart/chart.h"
+#include "chart/run_image.h"
+#include "chart/surface.h"
+#include "chart/sweep_image.h"
+#include "model/band_stats.h"
+#include "model/ensemble.h"
+#include "model/model.h"
+#include "tests/cli_process.h"
 
 namespace {
 

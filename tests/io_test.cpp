@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "io/file_writing.h"
-#include "scratch.h"
+#include "tests/scratch.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
-#include "ensemble.h"
-#include "model.h"
-#include "reference_model.h"
+#include "model/ensemble.h"
+#include "model/model.h"
+#include "tests/reference_model.h"
 
 namespace {
 

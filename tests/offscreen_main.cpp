@@ -11,7 +11,7 @@ using TestApplication = QApplication;
 using TestApplication = QGuiApplication;
 #endif
 
-#include "offscreen.h"
+#include "chart/offscreen.h"
 
 int main(int argc, char** argv) {
     const auto application = chart::startOffscreen<TestApplication>(argc, argv);

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "model.h"
+#include "model/model.h"
 
 namespace pandemie::reference {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "scenario.h"
+#include "model/scenario.h"
 
 namespace {
 

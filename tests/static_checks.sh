@@ -15,7 +15,7 @@ echo "== cppcheck"
 # unusedStructMember: cppcheck misses members read through iterators and bindings.
 cppcheck --enable=warning,style,performance,portability --std=c++20 --library=googletest --library=qt \
   --inline-suppr --error-exitcode=1 --quiet --suppress=useStlAlgorithm --suppress=unusedStructMember \
-  -I . -I model -I chart -I cli -I ui model io chart cli ui bench tests
+  -I . model io chart cli ui bench tests
 
 echo "== clang-tidy"
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DPANDEMIE_BUILD_WINDOW=ON -DPANDEMIE_BUILD_BENCH=ON \

@@ -6,9 +6,9 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "form1.h"
-#include "picture_box.h"
-#include "run_image.h"
+#include "chart/run_image.h"
+#include "ui/form1.h"
+#include "ui/picture_box.h"
 
 TEST(windowScale, chartIsDrawnAtTheScreensRatioInTheSamePixelsOfItsOwn) {
     Form1 form;

@@ -24,15 +24,15 @@
 #include <random>
 #include <string>
 
-#include "chart.h"
-#include "form1.h"
-#include "hscrollbar.h"
-#include "ink_height.h"
+#include "chart/chart.h"
+#include "chart/run_image.h"
+#include "chart/surface.h"
 #include "io/csv.h"
-#include "picture_box.h"
-#include "run_image.h"
-#include "surface.h"
-#include "translations.h"
+#include "tests/ink_height.h"
+#include "ui/form1.h"
+#include "ui/hscrollbar.h"
+#include "ui/picture_box.h"
+#include "ui/translations.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "ui/form1.h"
 
 #include <QApplication>
 #include <QFile>
@@ -13,14 +13,14 @@
 #include <array>
 #include <tuple>
 
-#include "chart.h"
-#include "ensemble.h"
-#include "hscrollbar.h"
+#include "chart/chart.h"
+#include "chart/run_image.h"
 #include "io/csv.h"
 #include "io/file_writing.h"
-#include "picture_box.h"
-#include "rounding.h"
-#include "run_image.h"
+#include "model/ensemble.h"
+#include "model/rounding.h"
+#include "ui/hscrollbar.h"
+#include "ui/picture_box.h"
 
 namespace {
 

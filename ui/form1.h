@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "model.h"
-#include "random.h"
+#include "model/model.h"
+#include "model/random.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "hscrollbar.h"
+#include "ui/hscrollbar.h"
 
 #include <qdrawutil.h>
 #include <QKeyEvent>

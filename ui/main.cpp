@@ -1,8 +1,8 @@
 #include <QApplication>
 
-#include "form1.h"
-#include "surface.h"
-#include "translations.h"
+#include "chart/surface.h"
+#include "ui/form1.h"
+#include "ui/translations.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);

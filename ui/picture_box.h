@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "surface.h"
+#include "chart/surface.h"
 
 class PictureBox : public QFrame {
 public:

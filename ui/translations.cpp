@@ -1,4 +1,4 @@
-#include "translations.h"
+#include "ui/translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
