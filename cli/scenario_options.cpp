@@ -53,12 +53,6 @@ WholeRange wholeRange(Parameter parameter) {
     return {static_cast<std::uint64_t>(range.min), static_cast<std::uint64_t>(range.max)};
 }
 
-std::optional<Parameter> parameterNamed(std::string_view name) noexcept {
-    for (const Parameter parameter : allParameters)
-        if (parameterName(parameter) == name) return parameter;
-    return std::nullopt;
-}
-
 Schedule parseChanges(const std::vector<std::string>& texts) {
     Schedule changes;
     for (const std::string& text : texts) {

@@ -24,9 +24,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The parameter called name, or nothing.
-[[nodiscard]] std::optional<Parameter> parameterNamed(std::string_view name) noexcept;
-
 // Each text is DAY:NAME=VALUE[,NAME=VALUE...]; the changes of all texts,
 // ordered by day. A parameter changed twice on one day is refused.
 [[nodiscard]] Schedule parseChanges(const std::vector<std::string>& texts);

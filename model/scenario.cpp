@@ -5,64 +5,6 @@
 
 namespace pandemie {
 
-std::string_view parameterName(Parameter parameter) noexcept {
-    switch (parameter) {
-        case Parameter::encounters:
-            return "encounters";
-        case Parameter::infection:
-            return "infection";
-        case Parameter::latency:
-            return "latency";
-        case Parameter::recovery:
-            return "recovery";
-    }
-    return "";
-}
-
-ParameterRange parameterRange(Parameter parameter) noexcept {
-    switch (parameter) {
-        case Parameter::encounters:
-        case Parameter::infection:
-            return {0, 20};
-        case Parameter::latency:
-            return {0, 10};
-        case Parameter::recovery:
-            return {8, 24};
-    }
-    return {};
-}
-
-int parameterValue(const Parameters& parameters, Parameter parameter) noexcept {
-    switch (parameter) {
-        case Parameter::encounters:
-            return parameters.encountersPerDay;
-        case Parameter::infection:
-            return static_cast<int>(parameters.infectionPerMille);
-        case Parameter::latency:
-            return parameters.latencyDays;
-        case Parameter::recovery:
-            return parameters.recoveryDays;
-    }
-    return 0;
-}
-
-void setParameterValue(Parameters& parameters, Parameter parameter, int value) noexcept {
-    switch (parameter) {
-        case Parameter::encounters:
-            parameters.encountersPerDay = value;
-            break;
-        case Parameter::infection:
-            parameters.infectionPerMille = static_cast<float>(value);
-            break;
-        case Parameter::latency:
-            parameters.latencyDays = value;
-            break;
-        case Parameter::recovery:
-            parameters.recoveryDays = static_cast<std::int16_t>(value);
-            break;
-    }
-}
-
 Schedule sortedByDay(Schedule changes) {
     std::ranges::stable_sort(changes, {}, &Change::day);
     return changes;
@@ -115,18 +57,6 @@ void OutcomeHistograms::transferCounters(CounterTransfer& transfer) {
     peakInfected.transferCounters(transfer);
     peakDay.transferCounters(transfer);
     finalRecovered.transferCounters(transfer);
-}
-
-std::string_view outcomeName(Outcome outcome) noexcept {
-    switch (outcome) {
-        case Outcome::peakInfected:
-            return "peak_infected";
-        case Outcome::peakDay:
-            return "peak_day";
-        case Outcome::finalRecovered:
-            return "final_recovered";
-    }
-    return "";
 }
 
 int outcomeValue(const RunSummary& summary, Outcome outcome) noexcept {

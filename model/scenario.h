@@ -14,23 +14,9 @@
 #include "model/band_stats.h"
 #include "model/ensemble.h"
 #include "model/model.h"
+#include "model/parameters.h"
 
 namespace pandemie {
-
-enum class Parameter : std::uint8_t { encounters, infection, latency, recovery };
-inline constexpr std::array<Parameter, 4> allParameters{Parameter::encounters, Parameter::infection,
-                                                        Parameter::latency, Parameter::recovery};
-
-struct ParameterRange {
-    int min = 0;
-    int max = 0;
-};
-
-// "encounters", "infection", "latency", "recovery"
-[[nodiscard]] std::string_view parameterName(Parameter parameter) noexcept;
-[[nodiscard]] ParameterRange parameterRange(Parameter parameter) noexcept;
-[[nodiscard]] int parameterValue(const Parameters& parameters, Parameter parameter) noexcept;
-void setParameterValue(Parameters& parameters, Parameter parameter, int value) noexcept;
 
 // From day `day` on (its encounters, recovery and tally included) the
 // parameter has the value.
@@ -98,12 +84,6 @@ struct OutcomeHistograms {
     void transferCounters(CounterTransfer& transfer);
 };
 
-enum class Outcome : std::uint8_t { peakInfected, peakDay, finalRecovered };
-inline constexpr std::array<Outcome, 3> allOutcomes{Outcome::peakInfected, Outcome::peakDay,
-                                                    Outcome::finalRecovered};
-
-// "peak_infected", "peak_day", "final_recovered"
-[[nodiscard]] std::string_view outcomeName(Outcome outcome) noexcept;
 [[nodiscard]] int outcomeValue(const RunSummary& summary, Outcome outcome) noexcept;
 [[nodiscard]] const ValueHistogram& outcomeHistogram(const OutcomeHistograms& histograms,
                                                      Outcome outcome) noexcept;

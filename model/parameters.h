@@ -1,0 +1,146 @@
+#pragma once
+// The model's four parameters and a run's three outcome figures, each
+// described once: every layer (the tool's options and messages, the scenario
+// file, sweeps, the window's sliders, the images, the completion) reads these
+// tables instead of keeping its own copy.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "model/model.h"
+
+namespace pandemie {
+
+enum class Parameter : std::uint8_t { encounters, infection, latency, recovery };
+
+struct ParameterInfo {
+    Parameter parameter;
+    std::string_view name;         // option --NAME, scenario key, sweep and change name
+    std::string_view description;  // for --help
+    std::string_view caption;      // German, as the window's slider label says it
+    std::string_view axisCaption;  // German, on an image's axis
+    std::string_view unit;         // in the tool's own words
+    int min;
+    int max;
+    int defaultValue;  // the window's start-up and "Default - Werte"
+};
+
+inline constexpr std::array<ParameterInfo, 4> parameterTable{{
+    {Parameter::encounters, "encounters", "Encounters per day, in thousands",
+     "mittlere Zahl der Begegnungen pro Tag", "Begegnungen pro Tag (Tausend)",
+     "thousands of encounters a day", 0, 20, 10},
+    {Parameter::infection, "infection", "Chance that an encounter infects, in per mille",
+     "Infektions - Wahrscheinlichkeit in  o/oo", "Infektions - Wahrscheinlichkeit in  o/oo", "per mille", 0,
+     20, 8},
+    {Parameter::latency, "latency", "Days after infection before a person is infectious", "Latenzzeit / Tage",
+     "Latenzzeit / Tage", "days", 0, 10, 2},
+    {Parameter::recovery, "recovery", "Days after infection until a person has recovered",
+     "Genesungszeit / Tage", "Genesungszeit / Tage", "days", 8, 24, 14},
+}};
+
+[[nodiscard]] constexpr const ParameterInfo& infoOf(Parameter parameter) noexcept {
+    return parameterTable[static_cast<std::size_t>(parameter)];
+}
+
+// The parameter called name, or nothing.
+[[nodiscard]] constexpr std::optional<Parameter> parameterNamed(std::string_view name) noexcept {
+    for (const ParameterInfo& info : parameterTable)
+        if (info.name == name) return info.parameter;
+    return std::nullopt;
+}
+
+[[nodiscard]] constexpr std::string_view parameterName(Parameter parameter) noexcept {
+    return infoOf(parameter).name;
+}
+
+struct ParameterRange {
+    int min = 0;
+    int max = 0;
+};
+
+[[nodiscard]] constexpr ParameterRange parameterRange(Parameter parameter) noexcept {
+    return {infoOf(parameter).min, infoOf(parameter).max};
+}
+
+inline constexpr std::array<Parameter, 4> allParameters{Parameter::encounters, Parameter::infection,
+                                                        Parameter::latency, Parameter::recovery};
+
+[[nodiscard]] constexpr int parameterValue(const Parameters& parameters, Parameter parameter) noexcept {
+    switch (parameter) {
+        case Parameter::encounters:
+            return parameters.encountersPerDay;
+        case Parameter::infection:
+            return static_cast<int>(parameters.infectionPerMille);
+        case Parameter::latency:
+            return parameters.latencyDays;
+        case Parameter::recovery:
+            return parameters.recoveryDays;
+    }
+    return 0;
+}
+
+constexpr void setParameterValue(Parameters& parameters, Parameter parameter, int value) noexcept {
+    switch (parameter) {
+        case Parameter::encounters:
+            parameters.encountersPerDay = value;
+            break;
+        case Parameter::infection:
+            parameters.infectionPerMille = static_cast<float>(value);
+            break;
+        case Parameter::latency:
+            parameters.latencyDays = value;
+            break;
+        case Parameter::recovery:
+            parameters.recoveryDays = static_cast<std::int16_t>(value);
+            break;
+    }
+}
+
+// The parameters every run starts from unless told otherwise.
+[[nodiscard]] constexpr Parameters defaultParameters() noexcept {
+    Parameters parameters;
+    for (const ParameterInfo& info : parameterTable)
+        setParameterValue(parameters, info.parameter, info.defaultValue);
+    return parameters;
+}
+static_assert(defaultParameters() == Parameters{}, "the table's defaults are those of Parameters");
+
+enum class Outcome : std::uint8_t { peakInfected, peakDay, finalRecovered };
+
+struct OutcomeInfo {
+    Outcome outcome;
+    std::string_view name;         // in the CSV files and for --measure
+    std::string_view description;  // for --help
+    std::string_view caption;      // German, on an image's axis
+    int max;                       // values run 0..max
+};
+
+inline constexpr std::array<OutcomeInfo, 3> outcomeTable{{
+    {Outcome::peakInfected, "peak_infected", "the most persons infected on one day",
+     "h\u00f6chster Anteil aktuell Infizierter in %", countedPersons},
+    {Outcome::peakDay, "peak_day", "the day with the most persons infected",
+     "Tag mit den meisten aktuell Infizierten", runDays},
+    {Outcome::finalRecovered, "final_recovered", "the persons recovered on day 180",
+     "Genesene am Tag 180 in %", countedPersons},
+}};
+
+[[nodiscard]] constexpr const OutcomeInfo& infoOf(Outcome outcome) noexcept {
+    return outcomeTable[static_cast<std::size_t>(outcome)];
+}
+
+[[nodiscard]] constexpr std::string_view outcomeName(Outcome outcome) noexcept {
+    return infoOf(outcome).name;
+}
+
+inline constexpr std::array<Outcome, 3> allOutcomes{Outcome::peakInfected, Outcome::peakDay,
+                                                    Outcome::finalRecovered};
+
+[[nodiscard]] constexpr std::optional<Outcome> outcomeNamed(std::string_view name) noexcept {
+    for (const OutcomeInfo& info : outcomeTable)
+        if (info.name == name) return info.outcome;
+    return std::nullopt;
+}
+
+}  // namespace pandemie
