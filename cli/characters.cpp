@@ -14,22 +14,25 @@ namespace {
     return (byte & 0xC0U) == 0x80U;
 }
 
+[[nodiscard]] std::size_t sequenceLength(unsigned char lead) noexcept {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
 // The length of the UTF-8 character at the start of text, 0 for none:
 // overlong forms, surrogates and values beyond U+10FFFF are none.
 [[nodiscard]] std::size_t utf8Length(std::string_view text) noexcept {
     const unsigned char lead = byteAt(text, 0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;  // the range of the second byte
-    unsigned char high = 0xBF;
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    if (lead >= 0xE0 && lead <= 0xEF) length = 3;
-    if (lead >= 0xF0 && lead <= 0xF4) length = 4;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-    if (length == 0 || text.size() < length || byteAt(text, 1) < low || byteAt(text, 1) > high) return 0;
+    const std::size_t length = sequenceLength(lead);
+    if (length <= 1) return length;
+    if (text.size() < length) return 0;
+    // The second byte's range narrows after these leads.
+    const unsigned low = lead == 0xE0 ? 0xA0U : lead == 0xF0 ? 0x90U : 0x80U;
+    const unsigned high = lead == 0xED ? 0x9FU : lead == 0xF4 ? 0x8FU : 0xBFU;
+    if (byteAt(text, 1) < low || byteAt(text, 1) > high) return 0;
     for (std::size_t i = 2; i < length; ++i)
         if (!isContinuation(byteAt(text, i))) return 0;
     return length;

@@ -353,7 +353,8 @@ TEST(cliMessages, valuesShowAsTypedInOneLineAndMistypedOptionsFindTheirMatch) {
         EXPECT_FALSE(isPrintableLine(bad)) << quotedValue(bad);
 }
 
-// The command-line text, pasted into bash, gives back the same bytes.
+// The command-line text, pasted into bash, gives back the same bytes (\x31:
+// a digit after escaped bytes).
 TEST(cliMessages, commandLineTextIsUtf8ThatBashReadsBackToTheArguments) {
     const std::vector<std::string> args{"pandemie-cli",
                                         "--sweep",
@@ -363,13 +364,13 @@ TEST(cliMessages, commandLineTextIsUtf8ThatBashReadsBackToTheArguments) {
                                         "--png",
                                         "a b/it's \xc3\xa4.png",
                                         "--scenarios",
-                                        "x\xff\xfe"
-                                        "1\\'$\"`!",
+                                        "x\xff\xfe\x31\\'$\"`!",
                                         "--change",
                                         "\xc2\x85\x7f\n\t",
                                         "-q",
                                         ""};
     std::vector<const char*> argv;
+    argv.reserve(args.size());
     for (const auto& arg : args) argv.push_back(arg.c_str());
     const std::string text = pandemie::cli::commandLineText(static_cast<int>(argv.size()), argv.data());
     EXPECT_EQ(text.find('\n'), std::string::npos);
