@@ -110,9 +110,15 @@ private:
         }
     }
 
+    // Most repeats are left out, so that enough command lines are accepted.
+    bool skipsRepeat(const Request& r, const std::string& name) {
+        return std::ranges::find(r.names, name) != r.names.end() && pick(0, 3) != 0;
+    }
+
     void addWhole(Request& r) {
         const WholeOption& option = wholeOptions()[pickIndex(wholeOptions().size())];
         const std::string name = option.name;
+        if (skipsRepeat(r, name)) return;
         const std::uint64_t high = option.max;
         if (pick(0, 99) >= wrongPercent) {
             const std::uint64_t value =
@@ -137,6 +143,7 @@ private:
 
     void addFile(Request& r) {
         const std::string& name = fileOptions[pickIndex(fileOptions.size())];
+        if (skipsRepeat(r, name)) return;
         if (pick(0, 99) < wrongPercent / 3) {
             addPair(r, name, "");
             r.refused = true;
