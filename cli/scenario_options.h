@@ -33,7 +33,7 @@ void addChanges(Schedule& changes, const std::string& text);
 
 // The scenarios of a TOML file: [[scenario]] tables with a name, parameters
 // (those left out from defaults) and [[scenario.change]] tables with a day
-// and new values. Errors name the file and the line.
+// and new values. Errors name --scenarios, the file and the line.
 [[nodiscard]] std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults);
 
 }  // namespace pandemie::cli
