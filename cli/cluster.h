@@ -28,8 +28,6 @@ public:
     Cluster(Cluster&&) = delete;
     Cluster& operator=(Cluster&&) = delete;
 
-    [[nodiscard]] int rank() const noexcept { return rank_; }
-    [[nodiscard]] int size() const noexcept { return size_; }
     [[nodiscard]] bool isRoot() const noexcept { return rank_ == 0; }
     // Whether a launcher started this process, which then forwards its output.
     [[nodiscard]] bool launched() const noexcept { return launched_; }

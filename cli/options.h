@@ -37,7 +37,6 @@ struct CliOptions {
     [[nodiscard]] bool isEnsemble() const noexcept { return runs > 1; }
     [[nodiscard]] bool isSweep() const noexcept { return !sweeps.empty(); }
     [[nodiscard]] bool comparesScenarios() const noexcept { return !scenarios.empty(); }
-    [[nodiscard]] bool toStandardOutput() const noexcept { return output == "-"; }
     [[nodiscard]] bool hasExportFiles() const noexcept {
         return !png.empty() || !bands.empty() || !summary.empty() || !differences.empty();
     }
@@ -46,8 +45,8 @@ struct CliOptions {
 };
 
 // The options given in argv, or the exit status when there is nothing to run:
-// after --help or --version (printed on standard output) or after bad input
-// (one line on standard error).
+// after --help or --version (printed on standard output, whatever else is
+// given; --help first) or after bad input (one line on standard error).
 [[nodiscard]] std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* const* argv);
 
 }  // namespace pandemie::cli

@@ -71,21 +71,23 @@ int terminalColumns() {
 std::string progressLine(std::int64_t done, std::int64_t total, std::chrono::seconds elapsed, int columns) {
     total = std::max<std::int64_t>(total, 1);
     done = std::clamp<std::int64_t>(done, 0, total);
-    const int room = std::max(1, columns - 1);
+    const auto room = static_cast<std::size_t>(std::max(1, columns - 1));
+    const std::string percent = percentText(done, total);
     const std::string counts =
-        percentText(done, total) + "  " + std::to_string(done) + "/" + std::to_string(total) + " runs";
+        percent + "  " + std::to_string(done) + "/" + std::to_string(total) + (total == 1 ? " run" : " runs");
     const std::string times =
         "  " + clockText(elapsed) + " elapsed  " + timeLeftText(done, total, elapsed) + " left";
-    // The longest of these that fits: bar and all, all without the bar, fewer words.
+    // The longest of these that fits: bar and all, all without the bar, fewer
+    // fields; a field is shown whole or not at all.
     for (const std::string& text : {counts + times, counts}) {
-        const int barWidth =
-            std::min(widestBar, room - static_cast<int>(text.size()) - 3);  // brackets and a blank
+        const int barWidth = std::min(
+            widestBar, static_cast<int>(room) - static_cast<int>(text.size()) - 3);  // brackets and a blank
         if (barWidth >= narrowestBar) return bar(done, total, barWidth) + " " + text;
     }
-    for (const std::string& text : {counts + times, counts}) {
-        if (static_cast<int>(text.size()) <= room) return text;
-    }
-    return counts.substr(0, static_cast<std::size_t>(room));
+    const std::string bare = percent.substr(percent.find_first_not_of(' '));
+    for (const std::string& text : {counts + times, counts, bare})
+        if (text.size() <= room) return text;
+    return {};
 }
 
 void runWithProgress(std::int64_t total, Progress progress, const Work& work) {

@@ -13,7 +13,8 @@ namespace pandemie::cli {
 
 // "[#########.........]  50%  500/1000 runs  0:12 elapsed  0:12 left", made to
 // fit `columns` terminal columns: the bar narrows first, then goes, then the
-// times; the line never reaches the last column, so it never wraps.
+// times, then the counts, down to "50%" or nothing, never a field cut short;
+// the line never reaches the last column, so it never wraps.
 [[nodiscard]] std::string progressLine(std::int64_t done, std::int64_t total, std::chrono::seconds elapsed,
                                        int columns);
 

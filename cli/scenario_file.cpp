@@ -9,7 +9,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "cli/characters.h"
 #include "cli/scenario_options.h"
+#include "io/file_writing.h"
 #include "io/quoted.h"
 
 namespace pandemie::cli {
@@ -36,19 +38,19 @@ public:
             for (const toml::node& element : *node.as_array())
                 scenarios_.push_back(scenario(*element.as_table()));
         }
-        if (scenarios_.empty()) throw InputError(shown_ + ": no [[scenario]] in the file");
+        if (scenarios_.empty()) throw io::UsageError(shown_ + ": no [[scenario]] in the file");
         return std::move(scenarios_);
     }
 
 private:
     [[nodiscard]] toml::table parse() const {
         std::ifstream in(path_, std::ios::binary);
-        if (!in) throw InputError(shown_ + ": cannot read the file: " + std::strerror(errno));
+        if (!in) throw io::UsageError(shown_ + ": cannot read the file: " + std::strerror(errno));
         std::string text;
         try {
             text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         } catch (const std::ios_base::failure&) {  // a directory, for one
-            throw InputError(shown_ + ": cannot read the file: " + std::strerror(errno));
+            throw io::UsageError(shown_ + ": cannot read the file: " + std::strerror(errno));
         }
         try {
             return toml::parse(text, path_);
@@ -58,7 +60,7 @@ private:
     }
 
     [[noreturn]] void fail(const toml::source_region& where, const std::string& what) const {
-        throw InputError(shown_ + ":" + std::to_string(where.begin.line) + ": " + oneLine(what));
+        throw io::UsageError(shown_ + ":" + std::to_string(where.begin.line) + ": " + oneLine(what));
     }
 
     [[nodiscard]] int wholeValue(const toml::node& node, ParameterRange range, std::string_view name) const {
@@ -73,8 +75,7 @@ private:
         const auto* const value = node.as_string();
         if (value == nullptr || value->get().empty()) fail(node.source(), "name must be a non-empty string");
         const std::string& text = value->get();
-        if (std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
-            fail(node.source(), "name must be one line without control characters");
+        if (!isPrintableLine(text)) fail(node.source(), "name must be one line without control characters");
         const bool taken =
             std::ranges::any_of(scenarios_, [&](const Scenario& other) { return other.name == text; });
         if (taken) fail(node.source(), "scenario \"" + text + "\" is named twice");

@@ -1,10 +1,10 @@
 #include "cli/whole_number.h"
 
-#include "cli/messages.h"
-#include "io/quoted.h"
-
 #include <algorithm>
 #include <charconv>
+
+#include "io/file_writing.h"
+#include "io/quoted.h"
 
 namespace pandemie::cli {
 
@@ -28,11 +28,10 @@ std::string rangeText(WholeRange range) {
     return std::to_string(range.min) + ".." + std::to_string(range.max);
 }
 
-CLI::Validator wholeNumberIn(WholeRange range) {
-    auto check = [range](const std::string& text) {
-        return parseWholeNumber(text, range) ? std::string() : notInRangeMessage(text, range);
-    };
-    return {check, ""};  // the range is part of the option's description
+std::uint64_t wholeNumberIn(std::string_view text, WholeRange range) {
+    const auto value = parseWholeNumber(text, range);
+    if (!value) throw io::UsageError(notInRangeMessage(text, range));
+    return *value;
 }
 
 }  // namespace pandemie::cli

@@ -75,7 +75,7 @@ std::string summaryCsv(const EnsembleStatistics& statistics) {
 }
 
 std::string summaryText(const EnsembleStatistics& statistics) {
-    std::string text = std::to_string(statistics.runs()) + " runs\n";
+    std::string text = std::to_string(statistics.runs()) + (statistics.runs() == 1 ? " run\n" : " runs\n");
     for (const Measure& measure : measures) {
         const CountHistogram& values = (statistics.*measure.histogram)();
         text.append(measure.label).append(" mean ").append(fixed(values.mean(), 3));

@@ -7,7 +7,8 @@ namespace pandemie::io {
 
 namespace {
 
-constexpr std::size_t longestShown = 60;  // characters
+constexpr std::size_t longestShownValue = 60;  // characters
+constexpr std::size_t longestShownPath = 200;  // a deep path stays whole, a runaway one does not
 
 // How many bytes the UTF-8 character that starts with `lead` has; 0 for a
 // byte that starts none.
@@ -59,18 +60,25 @@ void appendEscaped(std::string& out, unsigned char byte) {
     out += hex[byte & 0xFU];
 }
 
-}  // namespace
+// The C1 controls U+0080..U+009F, which some terminals obey.
+bool isC1Control(std::string_view character) {
+    return character.size() == 2 && static_cast<unsigned char>(character[0]) == 0xC2 &&
+           static_cast<unsigned char>(character[1]) < 0xA0;
+}
 
-std::string quotedValue(std::string_view text) {
+std::string quoted(std::string_view text, std::size_t longest) {
     std::string out(1, '"');
     std::size_t shown = 0;
     while (!text.empty()) {
-        if (shown == longestShown) {
+        if (shown == longest) {
             out += "\u2026";
             break;
         }
         const std::size_t length = characterLength(text);
-        if (length > 1) {
+        if (isC1Control(text.substr(0, length))) {
+            appendEscaped(out, static_cast<unsigned char>(text[0]));
+            appendEscaped(out, static_cast<unsigned char>(text[1]));
+        } else if (length > 1) {
             out.append(text.substr(0, length));
         } else {
             appendEscaped(out, static_cast<unsigned char>(text[0]));
@@ -81,12 +89,16 @@ std::string quotedValue(std::string_view text) {
     return out += '"';
 }
 
+}  // namespace
+
+std::string quotedValue(std::string_view text) {
+    return quoted(text, longestShownValue);
+}
+
 std::string shownPath(std::string_view path) {
-    const bool plain = std::ranges::all_of(path, [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte >= 0x20 && byte != 0x7F && byte != '"';
-    });
-    return plain ? std::string(path) : quotedValue(path);
+    std::string shown = quoted(path, longestShownPath);
+    const bool plain = !path.empty() && shown == '"' + std::string(path) + '"';
+    return plain ? std::string(path) : shown;
 }
 
 }  // namespace pandemie::io

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <random>
@@ -16,11 +18,14 @@
 #include <variant>
 #include <vector>
 
-#include "cli/messages.h"
+#include "cli/characters.h"
+#include "cli/command_line.h"
+#include "cli/option_parser.h"
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "io/quoted.h"
 #include "tests/cli_process.h"
+#include "tests/scratch.h"
 
 namespace {
 
@@ -52,11 +57,12 @@ const std::vector<std::string> fileOptions{"--output", "--png", "--bands", "--su
 struct Request {
     std::vector<std::string> args;
     bool refused = false;
-    std::map<std::string, std::uint64_t> numbers;  // last value of each whole-number option
-    std::map<std::string, std::string> files;      // last value of each file option
+    std::map<std::string, std::uint64_t> numbers;  // the value of each whole-number option
+    std::map<std::string, std::string> files;      // the value of each file option
+    std::vector<std::string> names;                // the options given, a repeated one refused
 };
 
-[[nodiscard]] std::uint64_t lastOr(const Request& r, const std::string& name, std::uint64_t otherwise) {
+[[nodiscard]] std::uint64_t valueOr(const Request& r, const std::string& name, std::uint64_t otherwise) {
     const auto it = r.numbers.find(name);
     return it == r.numbers.end() ? otherwise : it->second;
 }
@@ -81,7 +87,7 @@ public:
                                              : fileOptions[pickIndex(fileOptions.size())]);
             r.refused = true;
         }
-        const bool ensemble = lastOr(r, "--runs", 1) > 1;
+        const bool ensemble = valueOr(r, "--runs", 1) > 1;
         if (!ensemble && (r.files.contains("--bands") || r.files.contains("--summary"))) r.refused = true;
         return r;
     }
@@ -94,7 +100,9 @@ private:
     }
 
     void addPair(Request& r, const std::string& name, const std::string& value) {
-        if (pick(0, 3) == 0 && !value.empty()) {
+        if (std::ranges::find(r.names, name) != r.names.end()) r.refused = true;
+        r.names.push_back(name);
+        if (pick(0, 3) == 0) {  // "--name=" is the empty value
             r.args.push_back(name + "=" + value);
         } else {
             r.args.push_back(name);
@@ -102,9 +110,15 @@ private:
         }
     }
 
+    // Most repeats are left out, so that enough command lines are accepted.
+    bool skipsRepeat(const Request& r, const std::string& name) {
+        return std::ranges::find(r.names, name) != r.names.end() && pick(0, 3) != 0;
+    }
+
     void addWhole(Request& r) {
         const WholeOption& option = wholeOptions()[pickIndex(wholeOptions().size())];
         const std::string name = option.name;
+        if (skipsRepeat(r, name)) return;
         const std::uint64_t high = option.max;
         if (pick(0, 99) >= wrongPercent) {
             const std::uint64_t value =
@@ -129,6 +143,7 @@ private:
 
     void addFile(Request& r) {
         const std::string& name = fileOptions[pickIndex(fileOptions.size())];
+        if (skipsRepeat(r, name)) return;
         if (pick(0, 99) < wrongPercent / 3) {
             addPair(r, name, "");
             r.refused = true;
@@ -211,16 +226,16 @@ void expectOptionsAsRequested(const CliOptions& options, const Request& r) {
     const CliOptions defaults;
     const auto& p = options.parameters;
     EXPECT_EQ(p.encountersPerDay,
-              int(lastOr(r, "--encounters", std::uint64_t(defaults.parameters.encountersPerDay))));
+              int(valueOr(r, "--encounters", std::uint64_t(defaults.parameters.encountersPerDay))));
     EXPECT_EQ(p.infectionPerMille,
-              float(lastOr(r, "--infection", std::uint64_t(defaults.parameters.infectionPerMille))));
-    EXPECT_EQ(p.latencyDays, int(lastOr(r, "--latency", std::uint64_t(defaults.parameters.latencyDays))));
-    EXPECT_EQ(p.recoveryDays, int(lastOr(r, "--recovery", std::uint64_t(defaults.parameters.recoveryDays))));
+              float(valueOr(r, "--infection", std::uint64_t(defaults.parameters.infectionPerMille))));
+    EXPECT_EQ(p.latencyDays, int(valueOr(r, "--latency", std::uint64_t(defaults.parameters.latencyDays))));
+    EXPECT_EQ(p.recoveryDays, int(valueOr(r, "--recovery", std::uint64_t(defaults.parameters.recoveryDays))));
     EXPECT_EQ(p.calcDays, defaults.parameters.calcDays);
-    EXPECT_EQ(options.seed, lastOr(r, "--seed", defaults.seed));
-    EXPECT_EQ(options.runs, std::int64_t(lastOr(r, "--runs", 1)));
+    EXPECT_EQ(options.seed, valueOr(r, "--seed", defaults.seed));
+    EXPECT_EQ(options.runs, std::int64_t(valueOr(r, "--runs", 1)));
     const auto hardware = std::clamp<std::uint64_t>(std::thread::hardware_concurrency(), 1, 256);
-    EXPECT_EQ(options.threads, int(lastOr(r, "--threads", hardware)));
+    EXPECT_EQ(options.threads, int(valueOr(r, "--threads", hardware)));
     const auto file = [&](const std::string& name, const std::string& otherwise) {
         const auto it = r.files.find(name);
         return it == r.files.end() ? otherwise : it->second;
@@ -232,7 +247,7 @@ void expectOptionsAsRequested(const CliOptions& options, const Request& r) {
     EXPECT_EQ(options.summary, file("--summary", ""));
 }
 
-TEST(cliProperty, parsedOptionsAreTheLastValidValuesOrOneLineOfRefusal) {
+TEST(cliProperty, parsedOptionsAreTheValidValuesOrOneLineOfRefusal) {
     const std::vector<std::string> paths{"out.csv", "dir/out.csv", "/nonexistent/x.csv", ".", "a b.png"};
     int tried = 0;
     int refused = 0;
@@ -267,6 +282,7 @@ TEST(cliProgress, lineShowsRunsAndTimesAndFitsTheTerminal) {
     EXPECT_EQ(
         pandemie::cli::progressLine(500, 1000, std::chrono::seconds(12), 120),
         "[" + std::string(20, '#') + std::string(20, '.') + "]  50%  500/1000 runs  0:12 elapsed  0:12 left");
+    EXPECT_EQ(pandemie::cli::progressLine(1, 1, std::chrono::seconds(3), 14), "100%  1/1 run");
     EXPECT_EQ(pandemie::cli::progressLine(0, 7, std::chrono::seconds(3), 120),
               "[" + std::string(40, '.') + "]   0%  0/7 runs  0:03 elapsed  ? left");
     EXPECT_EQ(pandemie::cli::progressLine(1, 4, std::chrono::seconds(3725), 120).substr(42),
@@ -283,6 +299,11 @@ TEST(cliProgress, lineShowsRunsAndTimesAndFitsTheTerminal) {
             EXPECT_LT(static_cast<int>(line.size()), std::max(columns, 2)) << columns;
             if (columns >= 30) {
                 EXPECT_NE(line.find(std::to_string(done) + "/1000 runs"), std::string::npos);
+            }
+            // Fields are whole: the line ends after one, never within a number.
+            if (!line.empty()) {
+                EXPECT_TRUE(line.ends_with('%') || line.ends_with(" runs") || line.ends_with(" left"))
+                    << columns << ": " << line;
             }
             const auto filled = std::ranges::count(line, '#');
             if (line.starts_with('[')) {
@@ -322,6 +343,59 @@ TEST(cliMessages, valuesShowAsTypedInOneLineAndMistypedOptionsFindTheirMatch) {
     EXPECT_EQ(pandemie::cli::closestOption("--seeed", known), "--seed");
     EXPECT_EQ(pandemie::cli::closestOption("--swep", known), "--sweep");
     EXPECT_EQ(pandemie::cli::closestOption("--colour", known), "");
+    // The start of exactly one option names it, however far from its end.
+    EXPECT_EQ(pandemie::cli::closestOption("--summ", known), "--summary");
+    EXPECT_EQ(pandemie::cli::closestOption("--s", known), "");
+
+    // A path is cut as a value is, later.
+    const std::string deep = "/a/" + std::string(10'000, 'x');
+    EXPECT_EQ(pandemie::io::shownPath(deep), '"' + deep.substr(0, 200) + "\u2026\"");
+    EXPECT_EQ(pandemie::io::shownPath(deep.substr(0, 200)), deep.substr(0, 200));
+    EXPECT_EQ(quotedValue("a\xc2\x85"), R"("a\xc2\x85")");
+
+    using pandemie::cli::isPrintableLine;
+    EXPECT_TRUE(isPrintableLine("Kontaktbeschr\xc3\xa4nkung ab Tag 30 \xe2\x80\x93 \xf0\x9f\x98\xb7"));
+    for (const std::string bad : {"a\x7f", "a\xc2\x85", "a\xc2\x9f", "a\n", "\xff", "\xc3", "\xe2\x80\xa8",
+                                  "\xed\xa0\x80", "\xc0\xaf"})
+        EXPECT_FALSE(isPrintableLine(bad)) << quotedValue(bad);
+}
+
+// The command-line text, pasted into bash, gives back the same bytes (\x31:
+// a digit after escaped bytes).
+TEST(cliMessages, commandLineTextIsUtf8ThatBashReadsBackToTheArguments) {
+    const std::vector<std::string> args{"pandemie-cli",
+                                        "--sweep",
+                                        "encounters=0..20:2",
+                                        "--threads",
+                                        "4",
+                                        "--png",
+                                        "a b/it's \xc3\xa4.png",
+                                        "--scenarios",
+                                        "x\xff\xfe\x31\\'$\"`!",
+                                        "--change",
+                                        "\xc2\x85\x7f\n\t",
+                                        "-q",
+                                        ""};
+    std::vector<const char*> argv;
+    argv.reserve(args.size());
+    for (const auto& arg : args) argv.push_back(arg.c_str());
+    const std::string text = pandemie::cli::commandLineText(static_cast<int>(argv.size()), argv.data());
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    std::string_view rest = text;
+    for (std::size_t length = 1; !rest.empty() && length > 0; rest.remove_prefix(length)) {
+        length = pandemie::cli::printableCharacterLength(rest);
+    }
+    EXPECT_TRUE(rest.empty()) << "not printable UTF-8 from " << pandemie::io::quotedValue(rest);
+
+    const scratch::ScratchDirectory dir;
+    std::ofstream(dir / "echo.sh") << "printf '%s\\0' " << text << '\n';
+    const std::string command = "bash " + (dir / "echo.sh").string() + " > " + (dir / "args").string();
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::string expected;
+    for (std::size_t i = 0; i < args.size(); ++i)
+        if (args[i] != "-q" && args[i] != "--threads" && (i == 0 || args[i - 1] != "--threads"))
+            expected += args[i] + '\0';
+    EXPECT_EQ(scratch::readFile(dir / "args"), expected) << text;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // pandemie-cli run as a child process: its files, images and messages.
 #include <fcntl.h>
+#include <pty.h>
 #include <signal.h>  // NOLINT(modernize-deprecated-headers): with the POSIX names
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -163,16 +165,101 @@ TEST(cli, twoOptionsNamingOneFileAreRefusedBeforeTheRuns) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"a"});
 }
 
-TEST(cli, helpAndVersionExitZero) {
-    const Outcome help = runCli({"--help"});
-    EXPECT_EQ(help.status, 0);
-    for (const char* option : {"--encounters", "--infection", "--latency", "--recovery", "--seed", "--runs",
-                               "--threads", "--output", "--version"}) {
-        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+TEST(cli, helpAndVersionExitZeroWhateverElseIsGiven) {
+    const std::string help = runCli({"--help"}).out;
+    for (const char* option :
+         {"--encounters N", "--infection N", "--latency N", "--recovery N", "--seed N", "--runs N",
+          "--threads N", "--output FILE", "--version", "--change DAY:NAME=VALUE", "repeatable",
+          "peak_infected, peak_day or final_recovered"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    EXPECT_EQ(help.find(" ..."), std::string::npos) << "one value per option";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--runs", "0", "--help"}, {"--help", "--runs", "0"}, {"--bogus", "-h"}}) {
+        const Outcome run = runCli(args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, help);
     }
-    const Outcome version = runCli({"--version"});
+    const Outcome version = runCli({"--version", "--runs=0"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("pandemie-cli ", 0), 0U);
+}
+
+TEST(cli, everyOptionRefusesAnEmptyValueAndTakesOnlyOneValue) {
+    const ScratchDirectory dir;
+    const std::string taken = (dir / "taken").string();
+    for (const char* option : {"--encounters", "--infection", "--latency", "--recovery", "--seed", "--runs",
+                               "--threads", "--output", "--png", "--bands", "--summary", "--change",
+                               "--scenarios", "--differences", "--sweep", "--measure"}) {
+        for (const std::vector<std::string>& args : {std::vector<std::string>{option, ""},
+                                                     {std::string(option) + "="},
+                                                     {std::string(option) + "=", taken}}) {
+            SCOPED_TRACE(args.front());
+            const Outcome run = runCli(args);
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.out, "");
+            ASSERT_EQ(lines(run.err).size(), 1U) << run.err;
+            EXPECT_EQ(run.err.rfind("pandemie-cli: " + std::string(option) + ": ", 0), 0U) << run.err;
+            EXPECT_EQ(run.err.find("taken"), std::string::npos) << run.err;
+        }
+    }
+    EXPECT_EQ(dir.entryCount(), 0U);
+}
+
+TEST(cli, misuseGetsOneLineNamingTheOption) {
+    const ScratchDirectory dir;
+    const std::string a = (dir / "a.csv").string();
+    const std::string b = (dir / "b.csv").string();
+    std::string deep(10'001, 'x');  // a path longer than any message should show
+    deep.front() = '/';
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--quiet=maybe"}, "--quiet: takes no value, got \"maybe\""},
+        {{"--output", a, "--output", b}, "--output: given twice; only --change and --sweep may be repeated"},
+        {{"--runs", "2", "--runs", "2"}, "--runs: given twice; only --change and --sweep may be repeated"},
+        {{"--sweep", "latency=1,2", "--output", a, "--latency", "3"},
+         "--latency: cannot be combined with --sweep of latency"},
+        {{"--change", "3:latency=1", "4:latency=2"},
+         "unexpected argument \"4:latency=2\"; --change takes one value, give it once for each"},
+        {{"--enc", "3"}, "unknown option --enc; did you mean --encounters?"},
+        {{"--infect=3"}, "unknown option --infect; did you mean --infection?"},
+        {{"--lat", "3"}, "unknown option --lat; did you mean --latency?"},
+        {{"--rec", "9"}, "unknown option --rec; did you mean --recovery?"},
+        {{"--out", a}, "unknown option --out; did you mean --output?"},
+        {{"--run", "3"}, "unknown option --run; did you mean --runs?"},
+        {{"--scenarios", deep},
+         "--scenarios: \"" + deep.substr(0, 200) + "\u2026\": cannot read the file: File name too long"},
+    };
+    for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(args.front());
+        const Outcome run = runCli(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "pandemie-cli: " + message + "\n");
+    }
+    EXPECT_EQ(dir.entryCount(), 0U);
+}
+
+// On a terminal the image's bytes would fill the screen.
+TEST(cli, pngIsNotWrittenToATerminal) {
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const std::array<const char*, 4> argv{PANDEMIE_CLI_PATH, "--png", "-", nullptr};
+        ::execv(argv[0], const_cast<char* const*>(argv.data()));
+        ::_exit(127);
+    }
+    std::string seen;
+    std::array<char, 4096> buffer{};
+    // read fails (EIO) once the child has closed the terminal.
+    for (ssize_t n = 0; (n = ::read(terminal, buffer.data(), buffer.size())) > 0;)
+        seen.append(buffer.data(), static_cast<std::size_t>(n));
+    int wait = 0;
+    ::waitpid(child, &wait, 0);
+    ::close(terminal);
+    EXPECT_TRUE(WIFEXITED(wait) && WEXITSTATUS(wait) == 2);
+    EXPECT_EQ(seen.find("PNG"), std::string::npos);
+    EXPECT_EQ(
+        seen,
+        "pandemie-cli: --png: standard output is a terminal; name a file or redirect standard output\r\n");
 }
 
 // The exports of ensembles.
@@ -347,6 +434,9 @@ TEST(labCli, scenarioAndSweepFilesDoNotDependOnThreads) {
     }
     EXPECT_EQ(results[0], results[1]);
     EXPECT_TRUE(pngOf(dir / "1.png") == pngOf(dir / "2.png"));
+    const Outcome one = runCli(
+        {"--scenarios", (dir / "s.toml").string(), "--runs", "1", "--output", (dir / "one.csv").string()});
+    EXPECT_EQ(lines(one.err).at(0), "scenario frei: 1 run");
     const auto differences = lines(readFile(dir / "1d.csv"));
     ASSERT_EQ(differences.size(), 4U);
     EXPECT_EQ(differences[1].rfind("\"ab Tag 20, mit Komma\",frei,peak_infected,", 0), 0U);
@@ -368,6 +458,8 @@ TEST(labCli, badInputExitsTwoOnOneLineBeforeAnyRun) {
         {"[[scenario]]\nname = \"a\"\nspeed = 3\n", 3, "unknown key \"speed\""},
         {"[[scenario]]\nname = \"a\"\n[[scenario.change]]\nday = 30\nlatency = 11\n", 5, "0..10"},
         {"[[scenario]]\nname = \"a\"\n\n[[scenario]]\nname = \"a\"\n", 5, "named twice"},
+        {"[[scenario]]\nname = \"a\\u007f\"\n", 2, "without control characters"},
+        {"[[scenario]]\nname = \"a\\u0085\"\n", 2, "without control characters"},
     };
     const std::string summary = (dir / "summary.csv").string();
     for (const FileCase& c : files) {

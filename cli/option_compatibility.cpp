@@ -1,0 +1,51 @@
+#include "cli/option_compatibility.h"
+
+#include "io/file_writing.h"
+
+namespace pandemie::cli {
+
+namespace {
+
+void refuse(const std::string& message) {
+    throw io::UsageError(message);
+}
+
+void checkSweeps(const CliOptions& options, const GivenOptions& given) {
+    const std::vector<SweepAxis>& sweeps = options.sweeps;
+    if (sweeps.size() > 2) refuse("--sweep: at most two parameters can be swept");
+    if (sweeps.size() == 2 && sweeps[0].parameter == sweeps[1].parameter)
+        refuse("--sweep: " + std::string(parameterName(sweeps[0].parameter)) + " is swept twice");
+    for (const SweepAxis& axis : sweeps) {
+        const std::string option = "--" + std::string(parameterName(axis.parameter));
+        if (given.contains(option))
+            refuse(option + ": cannot be combined with --sweep of " +
+                   std::string(parameterName(axis.parameter)));
+    }
+    if (given.contains("--measure") && !options.isSweep()) refuse("--measure: needs --sweep");
+    if (!options.isSweep()) return;
+    if (given.contains("--scenarios")) refuse("--sweep: cannot be combined with --scenarios");
+    for (const char* const table : {"--bands", "--summary", "--differences"})
+        if (given.contains(table)) refuse(std::string(table) + ": not with --sweep, whose table is --output");
+}
+
+void checkScenarios(const CliOptions& options, const GivenOptions& given) {
+    const bool scenarios = given.contains("--scenarios");
+    if (given.contains("--differences") && !scenarios) refuse("--differences: needs --scenarios");
+    if (scenarios && !options.changes.empty())
+        refuse("--change: with --scenarios the changes belong in the scenario file");
+    for (const char* const table : {"--bands", "--summary"})
+        if (given.contains(table) && !options.isEnsemble() && !scenarios)
+            refuse(std::string(table) + ": needs an ensemble, --runs 2 or more");
+}
+
+}  // namespace
+
+void checkCompatibility(const CliOptions& options, const GivenOptions& given, bool standardOutputIsTerminal) {
+    checkSweeps(options, given);
+    checkScenarios(options, given);
+    // As a compressor would, the tool keeps binary data off the screen.
+    if (options.png == io::standardOutput && standardOutputIsTerminal)
+        refuse("--png: standard output is a terminal; name a file or redirect standard output");
+}
+
+}  // namespace pandemie::cli

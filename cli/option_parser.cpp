@@ -1,0 +1,144 @@
+#include "cli/option_parser.h"
+
+#include <algorithm>
+
+#include "io/file_writing.h"
+#include "io/quoted.h"
+
+namespace pandemie::cli {
+
+namespace {
+
+constexpr std::size_t helpColumn = 30;  // where the options' descriptions start
+
+[[nodiscard]] std::size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0U : 1U)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// An option name shows as typed, unless it has bytes that need quoting.
+[[nodiscard]] std::string shownName(std::string_view name) {
+    std::string shown = io::quotedValue(name);
+    return shown == '"' + std::string(name) + '"' ? std::string(name) : shown;
+}
+
+[[nodiscard]] std::string helpLine(const std::string& names, const std::string& help) {
+    std::string line = "  " + names;
+    if (line.size() + 1 > helpColumn) return line + '\n' + std::string(helpColumn, ' ') + help + '\n';
+    return line + std::string(helpColumn - line.size(), ' ') + help + '\n';
+}
+
+}  // namespace
+
+bool hasArgument(int argc, const char* const* argv, std::string_view word) {
+    return std::any_of(argv + std::min(argc, 1), argv + argc,
+                       [word](const char* arg) { return arg == word; });
+}
+
+std::string closestOption(std::string_view given, std::span<const std::string> known) {
+    const auto starts = std::ranges::count_if(
+        known, [given](const std::string& option) { return given.size() > 2 && option.starts_with(given); });
+    if (starts == 1) {
+        return *std::ranges::find_if(
+            known, [given](const std::string& option) { return option.starts_with(given); });
+    }
+    std::string best;
+    std::size_t bestDistance = 3;  // further apart is no longer a typing mistake
+    for (const std::string& option : known) {
+        const std::size_t distance = editDistance(given, option);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = option;
+        }
+    }
+    return best;
+}
+
+const OptionSpec* OptionParser::find(std::string_view name) const {
+    const auto option = std::ranges::find_if(options_, [name](const OptionSpec& spec) {
+        return spec.name == name || (!spec.shortName.empty() && spec.shortName == name);
+    });
+    return option == options_.end() ? nullptr : &*option;
+}
+
+// "--" and every long option end the options before them; a lone "-" or "-1"
+// is a value.
+bool OptionParser::looksLikeOption(std::string_view argument) const {
+    return argument.starts_with("--") || (argument.starts_with('-') && find(argument) != nullptr);
+}
+
+std::string OptionParser::unknownOptionMessage(std::string_view name) const {
+    std::vector<std::string> known;
+    for (const OptionSpec& spec : options_) known.push_back(spec.name);
+    const std::string closest = closestOption(name, known);
+    if (closest.empty()) return "unknown option " + shownName(name) + " (see --help)";
+    return "unknown option " + shownName(name) + "; did you mean " + closest + "?";
+}
+
+GivenOptions OptionParser::parse(int argc, const char* const* argv) const {
+    GivenOptions given;
+    const OptionSpec* previous = nullptr;  // the option before argument
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (!argument.starts_with('-') || argument == "-" || argument == "--") {
+            const std::string shown = io::quotedValue(argument);
+            if (previous != nullptr && previous->arity == Arity::repeatable)
+                throw io::UsageError("unexpected argument " + shown + "; " + previous->name +
+                                     " takes one value, give it once for each");
+            throw io::UsageError("unexpected argument " + shown + " (see --help)");
+        }
+        const std::size_t equals = argument.starts_with("--") ? argument.find('=') : std::string_view::npos;
+        const std::string_view name = argument.substr(0, equals);
+        const OptionSpec* const option = find(name);
+        if (option == nullptr) throw io::UsageError(unknownOptionMessage(name));
+        const std::string context = option->name + ": ";
+        if (option->arity != Arity::repeatable && given.contains(option->name) &&
+            option->arity != Arity::flag)
+            throw io::UsageError(context + "given twice; only --change and --sweep may be repeated");
+        given.insert(option->name);
+        previous = option;
+        std::string value;
+        if (option->arity == Arity::flag) {
+            if (equals != std::string_view::npos)
+                throw io::UsageError(context + "takes no value, got " +
+                                     io::quotedValue(argument.substr(equals + 1)));
+        } else if (equals != std::string_view::npos) {
+            value = argument.substr(equals + 1);  // "--name=" gives the empty value
+        } else if (i + 1 < argc && !looksLikeOption(argv[i + 1])) {
+            value = argv[++i];
+        } else {
+            throw io::UsageError(
+                context + "no value given" +
+                (option->missingValueHint.empty() ? " (see --help)" : option->missingValueHint));
+        }
+        try {
+            option->take(value);
+        } catch (const io::UsageError& error) {
+            throw io::UsageError(context + error.what());
+        }
+    }
+    return given;
+}
+
+std::string OptionParser::helpText() const {
+    std::string text = description_ + "\nUsage: pandemie-cli [OPTIONS]\n\nOptions:\n";
+    text += helpLine("-h, --help", "Print this help message and exit");
+    for (const OptionSpec& spec : options_) {
+        std::string names = spec.shortName.empty() ? spec.name : spec.shortName + ", " + spec.name;
+        if (!spec.valueName.empty()) names += ' ' + spec.valueName;
+        text += helpLine(names, spec.help);
+    }
+    return text;
+}
+
+}  // namespace pandemie::cli

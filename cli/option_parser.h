@@ -1,0 +1,63 @@
+#pragma once
+// The command line's grammar: long options with a value as `--name VALUE` or
+// `--name=VALUE`, flags without one, each option at most once unless it is
+// repeatable. Bad input throws io::UsageError with a one-line message.
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pandemie::cli {
+
+// The names of the options a command line gives, such as "--runs".
+using GivenOptions = std::set<std::string, std::less<>>;
+
+enum class Arity : std::uint8_t { flag, once, repeatable };
+
+struct OptionSpec {
+    std::string name;       // "--runs"
+    std::string shortName;  // "-q", or empty
+    std::string valueName;  // "N", "FILE"; empty for a flag
+    std::string help;
+    Arity arity = Arity::once;
+    // Stores a value (a flag: ""); throws io::UsageError with the message
+    // after "--name: ".
+    std::function<void(const std::string& value)> take;
+    // Said after "--name: no value given", such as "; expected a whole number in 1..256".
+    std::string missingValueHint;
+};
+
+class OptionParser {
+public:
+    explicit OptionParser(std::string description) : description_(std::move(description)) {}
+
+    void add(OptionSpec spec) { options_.push_back(std::move(spec)); }
+
+    // Reads argv[1..argc-1] into the options' take functions and returns the
+    // names of the options given.
+    [[nodiscard]] GivenOptions parse(int argc, const char* const* argv) const;
+
+    // The description, the usage line and one line per option.
+    [[nodiscard]] std::string helpText() const;
+
+private:
+    [[nodiscard]] const OptionSpec* find(std::string_view name) const;
+    [[nodiscard]] bool looksLikeOption(std::string_view argument) const;
+    [[nodiscard]] std::string unknownOptionMessage(std::string_view name) const;
+
+    std::string description_;
+    std::vector<OptionSpec> options_;
+};
+
+// Whether argv holds the word, anywhere after argv[0].
+[[nodiscard]] bool hasArgument(int argc, const char* const* argv, std::string_view word);
+
+// The known option `given` was meant for: the only one it is the start of,
+// else the nearest at most two letters apart, else "".
+[[nodiscard]] std::string closestOption(std::string_view given, std::span<const std::string> known);
+
+}  // namespace pandemie::cli
