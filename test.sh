@@ -11,4 +11,4 @@ werror=OFF
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DPANDEMIE_BUILD_WINDOW=ON -DPANDEMIE_BUILD_BENCH=ON -DBUILD_TESTING=ON \
   -DPANDEMIE_WERROR="$werror" "$@" >/dev/null
 cmake --build "$build_dir" --parallel "$(nproc)"
-ctest --test-dir "$build_dir" --output-on-failure --parallel "$(nproc)"
+ctest --test-dir "$build_dir" --output-on-failure --no-tests=error --parallel "$(nproc)"

@@ -7,17 +7,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "cli/cluster_arithmetic.h"
 #include "cli/progress.h"
 #include "model/ensemble.h"
 #include "model/scenario.h"
 
 namespace pandemie::cli {
-
-// A contiguous block of the runs 0..runs-1.
-struct RunShare {
-    std::int64_t first = 0;
-    std::int64_t count = 0;
-};
 
 class Cluster {
 public:
@@ -32,11 +27,9 @@ public:
     // Whether a launcher started this process, which then forwards its output.
     [[nodiscard]] bool launched() const noexcept { return launched_; }
 
-    // This process's runs: the first (runs mod size) processes take one more.
+    // This process's runs.
     [[nodiscard]] RunShare shareOf(std::int64_t runs) const noexcept {
-        const std::int64_t each = runs / size_;
-        const std::int64_t extra = runs % size_;
-        return {rank_ * each + std::min<std::int64_t>(rank_, extra), each + (rank_ < extra ? 1 : 0)};
+        return shareOfRuns(runs, rank_, size_);
     }
 
     // Rank 0's status, on every process.

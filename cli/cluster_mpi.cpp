@@ -19,10 +19,6 @@ constexpr int root = 0;
 constexpr int progressTag = 1;  // a process's count of finished runs so far
 constexpr int finishedTag = 2;  // its last count, after its work returned
 
-// Statistics are summed in batches of about this many counters, so that a
-// large sweep needs no second copy of all of its histograms.
-constexpr std::size_t reductionBatch = std::size_t{1} << 20;
-
 [[nodiscard]] bool isSet(const char* name) {
     return std::getenv(name) != nullptr;
 }
@@ -92,38 +88,6 @@ private:
     std::int64_t message_ = 0;  // stays untouched while a send is pending
 };
 
-// Statistics objects whose counters are summed together in one reduction.
-class ReductionBatch {
-public:
-    explicit ReductionBatch(bool isRoot) : isRoot_(isRoot) {}
-
-    template <class Statistics>
-    void add(Statistics& statistics) {
-        statistics.transferCounters(collected_);
-        members_.emplace_back([&statistics](CounterTransfer& sum) { statistics.transferCounters(sum); });
-        if (collected_.values().size() >= reductionBatch) reduce();
-    }
-
-    void reduce() {
-        if (members_.empty()) return;
-        std::vector<std::uint64_t>& mine = collected_.values();
-        std::vector<std::uint64_t> sum(isRoot_ ? mine.size() : 0);
-        MPI_Reduce(mine.data(), sum.data(), static_cast<int>(mine.size()), MPI_UINT64_T, MPI_SUM, root,
-                   MPI_COMM_WORLD);
-        if (isRoot_) {
-            CounterTransfer total(std::move(sum));
-            for (const auto& member : members_) member(total);
-        }
-        collected_ = CounterTransfer();
-        members_.clear();
-    }
-
-private:
-    bool isRoot_;
-    CounterTransfer collected_;
-    std::vector<std::function<void(CounterTransfer&)>> members_;
-};
-
 }  // namespace
 
 Cluster::Cluster() {
@@ -156,11 +120,12 @@ void Cluster::runWithProgress(std::int64_t total, Progress progress, const Work&
 
 void Cluster::sumToRoot(ScenarioResults& results) const {
     if (size_ == 1) return;
-    ReductionBatch batch(isRoot());
-    for (SummaryStatistics& statistics : results.summaries) batch.add(statistics);
-    for (EnsembleStatistics& statistics : results.ensembles) batch.add(statistics);
-    for (PairedDifferences& statistics : results.differences) batch.add(statistics);
-    batch.reduce();
+    sumCounters(results, [this](std::vector<std::uint64_t>& counters) {
+        std::vector<std::uint64_t> sums(isRoot() ? counters.size() : 0);
+        MPI_Reduce(counters.data(), sums.data(), static_cast<int>(counters.size()), MPI_UINT64_T, MPI_SUM,
+                   root, MPI_COMM_WORLD);
+        return sums;
+    });
 }
 
 std::vector<RunSummary> Cluster::gatherToRoot(std::vector<RunSummary> summaries) const {
