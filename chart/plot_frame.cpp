@@ -25,9 +25,6 @@ QString changeText(const pandemie::Change& change) {
     return value;
 }
 
-constexpr double markerTextSize = 8;
-constexpr double markerRowHeight = 13;
-
 }  // namespace
 
 double textWidth(const QString& text, double points) {
@@ -89,27 +86,6 @@ std::vector<std::pair<int, QString>> changeLabels(const pandemie::Schedule& chan
         }
     }
     return labels;
-}
-
-void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes, const QColor& colour, int& row) {
-    const int width = picture.DrawWidth();
-    picture.setDrawWidth(1);
-    for (const auto& [day, label] : changeLabels(changes)) {
-        const double x = 60 + 4 * day;
-        picture.Line(x, 60, x, 560, colour);
-        const double y = 64 + markerRowHeight * row++;
-        const double labelWidth = textWidth(label, markerTextSize);
-        // Right of the line while it fits in the frame, else left of it.
-        const double left = x + 3 + labelWidth <= 781 ? x + 3 : x - 3 - labelWidth;
-        picture.LineFilledBox(left - 1, y, left + labelWidth, y + markerRowHeight - 2, QBColor(15));
-        printText(picture, left, y - 1, label, markerTextSize, Align::left, colour);
-    }
-    picture.setDrawWidth(width);
-}
-
-void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes) {
-    int row = 0;
-    drawChangeMarkers(picture, changes, QBColor(8), row);
 }
 
 double countAt(const pandemie::Trajectory& course, pandemie::Series series, int x) {

@@ -34,12 +34,6 @@ void printText(Surface& picture, double x, double y, const QString& text, double
 // "Tag 30: 4 Tsd. Begegnungen/Tag, Latenz 3 Tage" for each day with changes.
 [[nodiscard]] std::vector<std::pair<int, QString>> changeLabels(const pandemie::Schedule& changes);
 
-// A thin vertical line on each change day of the linear chart with its label
-// near the top; row counts the labels already drawn, so that the next ones
-// stand below them.
-void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes, const QColor& colour, int& row);
-void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes);
-
 // The count of a series at pixel column x, linear between the days' positions x = 60 + 4d.
 [[nodiscard]] double countAt(const pandemie::Trajectory& course, pandemie::Series series, int x);
 

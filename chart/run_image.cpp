@@ -8,6 +8,7 @@
 #include <cmath>
 #include <utility>
 
+#include "chart/change_labels.h"
 #include "chart/chart.h"
 #include "chart/plot_frame.h"
 #include "chart/surface.h"

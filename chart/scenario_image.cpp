@@ -13,11 +13,15 @@ namespace {
 
 using pandemie::runDays;
 
-// The percent scale: the smallest of these that holds every band.
+std::size_t shownOf(const std::vector<ScenarioCourses>& scenarios) {
+    return std::min(scenarios.size(), shownScenarios);
+}
+
+// The percent scale: the smallest of these that holds every band shown.
 double percentTop(const std::vector<ScenarioCourses>& scenarios) {
     int highest = 0;
-    for (const ScenarioCourses& scenario : scenarios)
-        for (const pandemie::DailyCounts& counts : scenario.courses.p90)
+    for (std::size_t s = 0; s < shownOf(scenarios); ++s)
+        for (const pandemie::DailyCounts& counts : scenarios[s].courses.p90)
             highest = std::max(highest, counts.countInfected);
     for (const double top : {10.0, 20.0, 50.0})
         if (highest <= top * 10) return top;
@@ -67,24 +71,56 @@ void drawFrame(Surface& picture, const InfectedAxis& axis) {
     printText(picture, 60, 30, QStringLiteral("aktuell Infizierte in %  (Median und 10 - 90 % Band)"), 12);
 }
 
-void drawLegend(Surface& picture, const std::vector<ScenarioCourses>& scenarios) {
-    constexpr double size = 11;
-    constexpr double rowHeight = 18;
-    double widest = 0;
-    for (const ScenarioCourses& scenario : scenarios)
-        widest = std::max(widest, textWidth(scenario.name, size));
-    const double right = 773;
-    const double left = right - widest - 44;
-    const double top = 70;
-    picture.LineFilledBox(left, top, right, top + 8 + rowHeight * static_cast<double>(scenarios.size()),
-                          QBColor(15));
-    picture.LineBox(left, top, right, top + 8 + rowHeight * static_cast<double>(scenarios.size()),
-                    QBColor(8));
-    for (std::size_t s = 0; s < scenarios.size(); ++s) {
-        const double y = top + 4 + rowHeight * static_cast<double>(s);
-        picture.LineFilledBox(left + 8, y + 5, left + 30, y + 12, scenarioColour(s));
-        printText(picture, left + 36, y, scenarios[s].name, size, Align::left, QBColor(0));
+constexpr double legendTextSize = 11;
+constexpr double legendRowHeight = 18;
+constexpr double legendRight = 773;
+constexpr double longestName = 320;
+
+std::vector<pandemie::Schedule> shownSchedules(const std::vector<ScenarioCourses>& scenarios) {
+    std::vector<pandemie::Schedule> schedules;
+    for (std::size_t s = 0; s < shownOf(scenarios); ++s) schedules.push_back(scenarios[s].changes);
+    return schedules;
+}
+
+QString moreScenarios(std::size_t count) {
+    return count == 1 ? QStringLiteral("\u2026 und 1 weiteres Szenario")
+                      : QStringLiteral("\u2026 und %1 weitere Szenarien").arg(count);
+}
+
+// The legend stands at the top, y = 70, or as little below as keeps it clear
+// of the change labels: just under one of them.
+double legendTop(const ChangeLabelLayout& changes, QRectF legend) {
+    const double highest = legend.top();
+    std::vector<double> tops{highest};
+    for (const ChangeLabel& label : changes.labels) tops.push_back(label.box.bottom() + 4);
+    if (!changes.note.isEmpty()) tops.push_back(changes.noteBox.bottom() + 4);
+    std::sort(tops.begin(), tops.end());
+    const auto clear = [&](double top) {
+        legend.moveTop(top);
+        return std::none_of(changes.labels.begin(), changes.labels.end(),
+                            [&](const ChangeLabel& label) { return label.box.intersects(legend); }) &&
+               (changes.note.isEmpty() || !changes.noteBox.intersects(legend));
+    };
+    for (const double top : tops)
+        if (top >= highest && clear(top)) return top;
+    return std::max(highest, changes.bottom + 4);
+}
+
+void drawLegend(Surface& picture, const ScenarioLayout& layout) {
+    const QRectF& box = layout.legend;
+    // Both corners of a box belong to it.
+    picture.LineFilledBox(box.left(), box.top(), box.right() - 1, box.bottom() - 1, QBColor(15));
+    picture.LineBox(box.left(), box.top(), box.right() - 1, box.bottom() - 1, QBColor(8));
+    for (std::size_t s = 0; s < layout.entries.size(); ++s) {
+        const LegendEntry& entry = layout.entries[s];
+        picture.LineFilledBox(entry.swatch.left(), entry.swatch.top(), entry.swatch.right() - 1,
+                              entry.swatch.bottom() - 1, scenarioColour(s));
+        printText(picture, entry.text.left(), entry.text.top(), entry.name, legendTextSize, Align::left,
+                  QBColor(0));
     }
+    if (!layout.note.isEmpty())
+        printText(picture, layout.noteText.left(), layout.noteText.top(), layout.note, legendTextSize,
+                  Align::left, QBColor(8));
 }
 
 }  // namespace
@@ -93,21 +129,49 @@ QColor scenarioColour(std::size_t index) {
     static const std::array<QColor, 8> colours{QBColor(12),          QColor(0, 90, 220),  QColor(0, 150, 60),
                                                QColor(150, 60, 190), QColor(230, 130, 0), QColor(0, 150, 160),
                                                QColor(140, 90, 40),  QBColor(8)};
+    static_assert(colours.size() == shownScenarios);
     return colours.at(index % colours.size());
+}
+
+ScenarioLayout scenarioLayout(const std::vector<ScenarioCourses>& scenarios) {
+    constexpr int labelRows = 5;
+    ScenarioLayout layout;
+    layout.changes = layoutChangeLabels(shownSchedules(scenarios), labelRows);
+    const std::size_t shown = shownOf(scenarios);
+    if (shown < scenarios.size()) layout.note = moreScenarios(scenarios.size() - shown);
+    double widest = textWidth(layout.note, legendTextSize) - 28;
+    std::vector<QString> names;
+    for (std::size_t s = 0; s < shown; ++s) {
+        names.push_back(shortened(scenarios[s].name, legendTextSize, longestName));
+        widest = std::max(widest, textWidth(names.back(), legendTextSize));
+    }
+    const double left = legendRight - widest - 44;
+    const std::size_t rows = shown + (layout.note.isEmpty() ? 0 : 1);
+    const double height = 9 + legendRowHeight * static_cast<double>(rows);
+    const double top = legendTop(layout.changes, QRectF(left, 70, legendRight - left + 1, height));
+    const auto rowTop = [&](std::size_t row) { return top + 4 + legendRowHeight * static_cast<double>(row); };
+    for (std::size_t s = 0; s < shown; ++s)
+        layout.entries.push_back(
+            {names[s], QRectF(left + 8, rowTop(s) + 5, 23, 8),
+             QRectF(left + 36, rowTop(s), textWidth(names[s], legendTextSize), legendRowHeight)});
+    if (!layout.note.isEmpty())
+        layout.noteText =
+            QRectF(left + 8, rowTop(shown), textWidth(layout.note, legendTextSize), legendRowHeight);
+    layout.legend = QRectF(left, top, legendRight - left + 1, height);
+    return layout;
 }
 
 QImage scenarioImage(const std::vector<ScenarioCourses>& scenarios) {
     Surface picture;
     const InfectedAxis axis(percentTop(scenarios));
-    for (std::size_t s = 0; s < scenarios.size(); ++s)
-        shadeScenarioBand(picture, scenarios[s], axis, scenarioColour(s));
+    const std::size_t shown = shownOf(scenarios);
+    for (std::size_t s = 0; s < shown; ++s) shadeScenarioBand(picture, scenarios[s], axis, scenarioColour(s));
     drawFrame(picture, axis);
-    for (std::size_t s = 0; s < scenarios.size(); ++s)
+    for (std::size_t s = 0; s < shown; ++s)
         drawMedian(picture, scenarios[s].courses.p50, axis, scenarioColour(s));
-    int row = 0;
-    for (std::size_t s = 0; s < scenarios.size(); ++s)
-        drawChangeMarkers(picture, scenarios[s].changes, scenarioColour(s), row);
-    drawLegend(picture, scenarios);
+    const ScenarioLayout layout = scenarioLayout(scenarios);
+    drawChangeMarkers(picture, shownSchedules(scenarios), layout.changes, &scenarioColour);
+    drawLegend(picture, layout);
     return picture.image();
 }
 

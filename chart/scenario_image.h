@@ -4,10 +4,12 @@
 // of their names and their change days marked.
 
 #include <QImage>
+#include <QRectF>
 #include <QString>
 
 #include <vector>
 
+#include "chart/change_labels.h"
 #include "model/band_stats.h"
 #include "model/scenario.h"
 
@@ -19,8 +21,30 @@ struct ScenarioCourses {
     pandemie::Schedule changes;
 };
 
-// The colour of scenario `index`; the first is the chart's light red.
+// The overlay shows the first shownScenarios scenarios, each in a colour of
+// its own; the legend counts the others.
+inline constexpr std::size_t shownScenarios = 8;
+
+// The colour of scenario `index` (below shownScenarios); the first is the chart's light red.
 [[nodiscard]] QColor scenarioColour(std::size_t index);
+
+struct LegendEntry {
+    QString name;  // shortened with "…" where it is long
+    QRectF swatch;
+    QRectF text;
+};
+
+// Where the change labels and the legend go: the labels in rows at the top
+// of the plot area, the legend below them at its right edge.
+struct ScenarioLayout {
+    ChangeLabelLayout changes;
+    QRectF legend;
+    std::vector<LegendEntry> entries;
+    QString note;  // "… und 992 weitere Szenarien", empty when all are shown
+    QRectF noteText;
+};
+
+[[nodiscard]] ScenarioLayout scenarioLayout(const std::vector<ScenarioCourses>& scenarios);
 
 [[nodiscard]] QImage scenarioImage(const std::vector<ScenarioCourses>& scenarios);
 

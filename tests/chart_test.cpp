@@ -2,7 +2,13 @@
 
 #include <QImage>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "chart/change_labels.h"
 #include "chart/chart.h"
+#include "chart/scenario_image.h"
 #include "chart/surface.h"
 #include "tests/ink_height.h"
 
@@ -45,4 +51,97 @@ TEST(chart, keptDrawingIsRenderedAnewAtAnyRatio) {
     EXPECT_NE(late.screenImage(), late.image().scaled(late.screenImage().size()));
     late.setDevicePixelRatio(1);
     EXPECT_EQ(&late.screenImage(), &late.image());
+}
+
+namespace {
+
+// Inside the plot area's box (60, 60)-(783, 560), clear of its edges and so of
+// the frame's labels outside it.
+bool insidePlotArea(const QRectF& box) {
+    return QRectF(61, 61, 722, 499).contains(box);
+}
+
+// Every pair of boxes apart, with the index of the first overlapping pair.
+std::string overlapOf(const std::vector<QRectF>& boxes) {
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        for (std::size_t j = i + 1; j < boxes.size(); ++j)
+            if (boxes[i].intersects(boxes[j])) return std::to_string(i) + " and " + std::to_string(j);
+    return {};
+}
+
+std::vector<QRectF> labelBoxes(const chart::ChangeLabelLayout& layout) {
+    std::vector<QRectF> boxes;
+    for (const chart::ChangeLabel& label : layout.labels) boxes.push_back(label.box);
+    if (!layout.note.isEmpty()) boxes.push_back(layout.noteBox);
+    return boxes;
+}
+
+pandemie::Schedule encountersOn(std::initializer_list<int> days) {
+    pandemie::Schedule changes;
+    for (const int day : days) changes.push_back({day, pandemie::Parameter::encounters, 10 + day % 7});
+    return changes;
+}
+
+chart::ScenarioCourses scenario(const QString& name, pandemie::Schedule changes = {}) {
+    return {name, {}, std::move(changes)};
+}
+
+}  // namespace
+
+TEST(chart, changeLabelsThatDoNotFitAreThinnedAndCountedNeverLeaveThePlotArea) {
+    pandemie::Schedule everyDay;
+    for (int day = 1; day <= pandemie::runDays; ++day)
+        everyDay.push_back({day, pandemie::Parameter::encounters, 5});
+    everyDay.push_back({175, pandemie::Parameter::infection, 12});  // a long label near the right edge
+    everyDay.push_back({175, pandemie::Parameter::recovery, 20});
+    const chart::ChangeLabelLayout layout = chart::layoutChangeLabels({everyDay}, chart::runLabelRows);
+    ASSERT_GT(layout.labels.size(), 10U);
+    EXPECT_EQ(layout.labels.size() + layout.leftOut, 180U);
+    EXPECT_EQ(layout.note, QString("\u2026 und %1 weitere \u00C4nderungen").arg(layout.leftOut));
+    const std::vector<QRectF> boxes = labelBoxes(layout);
+    EXPECT_EQ(overlapOf(boxes), "");
+    for (const QRectF& box : boxes) EXPECT_TRUE(insidePlotArea(box)) << box.x() << "," << box.y();
+    EXPECT_LT(layout.bottom, 300) << "above the legend panel of the run's chart";
+
+    // Few labels all stand, whole and in the first row where they fit.
+    const chart::ChangeLabelLayout few = chart::layoutChangeLabels({encountersOn({30, 90, 180})}, 5);
+    ASSERT_EQ(few.labels.size(), 3U);
+    EXPECT_EQ(few.note, "");
+    EXPECT_EQ(few.labels[0].text, "Tag 30: 12 Tsd. Begegnungen/Tag");
+    EXPECT_EQ(few.labels[1].box.top(), few.labels[0].box.top());
+    EXPECT_LT(few.labels[2].box.right(), 780) << "day 180's label left of its line";
+    EXPECT_TRUE(chart::layoutChangeLabels({{}}, 5).labels.empty());
+}
+
+TEST(chart, scenarioLegendKeepsClearOfChangeLabelsShortensNamesAndCountsTheUnshown) {
+    const QString longName(5000, QChar('x'));
+    std::vector<chart::ScenarioCourses> scenarios{scenario("keine Ma\u00DFnahmen"),
+                                                  scenario(longName, encountersOn({30, 90})),
+                                                  scenario(QString(100, QChar('y')), encountersOn({30, 60}))};
+    for (int s = 0; s < 997; ++s)
+        scenarios.push_back(scenario(QString("Szenario %1").arg(s), encountersOn({s % 180 + 1})));
+    const chart::ScenarioLayout layout = chart::scenarioLayout(scenarios);
+
+    ASSERT_EQ(layout.entries.size(), chart::shownScenarios);
+    EXPECT_EQ(layout.note, "\u2026 und 992 weitere Szenarien");
+    EXPECT_EQ(layout.entries[0].name, "keine Ma\u00DFnahmen");
+    EXPECT_TRUE(layout.entries[1].name.endsWith("\u2026"));
+    EXPECT_LT(layout.entries[1].name.size(), 100);
+    std::vector<QRectF> boxes = labelBoxes(layout.changes);
+    boxes.push_back(layout.legend);
+    EXPECT_EQ(overlapOf(boxes), "");
+    for (const QRectF& box : boxes) EXPECT_TRUE(insidePlotArea(box)) << box.x() << "," << box.y();
+    for (const chart::LegendEntry& entry : layout.entries) {
+        EXPECT_TRUE(layout.legend.contains(entry.text.united(entry.swatch))) << entry.name.toStdString();
+    }
+    EXPECT_TRUE(layout.legend.contains(layout.noteText));
+    for (const chart::ChangeLabel& label : layout.changes.labels)
+        EXPECT_LT(label.schedule, chart::shownScenarios);
+
+    std::vector<QRgb> colours;
+    for (std::size_t s = 0; s < chart::shownScenarios; ++s) colours.push_back(chart::scenarioColour(s).rgb());
+    std::sort(colours.begin(), colours.end());
+    EXPECT_EQ(std::unique(colours.begin(), colours.end()), colours.end())
+        << "a colour of its own for each shown";
+    EXPECT_EQ(chart::scenarioLayout({scenarios[0], scenarios[1]}).note, "");
 }

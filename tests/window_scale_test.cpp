@@ -30,3 +30,28 @@ TEST(windowScale, chartIsDrawnAtTheScreensRatioInTheSamePixelsOfItsOwn) {
     EXPECT_EQ(form.Text1->text(), " 100      300");
     EXPECT_EQ(form.Text4->text(), "Tag    10");
 }
+
+// Between device pixels the pointer stands at half pixels; delivered through
+// the window, such a move reads as the exact position would.
+TEST(windowScale, readoutOfAPointerBetweenPixelsIsThatOfItsExactPosition) {
+    Form1 form;
+    form.Form_Load();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const auto moveTo = [&](double x, double y) {
+        const QPointF inWindow = QPointF(form.Picture1->pos() + QPoint(2, 2)) + QPointF(x, y);
+        QMouseEvent move(QEvent::MouseMove, inWindow, inWindow, form.windowHandle()->mapToGlobal(inWindow),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(form.windowHandle(), &move);
+    };
+    moveTo(100.5, 300.5);
+    EXPECT_EQ(form.mouseX, 100.5F);
+    EXPECT_EQ(form.Text1->text(), " 100.5      300") << "y 300.5 goes to the even 300";
+    EXPECT_EQ(form.Text3->text(), "rel. Anteil   52   %");
+    EXPECT_EQ(form.Text4->text(), "Tag    10");
+    moveTo(60.5, 60.5);
+    EXPECT_EQ(form.Text1->text(), "") << "y 60.5 goes to 60, on the frame";
+    moveTo(62.5, 61.5);
+    EXPECT_EQ(form.Text1->text(), " 62.5      62");
+    EXPECT_EQ(form.Text4->text(), "Tag    1") << "day 0.625 is nearest to 1";
+}

@@ -6,15 +6,20 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <algorithm>
 #include <array>
@@ -588,3 +593,74 @@ TEST(windowExport, toolsImageOfTheFirstRunIsTheWindowsChart) {
 }
 
 }  // namespace
+
+TEST(windowAccessibility, rolesOfWindowChartAndSliderAndTheValueUnderADraggedThumb) {
+    auto form = startedWindow();
+    const auto role = [](QWidget* control) { return QAccessible::queryAccessibleInterface(control)->role(); };
+    EXPECT_EQ(role(form.get()), QAccessible::Window);
+    EXPECT_EQ(role(form->Picture1), QAccessible::Chart);
+    EXPECT_EQ(role(form->HScroll2), QAccessible::ScrollBar);
+    EXPECT_EQ(role(form->Command4), QAccessible::Button) << "the toolkit's own controls keep theirs";
+
+    // Dragging the thumb from 10 towards the maximum, not yet released; the
+    // offscreen platform has no screen reader to receive the announcements.
+    QAccessibleInterface* slider = QAccessible::queryAccessibleInterface(form->HScroll2);
+    const QRect thumb = partOf(form->HScroll2, QStyle::SC_ScrollBarSlider);
+    QTest::mousePress(form->HScroll2, Qt::LeftButton, {}, thumb.center());
+    QTest::mouseMove(form->HScroll2, thumb.center() + QPoint(60, 0));
+    const int underThumb = form->HScroll2->sliderPosition();
+    ASSERT_GT(underThumb, 10);
+    EXPECT_EQ(form->encountersPerDay, 10);
+    EXPECT_EQ(slider->text(QAccessible::Value), QString::number(underThumb));
+    EXPECT_EQ(slider->valueInterface()->currentValue().toInt(), underThumb);
+    QTest::mouseRelease(form->HScroll2, Qt::LeftButton, {}, thumb.center() + QPoint(60, 0));
+    EXPECT_EQ(form->encountersPerDay, underThumb);
+    EXPECT_EQ(slider->valueInterface()->maximumValue().toInt(), 20);
+}
+
+TEST(windowExport, saveDialogShowsTheGermanSizesInFull) {
+    ASSERT_TRUE(installGermanTranslations(*QCoreApplication::instance()));
+    QTemporaryDir dir;
+    QTemporaryDir settings;  // where the dialog keeps its columns and folders, not the user's
+    ASSERT_TRUE(dir.isValid() && settings.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QFile sized(dir.filePath("lauf.csv"));
+    ASSERT_TRUE(sized.open(QIODevice::WriteOnly));
+    sized.write(QByteArray(348, 'x'));
+    sized.close();
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());  // the dialog opens on the suggested name's folder
+    auto form = startedWindow();
+    QStringList shortened;
+    QString sizeText;
+    QTimer inspector;  // the dialog runs its own event loop until closed
+    inspector.setSingleShot(true);
+    QObject::connect(&inspector, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        auto* view = dialog->findChild<QTreeView*>("treeView");
+        const QModelIndex root = view != nullptr ? view->rootIndex() : QModelIndex();
+        // The folder is read in the background.
+        for (int i = 0; i < 200 && (view == nullptr || view->model()->rowCount(root) == 0); ++i)
+            QTest::qWait(10);
+        if (view != nullptr && view->model()->rowCount(root) > 0) {
+            QTest::qWait(50);  // the columns follow the new contents on the next round of events
+            sizeText = view->model()->index(0, 1, root).data().toString();
+            QStyleOptionViewItem option;
+            option.initFrom(view);
+            for (int column = 0; column < 4; ++column) {
+                const QModelIndex cell = view->model()->index(0, column, root);
+                if (view->header()->sectionSize(column) <
+                    view->itemDelegate()->sizeHint(option, cell).width())
+                    shortened << cell.data().toString();
+            }
+            dialog->grab().save("/tmp/vis/dialog.png");
+        }
+        dialog->reject();
+    });
+    inspector.start(0);
+    form->saveCourse();
+    QDir::setCurrent(before);
+    EXPECT_EQ(sizeText.toLower(), "348 bytes");
+    EXPECT_TRUE(shortened.isEmpty()) << shortened.join(", ").toStdString();
+}

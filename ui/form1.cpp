@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 
 #include <array>
 #include <tuple>
@@ -19,6 +21,7 @@
 #include "io/file_writing.h"
 #include "model/ensemble.h"
 #include "model/rounding.h"
+#include "ui/accessibility.h"
 #include "ui/hscrollbar.h"
 #include "ui/picture_box.h"
 
@@ -116,6 +119,26 @@ QString percentOfPersons(int count) {
            QStringLiteral(" %");
 }
 
+// The toolkit's own dialog gives its size, type and date columns the widths
+// of English texts ("128.88 GB"), too narrow for German ones such as
+// "348 Bytes"; they follow their contents, and the name takes the rest.
+QString askSaveFileName(QWidget* parent, const QString& caption, const QString& suggestedName,
+                        const QString& filter) {
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(suggestedName);
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = view->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        dialog.resize(dialog.sizeHint().expandedTo(QSize(760, 440)));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 // The number texts of the read-out: a blank in front of a value that is not
 // negative, no decimal point for a whole number.
 QString numberText(double value) {
@@ -125,6 +148,7 @@ QString numberText(double value) {
 }  // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
+    installAccessibleInterfaces();
     resize(18360 / twipsPerPixel, 9480 / twipsPerPixel);
     QPalette windowPalette = palette();
     windowPalette.setColor(QPalette::Window, QColor(128, 0, 0));
@@ -190,7 +214,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     Command1->setFocus();
 
     askFileName_ = [this](const QString& caption, const QString& suggestedName, const QString& filter) {
-        return QFileDialog::getSaveFileName(this, caption, suggestedName, filter);
+        return askSaveFileName(this, caption, suggestedName, filter);
     };
     showError_ = [this](const QString& message) {
         QMessageBox::warning(this, QStringLiteral("Speichern fehlgeschlagen"), message);

@@ -1,6 +1,7 @@
 #include "ui/hscrollbar.h"
 
 #include <qdrawutil.h>
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionSlider>
@@ -16,6 +17,12 @@ HScrollBar::HScrollBar(int minimum, int maximum, int step, QWidget* parent)
     // QScrollBar inverts its controls by default, which turns the arrow keys
     // around on a horizontal bar: the left key would raise the value.
     setInvertedControls(false);
+    // The value announced stays the settled one while the thumb is dragged,
+    // unless each position under the thumb is announced as it comes.
+    connect(this, &QAbstractSlider::sliderMoved, this, [this](int position) {
+        QAccessibleValueChangeEvent event(this, position);
+        QAccessible::updateAccessibility(&event);
+    });
 }
 
 void HScrollBar::setValueFromCode(int value) {

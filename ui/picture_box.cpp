@@ -6,6 +6,8 @@
 #include <QStyleOption>
 #include <QWindow>
 
+#include <cmath>
+
 PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
@@ -36,8 +38,19 @@ bool PictureBox::showsFocus() const {
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     // While a button is held after a press on the chart, moves outside it
     // arrive here too, with positions beyond its edges.
-    const QPointF chartPoint = event->position() - QPointF(contentsRect().topLeft());
+    const QPointF chartPoint = exactPosition(*event) - QPointF(contentsRect().topLeft());
     if (onMouseMove_) onMouseMove_(event->buttons(), chartPoint.x(), chartPoint.y());
+}
+
+// A move delivered through the window carries its position in the widget
+// rounded to whole pixels (so does its global one); on a screen of several
+// device pixels per pixel the pointer also stands between them, and the
+// position in the window keeps that fraction. An event whose two positions
+// do not agree within the rounding (one sent to the chart itself) keeps its own.
+QPointF PictureBox::exactPosition(const QMouseEvent& event) const {
+    const QPointF exact = event.scenePosition() - mapTo(window(), QPointF(0, 0));
+    const QPointF offset = exact - event.position();
+    return std::abs(offset.x()) <= 0.5 && std::abs(offset.y()) <= 0.5 ? exact : event.position();
 }
 
 void PictureBox::showEvent(QShowEvent* event) {

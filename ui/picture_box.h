@@ -26,6 +26,7 @@ protected:
 private:
     void followScreen();
     [[nodiscard]] bool showsFocus() const;
+    [[nodiscard]] QPointF exactPosition(const QMouseEvent& event) const;
 
     chart::Surface surface_;
     std::function<void(Qt::MouseButtons, double, double)> onMouseMove_;
