@@ -1,9 +1,12 @@
-# Instrumented builds: sanitizers or line coverage. The model links this
-# PUBLIC, so every target of ours, tests included, is built the same way.
+# Instrumented builds: sanitizers or line coverage; else the hardening. The
+# model links this PUBLIC, so every target of ours, tests included, is built
+# the same way.
 option(PANDEMIE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(PANDEMIE_COVERAGE "Instrument our targets for line coverage (gcov)" OFF)
 add_library(pandemie_instrumentation INTERFACE)
 add_library(pandemie::instrumentation ALIAS pandemie_instrumentation)
+include(${CMAKE_CURRENT_LIST_DIR}/hardening.cmake)
+target_link_libraries(pandemie_instrumentation INTERFACE pandemie::hardening)
 if(PANDEMIE_SANITIZE)
   target_compile_options(pandemie_instrumentation INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
                                                             -fno-sanitize-recover=all)

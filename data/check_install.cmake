@@ -1,6 +1,7 @@
 # Installs the build into PREFIX and checks the installed layout; validates
 # the desktop entry and the AppStream metadata where their tools are at hand.
-# cmake -DBUILD_DIR=... -DPREFIX=... -P check_install.cmake
+# A build without the window (WINDOW=OFF) installs none of the window's files.
+# cmake -DBUILD_DIR=... -DPREFIX=... -DWINDOW=ON|OFF -P check_install.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -8,17 +9,26 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 set(id org.pandemie.pandemie)
-foreach(file IN ITEMS bin/pandemie bin/pandemie-cli
-                      share/applications/${id}.desktop
-                      share/icons/hicolor/scalable/apps/${id}.svg
-                      share/metainfo/${id}.metainfo.xml
-                      share/man/man1/pandemie.1 share/man/man1/pandemie-cli.1
-                      share/bash-completion/completions/pandemie-cli
-                      share/doc/pandemie/README.md share/doc/pandemie/LICENSE)
+set(window_files bin/pandemie share/applications/${id}.desktop share/icons/hicolor/scalable/apps/${id}.svg
+                 share/metainfo/${id}.metainfo.xml share/man/man1/pandemie.1.gz)
+set(expected bin/pandemie-cli share/man/man1/pandemie-cli.1.gz share/bash-completion/completions/pandemie-cli
+             share/doc/pandemie/README.md share/doc/pandemie/LICENSE share/doc/pandemie/copyright
+             share/doc/pandemie/changelog.Debian.gz)
+if(WINDOW)
+  list(APPEND expected ${window_files})
+endif()
+foreach(file IN LISTS expected)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "missing after install: ${file}")
   endif()
 endforeach()
+if(NOT WINDOW)
+  foreach(file IN LISTS window_files)
+    if(EXISTS "${PREFIX}/${file}")
+      message(FATAL_ERROR "installed without the window: ${file}")
+    endif()
+  endforeach()
+endif()
 
 function(check_with tool)
   find_program(program_${tool} ${tool})
@@ -32,13 +42,18 @@ function(check_with tool)
     message(STATUS "${tool} not installed: not checked")
   endif()
 endfunction()
-check_with(desktop-file-validate "${PREFIX}/share/applications/${id}.desktop")
-check_with(appstreamcli validate --no-net --pedantic "${PREFIX}/share/metainfo/${id}.metainfo.xml")
+if(WINDOW)
+  check_with(desktop-file-validate "${PREFIX}/share/applications/${id}.desktop")
+  check_with(appstreamcli validate --no-net --pedantic "${PREFIX}/share/metainfo/${id}.metainfo.xml")
+  set(pages pandemie pandemie-cli)
+else()
+  set(pages pandemie-cli)
+endif()
 
 # Manual pages: man renders them without a complaint, and lexgrog finds
 # their NAME lines.
-foreach(page pandemie pandemie-cli)
-  set(file "${PREFIX}/share/man/man1/${page}.1")
+foreach(page IN LISTS pages)
+  set(file "${PREFIX}/share/man/man1/${page}.1.gz")
   execute_process(COMMAND man --warnings -E UTF-8 -l "${file}" RESULT_VARIABLE result
                   OUTPUT_VARIABLE text ERROR_VARIABLE complaints ENCODING UTF-8)
   if(NOT result EQUAL 0 OR NOT complaints STREQUAL "")
@@ -50,12 +65,15 @@ foreach(page pandemie pandemie-cli)
   endif()
 endforeach()
 foreach(section ÜBERSICHT BESCHREIBUNG BEDIENUNG EXIT-STATUS)
-  execute_process(COMMAND man -E UTF-8 -l "${PREFIX}/share/man/man1/pandemie.1" OUTPUT_VARIABLE text ENCODING UTF-8)
-  if(NOT text MATCHES "${section}")
-    message(FATAL_ERROR "pandemie(1) lacks ${section}")
+  if(WINDOW)
+    execute_process(COMMAND man -E UTF-8 -l "${PREFIX}/share/man/man1/pandemie.1.gz" OUTPUT_VARIABLE text
+                    ENCODING UTF-8)
+    if(NOT text MATCHES "${section}")
+      message(FATAL_ERROR "pandemie(1) lacks ${section}")
+    endif()
   endif()
 endforeach()
-execute_process(COMMAND man -l "${PREFIX}/share/man/man1/pandemie-cli.1" OUTPUT_VARIABLE text)
+execute_process(COMMAND man -l "${PREFIX}/share/man/man1/pandemie-cli.1.gz" OUTPUT_VARIABLE text)
 foreach(expected "--encounters" "--runs" "EXIT STATUS" "FILES" "EXAMPLES")
   string(FIND "${text}" "${expected}" at)
   if(at LESS 0)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a build directory into a scratch folder and
-# checks its metadata and file list. With --install (CI, as root) it also
+# checks its metadata and file list, that lintian finds neither error nor
+# warning in it, and that hardening-check finds its programs hardened (unless
+# the build was made without, e.g. for the sanitizers). With --install (CI, as root) it also
 # installs the package with apt-get, runs the tool from it and removes it
 # again, checking that no file of it is left.
 # Usage: tests/package_check.sh BUILD_DIR [--install]
@@ -33,11 +35,43 @@ check "Qt libraries found by dpkg-shlibdeps" grep -Eq '^ Depends: .*libqt6widget
 check "fonts and translations" grep -Eq '^ Depends: .*fonts-crosextra-carlito.*qt6-translations-l10n' <<<"$info"
 check "section" grep -q '^ Section: science$' <<<"$info"
 for file in usr/bin/pandemie usr/bin/pandemie-cli usr/share/applications/org.pandemie.pandemie.desktop \
-  usr/share/metainfo/org.pandemie.pandemie.metainfo.xml usr/share/man/man1/pandemie.1 \
-  usr/share/man/man1/pandemie-cli.1 usr/share/bash-completion/completions/pandemie-cli \
-  usr/share/doc/pandemie/LICENSE usr/share/doc/pandemie/README.md; do
+  usr/share/metainfo/org.pandemie.pandemie.metainfo.xml usr/share/man/man1/pandemie.1.gz \
+  usr/share/man/man1/pandemie-cli.1.gz usr/share/bash-completion/completions/pandemie-cli \
+  usr/share/doc/pandemie/LICENSE usr/share/doc/pandemie/README.md usr/share/doc/pandemie/copyright \
+  usr/share/doc/pandemie/changelog.Debian.gz; do
   check "contains /$file" grep -qx "./$file" <<<"$files"
 done
+
+for tool in lintian hardening-check; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing (packages-checks.txt)" >&2; exit 1; }
+done
+# Errors and warnings fail; informational and pedantic tags are shown only.
+lintian_clean() {
+  lintian --fail-on error,warning --pedantic --display-info "$package" >"$scratch/lintian.log" 2>&1
+  local status=$?
+  grep -v '^running with root privileges' "$scratch/lintian.log" | sed 's/^/     /'
+  return $status
+}
+check "lintian: no error, no warning" lintian_clean
+
+cached() { sed -n "s/^$1:[A-Z]*=//p" "$build_dir/CMakeCache.txt"; }
+if [ "$(cached PANDEMIE_HARDEN)" = ON ] && [ "$(cached PANDEMIE_SANITIZE)" != ON ] &&
+  [ "$(cached PANDEMIE_COVERAGE)" != ON ]; then
+  dpkg-deb -x "$package" "$scratch/root"
+  # Debian 12's C library start files carry no control-flow note, so the
+  # linker marks no program of it so; the branch targets are checked instead.
+  check "hardening-check pandemie-cli" hardening-check --quiet --nocfprotection "$scratch/root/usr/bin/pandemie-cli"
+  # The window passes no buffer of a size known when compiled to a C library
+  # call, so nothing of it is fortified, though it is built so.
+  check "hardening-check pandemie" hardening-check --quiet --nocfprotection --nofortify \
+    "$scratch/root/usr/bin/pandemie"
+  for program in pandemie pandemie-cli; do
+    check "$program: indirect branch targets (-fcf-protection)" \
+      grep -q endbr64 <(objdump -d --no-show-raw-insn "$scratch/root/usr/bin/$program")
+  done
+else
+  echo "built without hardening: hardening-check left out"
+fi
 
 if [ "${2:-}" = --install ]; then
   if [ "$(id -u)" -ne 0 ]; then
