@@ -169,6 +169,7 @@ void resolveLabOptions(const LabOptionTexts& texts, CliOptions& options) {
     }
     if (!options.changes.empty())
         throw InputError("--change: with --scenarios the changes belong in the scenario file");
+    options.inputFiles.emplace_back("--scenarios", texts.scenarios);
     options.scenarios = loadScenarios(texts.scenarios, options.parameters);
 }
 
