@@ -32,9 +32,10 @@ struct CliOptions {
     Schedule changes;                     // from --change, ordered by day
     std::vector<Scenario> scenarios;      // from --scenarios, empty for none
     std::vector<SweepAxis> sweeps;        // from --sweep, at most two
-    Outcome measure = Outcome::finalRecovered;                    // what a sweep image shows
-    std::string commandLine;                                      // as typed, for the images' metadata
-    std::vector<std::pair<std::string, std::string>> inputFiles;  // option and path of each file read
+    Outcome measure = Outcome::finalRecovered;  // what a sweep image shows
+    std::string commandLine;                    // as typed, for the images' metadata
+    // The option and path of each file the call reads, which no output may replace.
+    std::vector<std::pair<std::string, std::string>> inputFiles;
 
     [[nodiscard]] bool isEnsemble() const noexcept { return runs > 1; }
     [[nodiscard]] bool isSweep() const noexcept { return !sweeps.empty(); }
