@@ -12,6 +12,7 @@
 #include <variant>
 
 #include "chart/offscreen.h"
+#include "chart/png_text.h"
 #include "chart/run_image.h"
 #include "chart/scenario_image.h"
 #include "chart/sweep_image.h"
@@ -50,8 +51,10 @@ private:
 };
 
 // The files of the call, each under its option's name; "-" is standard output.
+// The files it reads come first, so that no output can replace one of them.
 [[nodiscard]] io::OutputBatch filesOf(const cli::CliOptions& options) {
     io::OutputBatch files;
+    for (const auto& [option, path] : options.inputFiles) files.addInput(option, path);
     if (options.writesCsv()) files.add("--output", options.output);
     const std::array<std::pair<const char*, const std::string*>, 4> exports{
         {{"--png", &options.png},
@@ -64,10 +67,9 @@ private:
 }
 
 // The image as PNG file contents, with the command line that made it in a
-// text chunk, so that a figure found later can be made again.
-void setPng(io::OutputBatch& files, QImage image, const cli::CliOptions& options) {
-    image.setText(QStringLiteral("Command"), QString::fromStdString(options.commandLine));
-    const QByteArray png = chart::encodePng(image);
+// UTF-8 text chunk, so that a figure found later can be made again.
+void setPng(io::OutputBatch& files, const QImage& image, const cli::CliOptions& options) {
+    const QByteArray png = chart::withTextChunk(chart::encodePng(image), "Command", options.commandLine);
     if (png.isEmpty()) throw io::WriteError("--png: PNG encoding failed");
     files.setContents("--png", std::string(png.constData(), static_cast<std::size_t>(png.size())));
 }

@@ -131,8 +131,11 @@ void resolve(const Deferred& deferred, const GivenOptions& given, CliOptions& op
     options.changes = sortedByDay(std::move(options.changes));
     options.outputGiven = given.contains("--output");
     checkCompatibility(options, given, ::isatty(STDOUT_FILENO) != 0);
-    if (given.contains("--scenarios"))
+    if (given.contains("--scenarios")) {
+        // Read by the call, so no output may name it.
+        options.inputFiles.emplace_back("--scenarios", deferred.scenarioFile);
         options.scenarios = loadScenarios(deferred.scenarioFile, options.parameters);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -33,6 +34,8 @@ struct CliOptions {
     std::vector<SweepAxis> sweeps;        // from --sweep, at most two
     Outcome measure = Outcome::finalRecovered;  // what a sweep image shows
     std::string commandLine;                    // as typed, for the images' metadata
+    // The option and path of each file the call reads, which no output may replace.
+    std::vector<std::pair<std::string, std::string>> inputFiles;
 
     [[nodiscard]] bool isEnsemble() const noexcept { return runs > 1; }
     [[nodiscard]] bool isSweep() const noexcept { return !sweeps.empty(); }

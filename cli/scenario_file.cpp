@@ -4,12 +4,14 @@
 #include <toml++/toml.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
+#include <unordered_set>
 
 #include "cli/characters.h"
+#include "cli/scenario_file.h"
 #include "cli/scenario_options.h"
 #include "io/file_writing.h"
 #include "io/quoted.h"
@@ -24,13 +26,79 @@ namespace {
     return text;
 }
 
+// The index of the last character of the string that opens at text[start],
+// counting its line breaks into line. A one-line string open at the end of
+// its line ends before the break, for the parser to report.
+[[nodiscard]] std::size_t endOfString(std::string_view text, std::size_t start, int& line) {
+    const bool basic = text[start] == '"';
+    const std::string_view triple = basic ? R"(""")" : "'''";
+    const std::string_view end = text.substr(start, 3) == triple ? triple : triple.substr(0, 1);
+    std::size_t i = start + end.size();
+    for (; i < text.size() && text.substr(i, end.size()) != end; ++i) {
+        if (basic && text[i] == '\\' && i + 1 < text.size()) ++i;  // an escape, perhaps of a line break
+        if (text[i] != '\n') continue;
+        if (end.size() == 1) return i - 1;
+        ++line;
+    }
+    return std::min(i + end.size(), text.size()) - 1;
+}
+
+// The line (from 1) on which text first nests deeper than maxScenarioNesting,
+// 0 if nowhere. Counts, outside strings and comments, the open brackets and
+// braces and the dots since the last key or value boundary, so that a dotted
+// key, a table header and a float each count their dots.
+[[nodiscard]] int lineNestedTooDeep(std::string_view text) {
+    int line = 1;
+    int open = 0;
+    int dots = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"' || c == '\'') {
+            i = endOfString(text, i, line);
+        } else if (c == '#') {
+            i = std::min(text.find('\n', i), text.size()) - 1;
+        } else if (c == '.') {
+            ++dots;
+        } else if (c == '[' || c == '{') {
+            ++open;
+            dots = 0;
+        } else if (c == ']' || c == '}') {
+            open = std::max(open - 1, 0);
+            dots = 0;
+        } else if (c == '=' || c == ',' || c == '\n') {
+            dots = 0;
+        }
+        if (open + dots > maxScenarioNesting) return line;
+        if (c == '\n') ++line;
+    }
+    return 0;
+}
+
 class ScenarioFile {
 public:
     ScenarioFile(std::string path, const Parameters& defaults)
         : path_(std::move(path)), shown_("--scenarios: " + io::shownPath(path_)), defaults_(defaults) {}
 
-    [[nodiscard]] std::vector<Scenario> load() {
-        const toml::table root = parse();
+    [[nodiscard]] std::string read() const {
+        std::ifstream in(path_, std::ios::binary);
+        if (!in) throw io::UsageError(shown_ + ": cannot read the file: " + std::strerror(errno));
+        // Read in pieces up to one byte more than allowed: that tells a file
+        // too long, and a device without end is not read on.
+        std::string text;
+        std::array<char, 1U << 16U> piece{};
+        try {
+            while (text.size() <= maxScenarioFileBytes &&
+                   in.read(piece.data(), static_cast<std::streamsize>(piece.size())).gcount() > 0)
+                text.append(piece.data(), static_cast<std::size_t>(in.gcount()));
+        } catch (const std::ios_base::failure&) {  // a directory, for one
+            throw io::UsageError(shown_ + ": cannot read the file: " + std::strerror(errno));
+        }
+        if (in.bad()) throw io::UsageError(shown_ + ": cannot read the file: " + std::strerror(errno));
+        return text;
+    }
+
+    [[nodiscard]] std::vector<Scenario> load(std::string_view text) {
+        const toml::table root = parse(text);
         for (auto&& [key, node] : root) {
             if (key.str() != "scenario") fail(key.source(), "unknown key \"" + std::string(key.str()) + "\"");
             if (!node.is_array_of_tables())
@@ -43,15 +111,14 @@ public:
     }
 
 private:
-    [[nodiscard]] toml::table parse() const {
-        std::ifstream in(path_, std::ios::binary);
-        if (!in) throw io::UsageError(shown_ + ": cannot read the file: " + std::strerror(errno));
-        std::string text;
-        try {
-            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        } catch (const std::ios_base::failure&) {  // a directory, for one
-            throw io::UsageError(shown_ + ": cannot read the file: " + std::strerror(errno));
-        }
+    [[nodiscard]] toml::table parse(std::string_view text) const {
+        if (text.size() > maxScenarioFileBytes)
+            throw io::UsageError(shown_ + ": longer than " + std::to_string(maxScenarioFileBytes >> 20U) +
+                                 " MiB, more than any scenario file needs");
+        if (const int line = lineNestedTooDeep(text); line != 0)
+            throw io::UsageError(shown_ + ":" + std::to_string(line) + ": nested more than " +
+                                 std::to_string(maxScenarioNesting) +
+                                 " levels deep (brackets, braces and dotted keys)");
         try {
             return toml::parse(text, path_);
         } catch (const toml::parse_error& failure) {
@@ -71,18 +138,16 @@ private:
         return static_cast<int>(value->get());
     }
 
-    [[nodiscard]] std::string name(const toml::node& node) const {
+    [[nodiscard]] std::string name(const toml::node& node) {
         const auto* const value = node.as_string();
         if (value == nullptr || value->get().empty()) fail(node.source(), "name must be a non-empty string");
         const std::string& text = value->get();
         if (!isPrintableLine(text)) fail(node.source(), "name must be one line without control characters");
-        const bool taken =
-            std::ranges::any_of(scenarios_, [&](const Scenario& other) { return other.name == text; });
-        if (taken) fail(node.source(), "scenario \"" + text + "\" is named twice");
+        if (!names_.insert(text).second) fail(node.source(), "scenario \"" + text + "\" is named twice");
         return text;
     }
 
-    [[nodiscard]] Scenario scenario(const toml::table& table) const {
+    [[nodiscard]] Scenario scenario(const toml::table& table) {
         Scenario result{{}, defaults_, {}};
         for (auto&& [key, node] : table) {
             if (key.str() == "name") {
@@ -133,12 +198,19 @@ private:
     std::string shown_;  // how messages name the file
     Parameters defaults_;
     std::vector<Scenario> scenarios_;
+    std::unordered_set<std::string> names_;  // of scenarios_, so that a long file is read in linear time
 };
 
 }  // namespace
 
 std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults) {
-    return ScenarioFile(path, defaults).load();
+    ScenarioFile file(path, defaults);
+    return file.load(file.read());
+}
+
+std::vector<Scenario> scenariosFromText(std::string_view text, const std::string& path,
+                                        const Parameters& defaults) {
+    return ScenarioFile(path, defaults).load(text);
 }
 
 }  // namespace pandemie::cli

@@ -114,6 +114,18 @@ struct Identity {
     return {0, 0, fs::absolute(file, error).lexically_normal().string()};
 }
 
+// A file read is named by path as a file, "-" included.
+[[nodiscard]] std::optional<Identity> inputIdentityOf(const std::string& path) {
+    FileStatus info{};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return Identity{info.st_dev, info.st_ino, {}};
+}
+
+[[nodiscard]] std::string sameFileMessage(const std::string& option, const std::string& path,
+                                          const std::string& earlierOption, const std::string& earlierPath) {
+    return option + " " + path + " is the same file as " + earlierOption + " " + earlierPath;
+}
+
 enum class Way {
     standardOutput,
     replace,  // a new file renamed over the target (or into its place)
@@ -137,6 +149,21 @@ struct Location {
     return !sticky || user == 0 || info.st_uid == user || folderInfo->st_uid == user;
 }
 
+// A new file takes our user and group; it can be given the old file's where
+// root writes, or a user its own file of one of its groups. Elsewhere the
+// file is written in place, as the shell's > would, and keeps its owners.
+[[nodiscard]] bool ownersKeepable(const FileStatus& info) {
+    const uid_t user = ::geteuid();
+    if (user == 0) return true;
+    if (info.st_uid != user) return false;
+    if (info.st_gid == ::getegid()) return true;
+    const int count = ::getgroups(0, nullptr);
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(count, 0)));
+    const int listed = ::getgroups(count, groups.data());
+    return listed > 0 &&
+           std::ranges::find(groups.begin(), groups.begin() + listed, info.st_gid) != groups.begin() + listed;
+}
+
 // Where and how path is written; refuses what the shell's > would refuse.
 [[nodiscard]] Location locate(const std::string& path, const Naming& naming) {
     if (path == standardOutput) return {Way::standardOutput, {}, std::nullopt};
@@ -156,7 +183,7 @@ struct Location {
     // Other names of a hard-linked file must see the new contents too, so
     // it can only be overwritten in place: not atomic, like the shell's >.
     const bool replace = !resolved.throughOpenFile && S_ISREG(existing->st_mode) && existing->st_nlink == 1 &&
-                         replaceable(resolved.file, *existing);
+                         replaceable(resolved.file, *existing) && ownersKeepable(*existing);
     return {replace ? Way::replace : Way::inPlace, resolved.file, existing};
 }
 
@@ -350,14 +377,16 @@ private:
 
 void OutputBatch::add(std::string option, std::string path) {
     const Identity identity = identityOf(path);
+    for (const Input& input : inputs_)
+        if (inputIdentityOf(input.path) == identity)
+            throw UsageError(sameFileMessage(option, path, input.option, input.path));
     for (const Target& earlier : targets_) {
         std::string conflict;
         if (path == standardOutput && earlier.path == standardOutput) {
             conflict.append(earlier.option).append(" and ").append(option);
             conflict.append(" both name standard output (-); at most one may");
         } else if (identityOf(earlier.path) == identity) {
-            conflict.append(option).append(" ").append(path).append(" is the same file as ");
-            conflict.append(earlier.option).append(" ").append(earlier.path);
+            conflict = sameFileMessage(option, path, earlier.option, earlier.path);
         }
         if (!conflict.empty()) throw UsageError(conflict);
     }
@@ -367,6 +396,15 @@ void OutputBatch::add(std::string option, std::string path) {
 void OutputBatch::add(const std::string& option, std::string path, std::string contents) {
     add(option, std::move(path));
     setContents(option, std::move(contents));
+}
+
+void OutputBatch::addInput(std::string option, std::string path) {
+    if (const auto identity = inputIdentityOf(path)) {
+        for (const Target& output : targets_)
+            if (identityOf(output.path) == *identity)
+                throw UsageError(sameFileMessage(output.option, output.path, option, path));
+    }
+    inputs_.push_back({std::move(option), std::move(path)});
 }
 
 void OutputBatch::checkWritable() const {

@@ -2,7 +2,8 @@
 // Writing files as the shell's > would, but never leaving one half-written:
 // a regular file is replaced atomically by a complete new one beside it; a
 // device, a named pipe, standard output or a file with several hard links is
-// written in place; symbolic links are followed and stay links.
+// written in place, and so is a file whose owner a new file could not keep;
+// symbolic links are followed and stay links.
 
 #include <stdexcept>
 #include <string>
@@ -36,6 +37,11 @@ public:
     void add(std::string option, std::string path);
     void add(const std::string& option, std::string path, std::string contents);
 
+    // A file the call reads, named by its option: no output may be that file.
+    // Throws UsageError if an earlier output is; add the inputs first. Only
+    // a regular file counts; a pipe or a terminal read is not overwritten.
+    void addInput(std::string option, std::string path);
+
     // Fails early, before a long computation, for a file the user may not
     // write or a folder that does not take a new file. Throws WriteError.
     void checkWritable() const;
@@ -54,7 +60,12 @@ private:
         std::string contents;
         bool hasContents = false;
     };
+    struct Input {
+        std::string option;
+        std::string path;
+    };
     std::vector<Target> targets_;
+    std::vector<Input> inputs_;
 };
 
 // The window's saves: one file, "-" being a file of that name. Throws WriteError.

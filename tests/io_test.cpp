@@ -298,4 +298,52 @@ TEST(ioBatch, interruptionLeavesNoTemporary) {
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"file", "pipe"}));
 }
 
+// Another user's writable file in a folder open to all: a new file would
+// belong to the writer, so it is written in place and keeps its owners.
+TEST(ioFiles, fileWhoseOwnerCannotBeKeptIsWrittenInPlace) {
+    if (::geteuid() != 0) GTEST_SKIP() << "not root: no file of another user to write";
+    const ScratchDirectory dir;
+    fs::permissions(dir.path(), fs::perms::all);
+    const fs::path file = dir / "shared.csv";
+    put(file, "old contents, longer than the new");
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+    ASSERT_EQ(::chown(file.c_str(), nobody, nobody), 0);
+    const ino_t inode = statusOf(file).st_ino;
+    constexpr uid_t writer = 54321;
+    const int status = inChild([&] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(writer) != 0 || ::setuid(writer) != 0) return 3;
+        return writeFailure(file).empty() ? 0 : 1;
+    });
+    if (status == 3) GTEST_SKIP() << "cannot become user " << writer;
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(readFile(file), "new");
+    EXPECT_EQ(statusOf(file).st_ino, inode);
+    EXPECT_EQ(statusOf(file).st_uid, nobody);
+    EXPECT_EQ(statusOf(file).st_gid, nobody);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"shared.csv"});
+}
+
+// Only a regular file read counts: a pipe read is not overwritten by writing.
+TEST(ioBatch, noOutputMayBeAFileRead) {
+    const ScratchDirectory dir;
+    put(dir / "in.toml", "");
+    fs::create_hard_link(dir / "in.toml", dir / "hard");
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    OutputBatch batch;
+    batch.addInput("--scenarios", (dir / "in.toml").string());
+    batch.addInput("--observed", (dir / "pipe").string());
+    batch.add("--png", (dir / "pipe").string());
+    try {
+        batch.add("--summary", (dir / "hard").string());
+        ADD_FAILURE() << "accepted";
+    } catch (const UsageError& error) {
+        EXPECT_EQ(std::string(error.what()), "--summary " + (dir / "hard").string() +
+                                                 " is the same file as --scenarios " +
+                                                 (dir / "in.toml").string());
+    }
+    OutputBatch later;  // an input added after the output
+    later.add("--output", (dir / "hard").string());
+    EXPECT_THROW(later.addInput("--scenarios", (dir / "in.toml").string()), UsageError);
+}
+
 }  // namespace

@@ -1,0 +1,17 @@
+// The scenario file: any text gives scenarios or one usage error, never a crash.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "cli/scenario_file.h"
+#include "cli/scenario_options.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    try {
+        static_cast<void>(pandemie::cli::scenariosFromText(
+            std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.toml", {}));
+    } catch (const pandemie::io::UsageError&) {
+    }
+    return 0;
+}

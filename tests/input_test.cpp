@@ -1,0 +1,132 @@
+// Hostile input files and what the tool reads back: the scenario file's
+// limits, outputs that would replace a file read, the image's command text.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QImage>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "chart/png_text.h"
+#include "chart/run_image.h"
+#include "cli/scenario_file.h"
+#include "cli/scenario_options.h"
+#include "io/file_writing.h"
+#include "tests/cli_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using cli_process::lines;
+using cli_process::Outcome;
+using cli_process::readFile;
+using cli_process::runCli;
+using cli_process::ScratchDirectory;
+using pandemie::cli::maxScenarioFileBytes;
+using pandemie::cli::scenariosFromText;
+using pandemie::io::UsageError;
+
+const std::string oneScenario = "[[scenario]]\nname = \"a\"\n";
+
+// The message scenariosFromText gives for text, "" if it reads it.
+[[nodiscard]] std::string refusal(const std::string& text) {
+    try {
+        static_cast<void>(scenariosFromText(text, "s.toml", {}));
+    } catch (const UsageError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+TEST(inputFiles, scenarioFilesNestedTooDeepOrTooLongAreRefusedBeforeParsing) {
+    const std::string tooDeep = "--scenarios: s.toml:3: nested more than 32 levels deep";
+    std::string dotted = "a";
+    for (int i = 0; i < 33; ++i) dotted += ".a";
+    EXPECT_EQ(refusal(oneScenario + dotted + " = 1\n").rfind(tooDeep, 0), 0U);
+    EXPECT_EQ(refusal(oneScenario + "x = " + std::string(33, '[')).rfind(tooDeep, 0), 0U);
+    EXPECT_EQ(refusal(oneScenario + "x = {a = {b = " + std::string(31, '{')).rfind(tooDeep, 0), 0U);
+    // Dots and brackets in strings and comments, and the dots of many floats,
+    // nest nothing; the file is refused for its key only.
+    std::string floats;
+    for (int i = 0; i < 40; ++i) floats += "1.5, ";
+    const std::string inStrings = "# " + dotted + "\nname = \"" + dotted + "[[[\"\nx = '''\n" + dotted +
+                                  "\n'''\ny = [" + floats + "]\n";
+    EXPECT_NE(refusal("[[scenario]]\n" + inStrings).find(":4: unknown key \"x\""), std::string::npos);
+    for (const char* example : {"kontaktbeschraenkung.toml", "lockerung.toml"})
+        EXPECT_EQ(refusal(readFile(fs::path(PANDEMIE_SOURCE_DIR) / "examples" / example)), "") << example;
+
+    // Through the tool: the key that overflowed the parser's stack, and a
+    // file longer than allowed (sparse, so it takes no room).
+    const ScratchDirectory dir;
+    std::string deepKey = "a";
+    for (int i = 0; i < 50'000; ++i) deepKey += ".a";
+    std::ofstream(dir / "deep.toml") << oneScenario << deepKey << " = 1\n";
+    std::ofstream(dir / "long.toml") << oneScenario;
+    fs::resize_file(dir / "long.toml", maxScenarioFileBytes + 1);
+    for (const auto& [file, says] : {std::pair{"deep.toml", ":3: nested more than 32 levels deep"},
+                                     {"long.toml", ": longer than 64 MiB"}}) {
+        const Outcome run = runCli({"--scenarios", (dir / file).string()});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(lines(run.err).size(), 1U);
+        EXPECT_NE(run.err.find((dir / file).string() + says), std::string::npos) << run.err;
+    }
+}
+
+TEST(inputFiles, noOutputMayReplaceTheScenarioFile) {
+    const ScratchDirectory dir;
+    const std::string file = (dir / "s.toml").string();
+    std::ofstream(file) << oneScenario;
+    fs::create_symlink("s.toml", dir / "link");
+    fs::create_hard_link(file, dir / "hard");
+    for (const std::string& spelling :
+         {file, (dir.path() / "." / "s.toml").string(), (dir / "link").string(), (dir / "hard").string()}) {
+        for (const char* option : {"--summary", "--output", "--png"}) {
+            const Outcome run = runCli({"--scenarios", file, "--runs", "2", option, spelling});
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.err, std::string("pandemie-cli: ") + option + " " + spelling +
+                                   " is the same file as --scenarios " + file + "\n");
+        }
+    }
+    EXPECT_EQ(readFile(file), oneScenario);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"hard", "link", "s.toml"}));
+}
+
+// The chunks of a PNG file: type and data, in file order.
+[[nodiscard]] std::vector<std::pair<std::string, std::string>> chunksOf(const std::string& png) {
+    std::vector<std::pair<std::string, std::string>> chunks;
+    for (std::size_t at = 8; at + 12 <= png.size();) {
+        std::size_t length = 0;
+        for (std::size_t i = 0; i < 4; ++i) length = (length << 8U) | static_cast<unsigned char>(png[at + i]);
+        chunks.emplace_back(png.substr(at + 4, 4), png.substr(at + 8, length));
+        at += 12 + length;
+    }
+    return chunks;
+}
+
+TEST(inputFiles, imageCommandIsUtf8TextReadBackWhole) {
+    const ScratchDirectory dir;
+    const std::string png = (dir / "Maßnahmen für ü.png").string();
+    ASSERT_EQ(runCli({"--png", png, "--encounters", "3"}).status, 0);
+    const std::string command =
+        std::string(PANDEMIE_CLI_PATH) + " --png '" + png + "' --encounters 3";  // as the shell takes it
+    const std::string bytes = readFile(png);
+    EXPECT_EQ(QImage::fromData(QByteArray::fromStdString(bytes)).text("Command").toStdString(), command);
+    std::vector<std::string> textChunks;
+    for (const auto& [type, data] : chunksOf(bytes))
+        if (type == "iTXt" || type == "tEXt" || type == "zTXt") textChunks.push_back(type + ":" + data);
+    EXPECT_EQ(textChunks, std::vector<std::string>{"iTXt:Command" + std::string(5, '\0') + command});
+
+    // Any UTF-8 text, beyond Latin-1 too; a file without image data stays as it is.
+    const std::string text = "Tag 30: Kontaktbeschränkung € 😷";
+    const QByteArray withText =
+        chart::withTextChunk(chart::encodePng(QImage(4, 4, QImage::Format_RGB32)), "Command", text);
+    EXPECT_EQ(QImage::fromData(withText).text("Command").toStdString(), text);
+    EXPECT_EQ(chart::withTextChunk("not a PNG file", "Command", text), "not a PNG file");
+}
+
+}  // namespace
