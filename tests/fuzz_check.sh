@@ -16,4 +16,4 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=cl
 targets=$(sed -n 's/^pandemie_add_fuzz_target(\([a-z_]*\)).*/fuzz_\1/p' tests/fuzz/CMakeLists.txt)
 # shellcheck disable=SC2086 # one word per target
 cmake --build "$build" --parallel "$(nproc)" --target $targets
-ctest --test-dir "$build" --output-on-failure -R '^fuzz_'
+ctest --test-dir "$build" --output-on-failure --no-tests=error -R '^fuzz_'
