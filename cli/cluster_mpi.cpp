@@ -157,8 +157,8 @@ void Cluster::runWithProgress(std::int64_t total, Progress progress, const Work&
 void Cluster::sumToRoot(ScenarioResults& results) const {
     if (size_ == 1) return;
     ReductionBatch batch(isRoot());
-    for (SummaryStatistics& statistics : results.summaries) batch.add(statistics);
-    for (EnsembleStatistics& statistics : results.ensembles) batch.add(statistics);
+    for (OutcomeStatistics& statistics : results.summaries) batch.add(statistics);
+    for (BandStatistics& statistics : results.bands) batch.add(statistics);
     for (PairedDifferences& statistics : results.differences) batch.add(statistics);
     batch.reduce();
 }

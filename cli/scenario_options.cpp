@@ -64,13 +64,13 @@ Schedule parseChanges(const std::vector<std::string>& texts) {
             const auto [parameter, value] = assignment(part, context);
             const Change change{
                 day, parameter,
-                wholeIn(value, wholeRange(parameter), context + std::string(parameterName(parameter)) + " ")};
+                wholeIn(value, wholeRange(parameter), context + std::string(infoOf(parameter).name) + " ")};
             const bool twice = std::ranges::any_of(changes, [&change](const Change& other) {
                 return other.day == change.day && other.parameter == change.parameter;
             });
             if (twice)
-                throw InputError(context + std::string(parameterName(parameter)) +
-                                 " is changed twice on day " + std::to_string(day));
+                throw InputError(context + std::string(infoOf(parameter).name) + " is changed twice on day " +
+                                 std::to_string(day));
             changes.push_back(change);
         }
     }
@@ -81,7 +81,7 @@ SweepAxis parseSweep(const std::string& text) {
     const std::string context = "--sweep: " + io::quotedValue(text) + ": ";
     const auto [parameter, values] = assignment(text, context);
     const WholeRange range = wholeRange(parameter);
-    const std::string valueContext = context + std::string(parameterName(parameter)) + " ";
+    const std::string valueContext = context + std::string(infoOf(parameter).name) + " ";
     SweepAxis axis{parameter, {}};
     if (const std::size_t dots = values.find(".."); dots != std::string_view::npos) {
         const std::string_view rest = values.substr(dots + 2);
@@ -104,8 +104,7 @@ SweepAxis parseSweep(const std::string& text) {
 }
 
 Outcome parseMeasure(const std::string& text) {
-    for (const Outcome outcome : allOutcomes)
-        if (outcomeName(outcome) == text) return outcome;
+    if (const auto outcome = outcomeNamed(text)) return *outcome;
     throw InputError("--measure: unknown measure " + io::quotedValue(text) +
                      "; expected peak_infected, peak_day or final_recovered");
 }
@@ -149,7 +148,7 @@ void resolveLabOptions(const LabOptionTexts& texts, CliOptions& options) {
     for (const std::string& text : texts.sweeps) options.sweeps.push_back(parseSweep(text));
     if (options.sweeps.size() > 2) throw InputError("--sweep: at most two parameters can be swept");
     if (options.sweeps.size() == 2 && options.sweeps[0].parameter == options.sweeps[1].parameter)
-        throw InputError("--sweep: " + std::string(parameterName(options.sweeps[0].parameter)) +
+        throw InputError("--sweep: " + std::string(infoOf(options.sweeps[0].parameter).name) +
                          " is swept twice");
     if (!texts.measure.empty()) {
         options.measure = parseMeasure(texts.measure);
