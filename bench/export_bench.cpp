@@ -7,18 +7,19 @@
 #include "chart/offscreen.h"
 #include "chart/run_image.h"
 #include "io/exports.h"
-#include "model/band_stats.h"
+#include "model/scenario.h"
 
 namespace {
 
 void BM_EnsembleExports10000(benchmark::State& state) {
     const pandemie::EnsembleOptions options{pandemie::windowSeed, 10'000, 2};
     for (auto _ : state) {
-        const pandemie::EnsembleStatistics statistics = pandemie::collectStatistics({}, options);
-        benchmark::DoNotOptimize(pandemie::io::bandsCsv(statistics));
-        benchmark::DoNotOptimize(pandemie::io::summaryCsv(statistics));
-        benchmark::DoNotOptimize(
-            chart::encodePng(chart::bandImage(statistics.courses(), statistics.runs(), {})));
+        const pandemie::ScenarioResults results = pandemie::runScenarios(
+            std::vector<pandemie::Scenario>(1), options, pandemie::Detail::bandsAndDifferences);
+        const pandemie::BandStatistics& bands = results.bands.front();
+        benchmark::DoNotOptimize(pandemie::io::bandsCsv(bands));
+        benchmark::DoNotOptimize(pandemie::io::summaryCsv(results.summaries.front()));
+        benchmark::DoNotOptimize(chart::encodePng(chart::bandImage(bands.courses(), bands.runs(), {})));
     }
     state.SetItemsProcessed(state.iterations() * options.runs);
 }

@@ -13,6 +13,7 @@
 #include "bench/bench_main.h"
 #include "model/ensemble.h"
 #include "model/model.h"
+#include "model/scenario.h"
 #include "tests/reference_model.h"
 
 namespace {
@@ -87,14 +88,13 @@ int sweepRunsPerPoint = 5;
 void BM_SweepGrid(benchmark::State& state) {
     const auto threads = static_cast<int>(state.range(0));
     const std::int64_t runs = sweepRunsPerPoint;
-    for (auto _ : state) {
-        for (int encounters = 0; encounters <= 20; ++encounters) {
-            for (int infection = 0; infection <= 20; ++infection) {
-                const pandemie::Parameters p{encounters, static_cast<float>(infection), 2, 14};
-                benchmark::DoNotOptimize(pandemie::runEnsemble(p, {pandemie::windowSeed, runs, threads}));
-            }
-        }
-    }
+    std::vector<int> values(21);
+    for (int value = 0; value <= 20; ++value) values[static_cast<std::size_t>(value)] = value;
+    const auto grid = pandemie::sweepGrid(
+        {}, {{pandemie::Parameter::encounters, values}, {pandemie::Parameter::infection, values}});
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            pandemie::runScenarios(grid, {pandemie::windowSeed, runs, threads}, pandemie::Detail::summaries));
     state.counters["runsPerPoint"] = static_cast<double>(runs);
     state.SetItemsProcessed(state.iterations() * 441 * runs);
 }
@@ -102,7 +102,10 @@ BENCHMARK(BM_SweepGrid)->ArgName("threads")->Arg(2)->Unit(benchmark::kMillisecon
 
 void BM_Ensemble1000(benchmark::State& state) {
     const pandemie::EnsembleOptions options{pandemie::windowSeed, 1000, static_cast<int>(state.range(0))};
-    for (auto _ : state) benchmark::DoNotOptimize(pandemie::runEnsemble({}, options));
+    const std::vector<pandemie::Scenario> defaults(1);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            pandemie::runScenarios(defaults, options, pandemie::Detail::bandsAndDifferences));
     state.SetItemsProcessed(state.iterations() * 1000 * encountersPerRun(10));
 }
 BENCHMARK(BM_Ensemble1000)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -11,18 +11,7 @@ namespace chart {
 namespace {
 
 QString changeText(const pandemie::Change& change) {
-    QString value = QString::number(change.value);
-    switch (change.parameter) {
-        case pandemie::Parameter::encounters:
-            return value + QStringLiteral(" Tsd. Begegnungen/Tag");
-        case pandemie::Parameter::infection:
-            return QStringLiteral("Infektion ") + value + QStringLiteral(" o/oo");
-        case pandemie::Parameter::latency:
-            return QStringLiteral("Latenz ") + value + QStringLiteral(" Tage");
-        case pandemie::Parameter::recovery:
-            return QStringLiteral("Genesung nach ") + value + QStringLiteral(" Tagen");
-    }
-    return value;
+    return fromTable(pandemie::infoOf(change.parameter).changeCaption).arg(change.value);
 }
 
 }  // namespace
@@ -42,30 +31,16 @@ void printText(Surface& picture, double x, double y, const QString& text, double
     picture.Print(text);
 }
 
+QString fromTable(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QString parameterCaption(pandemie::Parameter parameter) {
-    switch (parameter) {
-        case pandemie::Parameter::encounters:
-            return QStringLiteral("Begegnungen pro Tag (Tausend)");
-        case pandemie::Parameter::infection:
-            return QStringLiteral("Infektions - Wahrscheinlichkeit in  o/oo");
-        case pandemie::Parameter::latency:
-            return QStringLiteral("Latenzzeit / Tage");
-        case pandemie::Parameter::recovery:
-            return QStringLiteral("Genesungszeit / Tage");
-    }
-    return {};
+    return fromTable(pandemie::infoOf(parameter).axisCaption);
 }
 
 QString outcomeCaption(pandemie::Outcome outcome) {
-    switch (outcome) {
-        case pandemie::Outcome::peakInfected:
-            return QStringLiteral("höchster Anteil aktuell Infizierter in %");
-        case pandemie::Outcome::peakDay:
-            return QStringLiteral("Tag mit den meisten aktuell Infizierten");
-        case pandemie::Outcome::finalRecovered:
-            return QStringLiteral("Genesene am Tag 180 in %");
-    }
-    return {};
+    return fromTable(pandemie::infoOf(outcome).caption);
 }
 
 double outcomeOnAxis(pandemie::Outcome outcome, double value) {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <string_view>
 
 #include "chart/surface.h"
 #include "model/scenario.h"
@@ -21,10 +22,11 @@ enum class Align : std::uint8_t { left, centre, right };
 void printText(Surface& picture, double x, double y, const QString& text, double points,
                Align align = Align::left, const QColor& colour = QBColor(0));
 
-// "Begegnungen pro Tag (Tausend)", "Infektions - Wahrscheinlichkeit in  o/oo", ...
-[[nodiscard]] QString parameterCaption(pandemie::Parameter parameter);
+// A text of the parameter and outcome tables, which are UTF-8.
+[[nodiscard]] QString fromTable(std::string_view text);
 
-// "höchste Zahl aktuell Infizierter in %", "Tag der höchsten Zahl Infizierter", ...
+// The axis captions of the tables: "Begegnungen pro Tag (Tausend)", ...
+[[nodiscard]] QString parameterCaption(pandemie::Parameter parameter);
 [[nodiscard]] QString outcomeCaption(pandemie::Outcome outcome);
 
 // A figure on the axis of its caption: persons in percent, days as they are.

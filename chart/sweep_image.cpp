@@ -169,11 +169,11 @@ QImage heatMapImage(const SweepAxis& x, const SweepAxis& y, pandemie::Outcome me
 }
 
 QImage sweepImage(const std::vector<SweepAxis>& axes, pandemie::Outcome measure,
-                  const std::vector<pandemie::SummaryStatistics>& points) {
+                  const std::vector<pandemie::OutcomeStatistics>& points) {
     std::vector<PointFigures> figures;
     figures.reserve(points.size());
-    for (const pandemie::SummaryStatistics& point : points) {
-        const pandemie::ValueHistogram& values = outcomeHistogram(point.outcomes(), measure);
+    for (const pandemie::OutcomeStatistics& point : points) {
+        const pandemie::CountHistogram& values = point.histogram(measure);
         figures.push_back({values.percentile(10), values.percentile(50), values.percentile(90)});
     }
     if (axes.size() == 1) return sweepLineImage(axes[0], measure, figures);

@@ -30,7 +30,7 @@ struct PointFigures {
 
 // The line for one axis, the heat map for two; points in the order of sweepGrid.
 [[nodiscard]] QImage sweepImage(const std::vector<SweepAxis>& axes, pandemie::Outcome measure,
-                                const std::vector<pandemie::SummaryStatistics>& points);
+                                const std::vector<pandemie::OutcomeStatistics>& points);
 
 // The perceptually uniform scale from dark violet (0) over teal to yellow (1).
 [[nodiscard]] QColor viridis(double t);

@@ -48,8 +48,8 @@ private:
 
 void sumCounters(ScenarioResults& results, const CounterSum& sum) {
     CounterBatch batch(sum);
-    for (SummaryStatistics& statistics : results.summaries) batch.add(statistics);
-    for (EnsembleStatistics& statistics : results.ensembles) batch.add(statistics);
+    for (OutcomeStatistics& statistics : results.summaries) batch.add(statistics);
+    for (BandStatistics& statistics : results.bands) batch.add(statistics);
     for (PairedDifferences& statistics : results.differences) batch.add(statistics);
     batch.sum();
 }

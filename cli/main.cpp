@@ -114,13 +114,13 @@ void ensemble(const cli::CliOptions& options, const cli::Cluster& cluster, io::O
     const ScenarioResults results = runWithProgress(scenario, options, cluster, Detail::bandsAndDifferences,
                                                     options.writesCsv() ? &summaries : nullptr);
     if (!cluster.isRoot()) return;
-    const EnsembleStatistics& statistics = results.ensembles.front();
-    report(options, io::summaryText(statistics));
-    setIfAsked(files, "--bands", options.bands, [&] { return io::bandsCsv(statistics); });
-    setIfAsked(files, "--summary", options.summary, [&] { return io::summaryCsv(statistics); });
+    const BandStatistics& bands = results.bands.front();
+    const OutcomeStatistics& outcomes = results.summaries.front();
+    report(options, io::summaryText(outcomes));
+    setIfAsked(files, "--bands", options.bands, [&] { return io::bandsCsv(bands); });
+    setIfAsked(files, "--summary", options.summary, [&] { return io::summaryCsv(outcomes); });
     if (!options.png.empty())
-        setPng(files,
-               chart::bandImage(statistics.courses(), statistics.runs(), options.parameters, options.changes),
+        setPng(files, chart::bandImage(bands.courses(), bands.runs(), options.parameters, options.changes),
                options);
     if (options.writesCsv()) files.setContents("--output", io::ensembleCsv(summaries));
 }
@@ -138,7 +138,7 @@ void compareScenarios(const cli::CliOptions& options, const cli::Cluster& cluste
     if (!options.png.empty()) {
         std::vector<chart::ScenarioCourses> courses;
         for (std::size_t s = 0; s < scenarios.size(); ++s)
-            courses.push_back({QString::fromStdString(scenarios[s].name), results.ensembles[s].courses(),
+            courses.push_back({QString::fromStdString(scenarios[s].name), results.bands[s].courses(),
                                scenarios[s].changes});
         setPng(files, chart::scenarioImage(courses), options);
     }

@@ -14,12 +14,12 @@ void checkSweeps(const CliOptions& options, const GivenOptions& given) {
     const std::vector<SweepAxis>& sweeps = options.sweeps;
     if (sweeps.size() > 2) refuse("--sweep: at most two parameters can be swept");
     if (sweeps.size() == 2 && sweeps[0].parameter == sweeps[1].parameter)
-        refuse("--sweep: " + std::string(parameterName(sweeps[0].parameter)) + " is swept twice");
+        refuse("--sweep: " + std::string(infoOf(sweeps[0].parameter).name) + " is swept twice");
     for (const SweepAxis& axis : sweeps) {
-        const std::string option = "--" + std::string(parameterName(axis.parameter));
+        const std::string option = "--" + std::string(infoOf(axis.parameter).name);
         if (given.contains(option))
             refuse(option + ": cannot be combined with --sweep of " +
-                   std::string(parameterName(axis.parameter)));
+                   std::string(infoOf(axis.parameter).name));
     }
     if (given.contains("--measure") && !options.isSweep()) refuse("--measure: needs --sweep");
     if (!options.isSweep()) return;

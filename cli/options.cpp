@@ -64,7 +64,7 @@ struct Deferred {
 
 [[nodiscard]] std::string measureHelp() {
     std::string help = "What a sweep's image shows: " + outcomeList();
-    return help + " (default " + std::string(outcomeName(CliOptions{}.measure)) + ")";
+    return help + " (default " + std::string(infoOf(CliOptions{}.measure).name) + ")";
 }
 
 [[nodiscard]] OptionParser optionsOf(CliOptions& options, Deferred& deferred) {

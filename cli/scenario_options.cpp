@@ -67,12 +67,12 @@ void addChanges(Schedule& changes, const std::string& text) {
             const auto [parameter, value] = assignment(part, context);
             const Change change{
                 day, parameter,
-                wholeIn(value, wholeRange(parameter), context + std::string(parameterName(parameter)) + " ")};
+                wholeIn(value, wholeRange(parameter), context + std::string(infoOf(parameter).name) + " ")};
             const bool twice = std::ranges::any_of(changes, [&change](const Change& other) {
                 return other.day == change.day && other.parameter == change.parameter;
             });
             if (twice)
-                throw io::UsageError(context + std::string(parameterName(parameter)) +
+                throw io::UsageError(context + std::string(infoOf(parameter).name) +
                                      " is changed twice on day " + std::to_string(day));
             changes.push_back(change);
         }
@@ -83,7 +83,7 @@ SweepAxis parseSweep(const std::string& text) {
     const std::string context = io::quotedValue(text) + ": ";
     const auto [parameter, values] = assignment(text, context);
     const WholeRange range = wholeRange(parameter);
-    const std::string valueContext = context + std::string(parameterName(parameter)) + " ";
+    const std::string valueContext = context + std::string(infoOf(parameter).name) + " ";
     SweepAxis axis{parameter, {}};
     if (const std::size_t dots = values.find(".."); dots != std::string_view::npos) {
         const std::string_view rest = values.substr(dots + 2);

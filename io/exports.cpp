@@ -1,6 +1,6 @@
 #include "io/exports.h"
 
-#include <array>
+#include <algorithm>
 #include <charconv>
 #include <iterator>
 #include <string_view>
@@ -14,8 +14,9 @@ std::string fixed(double value, int decimals) {
     return {digits, end};
 }
 
-double shareOf(std::int64_t part, std::int64_t whole) {
-    return whole == 0 ? 0.0 : static_cast<double>(part) / static_cast<double>(whole);
+void appendFigures(std::string& csv, const CountHistogram& values) {
+    csv.append(",").append(fixed(values.mean(), 3));
+    for (const int percent : {10, 50, 90}) csv.append(",").append(std::to_string(values.percentile(percent)));
 }
 
 namespace {
@@ -25,25 +26,21 @@ namespace {
     return fixed(count / 10.0, 1);
 }
 
-struct Measure {
-    const char* name;
-    const char* label;
-    const CountHistogram& (EnsembleStatistics::*histogram)() const noexcept;
-};
-
-constexpr std::array<Measure, 3> measures{{
-    {"peak_infected", "peak infected:  ", &EnsembleStatistics::peakInfected},
-    {"peak_day", "peak day:       ", &EnsembleStatistics::peakDay},
-    {"final_recovered", "final recovered:", &EnsembleStatistics::finalRecovered},
-}};
-
-[[nodiscard]] double shareWithoutInfected(const EnsembleStatistics& statistics) {
-    return shareOf(statistics.runsWithoutInfected(), statistics.runs());
+// "peak infected:  " for peak_infected: the name in words, the labels of
+// all outcomes padded to one width.
+[[nodiscard]] std::string readerLabel(std::string_view name) {
+    std::size_t width = 0;
+    for (const OutcomeInfo& info : outcomeTable) width = std::max(width, info.name.size() + 1);
+    std::string label(name);
+    std::ranges::replace(label, '_', ' ');
+    label += ':';
+    label.resize(width, ' ');
+    return label;
 }
 
 }  // namespace
 
-std::string bandsCsv(const EnsembleStatistics& statistics) {
+std::string bandsCsv(const BandStatistics& statistics) {
     std::string csv = "day,series,mean,p10,p50,p90\n";
     csv.reserve(runDays * seriesFields.size() * 40);
     for (int day = 1; day <= runDays; ++day) {
@@ -59,26 +56,24 @@ std::string bandsCsv(const EnsembleStatistics& statistics) {
     return csv;
 }
 
-std::string summaryCsv(const EnsembleStatistics& statistics) {
+std::string summaryCsv(const OutcomeStatistics& statistics) {
     std::string csv = "measure,mean,p10,p50,p90\n";
-    for (const Measure& measure : measures) {
-        const CountHistogram& values = (statistics.*measure.histogram)();
-        csv.append(measure.name).append(",").append(fixed(values.mean(), 3));
-        for (const int percent : {10, 50, 90})
-            csv.append(",").append(std::to_string(values.percentile(percent)));
+    for (const OutcomeInfo& info : outcomeTable) {
+        csv.append(info.name);
+        appendFigures(csv, statistics.histogram(info.outcome));
         csv += '\n';
     }
     csv.append("runs_without_infected_on_day_180,")
-        .append(fixed(shareWithoutInfected(statistics), 6))
+        .append(fixed(statistics.shareWithoutInfected(), 6))
         .append(",,,\n");
     return csv;
 }
 
-std::string summaryText(const EnsembleStatistics& statistics) {
+std::string summaryText(const OutcomeStatistics& statistics) {
     std::string text = std::to_string(statistics.runs()) + (statistics.runs() == 1 ? " run\n" : " runs\n");
-    for (const Measure& measure : measures) {
-        const CountHistogram& values = (statistics.*measure.histogram)();
-        text.append(measure.label).append(" mean ").append(fixed(values.mean(), 3));
+    for (const OutcomeInfo& info : outcomeTable) {
+        const CountHistogram& values = statistics.histogram(info.outcome);
+        text.append(readerLabel(info.name)).append(" mean ").append(fixed(values.mean(), 3));
         for (const int percent : {10, 50, 90})
             text.append("  p")
                 .append(std::to_string(percent))
@@ -87,7 +82,7 @@ std::string summaryText(const EnsembleStatistics& statistics) {
         text += '\n';
     }
     text.append("no counted person infected on day 180 in ")
-        .append(fixed(100.0 * shareWithoutInfected(statistics), 2))
+        .append(fixed(100.0 * statistics.shareWithoutInfected(), 2))
         .append(" % of the runs\n");
     return text;
 }

@@ -29,34 +29,29 @@ void appendWithScenario(std::string& csv, const std::string& table, const std::s
     }
 }
 
-void appendFigures(std::string& csv, const ValueHistogram& values) {
-    csv.append(",").append(fixed(values.mean(), 3));
-    for (const int percent : {10, 50, 90}) csv.append(",").append(std::to_string(values.percentile(percent)));
-}
-
 }  // namespace
 
 std::string scenarioSummaryCsv(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
     std::string csv;
     for (std::size_t s = 0; s < scenarios.size(); ++s)
-        appendWithScenario(csv, summaryCsv(results.ensembles.at(s)), csvField(scenarios[s].name), s == 0);
+        appendWithScenario(csv, summaryCsv(results.summaries.at(s)), csvField(scenarios[s].name), s == 0);
     return csv;
 }
 
 std::string scenarioBandsCsv(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
     std::string csv;
     for (std::size_t s = 0; s < scenarios.size(); ++s)
-        appendWithScenario(csv, bandsCsv(results.ensembles.at(s)), csvField(scenarios[s].name), s == 0);
+        appendWithScenario(csv, bandsCsv(results.bands.at(s)), csvField(scenarios[s].name), s == 0);
     return csv;
 }
 
 std::string differencesCsv(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
     std::string csv = "scenario,against,measure,mean,p10,p50,p90\n";
     for (std::size_t s = 1; s < scenarios.size(); ++s) {
-        for (const Outcome outcome : allOutcomes) {
+        for (const OutcomeInfo& info : outcomeTable) {
             csv.append(csvField(scenarios[s].name)).append(",").append(csvField(scenarios[0].name));
-            csv.append(",").append(outcomeName(outcome));
-            appendFigures(csv, outcomeHistogram(results.differences.at(s - 1).differences(), outcome));
+            csv.append(",").append(info.name);
+            appendFigures(csv, results.differences.at(s - 1).histogram(info.outcome));
             csv += '\n';
         }
     }
@@ -69,29 +64,26 @@ std::string scenarioSummaryText(const std::vector<Scenario>& scenarios, const Sc
         text.append("scenario ")
             .append(scenarios[s].name)
             .append(": ")
-            .append(summaryText(results.ensembles.at(s)));
+            .append(summaryText(results.summaries.at(s)));
     return text;
 }
 
 std::string sweepCsv(const std::vector<SweepAxis>& axes, const std::vector<Scenario>& grid,
                      const ScenarioResults& results) {
     std::string csv;
-    for (const SweepAxis& axis : axes) csv.append(parameterName(axis.parameter)).append(",");
+    for (const SweepAxis& axis : axes) csv.append(infoOf(axis.parameter).name).append(",");
     csv.append("runs");
-    for (const Outcome outcome : allOutcomes)
+    for (const OutcomeInfo& info : outcomeTable)
         for (const char* figure : {"_mean", "_p10", "_p50", "_p90"})
-            csv.append(",").append(outcomeName(outcome)).append(figure);
+            csv.append(",").append(info.name).append(figure);
     csv.append(",share_without_infected_on_day_180\n");
     for (std::size_t point = 0; point < grid.size(); ++point) {
         for (const SweepAxis& axis : axes)
             csv.append(std::to_string(parameterValue(grid[point].parameters, axis.parameter))).append(",");
-        const SummaryStatistics& statistics = results.summaries.at(point);
+        const OutcomeStatistics& statistics = results.summaries.at(point);
         csv.append(std::to_string(statistics.runs()));
-        for (const Outcome outcome : allOutcomes)
-            appendFigures(csv, outcomeHistogram(statistics.outcomes(), outcome));
-        csv.append(",")
-            .append(fixed(shareOf(statistics.runsWithoutInfected(), statistics.runs()), 6))
-            .append("\n");
+        for (const OutcomeInfo& info : outcomeTable) appendFigures(csv, statistics.histogram(info.outcome));
+        csv.append(",").append(fixed(statistics.shareWithoutInfected(), 6)).append("\n");
     }
     return csv;
 }

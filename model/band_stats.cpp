@@ -1,16 +1,16 @@
 #include "model/band_stats.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace pandemie {
 
 double CountHistogram::mean() const noexcept {
-    return total_ == 0 ? 0.0 : static_cast<double>(sum_) / static_cast<double>(total_);
+    const double indexMean = total_ == 0 ? 0.0 : static_cast<double>(sum_) / static_cast<double>(total_);
+    return indexMean + minValue_;
 }
 
 void CountHistogram::merge(const CountHistogram& other) {
-    for (std::size_t value = 0; value < counts_.size(); ++value) counts_[value] += other.counts_.at(value);
+    for (std::size_t index = 0; index < counts_.size(); ++index) counts_[index] += other.counts_.at(index);
     sum_ += other.sum_;
     total_ += other.total_;
 }
@@ -22,52 +22,40 @@ void CountHistogram::transferCounters(CounterTransfer& transfer) {
 }
 
 int CountHistogram::percentile(int percent) const noexcept {
-    if (total_ == 0) return 0;
+    if (total_ == 0) return minValue_;
     // ceil(percent * total / 100), at least the first value.
     const std::int64_t rank = std::max<std::int64_t>(1, (percent * total_ + 99) / 100);
     std::int64_t seen = 0;
-    for (std::size_t value = 0; value < counts_.size(); ++value) {
-        seen += counts_[value];
-        if (seen >= rank) return static_cast<int>(value);
+    for (std::size_t index = 0; index < counts_.size(); ++index) {
+        seen += counts_[index];
+        if (seen >= rank) return static_cast<int>(index) + minValue_;
     }
-    return static_cast<int>(counts_.size()) - 1;
+    return static_cast<int>(counts_.size()) - 1 + minValue_;
 }
 
-EnsembleStatistics::EnsembleStatistics()
+BandStatistics::BandStatistics()
     : days_(static_cast<std::size_t>(runDays) * seriesFields.size(), CountHistogram(countedPersons)) {}
 
-const CountHistogram& EnsembleStatistics::day(int day, Series series) const {
+const CountHistogram& BandStatistics::day(int day, Series series) const {
     return days_.at(static_cast<std::size_t>(day - 1) * seriesFields.size() +
                     static_cast<std::size_t>(series));
 }
 
-void EnsembleStatistics::add(const Trajectory& trajectory, const RunSummary& summary) {
+void BandStatistics::add(const Trajectory& trajectory) {
     auto histogram = days_.begin();
     for (const DailyCounts& counts : trajectory)
         for (const SeriesField& field : seriesFields) (histogram++)->add(counts.*field.count);
-    peakInfected_.add(summary.peakInfected);
-    peakDay_.add(summary.peakDay);
-    finalRecovered_.add(summary.final.countRecovered);
-    if (summary.final.countInfected == 0) ++runsWithoutInfected_;
 }
 
-void EnsembleStatistics::merge(const EnsembleStatistics& other) {
+void BandStatistics::merge(const BandStatistics& other) {
     for (std::size_t i = 0; i < days_.size(); ++i) days_[i].merge(other.days_[i]);
-    peakInfected_.merge(other.peakInfected_);
-    peakDay_.merge(other.peakDay_);
-    finalRecovered_.merge(other.finalRecovered_);
-    runsWithoutInfected_ += other.runsWithoutInfected_;
 }
 
-void EnsembleStatistics::transferCounters(CounterTransfer& transfer) {
+void BandStatistics::transferCounters(CounterTransfer& transfer) {
     for (CountHistogram& histogram : days_) histogram.transferCounters(transfer);
-    peakInfected_.transferCounters(transfer);
-    peakDay_.transferCounters(transfer);
-    finalRecovered_.transferCounters(transfer);
-    transfer.pass(runsWithoutInfected_);
 }
 
-PercentileCourses EnsembleStatistics::courses() const {
+PercentileCourses BandStatistics::courses() const {
     PercentileCourses courses;
     const std::array<std::pair<Trajectory*, int>, 3> levels{
         {{&courses.p10, 10}, {&courses.p50, 50}, {&courses.p90, 90}}};
@@ -81,15 +69,33 @@ PercentileCourses EnsembleStatistics::courses() const {
     return courses;
 }
 
-EnsembleStatistics collectStatistics(const Parameters& parameters, const EnsembleOptions& options) {
-    EnsembleStatistics statistics;
-    std::mutex lock;  // adding a run is some 550 increments, short next to the run itself
-    forEachRun(parameters, options, [&](std::int64_t run, const Trajectory& trajectory) {
-        const RunSummary summary = summarize(options.baseSeed + static_cast<std::uint64_t>(run), trajectory);
-        const std::scoped_lock guard(lock);
-        statistics.add(trajectory, summary);
-    });
-    return statistics;
+OutcomeHistograms::OutcomeHistograms(Range range) {
+    for (const OutcomeInfo& info : outcomeTable)
+        histograms_.emplace_back(range == Range::differences ? -info.max : 0, info.max);
+}
+
+void OutcomeHistograms::merge(const OutcomeHistograms& other) {
+    for (std::size_t i = 0; i < histograms_.size(); ++i) histograms_[i].merge(other.histograms_[i]);
+}
+
+void OutcomeHistograms::transferCounters(CounterTransfer& transfer) {
+    for (CountHistogram& histogram : histograms_) histogram.transferCounters(transfer);
+}
+
+void OutcomeStatistics::add(const RunSummary& summary) {
+    for (const OutcomeInfo& info : outcomeTable)
+        histograms_.add(info.outcome, outcomeValue(summary, info.outcome));
+    if (summary.final.countInfected == 0) ++runsWithoutInfected_;
+}
+
+void OutcomeStatistics::merge(const OutcomeStatistics& other) {
+    histograms_.merge(other.histograms_);
+    runsWithoutInfected_ += other.runsWithoutInfected_;
+}
+
+void OutcomeStatistics::transferCounters(CounterTransfer& transfer) {
+    histograms_.transferCounters(transfer);
+    transfer.pass(runsWithoutInfected_);
 }
 
 }  // namespace pandemie

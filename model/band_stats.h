@@ -1,6 +1,6 @@
 #pragma once
 // Statistics of an ensemble kept in bounded memory: for every day and series
-// a histogram of the counts 0..1000, and histograms of the per-run figures.
+// a histogram of the counts 0..1000, and a histogram of each outcome figure.
 // Histograms of whole counts do not depend on the order in which runs are
 // added, so the results are the same for any number of threads.
 //
@@ -14,6 +14,7 @@
 
 #include "model/ensemble.h"
 #include "model/model.h"
+#include "model/parameters.h"
 
 namespace pandemie {
 
@@ -44,14 +45,17 @@ private:
     bool writing_ = false;
 };
 
-// How often each whole value 0..maxValue occurred.
+// How often each whole value minValue..maxValue occurred.
 class CountHistogram {
 public:
-    explicit CountHistogram(int maxValue) : counts_(static_cast<std::size_t>(maxValue) + 1, 0) {}
+    explicit CountHistogram(int maxValue) : CountHistogram(0, maxValue) {}
+    CountHistogram(int minValue, int maxValue)
+        : minValue_(minValue), counts_(static_cast<std::size_t>(maxValue - minValue) + 1, 0) {}
 
     void add(int value) {
-        ++counts_[static_cast<std::size_t>(value)];
-        sum_ += static_cast<std::uint64_t>(value);
+        const auto index = static_cast<std::size_t>(value - minValue_);
+        ++counts_[index];
+        sum_ += index;
         ++total_;
     }
 
@@ -60,13 +64,15 @@ public:
     void transferCounters(CounterTransfer& transfer);
 
     [[nodiscard]] std::int64_t total() const noexcept { return total_; }
+    // minValue for an empty histogram, as its percentiles.
     [[nodiscard]] double mean() const noexcept;
-    // percent in 0..100; 0 for an empty histogram.
+    // percent in 0..100.
     [[nodiscard]] int percentile(int percent) const noexcept;
 
 private:
-    std::vector<std::uint32_t> counts_;
-    std::uint64_t sum_ = 0;
+    int minValue_;
+    std::vector<std::uint32_t> counts_;  // index value - minValue
+    std::uint64_t sum_ = 0;              // of the indices
     std::int64_t total_ = 0;
 };
 
@@ -77,35 +83,64 @@ struct PercentileCourses {
     Trajectory p90{};
 };
 
-class EnsembleStatistics {
+// For every day and series, a histogram of the counts.
+class BandStatistics {
 public:
-    EnsembleStatistics();
+    BandStatistics();
 
-    // The run's summary is that of the trajectory.
-    void add(const Trajectory& trajectory, const RunSummary& summary);
-    void merge(const EnsembleStatistics& other);
+    void add(const Trajectory& trajectory);
+    void merge(const BandStatistics& other);
     void transferCounters(CounterTransfer& transfer);
 
-    [[nodiscard]] std::int64_t runs() const noexcept { return peakInfected_.total(); }
+    [[nodiscard]] std::int64_t runs() const noexcept { return days_.front().total(); }
     [[nodiscard]] const CountHistogram& day(int day, Series series) const;
     [[nodiscard]] PercentileCourses courses() const;
 
-    [[nodiscard]] const CountHistogram& peakInfected() const noexcept { return peakInfected_; }
-    [[nodiscard]] const CountHistogram& peakDay() const noexcept { return peakDay_; }
-    [[nodiscard]] const CountHistogram& finalRecovered() const noexcept { return finalRecovered_; }
-    // Runs in which no counted person is infected on day 180.
-    [[nodiscard]] std::int64_t runsWithoutInfected() const noexcept { return runsWithoutInfected_; }
-
 private:
     std::vector<CountHistogram> days_;  // index (day - 1) * 3 + series
-    CountHistogram peakInfected_{countedPersons};
-    CountHistogram peakDay_{runDays};
-    CountHistogram finalRecovered_{countedPersons};
-    std::int64_t runsWithoutInfected_ = 0;
 };
 
-// Runs the ensemble once, adding every run to the statistics.
-[[nodiscard]] EnsembleStatistics collectStatistics(const Parameters& parameters,
-                                                   const EnsembleOptions& options);
+// One histogram per outcome of outcomeTable, at the outcome's place.
+class OutcomeHistograms {
+public:
+    // An outcome's values run 0..max; differences of two runs -max..max.
+    enum class Range : std::uint8_t { values, differences };
+    explicit OutcomeHistograms(Range range);
+
+    void add(Outcome outcome, int value) { histograms_[static_cast<std::size_t>(outcome)].add(value); }
+    void merge(const OutcomeHistograms& other);
+    void transferCounters(CounterTransfer& transfer);
+    [[nodiscard]] const CountHistogram& of(Outcome outcome) const noexcept {
+        return histograms_[static_cast<std::size_t>(outcome)];
+    }
+
+private:
+    std::vector<CountHistogram> histograms_;
+};
+
+// The figures of every run: a histogram per outcome, and how many runs end
+// without an infected counted person.
+class OutcomeStatistics {
+public:
+    void add(const RunSummary& summary);
+    void merge(const OutcomeStatistics& other);
+    void transferCounters(CounterTransfer& transfer);
+
+    // Each run adds one value to every histogram.
+    [[nodiscard]] std::int64_t runs() const noexcept { return histogram(Outcome::peakInfected).total(); }
+    [[nodiscard]] const CountHistogram& histogram(Outcome outcome) const noexcept {
+        return histograms_.of(outcome);
+    }
+    // Runs in which no counted person is infected on day 180.
+    [[nodiscard]] std::int64_t runsWithoutInfected() const noexcept { return runsWithoutInfected_; }
+    // Their share of the runs; 0 for no runs at all.
+    [[nodiscard]] double shareWithoutInfected() const noexcept {
+        return runs() == 0 ? 0.0 : static_cast<double>(runsWithoutInfected_) / static_cast<double>(runs());
+    }
+
+private:
+    OutcomeHistograms histograms_{OutcomeHistograms::Range::values};
+    std::int64_t runsWithoutInfected_ = 0;
+};
 
 }  // namespace pandemie

@@ -112,7 +112,7 @@ PANDEMIE_VECTOR_CLONES void EncounterWalk::prepareCodes() noexcept {
     std::uint8_t* const pair = pairCode_.data();
     const int size = draws_.size();
     const int threshold = rule_.threshold;
-    // Sixteen statuses gathered in a register-sized scratch, then stored at once.
+    // Eight statuses, one 64-bit register, gathered in a scratch, then stored at once.
     static_assert((DrawBuffer::capacity + DrawBuffer::padding) % 8 == 0);
     for (int i = 0; i < size + DrawBuffer::padding; i += 8) {
         std::array<std::uint8_t, 8> chunk;

@@ -1,7 +1,9 @@
 #include "model/ensemble.h"
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
+#include <vector>
 
 namespace pandemie {
 
@@ -31,22 +33,6 @@ void forEachIndex(std::int64_t count, int threads, const std::function<void(std:
     std::vector<std::jthread> workers;
     for (std::int64_t t = 1; t < std::min(threadCount, count); ++t) workers.emplace_back(worker);
     worker();
-}
-
-void forEachRun(const Parameters& parameters, const EnsembleOptions& options,
-                const std::function<void(std::int64_t run, const Trajectory&)>& onRun) {
-    forEachIndex(options.runs, options.threads, [&](std::int64_t run) {
-        onRun(run, runSeeded(parameters, options.baseSeed + static_cast<std::uint64_t>(run), {}));
-    });
-}
-
-std::vector<RunSummary> runEnsemble(const Parameters& parameters, const EnsembleOptions& options) {
-    std::vector<RunSummary> summaries(static_cast<std::size_t>(std::max<std::int64_t>(options.runs, 0)));
-    forEachRun(parameters, options, [&](std::int64_t run, const Trajectory& trajectory) {
-        summaries[static_cast<std::size_t>(run)] =
-            summarize(options.baseSeed + static_cast<std::uint64_t>(run), trajectory);
-    });
-    return summaries;
 }
 
 }  // namespace pandemie

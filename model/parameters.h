@@ -24,21 +24,31 @@ struct ParameterInfo {
     std::string_view unit;         // in the tool's own words
     int min;
     int max;
-    int defaultValue;  // the window's start-up and "Default - Werte"
+    int defaultValue;                // the window's start-up and "Default - Werte"
+    std::string_view changeCaption;  // German, a change marker's text; %1 is the new value
 };
 
 inline constexpr std::array<ParameterInfo, 4> parameterTable{{
     {Parameter::encounters, "encounters", "Encounters per day, in thousands",
      "mittlere Zahl der Begegnungen pro Tag", "Begegnungen pro Tag (Tausend)",
-     "thousands of encounters a day", 0, 20, 10},
+     "thousands of encounters a day", 0, 20, 10, "%1 Tsd. Begegnungen/Tag"},
     {Parameter::infection, "infection", "Chance that an encounter infects, in per mille",
      "Infektions - Wahrscheinlichkeit in  o/oo", "Infektions - Wahrscheinlichkeit in  o/oo", "per mille", 0,
-     20, 8},
+     20, 8, "Infektion %1 o/oo"},
     {Parameter::latency, "latency", "Days after infection before a person is infectious", "Latenzzeit / Tage",
-     "Latenzzeit / Tage", "days", 0, 10, 2},
+     "Latenzzeit / Tage", "days", 0, 10, 2, "Latenz %1 Tage"},
     {Parameter::recovery, "recovery", "Days after infection until a person has recovered",
-     "Genesungszeit / Tage", "Genesungszeit / Tage", "days", 8, 24, 14},
+     "Genesungszeit / Tage", "Genesungszeit / Tage", "days", 8, 24, 14, "Genesung nach %1 Tagen"},
 }};
+
+// infoOf finds an entry at its enumerator's value.
+template <class Table, class Key>
+[[nodiscard]] constexpr bool inEnumeratorOrder(const Table& table, Key Table::value_type::*key) noexcept {
+    for (std::size_t i = 0; i < table.size(); ++i)
+        if (static_cast<std::size_t>(table[i].*key) != i) return false;
+    return true;
+}
+static_assert(inEnumeratorOrder(parameterTable, &ParameterInfo::parameter));
 
 [[nodiscard]] constexpr const ParameterInfo& infoOf(Parameter parameter) noexcept {
     return parameterTable[static_cast<std::size_t>(parameter)];
@@ -51,10 +61,6 @@ inline constexpr std::array<ParameterInfo, 4> parameterTable{{
     return std::nullopt;
 }
 
-[[nodiscard]] constexpr std::string_view parameterName(Parameter parameter) noexcept {
-    return infoOf(parameter).name;
-}
-
 struct ParameterRange {
     int min = 0;
     int max = 0;
@@ -63,9 +69,6 @@ struct ParameterRange {
 [[nodiscard]] constexpr ParameterRange parameterRange(Parameter parameter) noexcept {
     return {infoOf(parameter).min, infoOf(parameter).max};
 }
-
-inline constexpr std::array<Parameter, 4> allParameters{Parameter::encounters, Parameter::infection,
-                                                        Parameter::latency, Parameter::recovery};
 
 [[nodiscard]] constexpr int parameterValue(const Parameters& parameters, Parameter parameter) noexcept {
     switch (parameter) {
@@ -126,16 +129,11 @@ inline constexpr std::array<OutcomeInfo, 3> outcomeTable{{
      "Genesene am Tag 180 in %", countedPersons},
 }};
 
+static_assert(inEnumeratorOrder(outcomeTable, &OutcomeInfo::outcome));
+
 [[nodiscard]] constexpr const OutcomeInfo& infoOf(Outcome outcome) noexcept {
     return outcomeTable[static_cast<std::size_t>(outcome)];
 }
-
-[[nodiscard]] constexpr std::string_view outcomeName(Outcome outcome) noexcept {
-    return infoOf(outcome).name;
-}
-
-inline constexpr std::array<Outcome, 3> allOutcomes{Outcome::peakInfected, Outcome::peakDay,
-                                                    Outcome::finalRecovered};
 
 [[nodiscard]] constexpr std::optional<Outcome> outcomeNamed(std::string_view name) noexcept {
     for (const OutcomeInfo& info : outcomeTable)

@@ -20,7 +20,7 @@ std::vector<Scenario> sweepGrid(const Scenario& base, const std::vector<SweepAxi
                 Scenario next = point;
                 setParameterValue(next.parameters, axis.parameter, value);
                 if (!next.name.empty()) next.name += ' ';
-                next.name.append(parameterName(axis.parameter)).append("=").append(std::to_string(value));
+                next.name.append(infoOf(axis.parameter).name).append("=").append(std::to_string(value));
                 finer.push_back(std::move(next));
             }
         }
@@ -47,75 +47,22 @@ Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std:
     return runSeeded(parameters, seed, changesByDay(parameters, changes));
 }
 
-void OutcomeHistograms::merge(const OutcomeHistograms& other) {
-    peakInfected.merge(other.peakInfected);
-    peakDay.merge(other.peakDay);
-    finalRecovered.merge(other.finalRecovered);
-}
-
-void OutcomeHistograms::transferCounters(CounterTransfer& transfer) {
-    peakInfected.transferCounters(transfer);
-    peakDay.transferCounters(transfer);
-    finalRecovered.transferCounters(transfer);
-}
-
-int outcomeValue(const RunSummary& summary, Outcome outcome) noexcept {
-    switch (outcome) {
-        case Outcome::peakInfected:
-            return summary.peakInfected;
-        case Outcome::peakDay:
-            return summary.peakDay;
-        case Outcome::finalRecovered:
-            return summary.final.countRecovered;
-    }
-    return 0;
-}
-
-const ValueHistogram& outcomeHistogram(const OutcomeHistograms& histograms, Outcome outcome) noexcept {
-    switch (outcome) {
-        case Outcome::peakInfected:
-            return histograms.peakInfected;
-        case Outcome::peakDay:
-            return histograms.peakDay;
-        case Outcome::finalRecovered:
-            break;
-    }
-    return histograms.finalRecovered;
-}
-
-void SummaryStatistics::add(const RunSummary& summary) {
-    outcomes_.peakInfected.add(summary.peakInfected);
-    outcomes_.peakDay.add(summary.peakDay);
-    outcomes_.finalRecovered.add(summary.final.countRecovered);
-    if (summary.final.countInfected == 0) ++runsWithoutInfected_;
-}
-
-void SummaryStatistics::merge(const SummaryStatistics& other) {
-    outcomes_.merge(other.outcomes_);
-    runsWithoutInfected_ += other.runsWithoutInfected_;
-}
-
-void SummaryStatistics::transferCounters(CounterTransfer& transfer) {
-    outcomes_.transferCounters(transfer);
-    transfer.pass(runsWithoutInfected_);
-}
-
 void PairedDifferences::add(const RunSummary& scenario, const RunSummary& first) {
-    differences_.peakInfected.add(scenario.peakInfected - first.peakInfected);
-    differences_.peakDay.add(scenario.peakDay - first.peakDay);
-    differences_.finalRecovered.add(scenario.final.countRecovered - first.final.countRecovered);
+    for (const OutcomeInfo& info : outcomeTable)
+        differences_.add(info.outcome,
+                         outcomeValue(scenario, info.outcome) - outcomeValue(first, info.outcome));
 }
 
 ScenarioResults::ScenarioResults(std::size_t scenarios, Detail detail) : summaries(scenarios) {
     if (detail == Detail::bandsAndDifferences) {
-        ensembles.resize(scenarios);
+        bands.resize(scenarios);
         differences.resize(scenarios > 0 ? scenarios - 1 : 0);
     }
 }
 
 void ScenarioResults::merge(const ScenarioResults& other) {
     for (std::size_t s = 0; s < summaries.size(); ++s) summaries[s].merge(other.summaries.at(s));
-    for (std::size_t s = 0; s < ensembles.size(); ++s) ensembles[s].merge(other.ensembles.at(s));
+    for (std::size_t s = 0; s < bands.size(); ++s) bands[s].merge(other.bands.at(s));
     for (std::size_t s = 0; s < differences.size(); ++s) differences[s].merge(other.differences.at(s));
 }
 
@@ -135,14 +82,14 @@ public:
 
     void runSeed(std::int64_t run, std::vector<RunSummary>* perRunOfFirst, std::atomic<std::int64_t>* done) {
         const std::uint64_t seed = options_.baseSeed + static_cast<std::uint64_t>(run);
-        const bool bands = !results_.ensembles.empty();
+        const bool keepsBands = !results_.bands.empty();
         std::vector<RunSummary> ofSeed(scenarios_.size());  // this seed's run of every scenario
         for (std::size_t s = 0; s < scenarios_.size(); ++s) {
             const Trajectory trajectory = runSeeded(scenarios_[s].parameters, seed, changes_[s]);
             ofSeed[s] = summarize(seed, trajectory);
-            if (bands) {
+            if (keepsBands) {
                 const std::scoped_lock guard(lock_);
-                results_.ensembles[s].add(trajectory, ofSeed[s]);
+                results_.bands[s].add(trajectory);
             }
             if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
         }

@@ -57,64 +57,18 @@ struct SweepAxis {
 // One run of days 1..180 from the seed, with the scenario's changes.
 [[nodiscard]] Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed);
 
-// A histogram of whole values minValue..maxValue, negative ones included.
-class ValueHistogram {
-public:
-    ValueHistogram(int minValue, int maxValue) : offset_(-minValue), counts_(maxValue - minValue) {}
-
-    void add(int value) { counts_.add(value + offset_); }
-    void merge(const ValueHistogram& other) { counts_.merge(other.counts_); }
-    void transferCounters(CounterTransfer& transfer) { counts_.transferCounters(transfer); }
-    [[nodiscard]] std::int64_t total() const noexcept { return counts_.total(); }
-    [[nodiscard]] double mean() const noexcept { return counts_.mean() - offset_; }
-    [[nodiscard]] int percentile(int percent) const noexcept { return counts_.percentile(percent) - offset_; }
-
-private:
-    int offset_;
-    CountHistogram counts_;
-};
-
-// The three figures of a run, as histograms.
-struct OutcomeHistograms {
-    ValueHistogram peakInfected;
-    ValueHistogram peakDay;
-    ValueHistogram finalRecovered;
-
-    void merge(const OutcomeHistograms& other);
-    void transferCounters(CounterTransfer& transfer);
-};
-
-[[nodiscard]] int outcomeValue(const RunSummary& summary, Outcome outcome) noexcept;
-[[nodiscard]] const ValueHistogram& outcomeHistogram(const OutcomeHistograms& histograms,
-                                                     Outcome outcome) noexcept;
-
-// What a sweep keeps of every point: the figures of its runs.
-class SummaryStatistics {
-public:
-    void add(const RunSummary& summary);
-    void merge(const SummaryStatistics& other);
-    void transferCounters(CounterTransfer& transfer);
-
-    [[nodiscard]] std::int64_t runs() const noexcept { return outcomes_.peakInfected.total(); }
-    [[nodiscard]] const OutcomeHistograms& outcomes() const noexcept { return outcomes_; }
-    [[nodiscard]] std::int64_t runsWithoutInfected() const noexcept { return runsWithoutInfected_; }
-
-private:
-    OutcomeHistograms outcomes_{{0, countedPersons}, {0, runDays}, {0, countedPersons}};
-    std::int64_t runsWithoutInfected_ = 0;
-};
-
 // Run-by-run differences of a scenario against the first one, on the same seeds.
 class PairedDifferences {
 public:
     void add(const RunSummary& scenario, const RunSummary& first);
     void merge(const PairedDifferences& other) { differences_.merge(other.differences_); }
     void transferCounters(CounterTransfer& transfer) { differences_.transferCounters(transfer); }
-    [[nodiscard]] const OutcomeHistograms& differences() const noexcept { return differences_; }
+    [[nodiscard]] const CountHistogram& histogram(Outcome outcome) const noexcept {
+        return differences_.of(outcome);
+    }
 
 private:
-    OutcomeHistograms differences_{
-        {-countedPersons, countedPersons}, {-runDays, runDays}, {-countedPersons, countedPersons}};
+    OutcomeHistograms differences_{OutcomeHistograms::Range::differences};
 };
 
 // Whether each scenario keeps its per-day bands (scenarios) or only the
@@ -122,8 +76,8 @@ private:
 enum class Detail : std::uint8_t { summaries, bandsAndDifferences };
 
 struct ScenarioResults {
-    std::vector<SummaryStatistics> summaries;    // one per scenario
-    std::vector<EnsembleStatistics> ensembles;   // one per scenario, with bands only
+    std::vector<OutcomeStatistics> summaries;    // one per scenario
+    std::vector<BandStatistics> bands;           // one per scenario, with bands only
     std::vector<PairedDifferences> differences;  // one per scenario after the first, with bands only
 
     ScenarioResults(std::size_t scenarios, Detail detail);

@@ -69,7 +69,7 @@ struct Sweep {
 [[nodiscard]] Sweep sweepOf(std::vector<std::string> args, pandemie::Outcome measure) {
     const ScratchDirectory dir;
     args.insert(args.end(),
-                {"--runs", "4", "--measure", std::string(pandemie::outcomeName(measure)), "--output",
+                {"--runs", "4", "--measure", std::string(pandemie::infoOf(measure).name), "--output",
                  (dir / "sweep.csv").string(), "--png", (dir / "sweep.png").string()});
     const Outcome run = runCli(args);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -77,7 +77,7 @@ struct Sweep {
         QImage(QString::fromStdString((dir / "sweep.png").string())).convertToFormat(QImage::Format_RGB32),
         {}};
     const auto rows = lines(scratch::readFile(dir / "sweep.csv"));
-    const std::string column = std::string(pandemie::outcomeName(measure)) + "_p50";
+    const std::string column = std::string(pandemie::infoOf(measure).name) + "_p50";
     const std::string& header = rows.at(0);
     const auto commasBefore =
         std::count(header.begin(), header.begin() + static_cast<long>(header.find(column)), ',');
@@ -93,8 +93,9 @@ TEST(cliMeasure, oneWaySweepImageDrawsTheMeasuresMedians) {
     // The plot area is (60, 60)-(783, 560): value v of 0..20 at x = 80 + 683 v / 20,
     // the measure's axis from 0 at y 560 to its top at y 60.
     const QColor line(0, 60, 200);
-    for (const pandemie::Outcome measure : pandemie::allOutcomes) {
-        SCOPED_TRACE(std::string(pandemie::outcomeName(measure)));
+    for (const pandemie::OutcomeInfo& info : pandemie::outcomeTable) {
+        const pandemie::Outcome measure = info.outcome;
+        SCOPED_TRACE(std::string(info.name));
         const Sweep sweep = sweepOf({"--sweep", "encounters=0,10,20"}, measure);
         ASSERT_EQ(sweep.medians.size(), 3U);
         const auto yOf = [&](double median) {
@@ -119,7 +120,7 @@ TEST(cliMeasure, oneWaySweepImageDrawsTheMeasuresMedians) {
 TEST(cliMeasure, heatMapCellsShowTheMeasure) {
     // Cells of a 2 x 2 grid: centres at x 212 and 497, y 412 and 177.
     for (const pandemie::Outcome measure : {pandemie::Outcome::peakDay, pandemie::Outcome::peakInfected}) {
-        SCOPED_TRACE(std::string(pandemie::outcomeName(measure)));
+        SCOPED_TRACE(std::string(pandemie::infoOf(measure).name));
         const Sweep sweep = sweepOf({"--sweep", "encounters=0,20", "--sweep", "infection=0,20"}, measure);
         ASSERT_EQ(sweep.medians.size(), 4U);
         const QPoint centres[] = {{212, 412}, {212, 177}, {497, 412}, {497, 177}};

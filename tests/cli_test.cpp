@@ -28,6 +28,7 @@
 #include "model/band_stats.h"
 #include "model/ensemble.h"
 #include "model/model.h"
+#include "model/scenario.h"
 #include "tests/cli_process.h"
 
 namespace {
@@ -389,8 +390,9 @@ TEST(exportOptions, misuseAndUnwritableFilesLeaveNothing) {
 TEST(exportImage, bandImageNamesItsLinesRunsAndParametersWithoutTheCaption) {
     pandemie::Parameters parameters;
     const auto imageFor = [&parameters] {
-        const auto statistics = pandemie::collectStatistics(parameters, {3, 20, 1});
-        return chart::bandImage(statistics.courses(), statistics.runs(), parameters);
+        const auto results =
+            pandemie::runScenarios({{"", parameters, {}}}, {3, 20, 1}, pandemie::Detail::bandsAndDifferences);
+        return chart::bandImage(results.bands[0].courses(), results.bands[0].runs(), parameters);
     };
     const QImage image = imageFor();
     int captionPixels = 0;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Drives pandemie-cli's bash completion as bash would after a Tab at the end
-# of a line, and checks the offered words.
-# Usage: tests/completion_test.sh path/to/pandemie-cli.bash
+# of a line, and checks the offered words against the tool's own --help.
+# Usage: tests/completion_test.sh path/to/pandemie-cli.bash path/to/pandemie-cli
 set -uo pipefail
 # shellcheck source=/dev/null
 source "$1"
+tool=$2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 touch "$scratch/runs.csv" "$scratch/rules.toml"
@@ -38,12 +39,16 @@ expect() {  # line, expected replies (sorted, blank-separated)
     fi
 }
 
+# Every option of the help, and no other, is offered.
+expect "pandemie-cli --" "$("$tool" --help | sed -n 's/^ *\(-[a-z], *\)\{0,1\}\(--[a-z-]*\).*/\2/p' | sort | paste -sd' ')"
 expect "pandemie-cli --ru" "--runs"
 expect "pandemie-cli --s" "--scenarios --seed --summary --sweep"
 expect "pandemie-cli --measure peak_" "peak_day peak_infected"
 expect "pandemie-cli --sweep in" "infection="
 expect "pandemie-cli --change 30:enc" "encounters="
-expect "pandemie-cli --change 30:" ":encounters= :infection= :latency= :recovery="
+# After the day, the names a sweep offers.
+expect "pandemie-cli --change 30:" "$(complete_line "pandemie-cli --sweep " | sed 's/^/:/; s/ / :/g')"
+expect "pandemie-cli --encounters " ""
 expect "pandemie-cli --change 30:encounters=4,la" "4,latency="
 expect "pandemie-cli --runs 10 --output $scratch/run" "$scratch/runs.csv"
 expect "pandemie-cli --scenarios $scratch/rul" "$scratch/rules.toml"

@@ -8,6 +8,7 @@
 
 #include "model/ensemble.h"
 #include "model/model.h"
+#include "model/scenario.h"
 #include "tests/reference_model.h"
 
 namespace {
@@ -180,8 +181,14 @@ TEST(model, seededRunsThatStopDrawingMatchTheFullSimulation) {
 
 TEST(ensemble, runZeroIsTheSingleRunAndThreadsChangeNothing) {
     const Parameters p{12, 9, 1, 10};
-    const auto one = pandemie::runEnsemble(p, pandemie::EnsembleOptions{1234, 37, 1});
-    EXPECT_EQ(one, pandemie::runEnsemble(p, pandemie::EnsembleOptions{1234, 37, 3}));
+    const auto perRun = [&p](int threads) {
+        std::vector<pandemie::RunSummary> runs;
+        static_cast<void>(
+            pandemie::runScenarios({{"", p, {}}}, {1234, 37, threads}, pandemie::Detail::summaries, &runs));
+        return runs;
+    };
+    const auto one = perRun(1);
+    EXPECT_EQ(one, perRun(3));
     pandemie::Random random(1234);
     EXPECT_EQ(one.front(), pandemie::summarize(1234, pandemie::runTrajectory(p, random)));
     EXPECT_EQ(one[5].seed, 1239U);

@@ -5,22 +5,23 @@
 namespace {
 
 using pandemie::Change;
+using pandemie::OutcomeStatistics;
 using pandemie::Parameter;
 using pandemie::Parameters;
 using pandemie::Scenario;
 using pandemie::ScenarioResults;
 using pandemie::seededRun;
-using pandemie::SummaryStatistics;
 
-void expectSameFigures(const pandemie::OutcomeHistograms& a, const pandemie::OutcomeHistograms& b) {
-    for (const pandemie::Outcome outcome : pandemie::allOutcomes) {
-        const auto& x = outcomeHistogram(a, outcome);
-        const auto& y = outcomeHistogram(b, outcome);
+void expectSameFigures(const OutcomeStatistics& a, const OutcomeStatistics& b) {
+    for (const pandemie::OutcomeInfo& info : pandemie::outcomeTable) {
+        const auto& x = a.histogram(info.outcome);
+        const auto& y = b.histogram(info.outcome);
         EXPECT_EQ(x.total(), y.total());
         EXPECT_DOUBLE_EQ(x.mean(), y.mean());
         for (const int percent : {1, 10, 50, 90, 100})
             EXPECT_EQ(x.percentile(percent), y.percentile(percent));
     }
+    EXPECT_EQ(a.runsWithoutInfected(), b.runsWithoutInfected());
 }
 
 TEST(scenario, changesTakeEffectFromTheirDay) {
@@ -49,43 +50,42 @@ TEST(scenario, changesTakeEffectFromTheirDay) {
 }
 
 TEST(scenario, comparisonsUseCommonSeedsAndMergeAsAWhole) {
-    Scenario first{"a", {}, {{30, Parameter::encounters, 4}}};
-    Scenario twin = first;
-    twin.name = "b";
+    const Scenario first{"a", {}, {{30, Parameter::encounters, 4}}};
+    const Scenario twin{"b", first.parameters, first.changes};
     const Scenario other{"c", {14, 8, 2, 14}, {}};
     const ScenarioResults pair =
         runScenarios({first, twin, other}, {9, 24, 2}, pandemie::Detail::bandsAndDifferences);
     const auto& peaks = pair.summaries;
-    EXPECT_NEAR(pair.differences.at(1).differences().peakInfected.mean(),
-                peaks[2].outcomes().peakInfected.mean() - peaks[0].outcomes().peakInfected.mean(), 1e-9);
-    for (const pandemie::Outcome outcome : pandemie::allOutcomes) {
-        const auto& differences = outcomeHistogram(pair.differences.at(0).differences(), outcome);
+    const auto peak = pandemie::Outcome::peakInfected;
+    EXPECT_NEAR(pair.differences.at(1).histogram(peak).mean(),
+                peaks[2].histogram(peak).mean() - peaks[0].histogram(peak).mean(), 1e-9);
+    for (const pandemie::OutcomeInfo& info : pandemie::outcomeTable) {
+        const auto& differences = pair.differences.at(0).histogram(info.outcome);
         EXPECT_EQ(differences.total(), 24);
         EXPECT_EQ(differences.mean(), 0.0);
         EXPECT_EQ(differences.percentile(1), 0);
         EXPECT_EQ(differences.percentile(100), 0);
     }
-    EXPECT_EQ(pair.ensembles[0].courses().p50, pair.ensembles[1].courses().p50);
+    EXPECT_EQ(pair.bands[0].courses().p50, pair.bands[1].courses().p50);
 
     // Runs 0..9 and 10..23 merged give the whole job, whatever the threads.
     ScenarioResults halves = runScenarios({first, twin}, {9, 10, 1}, pandemie::Detail::bandsAndDifferences);
     halves.merge(runScenarios({first, twin}, {19, 14, 3}, pandemie::Detail::bandsAndDifferences));
-    expectSameFigures(halves.summaries[1].outcomes(), pair.summaries[1].outcomes());
-    EXPECT_EQ(halves.ensembles[1].courses().p90, pair.ensembles[1].courses().p90);
-    EXPECT_EQ(halves.summaries[1].runsWithoutInfected(), pair.summaries[1].runsWithoutInfected());
+    expectSameFigures(halves.summaries[1], pair.summaries[1]);
+    EXPECT_EQ(halves.bands[1].courses().p90, pair.bands[1].courses().p90);
 }
 
-TEST(scenario, aSweepPointIsThePlainEnsemble) {
+TEST(scenario, aSweepPointIsTheEnsembleOfItsParameters) {
     const Scenario base{"", {10, 8, 3, 14}, {}};
     const auto grid = sweepGrid(base, {{Parameter::encounters, {6, 9}}, {Parameter::recovery, {10, 20}}});
     ASSERT_EQ(grid.size(), 4U);
     EXPECT_EQ(grid[1].name, "encounters=6 recovery=20");
     const ScenarioResults sweep = runScenarios(grid, {500, 30, 2}, pandemie::Detail::summaries);
-    EXPECT_TRUE(sweep.ensembles.empty()) << "a sweep keeps no bands";
-    SummaryStatistics plain;
-    for (const auto& run : pandemie::runEnsemble({9, 8, 3, 10}, {500, 30, 1})) plain.add(run);
-    expectSameFigures(sweep.summaries[2].outcomes(), plain.outcomes());
-    EXPECT_EQ(sweep.summaries[2].runsWithoutInfected(), plain.runsWithoutInfected());
+    EXPECT_TRUE(sweep.bands.empty()) << "a sweep keeps no bands";
+    const ScenarioResults ensemble =
+        runScenarios({{"", {9, 8, 3, 10}, {}}}, {500, 30, 1}, pandemie::Detail::bandsAndDifferences);
+    expectSameFigures(sweep.summaries[2], ensemble.summaries[0]);
+    EXPECT_EQ(ensemble.bands[0].runs(), 30);
 }
 
 }  // namespace

@@ -16,14 +16,16 @@
 #include <tuple>
 
 #include "chart/chart.h"
+#include "chart/plot_frame.h"
 #include "chart/run_image.h"
 #include "io/csv.h"
 #include "io/file_writing.h"
 #include "model/ensemble.h"
-#include "model/rounding.h"
+#include "model/parameters.h"
 #include "ui/accessibility.h"
 #include "ui/hscrollbar.h"
 #include "ui/picture_box.h"
+#include "ui/rounding.h"
 
 namespace {
 
@@ -109,6 +111,16 @@ void describe(QLabel* label, HScrollBar* slider, const QString& description) {
         QStringLiteral("Schieberegler von %1 bis %2").arg(slider->minimum()).arg(slider->maximum()));
 }
 
+// A parameter's slider runs over the parameter's range in steps of 1.
+HScrollBar* parameterSlider(pandemie::Parameter parameter, QWidget* parent) {
+    const pandemie::ParameterInfo& info = pandemie::infoOf(parameter);
+    return new HScrollBar(info.min, info.max, 1, parent);
+}
+
+void describe(QLabel* label, HScrollBar* slider, pandemie::Parameter parameter) {
+    describe(label, slider, chart::fromTable(pandemie::infoOf(parameter).caption));
+}
+
 void describe(QLineEdit* box, const QString& name, const QString& description) {
     box->setAccessibleName(name);
     box->setAccessibleDescription(description);
@@ -174,22 +186,22 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 
     Label3 = makeLabel(this, QStringLiteral("Label3"), twips(150, 2400, 4815, 315), &white);
     Label4 = makeLabel(this, QStringLiteral("Label4"), twips(5100, 2400, 765, 315), &lightCyan);
-    HScroll2 = new HScrollBar(0, 20, 1, this);
+    HScroll2 = parameterSlider(pandemie::Parameter::encounters, this);
     HScroll2->setGeometry(twips(150, 2850, 5715, 315));
 
     Label5 = makeLabel(this, QStringLiteral("Label5"), twips(150, 3600, 4815, 315), nullptr);
     Label6 = makeLabel(this, QStringLiteral("Label6"), twips(5100, 3600, 765, 315), &lightCyan);
-    HScroll3 = new HScrollBar(0, 20, 1, this);
+    HScroll3 = parameterSlider(pandemie::Parameter::infection, this);
     HScroll3->setGeometry(twips(150, 4050, 5715, 315));
 
     Label7 = makeLabel(this, QStringLiteral("Label7"), twips(150, 4800, 4815, 315), nullptr);
     Label8 = makeLabel(this, QStringLiteral("Label8"), twips(5100, 4800, 765, 315), &lightCyan);
-    HScroll4 = new HScrollBar(0, 10, 1, this);
+    HScroll4 = parameterSlider(pandemie::Parameter::latency, this);
     HScroll4->setGeometry(twips(150, 5250, 5715, 315));
 
     Label9 = makeLabel(this, QStringLiteral("Label9"), twips(150, 6000, 4815, 315), nullptr);
     Label10 = makeLabel(this, QStringLiteral("Label10"), twips(5100, 6000, 765, 315), &lightCyan);
-    HScroll5 = new HScrollBar(8, 24, 1, this);
+    HScroll5 = parameterSlider(pandemie::Parameter::recovery, this);
     HScroll5->setGeometry(twips(150, 6450, 5715, 315));
 
     Command5 = makeButton(this, QStringLiteral("Default - Werte"), twips(150, 7050, 2415, 465), 11.25);
@@ -274,16 +286,16 @@ void Form1::Form_Load() {
     setWindowTitle(QStringLiteral("Corona Pandemie Vorausberechnung des Verlaufs") +
                    QString(42, QLatin1Char(' ')) + QStringLiteral("pandemie - agentenbasierte Simulation"));
     describe(Label1, HScroll1, QStringLiteral("Zeit der Berechnung/Tage  (z.Zt. gesperrt)"));
-    describe(Label3, HScroll2, QStringLiteral("mittlere Zahl der Begegnungen pro Tag"));
-    describe(Label5, HScroll3, QStringLiteral("Infektions - Wahrscheinlichkeit in  o/oo"));
-    describe(Label7, HScroll4, QStringLiteral("Latenzzeit / Tage"));
-    describe(Label9, HScroll5, QStringLiteral("Genesungszeit / Tage"));
+    describe(Label3, HScroll2, pandemie::Parameter::encounters);
+    describe(Label5, HScroll3, pandemie::Parameter::infection);
+    describe(Label7, HScroll4, pandemie::Parameter::latency);
+    describe(Label9, HScroll5, pandemie::Parameter::recovery);
     rahmen2();
     HScroll1->setValueFromCode(180);
-    HScroll2->setValueFromCode(10);
-    HScroll3->setValueFromCode(8);
-    HScroll4->setValueFromCode(2);
-    HScroll5->setValueFromCode(14);
+    HScroll2->setValueFromCode(pandemie::infoOf(pandemie::Parameter::encounters).defaultValue);
+    HScroll3->setValueFromCode(pandemie::infoOf(pandemie::Parameter::infection).defaultValue);
+    HScroll4->setValueFromCode(pandemie::infoOf(pandemie::Parameter::latency).defaultValue);
+    HScroll5->setValueFromCode(pandemie::infoOf(pandemie::Parameter::recovery).defaultValue);
     Command4_Click();
 }
 
@@ -323,15 +335,18 @@ void Form1::describeOutcome() {
                                            .arg(pandemie::runDays));
 }
 
+// Each value is stored, then its slider is set, which stores the slider's
+// value again; the infection chance reaches its slider as a 16-bit whole number.
 void Form1::Command5_Click() {
-    encountersPerDay = 10;
-    HScroll2->setValueFromCode(10);
-    infectionPerMille = 8;
+    const pandemie::Parameters defaults = pandemie::defaultParameters();
+    encountersPerDay = defaults.encountersPerDay;
+    HScroll2->setValueFromCode(encountersPerDay);
+    infectionPerMille = defaults.infectionPerMille;
     HScroll3->setValueFromCode(pandemie::toInteger16(infectionPerMille));
-    latencyDays = 2;
-    HScroll4->setValueFromCode(2);
-    recoveryDays = 14;
-    HScroll5->setValueFromCode(14);
+    latencyDays = defaults.latencyDays;
+    HScroll4->setValueFromCode(latencyDays);
+    recoveryDays = defaults.recoveryDays;
+    HScroll5->setValueFromCode(recoveryDays);
 }
 
 void Form1::HScroll1_Change() {

@@ -66,6 +66,12 @@ public:
     QLineEdit* Text2;
     QLineEdit* Text3;
     QLineEdit* Text4;
+    // The sliders, each with a description label and a value label:
+    //   HScroll1  days of the run, fixed at 180   Label1, Label2
+    //   HScroll2  encounters                      Label3, Label4
+    //   HScroll3  infection                       Label5, Label6
+    //   HScroll4  latency                         Label7, Label8
+    //   HScroll5  recovery                        Label9, Label10
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;
