@@ -85,8 +85,8 @@ public:
         // Read in pieces up to one byte more than allowed: that tells a file
         // too long, and a device without end is not read on.
         std::string text;
-        std::array<char, 1U << 16U> piece{};
         try {
+            std::array<char, 1U << 16U> piece{};
             while (text.size() <= maxScenarioFileBytes &&
                    in.read(piece.data(), static_cast<std::streamsize>(piece.size())).gcount() > 0)
                 text.append(piece.data(), static_cast<std::size_t>(in.gcount()));

@@ -88,8 +88,10 @@ TEST(inputFiles, noOutputMayReplaceTheScenarioFile) {
         for (const char* option : {"--summary", "--output", "--png"}) {
             const Outcome run = runCli({"--scenarios", file, "--runs", "2", option, spelling});
             EXPECT_EQ(run.status, 2);
-            EXPECT_EQ(run.err, std::string("pandemie-cli: ") + option + " " + spelling +
-                                   " is the same file as --scenarios " + file + "\n");
+            const std::string says =
+                std::string("pandemie-cli: ").append(option).append(" ").append(spelling);
+            EXPECT_EQ(run.err,
+                      std::string(says).append(" is the same file as --scenarios ").append(file) + '\n');
         }
     }
     EXPECT_EQ(readFile(file), oneScenario);
@@ -118,8 +120,10 @@ TEST(inputFiles, imageCommandIsUtf8TextReadBackWhole) {
     EXPECT_EQ(QImage::fromData(QByteArray::fromStdString(bytes)).text("Command").toStdString(), command);
     std::vector<std::string> textChunks;
     for (const auto& [type, data] : chunksOf(bytes))
-        if (type == "iTXt" || type == "tEXt" || type == "zTXt") textChunks.push_back(type + ":" + data);
-    EXPECT_EQ(textChunks, std::vector<std::string>{"iTXt:Command" + std::string(5, '\0') + command});
+        if (type == "iTXt" || type == "tEXt" || type == "zTXt")
+            textChunks.push_back(std::string(type).append(":").append(data));
+    EXPECT_EQ(textChunks,
+              std::vector<std::string>{std::string("iTXt:Command").append(5, '\0').append(command)});
 
     // Any UTF-8 text, beyond Latin-1 too; a file without image data stays as it is.
     const std::string text = "Tag 30: Kontaktbeschränkung € 😷";
