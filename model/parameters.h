@@ -41,12 +41,20 @@ inline constexpr std::array<ParameterInfo, 4> parameterTable{{
      "Genesungszeit / Tage", "Genesungszeit / Tage", "days", 8, 24, 14, "Genesung nach %1 Tagen"},
 }};
 
-// infoOf finds an entry at its enumerator's value.
+// An entry of either table is found by its enumerator (key), at the
+// enumerator's value, or by its name.
 template <class Table, class Key>
 [[nodiscard]] constexpr bool inEnumeratorOrder(const Table& table, Key Table::value_type::*key) noexcept {
     for (std::size_t i = 0; i < table.size(); ++i)
         if (static_cast<std::size_t>(table[i].*key) != i) return false;
     return true;
+}
+template <class Table, class Key>
+[[nodiscard]] constexpr std::optional<Key> keyNamed(const Table& table, Key Table::value_type::*key,
+                                                    std::string_view name) noexcept {
+    for (const auto& info : table)
+        if (info.name == name) return info.*key;
+    return std::nullopt;
 }
 static_assert(inEnumeratorOrder(parameterTable, &ParameterInfo::parameter));
 
@@ -56,9 +64,7 @@ static_assert(inEnumeratorOrder(parameterTable, &ParameterInfo::parameter));
 
 // The parameter called name, or nothing.
 [[nodiscard]] constexpr std::optional<Parameter> parameterNamed(std::string_view name) noexcept {
-    for (const ParameterInfo& info : parameterTable)
-        if (info.name == name) return info.parameter;
-    return std::nullopt;
+    return keyNamed(parameterTable, &ParameterInfo::parameter, name);
 }
 
 struct ParameterRange {
@@ -135,10 +141,9 @@ static_assert(inEnumeratorOrder(outcomeTable, &OutcomeInfo::outcome));
     return outcomeTable[static_cast<std::size_t>(outcome)];
 }
 
+// The outcome called name, or nothing.
 [[nodiscard]] constexpr std::optional<Outcome> outcomeNamed(std::string_view name) noexcept {
-    for (const OutcomeInfo& info : outcomeTable)
-        if (info.name == name) return info.outcome;
-    return std::nullopt;
+    return keyNamed(outcomeTable, &OutcomeInfo::outcome, name);
 }
 
 }  // namespace pandemie
