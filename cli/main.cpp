@@ -8,7 +8,6 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <streambuf>
 #include <variant>
 
 #include "chart/offscreen.h"
@@ -17,6 +16,7 @@
 #include "chart/scenario_image.h"
 #include "chart/sweep_image.h"
 #include "cli/cluster.h"
+#include "cli/discarded_output.h"
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "io/csv.h"
@@ -207,30 +207,6 @@ void printError(const std::exception& error) {
     }));
 }
 
-// The other processes of a job print nothing; rank 0 speaks for all.
-class DiscardedOutput {
-public:
-    DiscardedOutput() : out_(std::cout.rdbuf(&sink_)), err_(std::cerr.rdbuf(&sink_)) {}
-    ~DiscardedOutput() {
-        std::cout.rdbuf(out_);
-        std::cerr.rdbuf(err_);
-    }
-    DiscardedOutput(const DiscardedOutput&) = delete;
-    DiscardedOutput& operator=(const DiscardedOutput&) = delete;
-    DiscardedOutput(DiscardedOutput&&) = delete;
-    DiscardedOutput& operator=(DiscardedOutput&&) = delete;
-
-private:
-    class Sink : public std::streambuf {
-    protected:
-        int_type overflow(int_type character) override { return traits_type::not_eof(character); }
-        std::streamsize xsputn(const char_type* /*text*/, std::streamsize count) override { return count; }
-    };
-    Sink sink_;
-    std::streambuf* out_;
-    std::streambuf* err_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -238,7 +214,7 @@ int main(int argc, char** argv) {
     // cleaned up, instead of the signal ending the tool mid-write.
     std::signal(SIGXFSZ, SIG_IGN);
     const cli::Cluster cluster;
-    std::optional<DiscardedOutput> silence;
+    std::optional<cli::DiscardedOutput> silence;
     if (!cluster.isRoot()) silence.emplace();
     // Every process reads the same command line to the same options.
     auto parsed = cli::parseCommandLine(argc, argv);

@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/discarded_output.h"
 #include "cli/options.h"
-#include "tests/fuzz/silenced.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const fuzz::Silenced silenced;
+    const pandemie::cli::DiscardedOutput silenced;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     std::vector<std::string> arguments{pandemie::cli::programName};
     for (std::size_t start = 0; start <= input.size();) {
