@@ -1,0 +1,36 @@
+#pragma once
+// Counts observed on some of the model's days, as a fit reads them: per 1000
+// persons, whatever population they were counted in.
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "model/model.h"
+
+namespace pandemie {
+
+struct ObservedDay {
+    int day = 1;  // 1..180, the model's day
+    // Per series in the order of seriesFields; nothing where it was not counted.
+    std::array<std::optional<double>, 3> counts;
+
+    friend bool operator==(const ObservedDay&, const ObservedDay&) = default;
+};
+
+struct Observations {
+    std::vector<ObservedDay> days;  // ascending, each day once, at least one
+
+    [[nodiscard]] int firstDay() const noexcept { return days.empty() ? 0 : days.front().day; }
+    [[nodiscard]] int lastDay() const noexcept { return days.empty() ? 0 : days.back().day; }
+    // Whether any day has a count of the series.
+    [[nodiscard]] bool counts(Series series) const noexcept {
+        for (const ObservedDay& day : days)
+            if (day.counts[static_cast<std::size_t>(series)]) return true;
+        return false;
+    }
+
+    friend bool operator==(const Observations&, const Observations&) = default;
+};
+
+}  // namespace pandemie
