@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "io/closest_name.h"
 #include "io/file_writing.h"
 #include "io/quoted.h"
 
@@ -10,21 +11,6 @@ namespace pandemie::cli {
 namespace {
 
 constexpr std::size_t helpColumn = 30;  // where the options' descriptions start
-
-[[nodiscard]] std::size_t editDistance(std::string_view a, std::string_view b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0U : 1U)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
 
 // An option name shows as typed, unless it has bytes that need quoting.
 [[nodiscard]] std::string shownName(std::string_view name) {
@@ -46,22 +32,7 @@ bool hasArgument(int argc, const char* const* argv, std::string_view word) {
 }
 
 std::string closestOption(std::string_view given, std::span<const std::string> known) {
-    const auto starts = std::ranges::count_if(
-        known, [given](const std::string& option) { return given.size() > 2 && option.starts_with(given); });
-    if (starts == 1) {
-        return *std::ranges::find_if(
-            known, [given](const std::string& option) { return option.starts_with(given); });
-    }
-    std::string best;
-    std::size_t bestDistance = 3;  // further apart is no longer a typing mistake
-    for (const std::string& option : known) {
-        const std::size_t distance = editDistance(given, option);
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = option;
-        }
-    }
-    return best;
+    return io::closestName(given, known);
 }
 
 const OptionSpec* OptionParser::find(std::string_view name) const {

@@ -4,16 +4,13 @@
 #include <toml++/toml.h>
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <unordered_set>
 
 #include "cli/characters.h"
 #include "cli/scenario_file.h"
 #include "cli/scenario_options.h"
 #include "io/file_writing.h"
+#include "io/input_file.h"
 #include "io/quoted.h"
 
 namespace pandemie::cli {
@@ -79,22 +76,9 @@ public:
     ScenarioFile(std::string path, const Parameters& defaults)
         : path_(std::move(path)), shown_("--scenarios: " + io::shownPath(path_)), defaults_(defaults) {}
 
+    // A pipe or a device is read as well, as from `--scenarios <(...)`.
     [[nodiscard]] std::string read() const {
-        std::ifstream in(path_, std::ios::binary);
-        if (!in) throw io::UsageError(shown_ + ": cannot read the file: " + std::strerror(errno));
-        // Read in pieces up to one byte more than allowed: that tells a file
-        // too long, and a device without end is not read on.
-        std::string text;
-        try {
-            std::array<char, 1U << 16U> piece{};
-            while (text.size() <= maxScenarioFileBytes &&
-                   in.read(piece.data(), static_cast<std::streamsize>(piece.size())).gcount() > 0)
-                text.append(piece.data(), static_cast<std::size_t>(in.gcount()));
-        } catch (const std::ios_base::failure&) {  // a directory, for one
-            throw io::UsageError(shown_ + ": cannot read the file: " + std::strerror(errno));
-        }
-        if (in.bad()) throw io::UsageError(shown_ + ": cannot read the file: " + std::strerror(errno));
-        return text;
+        return io::readInputFile(path_, shown_, maxScenarioFileBytes, io::InputKind::anyReadable);
     }
 
     [[nodiscard]] std::vector<Scenario> load(std::string_view text) {
