@@ -34,7 +34,7 @@ void requireRegularFile(const std::string& shown, const struct stat& info) {
 
 class InputFile {
 public:
-    InputFile(const std::string& path, const std::string& shown, InputKind kind) : shown_(shown) {
+    InputFile(const std::string& path, std::string shown, InputKind kind) : shown_(std::move(shown)) {
         // Opening a named pipe would wait for a writer, and opening a device
         // may act on it: the kind is known from the path first, and checked
         // again on what was opened, in case the path changed in between.

@@ -2,6 +2,7 @@
 // Counts observed on some of the model's days, as a fit reads them: per 1000
 // persons, whatever population they were counted in.
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -25,9 +26,9 @@ struct Observations {
     [[nodiscard]] int lastDay() const noexcept { return days.empty() ? 0 : days.back().day; }
     // Whether any day has a count of the series.
     [[nodiscard]] bool counts(Series series) const noexcept {
-        for (const ObservedDay& day : days)
-            if (day.counts[static_cast<std::size_t>(series)]) return true;
-        return false;
+        return std::ranges::any_of(days, [series](const ObservedDay& day) {
+            return day.counts[static_cast<std::size_t>(series)].has_value();
+        });
     }
 
     friend bool operator==(const Observations&, const Observations&) = default;
