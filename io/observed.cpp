@@ -148,7 +148,8 @@ private:
             columns_.push_back(column);
         }
         if (std::ranges::find(columns_, Column{}) == columns_.end())
-            failOnLine("no column named day, the days counted on");
+            failOnLine("no column named day; expected day and one or more of " +
+                       listed(std::span(known).subspan(1)));
         if (columns_.size() == 1)
             failOnLine("no column of counts; expected one or more of " + listed(std::span(known).subspan(1)));
     }
