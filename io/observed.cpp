@@ -70,16 +70,7 @@ public:
     ObservedFile(std::string_view file, int population) : shown_(shownFile(file)), population_(population) {}
 
     [[nodiscard]] Observations parse(std::string_view text) {
-        if (population_ < 1)
-            fail("a population of " + std::to_string(population_) + " persons; it must be 1 or more");
-        if (text.size() > maxObservedFileBytes)
-            fail("longer than " + std::to_string(maxObservedFileBytes >> 20U) +
-                 " MiB, more than any file of counts needs");
-        if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
-            line_ = 1 + static_cast<int>(
-                            std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n'));
-            failOnLine("a NUL byte: not UTF-8 text");
-        }
+        refuseAtOnce(text);
         if (text.starts_with(byteOrderMark)) text.remove_prefix(byteOrderMark.size());
         while (!text.empty()) {
             const std::size_t end = std::min(text.find('\n'), text.size());
@@ -99,6 +90,20 @@ public:
     }
 
 private:
+    // A population below one person, a file too long or one not text.
+    void refuseAtOnce(std::string_view text) {
+        if (population_ < 1)
+            fail("a population of " + std::to_string(population_) + " persons; it must be 1 or more");
+        if (text.size() > maxObservedFileBytes)
+            fail("longer than " + std::to_string(maxObservedFileBytes >> 20U) +
+                 " MiB, more than any file of counts needs");
+        if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+            line_ = 1 + static_cast<int>(
+                            std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n'));
+            failOnLine("a NUL byte: not UTF-8 text");
+        }
+    }
+
     [[noreturn]] void fail(const std::string& what) const { throw UsageError(shown_ + ": " + what); }
     [[noreturn]] void failOnLine(const std::string& what) const {
         throw UsageError(shown_ + ":" + std::to_string(line_) + ": " + what);
