@@ -72,8 +72,8 @@ const QColor lastDayColour = QBColor(5);
 // wide, so that it does over the grid lines of days 30, 60, ...
 void drawLastDayLine(Surface& picture, int day) {
     picture.setDrawWidth(2);
-    for (double y = 62; y < 559; y += 9)
-        picture.Line(dayX(day), y, dayX(day), std::min(y + 4, 558.0), lastDayColour);
+    for (int y = 62; y < 559; y += 9)
+        picture.Line(dayX(day), y, dayX(day), std::min(y + 4, 558), lastDayColour);
     picture.setDrawWidth(1);
 }
 

@@ -200,7 +200,7 @@ TEST(chart, jointPosteriorShowsTheHeaviestCellBrightestAndEmptyCellsGrey) {
     pandemie::JointPosterior joint;  // encounters 0..20 across, infection 0..20 up
     joint.xRange = {0, 20};
     joint.yRange = {0, 20};
-    joint.weight.assign(21 * 21, 0.0);
+    joint.weight.assign(std::size_t{21} * 21, 0.0);
     joint.weight[10 * 21 + 4] = 0.6;  // 4 thousand encounters, infection 10 o/oo
     joint.weight[8 * 21 + 5] = 0.4;
     const QImage image = chart::jointPosteriorImage(joint);
