@@ -12,7 +12,6 @@ namespace {
 
 constexpr double textSize = 8;
 constexpr double rowHeight = 13;
-constexpr double firstRowTop = 64;
 // Labels keep inside the plot area's inner edges, and this far apart.
 constexpr double innerLeft = 62;
 constexpr double innerRight = 781;
@@ -23,8 +22,8 @@ double dayX(int day) {
     return 60 + 4 * day;
 }
 
-double rowTop(int row) {
-    return firstRowTop + rowHeight * row;
+double rowTop(double firstTop, int row) {
+    return firstTop + rowHeight * row;
 }
 
 // The panel of a text whose left edge is at left, in the row at top.
@@ -54,7 +53,8 @@ Candidate placedBeside(int day, std::size_t schedule, const QString& label) {
 
 // Each candidate in the first row where it keeps clear of the others; false
 // when one finds no row.
-bool fillRows(const std::vector<Candidate>& candidates, int rows, std::vector<ChangeLabel>& placed) {
+bool fillRows(const std::vector<Candidate>& candidates, int rows, double firstTop,
+              std::vector<ChangeLabel>& placed) {
     std::vector<std::vector<std::pair<double, double>>> taken(static_cast<std::size_t>(rows));
     placed.clear();
     for (const Candidate& c : candidates) {
@@ -69,7 +69,7 @@ bool fillRows(const std::vector<Candidate>& candidates, int rows, std::vector<Ch
         }
         if (row == rows) return false;
         taken[static_cast<std::size_t>(row)].emplace_back(c.left - 1, c.left + c.width + 1);
-        placed.push_back({c.day, c.schedule, c.text, panelOf(c.left, rowTop(row), c.width)});
+        placed.push_back({c.day, c.schedule, c.text, panelOf(c.left, rowTop(firstTop, row), c.width)});
     }
     return true;
 }
@@ -85,7 +85,7 @@ QString shortened(const QString& text, double points, double width) {
     return QFontMetricsF(fontFor(QString(), points)).elidedText(text, Qt::ElideRight, width);
 }
 
-ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& schedules, int rows) {
+ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& schedules, int rows, double top) {
     std::vector<Candidate> all;
     for (std::size_t s = 0; s < schedules.size(); ++s)
         for (const auto& [day, label] : changeLabels(schedules[s]))
@@ -99,36 +99,52 @@ ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& sche
     for (std::size_t step = 1;; ++step) {
         std::vector<Candidate> every;
         for (std::size_t i = 0; i < all.size(); i += step) every.push_back(all[i]);
-        if (fillRows(every, rows, layout.labels)) break;
+        if (fillRows(every, rows, top, layout.labels)) break;
     }
-    double bottom = firstRowTop;
+    double bottom = top;
     for (const ChangeLabel& label : layout.labels) bottom = std::max(bottom, label.box.bottom());
     layout.leftOut = all.size() - layout.labels.size();
     if (layout.leftOut > 0) {
         layout.note = leftOutNote(layout.leftOut);
-        const double top = bottom + 1;
-        layout.noteBox = panelOf(innerLeft + 2, top, textWidth(layout.note, textSize));
+        layout.noteBox = panelOf(innerLeft + 2, bottom + 1, textWidth(layout.note, textSize));
         bottom = layout.noteBox.bottom();
     }
     layout.bottom = bottom;
     return layout;
 }
 
-void drawChangeMarkers(Surface& picture, const std::vector<pandemie::Schedule>& schedules,
-                       const ChangeLabelLayout& layout, const std::function<QColor(std::size_t)>& colourOf) {
+ChangeLabel dayLabel(int day, const QString& text, double top) {
+    const Candidate placed = placedBeside(day, 0, text);
+    return {day, 0, placed.text, panelOf(placed.left, top, placed.width)};
+}
+
+void drawLabelPanel(Surface& picture, const QRectF& box, const QString& text, const QColor& colour) {
+    // Both corners of a filled box belong to it.
+    picture.LineFilledBox(box.left(), box.top(), box.right() - 1, box.bottom() - 1, QBColor(15));
+    printText(picture, box.left() + 1, box.top() - 1, text, textSize, Align::left, colour);
+}
+
+void drawChangeLines(Surface& picture, const std::vector<pandemie::Schedule>& schedules,
+                     const std::function<QColor(std::size_t)>& colourOf) {
     const int width = picture.DrawWidth();
     picture.setDrawWidth(1);
     for (std::size_t s = 0; s < schedules.size(); ++s)
         for (const auto& [day, label] : changeLabels(schedules[s]))
             picture.Line(dayX(day), 60, dayX(day), 560, colourOf(s));
-    const auto drawPanel = [&](const QRectF& box, const QString& text, const QColor& colour) {
-        // Both corners of a filled box belong to it.
-        picture.LineFilledBox(box.left(), box.top(), box.right() - 1, box.bottom() - 1, QBColor(15));
-        printText(picture, box.left() + 1, box.top() - 1, text, textSize, Align::left, colour);
-    };
-    for (const ChangeLabel& label : layout.labels) drawPanel(label.box, label.text, colourOf(label.schedule));
-    if (!layout.note.isEmpty()) drawPanel(layout.noteBox, layout.note, QBColor(0));
     picture.setDrawWidth(width);
+}
+
+void drawChangeLabels(Surface& picture, const ChangeLabelLayout& layout,
+                      const std::function<QColor(std::size_t)>& colourOf) {
+    for (const ChangeLabel& label : layout.labels)
+        drawLabelPanel(picture, label.box, label.text, colourOf(label.schedule));
+    if (!layout.note.isEmpty()) drawLabelPanel(picture, layout.noteBox, layout.note, QBColor(0));
+}
+
+void drawChangeMarkers(Surface& picture, const std::vector<pandemie::Schedule>& schedules,
+                       const ChangeLabelLayout& layout, const std::function<QColor(std::size_t)>& colourOf) {
+    drawChangeLines(picture, schedules, colourOf);
+    drawChangeLabels(picture, layout, colourOf);
 }
 
 void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes) {

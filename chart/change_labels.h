@@ -34,13 +34,30 @@ struct ChangeLabelLayout {
     double bottom = 60;  // below the last row used, the top edge of the plot area without labels
 };
 
+// The top of the first row of labels.
+inline constexpr double firstLabelRowTop = 64;
+
 // The rows below y = 64 for labels in the charts of one run.
 inline constexpr int runLabelRows = 8;
 
-// The labels of all schedules' change days, in at most `rows` rows and a
-// row for the note.
-[[nodiscard]] ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& schedules,
-                                                   int rows);
+// The labels of all schedules' change days, in at most `rows` rows from y =
+// top and a row for the note.
+[[nodiscard]] ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& schedules, int rows,
+                                                   double top = firstLabelRowTop);
+
+// A label of one day's line in the row at y = top, placed as a change label;
+// the next row starts at box.bottom() + 1.
+[[nodiscard]] ChangeLabel dayLabel(int day, const QString& text, double top);
+
+// A label's white panel and its text.
+void drawLabelPanel(Surface& picture, const QRectF& box, const QString& text, const QColor& colour);
+
+// Lines of every change day of every schedule in its colour, one pixel wide.
+void drawChangeLines(Surface& picture, const std::vector<pandemie::Schedule>& schedules,
+                     const std::function<QColor(std::size_t)>& colourOf);
+// The labels on their panels, in their schedules' colours, the note in black.
+void drawChangeLabels(Surface& picture, const ChangeLabelLayout& layout,
+                      const std::function<QColor(std::size_t)>& colourOf);
 
 // Lines of every change day of every schedule in its colour, then the labels.
 void drawChangeMarkers(Surface& picture, const std::vector<pandemie::Schedule>& schedules,

@@ -20,6 +20,10 @@ double textWidth(const QString& text, double points) {
     return QFontMetricsF(fontFor(QString(), points)).horizontalAdvance(text);
 }
 
+std::size_t labelStep(std::size_t values, std::size_t room) {
+    return std::max<std::size_t>(1, (values + room - 1) / room);
+}
+
 void printText(Surface& picture, double x, double y, const QString& text, double points, Align align,
                const QColor& colour) {
     picture.setFontName(QString());

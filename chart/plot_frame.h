@@ -16,6 +16,9 @@ namespace chart {
 // Width in pixels of text printed in the chart's plain face at that size.
 [[nodiscard]] double textWidth(const QString& text, double points);
 
+// Every one of `values` labelled while there is room for `room` labels, else every second, third, ...
+[[nodiscard]] std::size_t labelStep(std::size_t values, std::size_t room);
+
 enum class Align : std::uint8_t { left, centre, right };
 
 // Prints text in the plain face with its top at y, aligned on x.

@@ -36,12 +36,6 @@ void plotCourse(Surface& picture, const pandemie::Trajectory& course) {
     }
 }
 
-// Three quarters of the way to white.
-QColor lightTint(const QColor& colour) {
-    const auto tint = [](int component) { return component + (255 - component) * 3 / 4; };
-    return {tint(colour.red()), tint(colour.green()), tint(colour.blue())};
-}
-
 void setSmallText(Surface& picture) {
     picture.setFontName(QString());
     picture.setFontSize(9);
@@ -51,23 +45,17 @@ void setSmallText(Surface& picture) {
 // Right of the title: three short lines in the series' colours for the
 // medians, three tinted stripes for the bands.
 void drawKey(Surface& picture) {
-    constexpr double lineX = 470;
-    constexpr double bandX = 580;
-    constexpr double top = 34;
+    const double lineX = keyEntryX(0);
+    const double bandX = keyEntryX(1);
     picture.setDrawWidth(2);
     for (std::size_t i = 0; i < seriesStyles.size(); ++i) {
-        const double y = top + 2 + 4 * static_cast<double>(i);
+        const double y = keyTop + 2 + 4 * static_cast<double>(i);
         const QColor colour = QBColor(seriesStyles.at(i).colour);
         picture.Line(lineX, y, lineX + 24, y, colour);
         picture.LineFilledBox(bandX, y - 1, bandX + 24, y + 2, lightTint(colour));
     }
-    setSmallText(picture);
-    picture.setCurrentX(lineX + 30);
-    picture.setCurrentY(top);
-    picture.Print(QStringLiteral("Median"));
-    picture.setCurrentX(bandX + 30);
-    picture.setCurrentY(top);
-    picture.Print(QStringLiteral("10\u201390 %"));
+    printKeyText(picture, 0, QStringLiteral("Median"));
+    printKeyText(picture, 1, QStringLiteral("10\u201390 %"));
 }
 
 void drawRunsAndParameters(Surface& picture, std::int64_t runs, const pandemie::Parameters& parameters) {
@@ -96,8 +84,19 @@ QImage firstRunImage(const pandemie::Trajectory& run, const pandemie::Schedule& 
     return picture.image();
 }
 
-QImage bandImage(const pandemie::PercentileCourses& courses, std::int64_t runs,
-                 const pandemie::Parameters& parameters, const pandemie::Schedule& changes) {
+void printKeyText(Surface& picture, int entry, const QString& text) {
+    setSmallText(picture);
+    picture.setCurrentX(keyEntryX(entry) + 30);
+    picture.setCurrentY(keyTop);
+    picture.Print(text);
+}
+
+QColor lightTint(const QColor& colour) {
+    const auto tint = [](int component) { return component + (255 - component) * 3 / 4; };
+    return {tint(colour.red()), tint(colour.green()), tint(colour.blue())};
+}
+
+Surface bandChart(const pandemie::PercentileCourses& courses) {
     Surface picture = surfaceAfterStartUp();
     // Shaded first, so the frame's grid and texts stay visible over the bands.
     for (const SeriesStyle& style : seriesStyles)
@@ -107,6 +106,12 @@ QImage bandImage(const pandemie::PercentileCourses& courses, std::int64_t runs,
     rahmen2(picture);
     plotCourse(picture, courses.p50);
     drawKey(picture);
+    return picture;
+}
+
+QImage bandImage(const pandemie::PercentileCourses& courses, std::int64_t runs,
+                 const pandemie::Parameters& parameters, const pandemie::Schedule& changes) {
+    Surface picture = bandChart(courses);
     drawRunsAndParameters(picture, runs, parameters);
     drawChangeMarkers(picture, changes);
     return picture.image();

@@ -2,10 +2,13 @@
 // Charts drawn without a window, the same pixels as the window's chart.
 
 #include <QByteArray>
+#include <QColor>
 #include <QImage>
+#include <QString>
 
 #include <cstdint>
 
+#include "chart/surface.h"
 #include "model/band_stats.h"
 #include "model/model.h"
 #include "model/scenario.h"
@@ -23,6 +26,21 @@ namespace chart {
 [[nodiscard]] QImage bandImage(const pandemie::PercentileCourses& courses, std::int64_t runs,
                                const pandemie::Parameters& parameters,
                                const pandemie::Schedule& changes = {});
+
+// bandImage before its line of runs and parameters and its change markers.
+[[nodiscard]] Surface bandChart(const pandemie::PercentileCourses& courses);
+
+// The band chart's key stands right of the title, its entries side by side:
+// entry k's swatch 24 pixels wide at x = keyEntryX(k), y = keyTop..keyTop + 12,
+// its text 30 pixels right of the swatch's left edge.
+[[nodiscard]] constexpr double keyEntryX(int entry) {
+    return 470 + 110.0 * entry;
+}
+inline constexpr double keyTop = 34;
+void printKeyText(Surface& picture, int entry, const QString& text);
+
+// A band's tint of the series' colour: three quarters of the way to white.
+[[nodiscard]] QColor lightTint(const QColor& colour);
 
 // The image as PNG file contents.
 [[nodiscard]] QByteArray encodePng(const QImage& image);

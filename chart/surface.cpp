@@ -93,6 +93,12 @@ void Surface::paint(QImage& target, const Operation& operation) {
                        painter.drawRect(box.box);
                    },
                    [&](const Fill& box) { painter.fillRect(box.box, box.colour); },
+                   [&](const Disc& disc) {
+                       painter.setRenderHint(QPainter::Antialiasing);
+                       painter.setPen(QPen(disc.outline, 1));
+                       painter.setBrush(disc.fill);
+                       painter.drawEllipse(disc.centre, disc.radius, disc.radius);
+                   },
                    [&](const Text& text) {
                        painter.setFont(text.font);
                        painter.setPen(text.colour);
@@ -127,6 +133,10 @@ void Surface::LineFilledBox(double x1, double y1, double x2, double y2, const QC
 void Surface::PSet(double x, double y, const QColor& colour) {
     const double half = drawWidth_ / 2.0;
     perform(Fill{QRectF(x - half, y - half, drawWidth_, drawWidth_), colour});
+}
+
+void Surface::FilledCircle(double x, double y, double radius, const QColor& fill, const QColor& outline) {
+    perform(Disc{{x, y}, radius, fill, outline});
 }
 
 void Surface::Print(const QString& text) {

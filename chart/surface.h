@@ -49,6 +49,8 @@ public:
     void LineBox(double x1, double y1, double x2, double y2, const QColor& colour);
     void LineFilledBox(double x1, double y1, double x2, double y2, const QColor& colour);
     void PSet(double x, double y, const QColor& colour);
+    // A disc of the fill colour in a one-pixel outline, its edge smoothed.
+    void FilledCircle(double x, double y, double radius, const QColor& fill, const QColor& outline);
     void setCurrentX(double x) { currentX_ = x; }
     void setCurrentY(double y) { currentY_ = y; }
     void Print(const QString& text);
@@ -88,13 +90,19 @@ private:
         QRectF box;
         QColor colour;
     };
+    struct Disc {
+        QPointF centre;
+        double radius;
+        QColor fill;
+        QColor outline;
+    };
     struct Text {
         QPointF baseline;
         QFont font;
         QColor colour;
         QString text;
     };
-    using Operation = std::variant<Segment, Outline, Fill, Text>;
+    using Operation = std::variant<Segment, Outline, Fill, Disc, Text>;
 
     static void paint(QImage& target, const Operation& operation);
     void perform(Operation operation);

@@ -4,17 +4,13 @@
 #include <array>
 #include <cmath>
 
+#include "chart/heat_map.h"
 #include "chart/plot_frame.h"
 #include "chart/surface.h"
 
 namespace chart {
 
 namespace {
-
-// Every value labelled while there is room, else every second, third, ...
-std::size_t labelStep(std::size_t values, std::size_t room) {
-    return std::max<std::size_t>(1, (values + room - 1) / room);
-}
 
 // The line image's plot area is the chart's, (60, 60)-(783, 560).
 class LineAxes {
@@ -75,70 +71,6 @@ void drawLineFrame(Surface& picture, const SweepAxis& axis, pandemie::Outcome me
     printText(picture, 60, 30, outcomeCaption(measure) + QStringLiteral("  (Median und 10 - 90 % Band)"), 12);
 }
 
-// The heat map's cells fill (70, 60)-(640, 530); the colour scale stands right of it.
-constexpr double mapLeft = 70;
-constexpr double mapRight = 640;
-constexpr double mapTop = 60;
-constexpr double mapBottom = 530;
-constexpr double scaleLeft = 680;
-constexpr double scaleRight = 700;
-
-double cellEdge(double from, double to, std::size_t index, std::size_t count) {
-    return std::round(from + (to - from) * static_cast<double>(index) / static_cast<double>(count));
-}
-
-void drawCells(Surface& picture, const SweepAxis& x, const SweepAxis& y, pandemie::Outcome measure,
-               const std::vector<int>& medians) {
-    const std::size_t nx = x.values.size();
-    const std::size_t ny = y.values.size();
-    for (std::size_t i = 0; i < nx; ++i) {
-        for (std::size_t j = 0; j < ny; ++j) {
-            const double share = outcomeOnAxis(measure, medians[i * ny + j]) / outcomeAxisTop(measure);
-            picture.LineFilledBox(cellEdge(mapLeft, mapRight, i, nx), cellEdge(mapBottom, mapTop, j + 1, ny),
-                                  cellEdge(mapLeft, mapRight, i + 1, nx) - 1,
-                                  cellEdge(mapBottom, mapTop, j, ny) - 1, viridis(share));
-        }
-    }
-    picture.setDrawWidth(1);
-    picture.LineBox(mapLeft - 1, mapTop - 1, mapRight, mapBottom, QBColor(0));
-}
-
-void drawMapAxes(Surface& picture, const SweepAxis& x, const SweepAxis& y) {
-    const std::size_t nx = x.values.size();
-    const std::size_t ny = y.values.size();
-    for (std::size_t i = 0; i < nx; i += labelStep(nx, 12)) {
-        const double centre =
-            (cellEdge(mapLeft, mapRight, i, nx) + cellEdge(mapLeft, mapRight, i + 1, nx)) / 2;
-        picture.Line(centre, mapBottom, centre, mapBottom + 4, QBColor(0));
-        printText(picture, centre, mapBottom + 5, QString::number(x.values[i]), 9, Align::centre);
-    }
-    printText(picture, (mapLeft + mapRight) / 2, mapBottom + 24, parameterCaption(x.parameter), 11,
-              Align::centre);
-    for (std::size_t j = 0; j < ny; j += labelStep(ny, 16)) {
-        const double centre =
-            (cellEdge(mapBottom, mapTop, j, ny) + cellEdge(mapBottom, mapTop, j + 1, ny)) / 2;
-        picture.Line(mapLeft - 5, centre, mapLeft - 1, centre, QBColor(0));
-        printText(picture, mapLeft - 8, centre - 7, QString::number(y.values[j]), 9, Align::right);
-    }
-    printText(picture, mapLeft - 40, mapTop - 22, parameterCaption(y.parameter), 11);
-}
-
-void drawColourScale(Surface& picture, pandemie::Outcome measure) {
-    for (int row = static_cast<int>(mapTop); row <= static_cast<int>(mapBottom); ++row)
-        picture.LineFilledBox(scaleLeft, row, scaleRight, row,
-                              viridis((mapBottom - row) / (mapBottom - mapTop)));
-    picture.setDrawWidth(1);
-    picture.LineBox(scaleLeft - 1, mapTop - 1, scaleRight + 1, mapBottom + 1, QBColor(0));
-    const double top = outcomeAxisTop(measure);
-    for (int k = 0; k <= 4; ++k) {
-        const double y = mapBottom - (mapBottom - mapTop) * k / 4;
-        picture.Line(scaleRight + 1, y, scaleRight + 5, y, QBColor(0));
-        printText(picture, scaleRight + 8, y - 7, QString::number(top * k / 4), 9);
-    }
-    printText(picture, scaleLeft, mapTop - 22,
-              measure == pandemie::Outcome::peakDay ? QStringLiteral("Tag") : QStringLiteral("%"), 11);
-}
-
 }  // namespace
 
 QImage sweepLineImage(const SweepAxis& axis, pandemie::Outcome measure,
@@ -161,10 +93,17 @@ QImage sweepLineImage(const SweepAxis& axis, pandemie::Outcome measure,
 QImage heatMapImage(const SweepAxis& x, const SweepAxis& y, pandemie::Outcome measure,
                     const std::vector<int>& medians) {
     Surface picture;
-    drawCells(picture, x, y, measure, medians);
-    drawMapAxes(picture, x, y);
-    drawColourScale(picture, measure);
-    printText(picture, mapLeft - 40, 8, outcomeCaption(measure) + QStringLiteral("  (Median)"), 12);
+    const std::size_t ny = y.values.size();
+    drawHeatMap(picture, x, y, [&](std::size_t i, std::size_t j) {
+        return viridis(outcomeOnAxis(measure, medians[i * ny + j]) / outcomeAxisTop(measure));
+    });
+    const double top = outcomeAxisTop(measure);
+    std::array<QString, 5> quarters;
+    for (std::size_t k = 0; k < quarters.size(); ++k)
+        quarters.at(k) = QString::number(top * static_cast<double>(k) / 4);
+    drawColourScale(picture, quarters,
+                    measure == pandemie::Outcome::peakDay ? QStringLiteral("Tag") : QStringLiteral("%"));
+    printHeatMapTitle(picture, outcomeCaption(measure) + QStringLiteral("  (Median)"));
     return picture.image();
 }
 
@@ -181,27 +120,6 @@ QImage sweepImage(const std::vector<SweepAxis>& axes, pandemie::Outcome measure,
     medians.reserve(figures.size());
     for (const PointFigures& point : figures) medians.push_back(point.p50);
     return heatMapImage(axes.at(0), axes.at(1), measure, medians);
-}
-
-QColor viridis(double t) {
-    // The scale at eighths of its length, linear in between.
-    static constexpr std::array<std::array<int, 3>, 9> anchors{{{68, 1, 84},
-                                                                {72, 40, 120},
-                                                                {62, 73, 137},
-                                                                {49, 104, 142},
-                                                                {38, 130, 142},
-                                                                {31, 158, 137},
-                                                                {53, 183, 121},
-                                                                {110, 206, 88},
-                                                                {253, 231, 37}}};
-    const double position = std::clamp(t, 0.0, 1.0) * (anchors.size() - 1);
-    const auto below = std::min(static_cast<std::size_t>(position), anchors.size() - 2);
-    const double weight = position - static_cast<double>(below);
-    const auto mix = [&](std::size_t c) {
-        return static_cast<int>(
-            std::lround(anchors[below][c] + (anchors[below + 1][c] - anchors[below][c]) * weight));
-    };
-    return {mix(0), mix(1), mix(2)};
 }
 
 }  // namespace chart

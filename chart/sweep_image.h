@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "chart/heat_map.h"  // viridis, the heat map's scale
 #include "model/scenario.h"
 
 namespace chart {
@@ -31,8 +32,5 @@ struct PointFigures {
 // The line for one axis, the heat map for two; points in the order of sweepGrid.
 [[nodiscard]] QImage sweepImage(const std::vector<SweepAxis>& axes, pandemie::Outcome measure,
                                 const std::vector<pandemie::OutcomeStatistics>& points);
-
-// The perceptually uniform scale from dark violet (0) over teal to yellow (1).
-[[nodiscard]] QColor viridis(double t);
 
 }  // namespace chart

@@ -3,11 +3,16 @@
 #include <QImage>
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "chart/change_labels.h"
 #include "chart/chart.h"
+#include "chart/fit_image.h"
+#include "chart/heat_map.h"
+#include "chart/run_image.h"
 #include "chart/scenario_image.h"
 #include "chart/surface.h"
 #include "tests/ink_height.h"
@@ -144,4 +149,67 @@ TEST(chart, scenarioLegendKeepsClearOfChangeLabelsShortensNamesAndCountsTheUnsho
     EXPECT_EQ(std::unique(colours.begin(), colours.end()), colours.end())
         << "a colour of its own for each shown";
     EXPECT_EQ(chart::scenarioLayout({scenarios[0], scenarios[1]}).note, "");
+}
+
+namespace {
+
+// Pixels in the rectangle whose colour is such.
+int pixelsWhere(const QImage& image, const QRect& area, const std::function<bool(const QColor&)>& such) {
+    int count = 0;
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y) count += such(image.pixelColor(x, y)) ? 1 : 0;
+    return count;
+}
+
+bool purplish(const QColor& c) {
+    return c.red() > 60 && c.green() < c.red() - 40 && std::abs(c.red() - c.blue()) < 20;
+}
+
+bool reddish(const QColor& c) {
+    return c.red() > 150 && c.green() < 60 && c.blue() < 60;
+}
+
+}  // namespace
+
+TEST(chart, forecastMarksObservedCountsOverTheBandsAndTheLastDay) {
+    chart::ForecastFigure figure;
+    for (std::size_t d = 0; d < pandemie::runDays; ++d) {  // infected between 10 and 30 %
+        figure.courses.p10[d].countInfected = 100;
+        figure.courses.p50[d].countInfected = 200;
+        figure.courses.p90[d].countInfected = 300;
+    }
+    figure.observed.days = {{50, {std::nullopt, 250.0, std::nullopt}}, {178, {std::nullopt, 250.0, 0.0}}};
+    const QImage plain = chart::forecastImage(figure);
+    const QColor red = chart::seriesColour(pandemie::Series::infected);
+    const double y = 559 - 250 / 2.0;  // 25 % on the infected axis
+    EXPECT_EQ(plain.pixelColor(60 + 4 * 50, static_cast<int>(y)), red);
+    EXPECT_EQ(plain.pixelColor(60 + 4 * 70, static_cast<int>(y)), chart::lightTint(red)) << "the band";
+
+    EXPECT_GT(pixelsWhere(plain, QRect(772, 100, 1, 300), purplish), 100) << "dashed at day 178, x 772";
+    EXPECT_EQ(pixelsWhere(plain, QRect(700, 100, 60, 300), purplish), 0);
+    EXPECT_GT(pixelsWhere(plain, QRect(620, 62, 148, 16), purplish), 50) << "its label left of it";
+    EXPECT_EQ(pixelsWhere(plain, QRect(784, 0, 13, 613), purplish), 0) << "nothing right of the frame";
+
+    const QRect top(61, 61, 722, 30);
+    EXPECT_EQ(pixelsWhere(plain, top, reddish), 0);
+    figure.misfit = true;
+    EXPECT_GT(pixelsWhere(chart::forecastImage(figure), top, reddish), 100) << "the warning";
+}
+
+TEST(chart, jointPosteriorShowsTheHeaviestCellBrightestAndEmptyCellsGrey) {
+    pandemie::JointPosterior joint;  // encounters 0..20 across, infection 0..20 up
+    joint.xRange = {0, 20};
+    joint.yRange = {0, 20};
+    joint.weight.assign(std::size_t{21} * 21, 0.0);
+    joint.weight[10 * 21 + 4] = 0.6;  // 4 thousand encounters, infection 10 o/oo
+    joint.weight[8 * 21 + 5] = 0.4;
+    const QImage image = chart::jointPosteriorImage(joint);
+    const auto cell = [&](int x, int y) {
+        return image.pixelColor(static_cast<int>(70 + 570 * (x + 0.5) / 21),
+                                static_cast<int>(530 - 470 * (y + 0.5) / 21));
+    };
+    EXPECT_EQ(cell(4, 10), chart::viridis(1));
+    EXPECT_EQ(cell(5, 8), chart::viridis(0.4 / 0.6));
+    EXPECT_EQ(cell(10, 4), chart::zeroWeightColour()) << "not transposed";
+    EXPECT_EQ(cell(0, 0), chart::zeroWeightColour());
 }

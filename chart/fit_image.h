@@ -1,0 +1,43 @@
+#pragma once
+// The images of a fit: the forecast of the runs that match the observed
+// counts, with the counts drawn over it, and the joint posterior weight of
+// two parameters as a heat map.
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+
+#include "model/band_stats.h"
+#include "model/fit.h"
+#include "model/observed.h"
+#include "model/scenario.h"
+
+namespace chart {
+
+struct ForecastFigure {
+    pandemie::PercentileCourses courses;  // each series' p10/p50/p90 per day, from the matching runs
+    std::int64_t runs = 0;                // how many runs the bands are made of
+    pandemie::Observations observed;
+    pandemie::Schedule changes;  // known interventions
+    QString parameterLine;       // a line below the plot, drawn as given (the fitted parameters)
+    bool misfit = false;         // the model does not fit the observations
+};
+
+// The band chart (bandImage's bands, medians, frame and key) with the
+// observed counts over it as discs in their series' colours, a dashed line
+// at the last observed day with its label, "beobachtet" in the key, the
+// number of runs and the parameter line below the plot; when misfit, a red
+// warning at the top of the plot area; change days marked.
+[[nodiscard]] QImage forecastImage(const ForecastFigure& figure);
+
+// The heat map of the sweep's images over the two parameters' whole values,
+// each cell in the viridis scale of its weight against the heaviest cell's,
+// cells of weight 0 in light grey.
+[[nodiscard]] QImage jointPosteriorImage(const pandemie::JointPosterior& joint);
+
+// The colour of cells of weight 0.
+[[nodiscard]] QColor zeroWeightColour();
+
+}  // namespace chart
