@@ -1,13 +1,32 @@
 #pragma once
-// Fitting the four parameters to observed counts (likelihood-free, by
-// sequential Monte Carlo over shrinking tolerances), and the forecast from
-// the runs that match the observations.
+// Fitting the four parameters to observed counts, likelihood-free, by
+// sequential Monte Carlo over shrinking tolerances (ABC-SMC), and the
+// forecast from the model's own runs that match the observations.
+//
+// A particle is a point of the parameters' whole-number grid. Generation 0
+// draws them from the prior; each later one perturbs particles of the one
+// before and keeps those whose runs come within the tolerance, the median
+// distance of the generation before, weighted by prior over proposal
+// density. Runs are judged by CountEpidemic and stop at the last observed
+// day, or sooner, once their distance has passed the tolerance. The
+// forecast comes from runs of the exact engine with parameters drawn from
+// the posterior: those closest to the observations are continued to day 180.
+//
+// Proposal i of generation g draws from its own generator, seeded from the
+// seed, g and i, and generations take the first accepted proposals in the
+// order of i: the result does not depend on how the work is spread.
 
+#include <array>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
+#include "model/band_stats.h"
+#include "model/ensemble.h"
 #include "model/observed.h"
 #include "model/parameters.h"
+#include "model/scenario.h"
 
 namespace pandemie {
 
@@ -20,5 +39,108 @@ struct JointPosterior {
     ParameterRange yRange;
     std::vector<double> weight;
 };
+
+using ParameterValues = std::array<int, parameterTable.size()>;  // in the order of parameterTable
+
+// Computes values[i] = item(i) for every i in 0..count-1, spread over
+// threads or processes as the caller likes.
+using Spread = std::function<void(std::int64_t count, const std::function<double(std::int64_t)>& item,
+                                  std::vector<double>& values)>;
+
+// item(i) for every i from `threads` threads of this process.
+[[nodiscard]] Spread threadSpread(int threads);
+
+struct FitSettings {
+    std::array<ParameterRange, parameterTable.size()> prior;  // min == max: held fixed
+    Schedule changes;                                         // known interventions, in every run
+    std::uint64_t seed = windowSeed;
+    int threads = 1;  // for the work every process does alike: the matching runs' days 1..180
+    int particles = 1000;
+    std::int64_t forecastRuns = 200;    // the matching runs the forecast is made of
+    int candidatesPerForecastRun = 10;  // exact runs tried per matching run
+    double stopAcceptance = 0.004;      // a generation accepting fewer proposals is the last
+    std::int64_t simulationBudget = 6'000'000;
+    int maxGenerations = 40;
+};
+
+[[nodiscard]] FitSettings defaultFitSettings();
+
+struct Particle {
+    ParameterValues values{};
+    double weight = 0;  // the weights of a generation sum to 1
+    double distance = 0;
+};
+
+struct Generation {
+    double tolerance = 0;
+    std::int64_t proposals = 0;
+    std::int64_t simulations = 0;  // proposals inside the prior, each one run
+};
+
+struct ForecastRun {
+    ParameterValues values{};
+    std::uint64_t seed = 0;
+    double distance = 0;  // over the observed days
+    RunSummary summary;   // of days 1..180
+};
+
+// Weighted mean and percentiles (the smallest value with at least that share of the weight at or below it).
+struct ParameterFigures {
+    double mean = 0;
+    double p10 = 0;
+    double p50 = 0;
+    double p90 = 0;
+};
+
+struct Misfit {
+    double observedDistance = 0;         // median distance of posterior runs to the observations
+    double syntheticDistance = 0;        // 95th percentile of the same between two posterior runs
+    std::vector<Parameter> atPriorEdge;  // parameters with most posterior weight on a bound of their range
+    [[nodiscard]] bool fails() const noexcept { return observedDistance > syntheticDistance; }
+};
+
+struct FitResult {
+    std::vector<Particle> posterior;
+    std::vector<Generation> generations;
+    std::vector<ForecastRun> matching;  // by distance
+    std::int64_t forecastCandidates = 0;
+    BandStatistics bands;
+    OutcomeStatistics outcomes;
+    Misfit misfit;
+
+    [[nodiscard]] std::int64_t simulations() const noexcept;
+    [[nodiscard]] ParameterFigures figures(Parameter parameter) const;
+    [[nodiscard]] double correlation(Parameter a, Parameter b) const;
+    // The transmission the data identify: encounters x (infection - 1/2).
+    [[nodiscard]] ParameterFigures transmissionFigures() const;
+    [[nodiscard]] JointPosterior joint(Parameter x, Parameter y, const FitSettings& settings) const;
+};
+
+// The distance of a run to the observations: the root mean square of the
+// differences of the square roots of count + 3/8 over every observed count,
+// which weighs a difference of counts by its chance spread.
+class ObservationDistance {
+public:
+    explicit ObservationDistance(const Observations& observed);
+    // The sum of squares of `day`'s points, once the run's counts of that day are known.
+    [[nodiscard]] double ofDay(int day, const DailyCounts& counts) const noexcept;
+    [[nodiscard]] double distance(double sumOfSquares) const noexcept;
+    [[nodiscard]] double sumOfSquaresFor(double distance) const noexcept;
+    [[nodiscard]] int lastDay() const noexcept { return lastDay_; }
+    // The run's counts at the same days and series, as if they had been observed.
+    [[nodiscard]] Observations observationsLike(const Trajectory& run) const;
+
+private:
+    std::array<std::array<double, 3>, runDays + 1> root_{};  // by day and series; negative where not counted
+    int points_ = 0;
+    int lastDay_ = 0;
+};
+
+[[nodiscard]] Parameters parametersOf(const ParameterValues& values);
+[[nodiscard]] ParameterValues valuesOf(const Parameters& parameters);
+
+// `done` counts simulations (judged runs and forecast runs).
+[[nodiscard]] FitResult fit(const Observations& observed, const FitSettings& settings, const Spread& spread,
+                            std::atomic<std::int64_t>* done = nullptr);
 
 }  // namespace pandemie

@@ -1,0 +1,168 @@
+// Calibration of the fit: for synthetic data sets made from parameters drawn
+// from the prior (the first 40 days of `infected` of one exact run each), how
+// often the 80 % posterior interval holds the truth, whether the ranks of the
+// truth among posterior draws are uniform (simulation-based calibration, with
+// ties broken at random), how often the forecast band holds the run's own
+// later days, and how long each fit takes.
+// Usage: fit_calibration [data sets] [threads] [first data set] [stop acceptance]
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "model/fit.h"
+#include "model/random.h"
+
+namespace {
+
+using namespace pandemie;
+
+constexpr int observedDays = 40;
+constexpr int rankDraws = 99;  // ranks 0..99
+constexpr int rankBins = 10;
+
+double uniform(Random& random) {
+    const std::uint64_t high = random.next24();
+    const std::uint64_t low = random.next24();
+    return static_cast<double>((high << 24U) | low) * 0x1p-48;
+}
+
+// The upper tail of the chi-square distribution, by the series of the lower
+// regularised gamma function.
+double chiSquareTail(double x, int degrees) {
+    const double a = degrees / 2.0;
+    const double h = x / 2.0;
+    double term = 1.0 / a;
+    double sum = term;
+    for (int n = 1; n < 500; ++n) {
+        term *= h / (a + n);
+        sum += term;
+    }
+    return 1.0 - std::exp(-h + a * std::log(h) - std::lgamma(a)) * sum;
+}
+
+struct Tally {
+    int covered = 0;    // truth inside the randomised 80 % interval
+    int inclusive = 0;  // truth inside [p10, p90]
+    std::array<int, rankBins> ranks{};
+};
+
+// The rank of truth among weighted draws, ties at random; and whether the
+// randomised quantile of the truth lies in 0.1..0.9.
+void tally(Tally& tally, const std::vector<std::pair<double, double>>& valueWeights, double truth,
+           Random& random) {
+    double below = 0;
+    double equal = 0;
+    for (const auto& [value, weight] : valueWeights) {
+        if (value < truth - 1e-9)
+            below += weight;
+        else if (value <= truth + 1e-9)
+            equal += weight;
+    }
+    const double quantile = below + uniform(random) * equal;
+    if (quantile >= 0.1 && quantile <= 0.9) ++tally.covered;
+    if (below + equal >= 0.1 && below < 0.9) ++tally.inclusive;
+    // Ranks among rankDraws draws: each draw is below with chance `below`, equal with `equal`.
+    int rank = 0;
+    for (int d = 0; d < rankDraws; ++d) {
+        const double u = uniform(random);
+        if (u < below || (u < below + equal && uniform(random) < 0.5)) ++rank;
+    }
+    ++tally.ranks[static_cast<std::size_t>(rank * rankBins / (rankDraws + 1))];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int sets = argc > 1 ? std::atoi(argv[1]) : 100;
+    const int threads = argc > 2 ? std::atoi(argv[2]) : 2;
+    const int first = argc > 3 ? std::atoi(argv[3]) : 0;
+    const double stopAcceptance = argc > 4 ? std::atof(argv[4]) : defaultFitSettings().stopAcceptance;
+    const Spread spread = threadSpread(threads);
+    std::array<Tally, 5> tallies{};  // the four parameters, then encounters x (infection - 1/2)
+    int bandCovered = 0;
+    int bandPoints = 0;
+    int liveCovered = 0;
+    int livePoints = 0;
+    std::vector<double> seconds;
+    std::vector<std::int64_t> simulations;
+    int misfits = 0;
+    Random tieBreaks(7);
+    for (int set = first; set < first + sets; ++set) {
+        Random draw(0xCA11B00ULL + static_cast<std::uint64_t>(set));
+        ParameterValues truth{};
+        for (const ParameterInfo& info : parameterTable)
+            truth[static_cast<std::size_t>(info.parameter)] =
+                info.min + static_cast<int>(uniform(draw) * (info.max - info.min + 1));
+        const Trajectory run = runSeeded(parametersOf(truth), 1000U + static_cast<std::uint64_t>(set));
+        Observations observed;
+        for (int day = 1; day <= observedDays; ++day)
+            observed.days.push_back(
+                {day, {std::nullopt, run[static_cast<std::size_t>(day - 1)].countInfected, std::nullopt}});
+
+        FitSettings settings = defaultFitSettings();
+        settings.seed = 5000U + static_cast<std::uint64_t>(set);
+        settings.stopAcceptance = stopAcceptance;
+        const auto start = std::chrono::steady_clock::now();
+        const FitResult result = fit(observed, settings, spread);
+        seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        simulations.push_back(result.simulations());
+        misfits += result.misfit.fails() ? 1 : 0;
+
+        for (std::size_t p = 0; p < 5; ++p) {
+            std::vector<std::pair<double, double>> values;
+            for (const Particle& particle : result.posterior) {
+                const double value =
+                    p < 4 ? particle.values[p] : particle.values[0] * std::max(0.0, particle.values[1] - 0.5);
+                values.emplace_back(value, particle.weight);
+            }
+            const double trueValue = p < 4 ? truth[p] : truth[0] * std::max(0.0, truth[1] - 0.5);
+            tally(tallies[p], values, trueValue, tieBreaks);
+        }
+        const PercentileCourses courses = result.bands.courses();
+        for (int day = observedDays + 1; day <= runDays; ++day) {
+            const auto d = static_cast<std::size_t>(day - 1);
+            const int value = run[d].countInfected;
+            const bool inside =
+                value >= courses.p10[d].countInfected && value <= courses.p90[d].countInfected;
+            bandCovered += inside ? 1 : 0;
+            ++bandPoints;
+            if (run[d].countInfected > 0 || courses.p90[d].countInfected > 0) {
+                liveCovered += inside ? 1 : 0;
+                ++livePoints;
+            }
+        }
+        std::printf(
+            "set %3d  truth %2d %2d %2d %2d  day40 %3d  %5.2f s  %8lld simulations  %zu generations%s\n", set,
+            truth[0], truth[1], truth[2], truth[3], run[observedDays - 1].countInfected, seconds.back(),
+            static_cast<long long>(simulations.back()), result.generations.size(),
+            result.misfit.fails() ? "  misfit" : "");
+        std::fflush(stdout);
+    }
+    const std::array<std::string, 5> names{"encounters", "infection", "latency", "recovery", "transmission"};
+    std::printf("\n%-13s %9s %9s %8s\n", "parameter", "coverage", "[p10,p90]", "SBC p");
+    for (std::size_t p = 0; p < 5; ++p) {
+        double chi = 0;
+        const double expected = static_cast<double>(sets) / rankBins;
+        for (const int count : tallies[p].ranks) chi += (count - expected) * (count - expected) / expected;
+        std::printf("%-13s %8.0f%% %8.0f%% %8.3f   ranks", names[p].c_str(),
+                    100.0 * tallies[p].covered / sets, 100.0 * tallies[p].inclusive / sets,
+                    chiSquareTail(chi, rankBins - 1));
+        for (const int count : tallies[p].ranks) std::printf(" %d", count);
+        std::printf("\n");
+    }
+    std::sort(seconds.begin(), seconds.end());
+    std::sort(simulations.begin(), simulations.end());
+    std::printf("forecast band: %.1f%% of day points 41..180 (%.1f%% where infected)\n",
+                100.0 * bandCovered / bandPoints, 100.0 * liveCovered / std::max(1, livePoints));
+    std::printf(
+        "time per fit: median %.2f s, worst %.2f s; simulations median %lld, most %lld; misfit reported %d\n",
+        seconds[seconds.size() / 2], seconds.back(),
+        static_cast<long long>(simulations[simulations.size() / 2]),
+        static_cast<long long>(simulations.back()), misfits);
+}
