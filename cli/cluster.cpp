@@ -15,6 +15,10 @@ void Cluster::runWithProgress(std::int64_t total, Progress progress, const Work&
     cli::runWithProgress(total, progress, work);
 }
 
+Spread Cluster::spread(int threads) const {
+    return threadSpread(threads);
+}
+
 void Cluster::sumToRoot(ScenarioResults& /*results*/) const {}
 
 std::vector<RunSummary> Cluster::gatherToRoot(std::vector<RunSummary> summaries) const {

@@ -10,6 +10,7 @@
 #include "cli/cluster_arithmetic.h"
 #include "cli/progress.h"
 #include "model/ensemble.h"
+#include "model/fit.h"
 #include "model/scenario.h"
 
 namespace pandemie::cli {
@@ -31,6 +32,12 @@ public:
     [[nodiscard]] RunShare shareOf(std::int64_t runs) const noexcept {
         return shareOfRuns(runs, rank_, size_);
     }
+
+    [[nodiscard]] int processes() const noexcept { return size_; }
+
+    // A fit's work spread over the processes, each with `threads` threads;
+    // every process gets all the values. Called from the main thread only.
+    [[nodiscard]] Spread spread(int threads) const;
 
     // Rank 0's status, on every process.
     [[nodiscard]] int rootStatus(int status) const;

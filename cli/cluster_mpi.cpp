@@ -118,6 +118,27 @@ void Cluster::runWithProgress(std::int64_t total, Progress progress, const Work&
     cli::runWithProgress(total, Progress::quiet, work, SenderCounter());
 }
 
+Spread Cluster::spread(int threads) const {
+    if (size_ == 1) return threadSpread(threads);
+    return [this, threads](std::int64_t count, const std::function<double(std::int64_t)>& item,
+                           std::vector<double>& values) {
+        const RunShare mine = shareOf(count);
+        std::vector<double> own(static_cast<std::size_t>(mine.count));
+        forEachIndex(mine.count, threads,
+                     [&](std::int64_t i) { own[static_cast<std::size_t>(i)] = item(mine.first + i); });
+        std::vector<int> counts(static_cast<std::size_t>(size_));
+        std::vector<int> offsets(static_cast<std::size_t>(size_));
+        for (int rank = 0; rank < size_; ++rank) {
+            const RunShare share = shareOfRuns(count, rank, size_);
+            counts[static_cast<std::size_t>(rank)] = static_cast<int>(share.count);
+            offsets[static_cast<std::size_t>(rank)] = static_cast<int>(share.first);
+        }
+        values.assign(static_cast<std::size_t>(count), 0.0);
+        MPI_Allgatherv(own.data(), static_cast<int>(mine.count), MPI_DOUBLE, values.data(), counts.data(),
+                       offsets.data(), MPI_DOUBLE, MPI_COMM_WORLD);
+    };
+}
+
 void Cluster::sumToRoot(ScenarioResults& results) const {
     if (size_ == 1) return;
     sumCounters(results, [this](std::vector<std::uint64_t>& counters) {

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 
 #include <array>
+#include <chrono>
 #include <csignal>
 #include <functional>
 #include <iostream>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <variant>
 
+#include "chart/fit_image.h"
 #include "chart/offscreen.h"
 #include "chart/png_text.h"
 #include "chart/run_image.h"
@@ -22,6 +24,7 @@
 #include "io/csv.h"
 #include "io/exports.h"
 #include "io/file_writing.h"
+#include "io/fit_exports.h"
 #include "io/scenario_exports.h"
 #include "model/band_stats.h"
 #include "model/scenario.h"
@@ -56,11 +59,13 @@ private:
     io::OutputBatch files;
     for (const auto& [option, path] : options.inputFiles) files.addInput(option, path);
     if (options.writesCsv()) files.add("--output", options.output);
-    const std::array<std::pair<const char*, const std::string*>, 4> exports{
+    const std::array<std::pair<const char*, const std::string*>, 6> exports{
         {{"--png", &options.png},
          {"--bands", &options.bands},
          {"--summary", &options.summary},
-         {"--differences", &options.differences}}};
+         {"--differences", &options.differences},
+         {"--posterior", &options.posterior},
+         {"--posterior-png", &options.posteriorPng}}};
     for (const auto& [option, path] : exports)
         if (!path->empty()) files.add(option, *path);
     return files;
@@ -68,10 +73,11 @@ private:
 
 // The image as PNG file contents, with the command line that made it in a
 // UTF-8 text chunk, so that a figure found later can be made again.
-void setPng(io::OutputBatch& files, const QImage& image, const cli::CliOptions& options) {
+void setPng(io::OutputBatch& files, const QImage& image, const cli::CliOptions& options,
+            std::string_view option = "--png") {
     const QByteArray png = chart::withTextChunk(chart::encodePng(image), "Command", options.commandLine);
-    if (png.isEmpty()) throw io::WriteError("--png: PNG encoding failed");
-    files.setContents("--png", std::string(png.constData(), static_cast<std::size_t>(png.size())));
+    if (png.isEmpty()) throw io::WriteError(std::string(option) + ": PNG encoding failed");
+    files.setContents(option, std::string(png.constData(), static_cast<std::size_t>(png.size())));
 }
 
 void setIfAsked(io::OutputBatch& files, std::string_view option, const std::string& path,
@@ -154,6 +160,70 @@ void sweep(const cli::CliOptions& options, const cli::Cluster& cluster, io::Outp
     if (options.writesCsv()) files.setContents("--output", io::sweepCsv(options.sweeps, grid, results));
 }
 
+[[nodiscard]] FitSettings fitSettingsOf(const cli::CliOptions& options) {
+    FitSettings settings = defaultFitSettings();
+    settings.prior = options.prior;
+    settings.changes = options.changes;
+    settings.seed = options.seed;
+    settings.forecastRuns = options.runs;
+    settings.threads = options.threads;
+    return settings;
+}
+
+// "Median: 10 Tsd. Begegnungen/Tag, ..." for the forecast image.
+[[nodiscard]] QString fittedParameterLine(const FitResult& result) {
+    QStringList parts;
+    for (const ParameterInfo& info : parameterTable) {
+        const ParameterFigures figures = result.figures(info.parameter);
+        parts << QString::fromUtf8(info.changeCaption.data(),
+                                   static_cast<qsizetype>(info.changeCaption.size()))
+                     .arg(QString::number(figures.p50, 'f', 0));
+    }
+    return QStringLiteral("Median a posteriori: ") + parts.join(QStringLiteral(", "));
+}
+
+// Every process takes its share of the fit's simulations and gets all
+// their distances, so each has the same result; rank 0 writes it.
+void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
+    const FitSettings settings = fitSettingsOf(options);
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<FitResult> result;
+    // The fit's length is not known beforehand; the line counts this
+    // process's simulations against its share of a typical fit's number.
+    constexpr std::int64_t typicalSimulations = 400'000;
+    const std::int64_t total =
+        (typicalSimulations + settings.forecastRuns * settings.candidatesPerForecastRun) /
+            cluster.processes() +
+        settings.forecastRuns;
+    const Spread spread = cluster.spread(options.threads);
+    cli::runHereWithProgress(
+        total, cluster.isRoot() ? options.progress : cli::Progress::quiet,
+        [&](std::atomic<std::int64_t>* done) { result = fit(options.observed, settings, spread, done); });
+    if (!cluster.isRoot()) return;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    report(options, io::fitReportText(*result, settings, options.observed, seconds) + "forecast:\n" +
+                        io::summaryText(result->outcomes));
+    setIfAsked(files, "--posterior", options.posterior, [&] { return io::posteriorCsv(*result); });
+    setIfAsked(files, "--summary", options.summary, [&] { return io::fitSummaryCsv(*result); });
+    setIfAsked(files, "--bands", options.bands, [&] { return io::bandsCsv(result->bands); });
+    if (!options.png.empty()) {
+        const chart::ForecastFigure figure{
+            result->bands.courses(), result->bands.runs(),         options.observed,
+            options.changes,         fittedParameterLine(*result), result->misfit.fails()};
+        setPng(files, chart::forecastImage(figure), options);
+    }
+    if (!options.posteriorPng.empty())
+        setPng(
+            files,
+            chart::jointPosteriorImage(result->joint(Parameter::encounters, Parameter::infection, settings)),
+            options, "--posterior-png");
+    if (options.writesCsv()) {
+        std::vector<RunSummary> summaries;
+        for (const ForecastRun& run : result->matching) summaries.push_back(run.summary);
+        files.setContents("--output", io::ensembleCsv(summaries));
+    }
+}
+
 void printError(const std::exception& error) {
     std::cerr << cli::programName << ": " << error.what() << '\n';
 }
@@ -193,8 +263,10 @@ void printError(const std::exception& error) {
     if (const int status = checkedFiles(options, cluster, files); status != cli::exitSuccess) return status;
     return cluster.rootStatus(statusOf([&] {
         std::optional<ImageRendering> rendering;
-        if (!options.png.empty() && cluster.isRoot()) rendering.emplace();
-        if (options.isSweep()) {
+        if ((!options.png.empty() || !options.posteriorPng.empty()) && cluster.isRoot()) rendering.emplace();
+        if (options.fits()) {
+            fitObserved(options, cluster, files);
+        } else if (options.isSweep()) {
             sweep(options, cluster, files);
         } else if (options.comparesScenarios()) {
             compareScenarios(options, cluster, files);

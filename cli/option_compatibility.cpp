@@ -34,8 +34,18 @@ void checkScenarios(const CliOptions& options, const GivenOptions& given) {
     if (scenarios && !options.changes.empty())
         refuse("--change: with --scenarios the changes belong in the scenario file");
     for (const char* const table : {"--bands", "--summary"})
-        if (given.contains(table) && !options.isEnsemble() && !scenarios)
+        if (given.contains(table) && !options.isEnsemble() && !scenarios && !given.contains("--observed"))
             refuse(std::string(table) + ": needs an ensemble, --runs 2 or more");
+}
+
+void checkFit(const GivenOptions& given) {
+    const bool fits = given.contains("--observed");
+    for (const char* const option :
+         {"--population", "--first-day", "--prior", "--posterior", "--posterior-png"})
+        if (given.contains(option) && !fits) refuse(std::string(option) + ": needs --observed");
+    if (!fits) return;
+    if (given.contains("--sweep")) refuse("--sweep: cannot be combined with --observed");
+    if (given.contains("--scenarios")) refuse("--scenarios: cannot be combined with --observed yet");
 }
 
 }  // namespace
@@ -43,6 +53,7 @@ void checkScenarios(const CliOptions& options, const GivenOptions& given) {
 void checkCompatibility(const CliOptions& options, const GivenOptions& given, bool standardOutputIsTerminal) {
     checkSweeps(options, given);
     checkScenarios(options, given);
+    checkFit(given);
     // As a compressor would, the tool keeps binary data off the screen.
     if (options.png == io::standardOutput && standardOutputIsTerminal)
         refuse("--png: standard output is a terminal; name a file or redirect standard output");

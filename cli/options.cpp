@@ -13,6 +13,7 @@
 #include "cli/scenario_options.h"
 #include "cli/whole_number.h"
 #include "io/file_writing.h"
+#include "io/observed.h"
 
 namespace pandemie::cli {
 
@@ -21,6 +22,9 @@ namespace {
 constexpr WholeRange seedRange{0, std::numeric_limits<std::uint64_t>::max()};
 constexpr WholeRange runsRange{1, 1'000'000};
 constexpr WholeRange threadsRange{1, 256};
+constexpr WholeRange populationRange{1, 100'000'000};
+constexpr WholeRange dayRange{1, runDays};
+constexpr std::int64_t defaultMatchingRuns = 200;
 
 [[nodiscard]] int hardwareThreads() {
     const auto count = static_cast<std::uint64_t>(std::thread::hardware_concurrency());  // 0 when unknown
@@ -41,6 +45,10 @@ void printError(const std::string& message) {
 // scenario file takes its defaults from the others.
 struct Deferred {
     std::string scenarioFile;
+    std::string observedFile;
+    int population = countedPersons;
+    int firstDay = 0;  // 0: the file's days are the model's
+    std::vector<std::pair<Parameter, ParameterRange>> priors;
     bool quiet = false;
 };
 
@@ -65,6 +73,31 @@ struct Deferred {
 [[nodiscard]] std::string measureHelp() {
     std::string help = "What a sweep's image shows: " + outcomeList();
     return help + " (default " + std::string(infoOf(CliOptions{}.measure).name) + ")";
+}
+
+void addFitOptions(OptionParser& parser, CliOptions& options, Deferred& deferred) {
+    parser.add(fileOption("--observed", deferred.observedFile,
+                          "CSV of observed counts (day and any of not_infected, infected, recovered): fits "
+                          "the parameters not given and forecasts days 1..180 from the runs that match; "
+                          "--runs K is then the number of matching runs (default " +
+                              std::to_string(defaultMatchingRuns) + ")"));
+    parser.add(
+        wholeNumberOption("--population", deferred.population, populationRange,
+                          "With --observed: the persons the counts were counted in; they are scaled to "
+                          "1000 persons, and every output is per 1000 persons"));
+    parser.add(wholeNumberOption("--first-day", deferred.firstDay, dayRange,
+                                 "With --observed: the model's day of the file's first day; the other days "
+                                 "follow it",
+                                 "the file's days are the model's"));
+    parser.add(
+        valueOption("--prior", "NAME=FROM..TO", Arity::repeatable,
+                    "With --observed: the values the parameter may take (default its whole range); "
+                    "once per parameter",
+                    [&deferred](const std::string& text) { deferred.priors.push_back(parsePrior(text)); }));
+    parser.add(fileOption("--posterior", options.posterior,
+                          "With --observed: CSV of the posterior sample, one row per particle"));
+    parser.add(fileOption("--posterior-png", options.posteriorPng,
+                          "With --observed: PNG image of the joint posterior of encounters and infection"));
 }
 
 [[nodiscard]] OptionParser optionsOf(CliOptions& options, Deferred& deferred) {
@@ -123,7 +156,50 @@ struct Deferred {
                     [&options](const std::string& text) { options.sweeps.push_back(parseSweep(text)); }));
     parser.add(valueOption("--measure", "NAME", Arity::once, measureHelp(),
                            [&options](const std::string& text) { options.measure = parseMeasure(text); }));
+    addFitOptions(parser, options, deferred);
     return parser;
+}
+
+// The fit's prior: each parameter's whole range, narrowed by --prior, or
+// its value alone where its option is given.
+void setPrior(const Deferred& deferred, const GivenOptions& given, CliOptions& options) {
+    for (const ParameterInfo& info : parameterTable) {
+        const auto p = static_cast<std::size_t>(info.parameter);
+        const std::string option = "--" + std::string(info.name);
+        options.prior[p] = {info.min, info.max};
+        if (given.contains(option)) {
+            const int value = parameterValue(options.parameters, info.parameter);
+            options.prior[p] = {value, value};
+        }
+    }
+    for (std::size_t i = 0; i < deferred.priors.size(); ++i) {
+        const auto [parameter, range] = deferred.priors[i];
+        const std::string name(infoOf(parameter).name);
+        if (given.contains("--" + name))
+            throw io::UsageError("--prior: " + name + " is held fixed by --" + name);
+        for (std::size_t j = 0; j < i; ++j)
+            if (deferred.priors[j].first == parameter)
+                throw io::UsageError("--prior: " + name + " is given twice");
+        options.prior[static_cast<std::size_t>(parameter)] = range;
+    }
+}
+
+void readObserved(const Deferred& deferred, const GivenOptions& given, CliOptions& options) {
+    // Read by the call, so no output may name it.
+    options.inputFiles.emplace_back("--observed", deferred.observedFile);
+    Observations observed = io::readObservations(deferred.observedFile, deferred.population);
+    if (deferred.firstDay > 0) {
+        const int shift = deferred.firstDay - observed.firstDay();
+        if (observed.lastDay() + shift > runDays)
+            throw io::UsageError("--first-day " + std::to_string(deferred.firstDay) +
+                                 ": the file's last day " + std::to_string(observed.lastDay()) +
+                                 " would be day " + std::to_string(observed.lastDay() + shift) +
+                                 ", after day " + std::to_string(runDays));
+        for (ObservedDay& day : observed.days) day.day += shift;
+    }
+    options.observed = std::move(observed);
+    setPrior(deferred, given, options);
+    if (!given.contains("--runs")) options.runs = defaultMatchingRuns;
 }
 
 // Checks which options go together and only then reads the scenario file.
@@ -131,6 +207,7 @@ void resolve(const Deferred& deferred, const GivenOptions& given, CliOptions& op
     options.changes = sortedByDay(std::move(options.changes));
     options.outputGiven = given.contains("--output");
     checkCompatibility(options, given, ::isatty(STDOUT_FILENO) != 0);
+    if (given.contains("--observed")) readObserved(deferred, given, options);
     if (given.contains("--scenarios")) {
         // Read by the call, so no output may name it.
         options.inputFiles.emplace_back("--scenarios", deferred.scenarioFile);

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of pandemie-cli.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -8,7 +9,9 @@
 #include <vector>
 
 #include "cli/progress.h"
+#include "model/fit.h"
 #include "model/model.h"
+#include "model/observed.h"
 #include "model/scenario.h"
 
 namespace pandemie::cli {
@@ -33,15 +36,22 @@ struct CliOptions {
     std::vector<Scenario> scenarios;      // from --scenarios, empty for none
     std::vector<SweepAxis> sweeps;        // from --sweep, at most two
     Outcome measure = Outcome::finalRecovered;  // what a sweep image shows
-    std::string commandLine;                    // as typed, for the images' metadata
+    Observations observed;                      // from --observed, scaled to 1000 persons; empty for none
+    std::array<ParameterRange, parameterTable.size()>
+        prior{};               // of a fit: --prior, or a given parameter fixed
+    std::string posterior;     // fit: the posterior sample as CSV, empty for none
+    std::string posteriorPng;  // fit: image of the joint posterior, empty for none
+    std::string commandLine;   // as typed, for the images' metadata
     // The option and path of each file the call reads, which no output may replace.
     std::vector<std::pair<std::string, std::string>> inputFiles;
 
     [[nodiscard]] bool isEnsemble() const noexcept { return runs > 1; }
     [[nodiscard]] bool isSweep() const noexcept { return !sweeps.empty(); }
     [[nodiscard]] bool comparesScenarios() const noexcept { return !scenarios.empty(); }
+    [[nodiscard]] bool fits() const noexcept { return !observed.days.empty(); }
     [[nodiscard]] bool hasExportFiles() const noexcept {
-        return !png.empty() || !bands.empty() || !summary.empty() || !differences.empty();
+        return !png.empty() || !bands.empty() || !summary.empty() || !differences.empty() ||
+               !posterior.empty() || !posteriorPng.empty();
     }
     // The CSV of runs goes out unless only export files were asked for.
     [[nodiscard]] bool writesCsv() const noexcept { return outputGiven || !hasExportFiles(); }

@@ -96,6 +96,28 @@ void runWithProgress(std::int64_t total, Progress progress, const Work& work) {
     });
 }
 
+void runHereWithProgress(std::int64_t total, Progress progress, const Work& work) {
+    std::atomic<std::int64_t> done{0};
+    std::promise<void> over;
+    const std::shared_future<void> finished = over.get_future().share();
+    // The helper runs the line as for any work, its "work" following this thread's.
+    auto display = std::async(std::launch::async, [&] {
+        runWithProgress(total, progress, [&](std::atomic<std::int64_t>* shown) {
+            while (finished.wait_for(pollInterval) != std::future_status::ready)
+                shown->store(done.load(std::memory_order_relaxed), std::memory_order_relaxed);
+            shown->store(done.load(std::memory_order_relaxed), std::memory_order_relaxed);
+            finished.get();
+        });
+    });
+    try {
+        work(&done);
+        over.set_value();
+    } catch (...) {
+        over.set_exception(std::current_exception());
+    }
+    display.get();
+}
+
 void runWithProgress(std::int64_t total, Progress progress, const Work& work, const JobCounter& count) {
     std::atomic<std::int64_t> done{0};
     auto finished = std::async(std::launch::async, [&] { work(&done); });

@@ -29,6 +29,10 @@ using Work = std::function<void(std::atomic<std::int64_t>* done)>;
 // exceptions of work reach the caller.
 void runWithProgress(std::int64_t total, Progress progress, const Work& work);
 
+// The same with work on the calling thread and the line drawn from a helper
+// thread: for work that calls MPI, which only the main thread may.
+void runHereWithProgress(std::int64_t total, Progress progress, const Work& work);
+
 // The runs finished in a job of several processes, and whether all are.
 struct JobCount {
     std::int64_t done = 0;

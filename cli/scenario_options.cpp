@@ -105,6 +105,19 @@ SweepAxis parseSweep(const std::string& text) {
     return axis;
 }
 
+std::pair<Parameter, ParameterRange> parsePrior(const std::string& text) {
+    const std::string context = io::quotedValue(text) + ": ";
+    const auto [parameter, values] = assignment(text, context);
+    const std::size_t dots = values.find("..");
+    if (dots == std::string_view::npos) throw io::UsageError(context + "expected NAME=FROM..TO");
+    const WholeRange range = wholeRange(parameter);
+    const std::string valueContext = context + std::string(infoOf(parameter).name) + " ";
+    const int from = wholeIn(values.substr(0, dots), range, valueContext);
+    const int to = wholeIn(values.substr(dots + 2), range, valueContext);
+    if (from > to) throw io::UsageError(context + "FROM must not be greater than TO");
+    return {parameter, {from, to}};
+}
+
 std::string parameterList() {
     return namesOf(parameterTable);
 }

@@ -22,6 +22,9 @@ void addChanges(Schedule& changes, const std::string& text);
 // NAME=FROM..TO[:STEP] or NAME=V1,V2,...; the values ascending.
 [[nodiscard]] SweepAxis parseSweep(const std::string& text);
 
+// NAME=FROM..TO within the parameter's range, FROM at most TO.
+[[nodiscard]] std::pair<Parameter, ParameterRange> parsePrior(const std::string& text);
+
 // The names of parameterTable: "encounters, infection, latency or recovery".
 [[nodiscard]] std::string parameterList();
 
