@@ -131,10 +131,9 @@ void ensemble(const cli::CliOptions& options, const cli::Cluster& cluster, io::O
     if (options.writesCsv()) files.setContents("--output", io::ensembleCsv(summaries));
 }
 
-void compareScenarios(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
+// The tables and the image of a comparison of scenarios.
+void writeScenarios(const cli::CliOptions& options, const ScenarioResults& results, io::OutputBatch& files) {
     const std::vector<Scenario>& scenarios = options.scenarios;
-    const ScenarioResults results = runWithProgress(scenarios, options, cluster, Detail::bandsAndDifferences);
-    if (!cluster.isRoot()) return;
     report(options, io::scenarioSummaryText(scenarios, results));
     setIfAsked(files, "--bands", options.bands, [&] { return io::scenarioBandsCsv(scenarios, results); });
     setIfAsked(files, "--summary", options.summary,
@@ -149,6 +148,12 @@ void compareScenarios(const cli::CliOptions& options, const cli::Cluster& cluste
         setPng(files, chart::scenarioImage(courses), options);
     }
     if (options.writesCsv()) files.setContents("--output", io::scenarioSummaryCsv(scenarios, results));
+}
+
+void compareScenarios(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
+    const ScenarioResults results =
+        runWithProgress(options.scenarios, options, cluster, Detail::bandsAndDifferences);
+    if (cluster.isRoot()) writeScenarios(options, results, files);
 }
 
 void sweep(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
@@ -204,6 +209,11 @@ void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, io
     report(options, io::fitReportText(*result, settings, options.observed, seconds) + "forecast:\n" +
                         io::summaryText(result->outcomes));
     setIfAsked(files, "--posterior", options.posterior, [&] { return io::posteriorCsv(*result); });
+    if (options.comparesScenarios()) {
+        writeScenarios(
+            options, forecastScenarios(*result, options.scenarios, options.changes, options.threads), files);
+        return;
+    }
     setIfAsked(files, "--summary", options.summary, [&] { return io::fitSummaryCsv(*result); });
     setIfAsked(files, "--bands", options.bands, [&] { return io::bandsCsv(result->bands); });
     if (!options.png.empty()) {

@@ -31,7 +31,8 @@ void checkSweeps(const CliOptions& options, const GivenOptions& given) {
 void checkScenarios(const CliOptions& options, const GivenOptions& given) {
     const bool scenarios = given.contains("--scenarios");
     if (given.contains("--differences") && !scenarios) refuse("--differences: needs --scenarios");
-    if (scenarios && !options.changes.empty())
+    // A fit's --change holds the interventions that already happened.
+    if (scenarios && !options.changes.empty() && !given.contains("--observed"))
         refuse("--change: with --scenarios the changes belong in the scenario file");
     for (const char* const table : {"--bands", "--summary"})
         if (given.contains(table) && !options.isEnsemble() && !scenarios && !given.contains("--observed"))
@@ -45,7 +46,6 @@ void checkFit(const GivenOptions& given) {
         if (given.contains(option) && !fits) refuse(std::string(option) + ": needs --observed");
     if (!fits) return;
     if (given.contains("--sweep")) refuse("--sweep: cannot be combined with --observed");
-    if (given.contains("--scenarios")) refuse("--scenarios: cannot be combined with --observed yet");
 }
 
 }  // namespace

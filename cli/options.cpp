@@ -14,6 +14,7 @@
 #include "cli/whole_number.h"
 #include "io/file_writing.h"
 #include "io/observed.h"
+#include "io/quoted.h"
 
 namespace pandemie::cli {
 
@@ -184,6 +185,22 @@ void setPrior(const Deferred& deferred, const GivenOptions& given, CliOptions& o
     }
 }
 
+// The fit gives the parameters; a scenario only adds changes, after the observed days.
+void checkScenariosOfFit(const CliOptions& options) {
+    for (const Scenario& scenario : options.scenarios) {
+        const std::string name = "--scenarios: scenario " + io::quotedValue(scenario.name);
+        if (scenario.parameters != options.parameters)
+            throw io::UsageError(name +
+                                 " sets parameters; with --observed they come from the fit, and a "
+                                 "scenario holds only changes");
+        for (const Change& change : scenario.changes)
+            if (change.day <= options.observed.lastDay())
+                throw io::UsageError(name + " changes day " + std::to_string(change.day) +
+                                     ", not after the last observed day " +
+                                     std::to_string(options.observed.lastDay()));
+    }
+}
+
 void readObserved(const Deferred& deferred, const GivenOptions& given, CliOptions& options) {
     // Read by the call, so no output may name it.
     options.inputFiles.emplace_back("--observed", deferred.observedFile);
@@ -212,6 +229,7 @@ void resolve(const Deferred& deferred, const GivenOptions& given, CliOptions& op
         // Read by the call, so no output may name it.
         options.inputFiles.emplace_back("--scenarios", deferred.scenarioFile);
         options.scenarios = loadScenarios(deferred.scenarioFile, options.parameters);
+        if (options.fits()) checkScenariosOfFit(options);
     }
 }
 

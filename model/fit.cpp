@@ -610,6 +610,32 @@ JointPosterior FitResult::joint(Parameter x, Parameter y, const FitSettings& set
     return joint;
 }
 
+ScenarioResults forecastScenarios(const FitResult& result, const std::vector<Scenario>& scenarios,
+                                  const Schedule& known, int threads) {
+    ScenarioResults results(scenarios.size(), Detail::bandsAndDifferences);
+    std::vector<Schedule> changes;
+    for (const Scenario& scenario : scenarios) {
+        Schedule all = known;
+        all.insert(all.end(), scenario.changes.begin(), scenario.changes.end());
+        changes.push_back(sortedByDay(std::move(all)));
+    }
+    std::mutex lock;
+    forEachIndex(std::ssize(result.matching), threads, [&](std::int64_t m) {
+        const ForecastRun& run = result.matching[static_cast<std::size_t>(m)];
+        std::vector<RunSummary> ofRun(scenarios.size());
+        for (std::size_t s = 0; s < scenarios.size(); ++s) {
+            const Trajectory trajectory = seededRun(parametersOf(run.values), changes[s], run.seed);
+            ofRun[s] = summarize(run.seed, trajectory);
+            const std::scoped_lock guard(lock);
+            results.bands[s].add(trajectory);
+            results.summaries[s].add(ofRun[s]);
+        }
+        const std::scoped_lock guard(lock);
+        for (std::size_t s = 1; s < scenarios.size(); ++s) results.differences[s - 1].add(ofRun[s], ofRun[0]);
+    });
+    return results;
+}
+
 FitResult fit(const Observations& observed, const FitSettings& settings, const Spread& spread,
               std::atomic<std::int64_t>* done) {
     return Fit(observed, settings, spread, done).run();

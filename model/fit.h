@@ -139,6 +139,14 @@ private:
 [[nodiscard]] Parameters parametersOf(const ParameterValues& values);
 [[nodiscard]] ParameterValues valuesOf(const Parameters& parameters);
 
+// Each scenario's changes applied to the matching runs, after the known
+// changes: every matching run again from its seed, so up to a scenario's
+// first change it is the same run, and the scenarios are compared on the
+// same runs (common random numbers). Differences are against the first.
+[[nodiscard]] ScenarioResults forecastScenarios(const FitResult& result,
+                                                const std::vector<Scenario>& scenarios, const Schedule& known,
+                                                int threads);
+
 // `done` counts simulations (judged runs and forecast runs).
 [[nodiscard]] FitResult fit(const Observations& observed, const FitSettings& settings, const Spread& spread,
                             std::atomic<std::int64_t>* done = nullptr);

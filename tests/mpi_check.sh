@@ -15,6 +15,8 @@ case $case_name in
     ensemble) args=(--runs 301 --bands bands.csv --summary summary.csv --output runs.csv) ;;
     scenarios) args=(--scenarios "$examples/kontaktbeschraenkung.toml" --runs 200 --summary summary.csv
                      --differences differences.csv --bands bands.csv) ;;
+    fit) args=(--observed "$examples/beobachtet.csv" --latency 3 --runs 40 --posterior posterior.csv
+               --summary summary.csv --bands bands.csv -q) ;;
     sweep) args=(--sweep encounters=4..8:2 --sweep infection=6,8 --runs 50 --output sweep.csv --png sweep.png) ;;
     bad_call)
         failures=0

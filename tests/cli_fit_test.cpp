@@ -1,0 +1,101 @@
+// The fit through the tool: what it reads, what it refuses, how its
+// scenarios start from the fitted runs, and its bytes pinned.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/cli_process.h"
+#include "tests/golden.h"
+
+namespace {
+
+using cli_process::lines;
+using cli_process::Outcome;
+using cli_process::runCli;
+using cli_process::ScratchDirectory;
+
+// The infected counts of days 1..40 of one run (those of examples/beobachtet.csv).
+const std::vector<int> counted{3,  3,  3,  3,  4,  4,  4,  5,  6,  6,  6,  6,  6,  8,
+                               10, 9,  9,  11, 11, 11, 13, 15, 15, 16, 16, 16, 18, 20,
+                               20, 22, 24, 27, 31, 33, 35, 37, 42, 48, 53, 59};
+
+std::string countsFile(const ScratchDirectory& scratch, const std::string& name, int factor,
+                       const char* separator) {
+    std::string text = std::string("day") + separator + "infected\r\n";
+    for (std::size_t d = 0; d < counted.size(); ++d)
+        text += std::to_string(d + 1) + separator + std::to_string(counted[d] * factor) + "\r\n";
+    const auto path = scratch / name;
+    scratch::writeFile(path, text);
+    return path.string();
+}
+
+// Held fixed, latency and recovery make these fits quick.
+const std::vector<std::string> quickFit{"--latency", "3", "--recovery", "12", "--runs", "20", "-q"};
+
+std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+TEST(cliFit, scaledPopulationGivesTheSameFitAndIsPinned) {
+    const ScratchDirectory scratch;
+    const Outcome perThousand =
+        runCli(with({"--observed", countsFile(scratch, "a.csv", 1, ","), "--summary", "-"}, quickFit));
+    const Outcome scaled = runCli(
+        with({"--observed", countsFile(scratch, "b.csv", 48, ";"), "--population", "48000", "--summary", "-"},
+             quickFit));
+    ASSERT_EQ(perThousand.status, 0) << perThousand.err;
+    ASSERT_EQ(scaled.status, 0) << scaled.err;
+    EXPECT_EQ(perThousand.out, scaled.out);
+    golden::expectText("fit_summary.csv", perThousand.out);
+    const Outcome oneThread = runCli(with(
+        {"--observed", countsFile(scratch, "c.csv", 1, ","), "--summary", "-", "--threads", "1"}, quickFit));
+    EXPECT_EQ(oneThread.out, perThousand.out);
+}
+
+TEST(cliFit, scenariosStartFromTheFittedRuns) {
+    const ScratchDirectory scratch;
+    const auto file = (scratch / "s.toml").string();
+    scratch::writeFile(file,
+                       "[[scenario]]\nname = \"a\"\n[[scenario]]\nname = \"b\"\n"
+                       "[[scenario.change]]\nday = 50\nencounters = 0\n");
+    const std::string observed = countsFile(scratch, "a.csv", 1, ",");
+    const Outcome forecast = runCli(with({"--observed", observed, "--bands", "-"}, quickFit));
+    const Outcome compared =
+        runCli(with({"--observed", observed, "--scenarios", file, "--bands", "-"}, quickFit));
+    ASSERT_EQ(compared.status, 0) << compared.err;
+    const auto plain = lines(forecast.out);
+    const auto rows = lines(compared.out);
+    ASSERT_EQ(rows.size(), 1 + 2 * 540U);
+    // Scenario a has no changes: the forecast itself; b is the same until its change on day 50.
+    for (std::size_t row = 1; row <= 540; ++row) EXPECT_EQ(rows[row], "a," + plain[row]);
+    for (std::size_t row = 1; row <= 49 * 3; ++row) EXPECT_EQ(rows[540 + row].substr(2), rows[row].substr(2));
+    EXPECT_NE(rows[540 + 180 * 3].substr(2), rows[180 * 3].substr(2));
+}
+
+TEST(cliFit, badCallsExitTwoAndKeepTheFiles) {
+    const ScratchDirectory scratch;
+    const std::string observed = countsFile(scratch, "a.csv", 1, ",");
+    const auto bad = (scratch / "bad.csv").string();
+    scratch::writeFile(bad, "day,infected\n1,3\n2,x\n");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> calls{
+        {{"--observed", observed, "--summary", observed}, "same file"},
+        {{"--observed", bad}, "bad.csv:3: \"x\" is not a number"},
+        {{"--observed", observed, "--encounters", "5", "--prior", "encounters=1..4"}, "held fixed"},
+        {{"--observed", observed, "--prior", "latency=4..2"}, "FROM must not be greater"},
+        {{"--observed", observed, "--first-day", "150"}, "after day 180"},
+        {{"--observed", observed, "--sweep", "latency=1..3"}, "cannot be combined"},
+        {{"--population", "500"}, "needs --observed"},
+        {{"--observed", observed, "--population", "10"}, "more than the population"},
+    };
+    for (const auto& [args, message] : calls) {
+        const Outcome run = runCli(args);
+        EXPECT_EQ(run.status, 2) << args.at(1);
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_EQ(lines(run.err).size(), 1U) << run.err;
+    }
+    EXPECT_EQ(scratch::readFile(observed).substr(0, 14), "day,infected\r\n");
+}
+
+}  // namespace
