@@ -67,12 +67,16 @@ void tally(Tally& tally, const std::vector<std::pair<double, double>>& valueWeig
     const double quantile = below + uniform(random) * equal;
     if (quantile >= 0.1 && quantile <= 0.9) ++tally.covered;
     if (below + equal >= 0.1 && below < 0.9) ++tally.inclusive;
-    // Ranks among rankDraws draws: each draw is below with chance `below`, equal with `equal`.
-    int rank = 0;
+    // The rank among rankDraws posterior draws: those below, and a uniform
+    // share 0..all of those equal to the truth.
+    int lower = 0;
+    int ties = 0;
     for (int d = 0; d < rankDraws; ++d) {
         const double u = uniform(random);
-        if (u < below || (u < below + equal && uniform(random) < 0.5)) ++rank;
+        lower += u < below ? 1 : 0;
+        ties += u >= below && u < below + equal ? 1 : 0;
     }
+    const int rank = lower + std::min(ties, static_cast<int>(uniform(random) * (ties + 1)));
     ++tally.ranks[static_cast<std::size_t>(rank * rankBins / (rankDraws + 1))];
 }
 
@@ -90,6 +94,8 @@ int main(int argc, char** argv) {
     int liveCovered = 0;
     int livePoints = 0;
     std::vector<double> seconds;
+    double judging = 0;
+    double forecasting = 0;
     std::vector<std::int64_t> simulations;
     int misfits = 0;
     Random tieBreaks(7);
@@ -112,6 +118,8 @@ int main(int argc, char** argv) {
         const FitResult result = fit(observed, settings, spread);
         seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         simulations.push_back(result.simulations());
+        judging += result.judgingSeconds;
+        forecasting += result.forecastSeconds;
         misfits += result.misfit.fails() ? 1 : 0;
 
         for (std::size_t p = 0; p < 5; ++p) {
@@ -160,6 +168,9 @@ int main(int argc, char** argv) {
     std::sort(simulations.begin(), simulations.end());
     std::printf("forecast band: %.1f%% of day points 41..180 (%.1f%% where infected)\n",
                 100.0 * bandCovered / bandPoints, 100.0 * liveCovered / std::max(1, livePoints));
+    std::printf(
+        "time: %.0f %% judging the generations' runs, %.0f %% the forecast's exact runs and the check\n",
+        100 * judging / (judging + forecasting), 100 * forecasting / (judging + forecasting));
     std::printf(
         "time per fit: median %.2f s, worst %.2f s; simulations median %lld, most %lld; misfit reported %d\n",
         seconds[seconds.size() / 2], seconds.back(),

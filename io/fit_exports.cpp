@@ -112,7 +112,11 @@ std::string fitReportText(const FitResult& result, const FitSettings& settings, 
         .append(std::to_string(result.forecastCandidates))
         .append(" runs; ")
         .append(fixed(seconds, 1))
-        .append(" s\n");
+        .append(" s (judging ")
+        .append(fixed(result.judgingSeconds, 1))
+        .append(" s, forecast ")
+        .append(fixed(result.forecastSeconds, 1))
+        .append(" s)\n");
     const Misfit& misfit = result.misfit;
     if (misfit.fails())
         text.append("warning: the model does not fit the observations: their distance to the fitted runs (")

@@ -1,6 +1,7 @@
 #include "model/fit.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -49,6 +50,7 @@ double judged(Run& run, const ObservationDistance& distance, const Schedule& cha
     Parameters current = start;
     auto change = changes.begin();
     double sum = 0;
+    DailyCounts previous = run.counts();
     for (int day = 1; day <= distance.lastDay(); ++day) {
         bool changed = false;
         for (; change != changes.end() && change->day <= day; ++change) {
@@ -57,8 +59,9 @@ double judged(Run& run, const ObservationDistance& distance, const Schedule& cha
         }
         if (changed) run.setParameters(current);
         run.simulateDay(day);
-        sum += distance.ofDay(day, run.counts());
+        sum += distance.ofDay(day, run.counts(), previous);
         if (sum > bound) return unreached;
+        previous = run.counts();
     }
     return sum;
 }
@@ -184,12 +187,19 @@ private:
     WeightedPoints points_;
 };
 
-double medianDistance(const std::vector<Particle>& particles) {
+// The median distance of the generation; where many runs lie at the same
+// distance (counts match or miss by whole persons), the largest distance
+// below that of the generation before; nothing when none is.
+std::optional<double> nextTolerance(const std::vector<Particle>& particles, double previous) {
     std::vector<double> distances;
     for (const Particle& particle : particles) distances.push_back(particle.distance);
-    const auto middle = distances.begin() + static_cast<std::ptrdiff_t>(distances.size() / 2);
-    std::nth_element(distances.begin(), middle, distances.end());
-    return *middle;
+    std::sort(distances.begin(), distances.end());
+    const double median = distances[distances.size() / 2];
+    const double ceiling = 0.99 * previous;
+    if (median < ceiling || median == 0) return median;
+    const auto below = std::lower_bound(distances.begin(), distances.end(), ceiling);
+    if (below == distances.begin()) return std::nullopt;
+    return *std::prev(below);
 }
 
 void normalise(std::vector<Particle>& particles) {
@@ -205,25 +215,31 @@ public:
         : settings_(settings), distance_(observed), spread_(spread), done_(done) {}
 
     FitResult run() {
+        const auto start = std::chrono::steady_clock::now();
         FitResult result;
         std::optional<Population> population;
         population.emplace(settings_, firstGeneration(result));
         for (int g = 1; g < settings_.maxGenerations; ++g) {
             // Once runs match the observations exactly, only those are kept;
             // a tolerance that no longer shrinks would only cost simulations.
-            const double tolerance = medianDistance(population->particles());
-            if (tolerance > 0 && tolerance >= 0.99 * result.generations.back().tolerance) break;
-            std::optional<std::vector<Particle>> next = generation(g, *population, tolerance, result);
+            const std::optional<double> tolerance =
+                nextTolerance(population->particles(), result.generations.back().tolerance);
+            if (!tolerance) break;
+            std::optional<std::vector<Particle>> next = generation(g, *population, *tolerance, result);
             if (!next) break;
             population.emplace(settings_, std::move(*next));
             const Generation& last = result.generations.back();
             const double acceptance =
                 static_cast<double>(settings_.particles) / static_cast<double>(last.proposals);
-            if (acceptance < settings_.stopAcceptance || tolerance <= 0) break;
+            if (acceptance < settings_.stopAcceptance || *tolerance <= 0) break;
         }
         result.posterior = population->particles();
+        const auto judged = std::chrono::steady_clock::now();
         forecast(result);
         result.misfit = misfit(result);
+        result.judgingSeconds = std::chrono::duration<double>(judged - start).count();
+        result.forecastSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - judged).count();
         return result;
     }
 
@@ -421,8 +437,10 @@ private:
 
     static double sumOver(const Trajectory& trajectory, const ObservationDistance& distance) {
         double sum = 0;
+        // No day 0 is observed, so day 1 has no change to compare.
         for (int day = 1; day <= distance.lastDay(); ++day)
-            sum += distance.ofDay(day, trajectory[static_cast<std::size_t>(day - 1)]);
+            sum += distance.ofDay(day, trajectory[static_cast<std::size_t>(day - 1)],
+                                  trajectory[static_cast<std::size_t>(std::max(0, day - 2))]);
         return sum;
     }
 
@@ -463,12 +481,15 @@ FitSettings defaultFitSettings() {
 }
 
 ObservationDistance::ObservationDistance(const Observations& observed) {
-    for (auto& day : root_) day.fill(-1);
-    for (const ObservedDay& day : observed.days) {
+    for (auto& day : value_) day.fill(-1);
+    for (const ObservedDay& day : observed.days)
+        for (std::size_t s = 0; s < 3; ++s)
+            if (day.counts[s]) value_[static_cast<std::size_t>(day.day)][s] = *day.counts[s];
+    for (std::size_t day = 1; day <= runDays; ++day) {
         for (std::size_t s = 0; s < 3; ++s) {
-            if (!day.counts[s]) continue;
-            root_[static_cast<std::size_t>(day.day)][s] = std::sqrt(*day.counts[s] + 0.375);
+            if (value_[day][s] < 0) continue;
             ++points_;
+            if (value_[day - 1][s] >= 0) ++points_;
         }
     }
     lastDay_ = observed.lastDay();
@@ -481,7 +502,7 @@ Observations ObservationDistance::observationsLike(const Trajectory& run) const 
         bool any = false;
         for (const SeriesField& field : seriesFields) {
             const auto s = static_cast<std::size_t>(field.series);
-            if (root_[static_cast<std::size_t>(day)][s] < 0) continue;
+            if (value_[static_cast<std::size_t>(day)][s] < 0) continue;
             observed.counts[s] = run[static_cast<std::size_t>(day - 1)].*field.count;
             any = true;
         }
@@ -490,14 +511,23 @@ Observations ObservationDistance::observationsLike(const Trajectory& run) const 
     return observations;
 }
 
-double ObservationDistance::ofDay(int day, const DailyCounts& counts) const noexcept {
-    const auto& roots = root_[static_cast<std::size_t>(day)];
+double ObservationDistance::ofDay(int day, const DailyCounts& counts,
+                                  const DailyCounts& previous) const noexcept {
+    const auto& values = value_[static_cast<std::size_t>(day)];
+    const auto& before = value_[static_cast<std::size_t>(day - 1)];
     double sum = 0;
     for (const SeriesField& field : seriesFields) {
-        const double root = roots[static_cast<std::size_t>(field.series)];
-        if (root < 0) continue;
-        const double difference = std::sqrt(counts.*field.count + 0.375) - root;
+        const auto s = static_cast<std::size_t>(field.series);
+        if (values[s] < 0) continue;
+        const double count = counts.*field.count;
+        const double difference = std::sqrt(count + 0.375) - std::sqrt(values[s] + 0.375);
         sum += difference * difference;
+        if (before[s] < 0) continue;
+        // The day's change, as a count whose spread grows with its size.
+        const double observedChange = values[s] - before[s];
+        const double change = count - previous.*field.count;
+        sum += (change - observedChange) * (change - observedChange) /
+               (std::abs(change) + std::abs(observedChange) + 2);
     }
     return sum;
 }

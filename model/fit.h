@@ -107,6 +107,8 @@ struct FitResult {
     BandStatistics bands;
     OutcomeStatistics outcomes;
     Misfit misfit;
+    double judgingSeconds = 0;   // the generations' runs
+    double forecastSeconds = 0;  // the exact runs, the check of the fit
 
     [[nodiscard]] std::int64_t simulations() const noexcept;
     [[nodiscard]] ParameterFigures figures(Parameter parameter) const;
@@ -116,14 +118,19 @@ struct FitResult {
     [[nodiscard]] JointPosterior joint(Parameter x, Parameter y, const FitSettings& settings) const;
 };
 
-// The distance of a run to the observations: the root mean square of the
-// differences of the square roots of count + 3/8 over every observed count,
-// which weighs a difference of counts by its chance spread.
+// The distance of a run to the observations: the root mean square over
+// every observed count of the difference of the square roots of count + 3/8,
+// which weighs a difference of counts by its chance spread, and over every
+// count observed on the day before too, of the difference of the day's
+// changes, scaled by their size: the changes show when the first cases
+// recover, which the levels hide.
 class ObservationDistance {
 public:
     explicit ObservationDistance(const Observations& observed);
-    // The sum of squares of `day`'s points, once the run's counts of that day are known.
-    [[nodiscard]] double ofDay(int day, const DailyCounts& counts) const noexcept;
+    // The sum of squares of `day`'s points, once the run's counts of that day
+    // (and of the day before) are known.
+    [[nodiscard]] double ofDay(int day, const DailyCounts& counts,
+                               const DailyCounts& previous) const noexcept;
     [[nodiscard]] double distance(double sumOfSquares) const noexcept;
     [[nodiscard]] double sumOfSquaresFor(double distance) const noexcept;
     [[nodiscard]] int lastDay() const noexcept { return lastDay_; }
@@ -131,7 +138,7 @@ public:
     [[nodiscard]] Observations observationsLike(const Trajectory& run) const;
 
 private:
-    std::array<std::array<double, 3>, runDays + 1> root_{};  // by day and series; negative where not counted
+    std::array<std::array<double, 3>, runDays + 1> value_{};  // by day and series; negative where not counted
     int points_ = 0;
     int lastDay_ = 0;
 };

@@ -74,6 +74,16 @@ TEST(cliFit, scenariosStartFromTheFittedRuns) {
     EXPECT_NE(rows[540 + 180 * 3].substr(2), rows[180 * 3].substr(2));
 }
 
+TEST(cliFit, reportsWhereTheModelCannotFit) {
+    // Most of the 763 pupils were ill within a week and well again in the next.
+    const Outcome run = runCli({"--observed", PANDEMIE_EXAMPLES_DIR "/internat.csv", "--population", "763",
+                                "--runs", "20", "--summary", "-"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("warning: the model does not fit the observations"), std::string::npos) << run.err;
+    const Outcome fitting = runCli({"--observed", PANDEMIE_EXAMPLES_DIR "/beobachtet.csv", "--runs", "20"});
+    EXPECT_EQ(fitting.err.find("warning"), std::string::npos) << fitting.err;
+}
+
 TEST(cliFit, badCallsExitTwoAndKeepTheFiles) {
     const ScratchDirectory scratch;
     const std::string observed = countsFile(scratch, "a.csv", 1, ",");
