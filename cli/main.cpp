@@ -229,7 +229,7 @@ void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, io
             options, "--posterior-png");
     if (options.writesCsv()) {
         std::vector<RunSummary> summaries;
-        for (const ForecastRun& run : result->matching) summaries.push_back(run.summary);
+        for (const ForecastRun& matching : result->matching) summaries.push_back(matching.summary);
         files.setContents("--output", io::ensembleCsv(summaries));
     }
 }

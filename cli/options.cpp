@@ -176,8 +176,8 @@ void setPrior(const Deferred& deferred, const GivenOptions& given, CliOptions& o
     for (std::size_t i = 0; i < deferred.priors.size(); ++i) {
         const auto [parameter, range] = deferred.priors[i];
         const std::string name(infoOf(parameter).name);
-        if (given.contains("--" + name))
-            throw io::UsageError("--prior: " + name + " is held fixed by --" + name);
+        const std::string option = "--" + name;
+        if (given.contains(option)) throw io::UsageError("--prior: " + name + " is held fixed by its option");
         for (std::size_t j = 0; j < i; ++j)
             if (deferred.priors[j].first == parameter)
                 throw io::UsageError("--prior: " + name + " is given twice");

@@ -45,8 +45,8 @@ int uniformInt(Random& random, ParameterRange range) {
 // The sum of squares of a run's days up to the last observed one, or
 // nothing once it passes `bound`.
 template <class Run>
-double judged(Run& run, const ObservationDistance& distance, const Schedule& changes, const Parameters& start,
-              double bound) {
+double sumOfSquaresOf(Run& run, const ObservationDistance& distance, const Schedule& changes,
+                      const Parameters& start, double bound) {
     Parameters current = start;
     auto change = changes.begin();
     double sum = 0;
@@ -78,10 +78,12 @@ public:
             chances_.push_back(w);
             total += w;
         }
-        for (double& chance : chances_) chance /= total;
+        for (double& share : chances_) share /= total;
     }
     [[nodiscard]] double chance(int step) const noexcept {
-        return std::abs(step) > reach_ ? 0.0 : chances_[static_cast<std::size_t>(step + reach_)];
+        return std::abs(step) > reach_
+                   ? 0.0
+                   : chances_[static_cast<std::size_t>(step) + static_cast<std::size_t>(reach_)];
     }
     [[nodiscard]] int draw(double u) const noexcept {
         for (int step = -reach_; step < reach_; ++step) {
@@ -192,6 +194,7 @@ private:
 // below that of the generation before; nothing when none is.
 std::optional<double> nextTolerance(const std::vector<Particle>& particles, double previous) {
     std::vector<double> distances;
+    distances.reserve(particles.size());
     for (const Particle& particle : particles) distances.push_back(particle.distance);
     std::sort(distances.begin(), distances.end());
     const double median = distances[distances.size() / 2];
@@ -214,7 +217,7 @@ public:
         std::atomic<std::int64_t>* done)
         : settings_(settings), distance_(observed), spread_(spread), done_(done) {}
 
-    FitResult run() {
+    FitResult fitted() {
         const auto start = std::chrono::steady_clock::now();
         FitResult result;
         std::optional<Population> population;
@@ -234,12 +237,12 @@ public:
             if (acceptance < settings_.stopAcceptance || *tolerance <= 0) break;
         }
         result.posterior = population->particles();
-        const auto judged = std::chrono::steady_clock::now();
+        const auto judgingDone = std::chrono::steady_clock::now();
         forecast(result);
         result.misfit = misfit(result);
-        result.judgingSeconds = std::chrono::duration<double>(judged - start).count();
+        result.judgingSeconds = std::chrono::duration<double>(judgingDone - start).count();
         result.forecastSeconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - judged).count();
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - judgingDone).count();
         return result;
     }
 
@@ -247,7 +250,7 @@ private:
     [[nodiscard]] double judgedSum(const ParameterValues& values, std::uint64_t seed, double bound) const {
         const Parameters parameters = parametersOf(values);
         CountEpidemic run(parameters, seed);
-        const double sum = judged(run, distance_, settings_.changes, parameters, bound);
+        const double sum = sumOfSquaresOf(run, distance_, settings_.changes, parameters, bound);
         if (done_ != nullptr) done_->fetch_add(1, std::memory_order_relaxed);
         return sum;
     }
@@ -356,7 +359,7 @@ private:
                 const Parameters parameters = parametersOf(run.values);
                 Random random(run.seed);
                 ExactRun exact(parameters, random);
-                const double sum = judged(exact, distance_, settings_.changes, parameters, unreached);
+                const double sum = sumOfSquaresOf(exact, distance_, settings_.changes, parameters, unreached);
                 if (done_ != nullptr) done_->fetch_add(1, std::memory_order_relaxed);
                 return sum;
             },
@@ -386,7 +389,7 @@ private:
     }
 
     // How far the observations lie from posterior runs, against how far two posterior runs lie apart.
-    Misfit misfit(const FitResult& result) const {
+    [[nodiscard]] Misfit misfit(const FitResult& result) const {
         constexpr std::int64_t pairs = 200;
         const WeightedDraw draw(result.posterior);
         std::vector<double> toObserved(pairs);
@@ -419,7 +422,7 @@ private:
         return misfit;
     }
 
-    Trajectory trajectoryOf(const ParameterValues& values, std::uint64_t seed) const {
+    [[nodiscard]] Trajectory trajectoryOf(const ParameterValues& values, std::uint64_t seed) const {
         Parameters current = parametersOf(values);
         CountEpidemic run(current, seed);
         Trajectory trajectory{};
@@ -629,13 +632,17 @@ double FitResult::correlation(Parameter a, Parameter b) const {
 JointPosterior FitResult::joint(Parameter x, Parameter y, const FitSettings& settings) const {
     JointPosterior joint{
         x, y, settings.prior[static_cast<std::size_t>(x)], settings.prior[static_cast<std::size_t>(y)], {}};
-    const int width = joint.xRange.max - joint.xRange.min + 1;
-    const int height = joint.yRange.max - joint.yRange.min + 1;
-    joint.weight.assign(static_cast<std::size_t>(width * height), 0.0);
+    // How far a value lies above the lowest, which it never lies below.
+    const auto offset = [](int value, int lowest) {
+        return static_cast<std::size_t>(value) - static_cast<std::size_t>(lowest);
+    };
+    const std::size_t width = offset(joint.xRange.max, joint.xRange.min) + 1;
+    const std::size_t height = offset(joint.yRange.max, joint.yRange.min) + 1;
+    joint.weight.assign(width * height, 0.0);
     for (const Particle& particle : posterior) {
-        const int xi = particle.values[static_cast<std::size_t>(x)] - joint.xRange.min;
-        const int yi = particle.values[static_cast<std::size_t>(y)] - joint.yRange.min;
-        joint.weight[static_cast<std::size_t>(yi * width + xi)] += particle.weight;
+        const std::size_t xi = offset(particle.values[static_cast<std::size_t>(x)], joint.xRange.min);
+        const std::size_t yi = offset(particle.values[static_cast<std::size_t>(y)], joint.yRange.min);
+        joint.weight[yi * width + xi] += particle.weight;
     }
     return joint;
 }
@@ -668,7 +675,7 @@ ScenarioResults forecastScenarios(const FitResult& result, const std::vector<Sce
 
 FitResult fit(const Observations& observed, const FitSettings& settings, const Spread& spread,
               std::atomic<std::int64_t>* done) {
-    return Fit(observed, settings, spread, done).run();
+    return Fit(observed, settings, spread, done).fitted();
 }
 
 }  // namespace pandemie

@@ -67,20 +67,23 @@ TEST(cliFit, scenariosStartFromTheFittedRuns) {
     ASSERT_EQ(compared.status, 0) << compared.err;
     const auto plain = lines(forecast.out);
     const auto rows = lines(compared.out);
-    ASSERT_EQ(rows.size(), 1 + 2 * 540U);
+    constexpr std::size_t block = 540;  // 180 days of 3 series
+    ASSERT_EQ(rows.size(), 1 + 2 * block);
     // Scenario a has no changes: the forecast itself; b is the same until its change on day 50.
-    for (std::size_t row = 1; row <= 540; ++row) EXPECT_EQ(rows[row], "a," + plain[row]);
-    for (std::size_t row = 1; row <= 49 * 3; ++row) EXPECT_EQ(rows[540 + row].substr(2), rows[row].substr(2));
-    EXPECT_NE(rows[540 + 180 * 3].substr(2), rows[180 * 3].substr(2));
+    for (std::size_t row = 1; row <= block; ++row) EXPECT_EQ(rows[row], "a," + plain[row]);
+    for (std::size_t row = 1; row <= std::size_t{49} * 3; ++row)
+        EXPECT_EQ(rows[block + row].substr(2), rows[row].substr(2));
+    EXPECT_NE(rows[2 * block].substr(2), rows[block].substr(2));
 }
 
 TEST(cliFit, reportsWhereTheModelCannotFit) {
     // Most of the 763 pupils were ill within a week and well again in the next.
-    const Outcome run = runCli({"--observed", PANDEMIE_EXAMPLES_DIR "/internat.csv", "--population", "763",
-                                "--runs", "20", "--summary", "-"});
+    const std::string examples = PANDEMIE_EXAMPLES_DIR;
+    const Outcome run = runCli(
+        {"--observed", examples + "/internat.csv", "--population", "763", "--runs", "20", "--summary", "-"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("warning: the model does not fit the observations"), std::string::npos) << run.err;
-    const Outcome fitting = runCli({"--observed", PANDEMIE_EXAMPLES_DIR "/beobachtet.csv", "--runs", "20"});
+    const Outcome fitting = runCli({"--observed", examples + "/beobachtet.csv", "--runs", "20"});
     EXPECT_EQ(fitting.err.find("warning"), std::string::npos) << fitting.err;
 }
 
