@@ -35,9 +35,9 @@ std::string closestOption(std::string_view given, std::span<const std::string> k
     return io::closestName(given, known);
 }
 
-const OptionSpec* OptionParser::find(std::string_view name) const {
-    const auto option = std::ranges::find_if(options_, [name](const OptionSpec& spec) {
-        return spec.name == name || (!spec.shortName.empty() && spec.shortName == name);
+const OptionDefinition* OptionParser::find(std::string_view name) const {
+    const auto option = std::ranges::find_if(options_, [name](const OptionDefinition& definition) {
+        return definition.name == name || (!definition.shortName.empty() && definition.shortName == name);
     });
     return option == options_.end() ? nullptr : &*option;
 }
@@ -50,7 +50,7 @@ bool OptionParser::looksLikeOption(std::string_view argument) const {
 
 std::string OptionParser::unknownOptionMessage(std::string_view name) const {
     std::vector<std::string> known;
-    for (const OptionSpec& spec : options_) known.push_back(spec.name);
+    for (const OptionDefinition& definition : options_) known.push_back(definition.name);
     const std::string closest = closestOption(name, known);
     if (closest.empty()) return "unknown option " + shownName(name) + " (see --help)";
     return "unknown option " + shownName(name) + "; did you mean " + closest + "?";
@@ -58,7 +58,7 @@ std::string OptionParser::unknownOptionMessage(std::string_view name) const {
 
 GivenOptions OptionParser::parse(int argc, const char* const* argv) const {
     GivenOptions given;
-    const OptionSpec* previous = nullptr;  // the option before argument
+    const OptionDefinition* previous = nullptr;  // the option before argument
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (!argument.starts_with('-') || argument == "-" || argument == "--") {
@@ -70,7 +70,7 @@ GivenOptions OptionParser::parse(int argc, const char* const* argv) const {
         }
         const std::size_t equals = argument.starts_with("--") ? argument.find('=') : std::string_view::npos;
         const std::string_view name = argument.substr(0, equals);
-        const OptionSpec* const option = find(name);
+        const OptionDefinition* const option = find(name);
         if (option == nullptr) throw io::UsageError(unknownOptionMessage(name));
         const std::string context = option->name + ": ";
         if (option->arity != Arity::repeatable && given.contains(option->name) &&
@@ -104,10 +104,11 @@ GivenOptions OptionParser::parse(int argc, const char* const* argv) const {
 std::string OptionParser::helpText() const {
     std::string text = description_ + "\nUsage: pandemie-cli [OPTIONS]\n\nOptions:\n";
     text += helpLine("-h, --help", "Print this help message and exit");
-    for (const OptionSpec& spec : options_) {
-        std::string names = spec.shortName.empty() ? spec.name : spec.shortName + ", " + spec.name;
-        if (!spec.valueName.empty()) names += ' ' + spec.valueName;
-        text += helpLine(names, spec.help);
+    for (const OptionDefinition& definition : options_) {
+        std::string names =
+            definition.shortName.empty() ? definition.name : definition.shortName + ", " + definition.name;
+        if (!definition.valueName.empty()) names += ' ' + definition.valueName;
+        text += helpLine(names, definition.help);
     }
     return text;
 }

@@ -18,7 +18,7 @@ using GivenOptions = std::set<std::string, std::less<>>;
 
 enum class Arity : std::uint8_t { flag, once, repeatable };
 
-struct OptionSpec {
+struct OptionDefinition {
     std::string name;       // "--runs"
     std::string shortName;  // "-q", or empty
     std::string valueName;  // "N", "FILE"; empty for a flag
@@ -35,7 +35,7 @@ class OptionParser {
 public:
     explicit OptionParser(std::string description) : description_(std::move(description)) {}
 
-    void add(OptionSpec spec) { options_.push_back(std::move(spec)); }
+    void add(OptionDefinition definition) { options_.push_back(std::move(definition)); }
 
     // Reads argv[1..argc-1] into the options' take functions and returns the
     // names of the options given.
@@ -45,12 +45,12 @@ public:
     [[nodiscard]] std::string helpText() const;
 
 private:
-    [[nodiscard]] const OptionSpec* find(std::string_view name) const;
+    [[nodiscard]] const OptionDefinition* find(std::string_view name) const;
     [[nodiscard]] bool looksLikeOption(std::string_view argument) const;
     [[nodiscard]] std::string unknownOptionMessage(std::string_view name) const;
 
     std::string description_;
-    std::vector<OptionSpec> options_;
+    std::vector<OptionDefinition> options_;
 };
 
 // Whether argv holds the word, anywhere after argv[0].

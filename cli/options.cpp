@@ -53,7 +53,7 @@ struct Deferred {
     bool quiet = false;
 };
 
-[[nodiscard]] OptionSpec fileOption(std::string name, std::string& target, std::string help) {
+[[nodiscard]] OptionDefinition fileOption(std::string name, std::string& target, std::string help) {
     return {std::move(name),
             "",
             "FILE",
@@ -66,8 +66,8 @@ struct Deferred {
             ""};
 }
 
-[[nodiscard]] OptionSpec valueOption(std::string name, std::string valueName, Arity arity, std::string help,
-                                     std::function<void(const std::string&)> take) {
+[[nodiscard]] OptionDefinition valueOption(std::string name, std::string valueName, Arity arity,
+                                           std::string help, std::function<void(const std::string&)> take) {
     return {std::move(name), "", std::move(valueName), std::move(help), arity, std::move(take), ""};
 }
 
@@ -112,18 +112,18 @@ void addFitOptions(OptionParser& parser, CliOptions& options, Deferred& deferred
                 [](const std::string&) {}, ""});
     for (const ParameterInfo& info : parameterTable) {
         const WholeRange range = wholeRange(info.parameter);
-        OptionSpec spec{"--" + std::string(info.name),
-                        "",
-                        "N",
-                        std::string(info.description) + " (" + rangeText(range) + ", default " +
-                            std::to_string(info.defaultValue) + ")",
-                        Arity::once,
-                        [&options, &info, range](const std::string& text) {
-                            setParameterValue(options.parameters, info.parameter,
-                                              static_cast<int>(wholeNumberIn(text, range)));
-                        },
-                        "; expected a whole number in " + rangeText(range)};
-        parser.add(std::move(spec));
+        OptionDefinition definition{"--" + std::string(info.name),
+                                    "",
+                                    "N",
+                                    std::string(info.description) + " (" + rangeText(range) + ", default " +
+                                        std::to_string(info.defaultValue) + ")",
+                                    Arity::once,
+                                    [&options, &info, range](const std::string& text) {
+                                        setParameterValue(options.parameters, info.parameter,
+                                                          static_cast<int>(wholeNumberIn(text, range)));
+                                    },
+                                    "; expected a whole number in " + rangeText(range)};
+        parser.add(std::move(definition));
     }
     parser.add(wholeNumberOption("--seed", options.seed, seedRange,
                                  "Seed of run 0; the default gives the window's first run"));

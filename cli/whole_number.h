@@ -31,9 +31,9 @@ struct WholeRange {
 // --name N, stored in target; the help shows the range and the default:
 // target's current value unless defaultText says otherwise.
 template <typename Integer>
-[[nodiscard]] OptionSpec wholeNumberOption(std::string name, Integer& target, WholeRange range,
-                                           const std::string& description,
-                                           const std::string& defaultText = {}) {
+[[nodiscard]] OptionDefinition wholeNumberOption(std::string name, Integer& target, WholeRange range,
+                                                 const std::string& description,
+                                                 const std::string& defaultText = {}) {
     std::string help = description + " (" + rangeText(range) + ", default " +
                        (defaultText.empty() ? std::to_string(target) : defaultText) + ")";
     return {std::move(name),
