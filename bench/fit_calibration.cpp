@@ -26,12 +26,6 @@ constexpr int observedDays = 40;
 constexpr int rankDraws = 99;  // ranks 0..99
 constexpr int rankBins = 10;
 
-double uniform(Random& random) {
-    const std::uint64_t high = random.next24();
-    const std::uint64_t low = random.next24();
-    return static_cast<double>((high << 24U) | low) * 0x1p-48;
-}
-
 // The upper tail of the chi-square distribution, by the series of the lower
 // regularised gamma function.
 double chiSquareTail(double x, int degrees) {
@@ -64,7 +58,7 @@ void tally(Tally& tally, const std::vector<std::pair<double, double>>& valueWeig
         else if (value <= truth + 1e-9)
             equal += weight;
     }
-    const double quantile = below + uniform(random) * equal;
+    const double quantile = below + random.nextUnit() * equal;
     if (quantile >= 0.1 && quantile <= 0.9) ++tally.covered;
     if (below + equal >= 0.1 && below < 0.9) ++tally.inclusive;
     // The rank among rankDraws posterior draws: those below, and a uniform
@@ -72,11 +66,11 @@ void tally(Tally& tally, const std::vector<std::pair<double, double>>& valueWeig
     int lower = 0;
     int ties = 0;
     for (int d = 0; d < rankDraws; ++d) {
-        const double u = uniform(random);
+        const double u = random.nextUnit();
         lower += u < below ? 1 : 0;
         ties += u >= below && u < below + equal ? 1 : 0;
     }
-    const int rank = lower + std::min(ties, static_cast<int>(uniform(random) * (ties + 1)));
+    const int rank = lower + std::min(ties, static_cast<int>(random.nextUnit() * (ties + 1)));
     ++tally.ranks[static_cast<std::size_t>(rank * rankBins / (rankDraws + 1))];
 }
 
@@ -104,7 +98,7 @@ int main(int argc, char** argv) {
         ParameterValues truth{};
         for (const ParameterInfo& info : parameterTable)
             truth[static_cast<std::size_t>(info.parameter)] =
-                info.min + static_cast<int>(uniform(draw) * (info.max - info.min + 1));
+                info.min + static_cast<int>(draw.nextUnit() * (info.max - info.min + 1));
         const Trajectory run = runSeeded(parametersOf(truth), 1000U + static_cast<std::uint64_t>(set));
         Observations observed;
         for (int day = 1; day <= observedDays; ++day)

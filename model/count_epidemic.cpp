@@ -12,8 +12,7 @@ constexpr double allWeight = 2.0 * countedPersons;
 
 // The chance of an infection draw below the threshold of `infectionPerMille`.
 double drawBelowChance(float infectionPerMille) noexcept {
-    const double threshold =
-        infectionPerMille > 0 ? std::min(1001.0, std::ceil(double{infectionPerMille})) : 0;
+    const int threshold = wholeNumberThreshold(infectionPerMille);
     return threshold <= 0 ? 0.0 : std::min(1.0, (threshold - 0.5) / 1000.0);
 }
 
@@ -41,18 +40,12 @@ CountEpidemic::CountEpidemic(const Parameters& parameters, std::uint64_t seed) n
     tally();
 }
 
-double CountEpidemic::uniform() noexcept {
-    const std::uint64_t high = random_.next24();
-    const std::uint64_t low = random_.next24();
-    return static_cast<double>((high << 24U) | low) * 0x1p-48;
-}
-
 // A binomial count by inversion: the chance of each count follows from the
 // one before, and the mean is at most a few hundred.
 int CountEpidemic::effectiveContacts(int encounters, double chance) noexcept {
     if (chance <= 0 || encounters <= 0) return 0;
     if (chance >= 1) return encounters;
-    const double u = uniform();
+    const double u = random_.nextUnit();
     double probability = power(1 - chance, encounters);
     double cumulative = probability;
     const double ratio = chance / (1 - chance);
@@ -88,11 +81,11 @@ void CountEpidemic::infectionsOfDay(int day) noexcept {
     const int notInfectedAtStart = notInfected_;
     int hitFull = 0;
     for (int c = 0; c < contacts; ++c) {
-        const double at = uniform() * notInfectedWeight;
+        const double at = random_.nextUnit() * notInfectedWeight;
         if (at < singleWeight) {
             Single& person = at < zeroWeight ? zero_ : last_;
             if (person.status == notInfected) person = {infected, day};
-        } else if (uniform() * notInfectedAtStart >= hitFull) {
+        } else if (random_.nextUnit() * notInfectedAtStart >= hitFull) {
             ++hitFull;  // one not hit before today
         }
     }

@@ -43,7 +43,6 @@ private:
         int infectionDay = 0;
     };
 
-    [[nodiscard]] double uniform() noexcept;  // in [0, 1)
     [[nodiscard]] int effectiveContacts(int encounters, double chance) noexcept;
     void infectionsOfDay(int day) noexcept;
     void recoveriesOfDay(int day) noexcept;

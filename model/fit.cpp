@@ -31,15 +31,9 @@ std::uint64_t seedOf(std::uint64_t base, Stream stream, std::uint64_t generation
     return z ^ (z >> 31U);
 }
 
-double uniform(Random& random) {
-    const std::uint64_t high = random.next24();
-    const std::uint64_t low = random.next24();
-    return static_cast<double>((high << 24U) | low) * 0x1p-48;
-}
-
 int uniformInt(Random& random, ParameterRange range) {
     const double span = range.max - range.min + 1;
-    return std::min(range.max, range.min + static_cast<int>(uniform(random) * span));
+    return std::min(range.max, range.min + static_cast<int>(random.nextUnit() * span));
 }
 
 // The sum of squares of a run's days up to the last observed one, or
@@ -125,7 +119,7 @@ public:
         for (const Particle& particle : particles) cumulative_.push_back(sum += particle.weight);
     }
     [[nodiscard]] const Particle& draw(Random& random) const {
-        const double u = uniform(random) * cumulative_.back();
+        const double u = random.nextUnit() * cumulative_.back();
         const auto at = std::upper_bound(cumulative_.begin(), cumulative_.end(), u) - cumulative_.begin();
         return particles_[static_cast<std::size_t>(std::min<std::ptrdiff_t>(at, std::ssize(particles_) - 1))];
     }
@@ -163,7 +157,7 @@ public:
     [[nodiscard]] ParameterValues propose(Random& random) const {
         ParameterValues values = draw_.draw(random).values;
         for (std::size_t p = 0; p < parameterCount; ++p)
-            if (isFree(settings_, p)) values[p] += kernels_[p].draw(uniform(random));
+            if (isFree(settings_, p)) values[p] += kernels_[p].draw(random.nextUnit());
         return values;
     }
 

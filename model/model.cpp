@@ -8,19 +8,17 @@ namespace pandemie {
 
 namespace {
 
-// The smallest whole number n with d < t equivalent to d < n for every draw d
-// in 0..1000; a NaN threshold lets nothing through, like the comparison.
-int wholeNumberThreshold(float t) noexcept {
-    if (!(t > 0)) return 0;
-    if (t > 1001) return 1001;
-    return static_cast<int>(std::ceil(t));
-}
-
 EncounterRule ruleOf(const Parameters& parameters) noexcept {
     return {wholeNumberThreshold(parameters.infectionPerMille), parameters.latencyDays};
 }
 
 }  // namespace
+
+int wholeNumberThreshold(float t) noexcept {
+    if (!(t > 0)) return 0;
+    if (t > 1001) return 1001;
+    return static_cast<int>(std::ceil(t));
+}
 
 Epidemic::Epidemic(const Parameters& parameters, Random& random) noexcept
     : parameters_(parameters), rule_(ruleOf(parameters)), random_(random) {

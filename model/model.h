@@ -64,6 +64,10 @@ inline constexpr std::array<SeriesField, 3> seriesFields{{
     return counts.*fieldOf(series).count;
 }
 
+// The smallest whole number n with d < t equivalent to d < n for every draw d
+// in 0..1000; a NaN threshold lets nothing through, like the comparison.
+[[nodiscard]] int wholeNumberThreshold(float t) noexcept;
+
 // One run's state: a fresh table with persons 300, 500 and 700 infected on
 // day 0, advanced one day at a time by simulateDay.
 class Epidemic {

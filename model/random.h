@@ -49,6 +49,13 @@ public:
         return pending_[static_cast<std::size_t>(used_++)];
     }
 
+    // A uniform value in [0, 1) from the next two values, 48 bits in all.
+    [[nodiscard]] constexpr double nextUnit() noexcept {
+        const std::uint64_t high = next24();
+        const std::uint64_t low = next24();
+        return static_cast<double>((high << 24U) | low) * 0x1p-48;
+    }
+
     // A random whole number 0..1000: r * 1000 rounded to the nearest whole
     // number, ties to the even one. Done in integers, so the result is exact
     // and does not depend on the floating-point rounding mode.
