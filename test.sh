@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 build_dir=${PANDEMIE_BUILD_DIR:-build}
 werror=OFF
 [ "${CI:-}" = true ] && werror=ON
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DPANDEMIE_BUILD_WINDOW=ON -DPANDEMIE_BUILD_BENCH=ON -DBUILD_TESTING=ON \
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DPANDEMIE_BUILD_WINDOW=ON -DPANDEMIE_BUILD_BENCH=ON -DPANDEMIE_PYTHON=ON -DBUILD_TESTING=ON \
   -DPANDEMIE_WERROR="$werror" "$@" >/dev/null
 cmake --build "$build_dir" --parallel "$(nproc)"
 ctest --test-dir "$build_dir" --output-on-failure --no-tests=error --parallel "$(nproc)"

@@ -44,6 +44,15 @@ void BM_DefaultRun(benchmark::State& state) {
 }
 BENCHMARK(BM_DefaultRun)->Unit(benchmark::kMillisecond);
 
+// 1000 single runs from their seeds, as a loop of calls from Python makes
+// them (bench/python_bench.py compares the two).
+void BM_SeededRuns1000(benchmark::State& state) {
+    for (auto _ : state)
+        for (std::uint64_t i = 0; i < 1000; ++i)
+            benchmark::DoNotOptimize(pandemie::seededRun({}, {}, pandemie::windowSeed + i));
+}
+BENCHMARK(BM_SeededRuns1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_BaselineRun(benchmark::State& state) {
     BaselineGenerator generator(5489U);
     for (auto _ : state) benchmark::DoNotOptimize(pandemie::reference::run({}, generator));

@@ -1,6 +1,7 @@
 #include "chart/fit_image.h"
 
 #include <QLocale>
+#include <QStringList>
 
 #include <algorithm>
 #include <array>
@@ -182,6 +183,23 @@ QImage jointPosteriorImage(const pandemie::JointPosterior& joint) {
                     QStringLiteral("Anteil der Gewichte a posteriori in %"));
     printHeatMapTitle(picture, QStringLiteral("Gemeinsame Verteilung a posteriori"));
     return picture.image();
+}
+
+QString fittedParameterLine(const pandemie::FitResult& result) {
+    QStringList parts;
+    for (const pandemie::ParameterInfo& info : pandemie::parameterTable) {
+        const pandemie::ParameterFigures figures = result.figures(info.parameter);
+        parts << QString::fromUtf8(info.changeCaption.data(),
+                                   static_cast<qsizetype>(info.changeCaption.size()))
+                     .arg(QString::number(figures.p50, 'f', 0));
+    }
+    return QStringLiteral("Median a posteriori: ") + parts.join(QStringLiteral(", "));
+}
+
+QImage forecastImage(const pandemie::FitResult& result, const pandemie::Observations& observed,
+                     const pandemie::Schedule& changes) {
+    return forecastImage({result.bands.courses(), result.bands.runs(), observed, changes,
+                          fittedParameterLine(result), result.misfit.fails()});
 }
 
 }  // namespace chart

@@ -32,6 +32,13 @@ struct ForecastFigure {
 // warning at the top of the plot area; change days marked.
 [[nodiscard]] QImage forecastImage(const ForecastFigure& figure);
 
+// "Median a posteriori: 10 Tsd. Begegnungen/Tag, ..." for the forecast image.
+[[nodiscard]] QString fittedParameterLine(const pandemie::FitResult& result);
+
+// The forecast image of a fit to observed with the known changes.
+[[nodiscard]] QImage forecastImage(const pandemie::FitResult& result, const pandemie::Observations& observed,
+                                   const pandemie::Schedule& changes);
+
 // The heat map of the sweep's images over the two parameters' whole values,
 // each cell in the viridis scale of its weight against the heaviest cell's,
 // cells of weight 0 in light grey.

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "chart/run_image.h"
+
 namespace chart {
 
 namespace {
@@ -57,6 +59,11 @@ QByteArray withTextChunk(QByteArray png, std::string_view keyword, std::string_v
     appendBigEndian(chunk, crc32(typeAndData));
     png.insert(at, chunk);
     return png;
+}
+
+QByteArray pngWithCommand(const QImage& image, std::string_view command) {
+    const QByteArray png = encodePng(image);
+    return png.isEmpty() ? png : withTextChunk(png, "Command", command);
 }
 
 }  // namespace chart

@@ -175,4 +175,13 @@ QImage scenarioImage(const std::vector<ScenarioCourses>& scenarios) {
     return picture.image();
 }
 
+QImage scenarioImage(const std::vector<pandemie::Scenario>& scenarios,
+                     const pandemie::ScenarioResults& results) {
+    std::vector<ScenarioCourses> courses;
+    for (std::size_t s = 0; s < scenarios.size(); ++s)
+        courses.push_back(
+            {QString::fromStdString(scenarios[s].name), results.bands[s].courses(), scenarios[s].changes});
+    return scenarioImage(courses);
+}
+
 }  // namespace chart

@@ -48,4 +48,8 @@ struct ScenarioLayout {
 
 [[nodiscard]] QImage scenarioImage(const std::vector<ScenarioCourses>& scenarios);
 
+// The same for the scenarios of a comparison and their results.
+[[nodiscard]] QImage scenarioImage(const std::vector<pandemie::Scenario>& scenarios,
+                                   const pandemie::ScenarioResults& results);
+
 }  // namespace chart

@@ -75,7 +75,7 @@ private:
 // UTF-8 text chunk, so that a figure found later can be made again.
 void setPng(io::OutputBatch& files, const QImage& image, const cli::CliOptions& options,
             std::string_view option = "--png") {
-    const QByteArray png = chart::withTextChunk(chart::encodePng(image), "Command", options.commandLine);
+    const QByteArray png = chart::pngWithCommand(image, options.commandLine);
     if (png.isEmpty()) throw io::WriteError(std::string(option) + ": PNG encoding failed");
     files.setContents(option, std::string(png.constData(), static_cast<std::size_t>(png.size())));
 }
@@ -140,13 +140,7 @@ void writeScenarios(const cli::CliOptions& options, const ScenarioResults& resul
                [&] { return io::scenarioSummaryCsv(scenarios, results); });
     setIfAsked(files, "--differences", options.differences,
                [&] { return io::differencesCsv(scenarios, results); });
-    if (!options.png.empty()) {
-        std::vector<chart::ScenarioCourses> courses;
-        for (std::size_t s = 0; s < scenarios.size(); ++s)
-            courses.push_back({QString::fromStdString(scenarios[s].name), results.bands[s].courses(),
-                               scenarios[s].changes});
-        setPng(files, chart::scenarioImage(courses), options);
-    }
+    if (!options.png.empty()) setPng(files, chart::scenarioImage(scenarios, results), options);
     if (options.writesCsv()) files.setContents("--output", io::scenarioSummaryCsv(scenarios, results));
 }
 
@@ -175,18 +169,6 @@ void sweep(const cli::CliOptions& options, const cli::Cluster& cluster, io::Outp
     return settings;
 }
 
-// "Median: 10 Tsd. Begegnungen/Tag, ..." for the forecast image.
-[[nodiscard]] QString fittedParameterLine(const FitResult& result) {
-    QStringList parts;
-    for (const ParameterInfo& info : parameterTable) {
-        const ParameterFigures figures = result.figures(info.parameter);
-        parts << QString::fromUtf8(info.changeCaption.data(),
-                                   static_cast<qsizetype>(info.changeCaption.size()))
-                     .arg(QString::number(figures.p50, 'f', 0));
-    }
-    return QStringLiteral("Median a posteriori: ") + parts.join(QStringLiteral(", "));
-}
-
 // Every process takes its share of the fit's simulations and gets all
 // their distances, so each has the same result; rank 0 writes it.
 void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
@@ -195,9 +177,8 @@ void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, io
     std::optional<FitResult> result;
     // The fit's length is not known beforehand; the line counts this
     // process's simulations against its share of a typical fit's number.
-    constexpr std::int64_t typicalSimulations = 400'000;
     const std::int64_t total =
-        (typicalSimulations + settings.forecastRuns * settings.candidatesPerForecastRun) /
+        (typicalFitSimulations + settings.forecastRuns * settings.candidatesPerForecastRun) /
             cluster.processes() +
         settings.forecastRuns;
     const Spread spread = cluster.spread(options.threads);
@@ -216,12 +197,8 @@ void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, io
     }
     setIfAsked(files, "--summary", options.summary, [&] { return io::fitSummaryCsv(*result); });
     setIfAsked(files, "--bands", options.bands, [&] { return io::bandsCsv(result->bands); });
-    if (!options.png.empty()) {
-        const chart::ForecastFigure figure{
-            result->bands.courses(), result->bands.runs(),         options.observed,
-            options.changes,         fittedParameterLine(*result), result->misfit.fails()};
-        setPng(files, chart::forecastImage(figure), options);
-    }
+    if (!options.png.empty())
+        setPng(files, chart::forecastImage(*result, options.observed, options.changes), options);
     if (!options.posteriorPng.empty())
         setPng(
             files,

@@ -7,24 +7,33 @@
 #include <limits>
 #include <thread>
 
-#include "cli/command_line.h"
 #include "cli/option_compatibility.h"
 #include "cli/option_parser.h"
-#include "cli/scenario_options.h"
-#include "cli/whole_number.h"
+#include "cli/whole_number_option.h"
+#include "io/command_line.h"
 #include "io/file_writing.h"
 #include "io/observed.h"
 #include "io/quoted.h"
+#include "io/scenario_options.h"
 
 namespace pandemie::cli {
 
 namespace {
 
-constexpr WholeRange seedRange{0, std::numeric_limits<std::uint64_t>::max()};
-constexpr WholeRange runsRange{1, 1'000'000};
-constexpr WholeRange threadsRange{1, 256};
-constexpr WholeRange populationRange{1, 100'000'000};
-constexpr WholeRange dayRange{1, runDays};
+using io::addChanges;
+using io::dayRange;
+using io::loadScenarios;
+using io::outcomeList;
+using io::parameterList;
+using io::parseMeasure;
+using io::parsePrior;
+using io::parseSweep;
+using io::populationRange;
+using io::runsRange;
+using io::seedRange;
+using io::threadsRange;
+using io::wholeRange;
+
 constexpr std::int64_t defaultMatchingRuns = 200;
 
 [[nodiscard]] int hardwareThreads() {
@@ -164,57 +173,18 @@ void addFitOptions(OptionParser& parser, CliOptions& options, Deferred& deferred
 // The fit's prior: each parameter's whole range, narrowed by --prior, or
 // its value alone where its option is given.
 void setPrior(const Deferred& deferred, const GivenOptions& given, CliOptions& options) {
-    for (const ParameterInfo& info : parameterTable) {
-        const auto p = static_cast<std::size_t>(info.parameter);
-        const std::string option = "--" + std::string(info.name);
-        options.prior[p] = {info.min, info.max};
-        if (given.contains(option)) {
-            const int value = parameterValue(options.parameters, info.parameter);
-            options.prior[p] = {value, value};
-        }
-    }
-    for (std::size_t i = 0; i < deferred.priors.size(); ++i) {
-        const auto [parameter, range] = deferred.priors[i];
-        const std::string name(infoOf(parameter).name);
-        const std::string option = "--" + name;
-        if (given.contains(option)) throw io::UsageError("--prior: " + name + " is held fixed by its option");
-        for (std::size_t j = 0; j < i; ++j)
-            if (deferred.priors[j].first == parameter)
-                throw io::UsageError("--prior: " + name + " is given twice");
-        options.prior[static_cast<std::size_t>(parameter)] = range;
-    }
-}
-
-// The fit gives the parameters; a scenario only adds changes, after the observed days.
-void checkScenariosOfFit(const CliOptions& options) {
-    for (const Scenario& scenario : options.scenarios) {
-        const std::string name = "--scenarios: scenario " + io::quotedValue(scenario.name);
-        if (scenario.parameters != options.parameters)
-            throw io::UsageError(name +
-                                 " sets parameters; with --observed they come from the fit, and a "
-                                 "scenario holds only changes");
-        for (const Change& change : scenario.changes)
-            if (change.day <= options.observed.lastDay())
-                throw io::UsageError(name + " changes day " + std::to_string(change.day) +
-                                     ", not after the last observed day " +
-                                     std::to_string(options.observed.lastDay()));
-    }
+    std::array<bool, parameterTable.size()> fixed{};
+    for (const ParameterInfo& info : parameterTable)
+        fixed[static_cast<std::size_t>(info.parameter)] = given.contains("--" + std::string(info.name));
+    options.prior = io::fitPrior(options.parameters, fixed, deferred.priors, "--prior: ", "its option");
 }
 
 void readObserved(const Deferred& deferred, const GivenOptions& given, CliOptions& options) {
     // Read by the call, so no output may name it.
     options.inputFiles.emplace_back("--observed", deferred.observedFile);
-    Observations observed = io::readObservations(deferred.observedFile, deferred.population);
-    if (deferred.firstDay > 0) {
-        const int shift = deferred.firstDay - observed.firstDay();
-        if (observed.lastDay() + shift > runDays)
-            throw io::UsageError("--first-day " + std::to_string(deferred.firstDay) +
-                                 ": the file's last day " + std::to_string(observed.lastDay()) +
-                                 " would be day " + std::to_string(observed.lastDay() + shift) +
-                                 ", after day " + std::to_string(runDays));
-        for (ObservedDay& day : observed.days) day.day += shift;
-    }
-    options.observed = std::move(observed);
+    options.observed = io::readObservations(deferred.observedFile, deferred.population);
+    if (deferred.firstDay > 0)
+        options.observed = io::startingOnDay(std::move(options.observed), deferred.firstDay, "--first-day ");
     setPrior(deferred, given, options);
     if (!given.contains("--runs")) options.runs = defaultMatchingRuns;
 }
@@ -229,7 +199,9 @@ void resolve(const Deferred& deferred, const GivenOptions& given, CliOptions& op
         // Read by the call, so no output may name it.
         options.inputFiles.emplace_back("--scenarios", deferred.scenarioFile);
         options.scenarios = loadScenarios(deferred.scenarioFile, options.parameters);
-        if (options.fits()) checkScenariosOfFit(options);
+        if (options.fits())
+            io::checkScenariosOfFit(options.scenarios, options.parameters, options.observed.lastDay(),
+                                    "--scenarios: scenario ", "--observed");
     }
 }
 
@@ -251,7 +223,7 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
         return exitUsageError;
     }
     if (deferred.quiet) options.progress = Progress::quiet;
-    options.commandLine = commandLineText(argc, argv);
+    options.commandLine = io::commandLineText(argc, argv);
     return options;
 }
 

@@ -1,7 +1,8 @@
 # Installs the build into PREFIX and checks the installed layout; validates
 # the desktop entry and the AppStream metadata where their tools are at hand.
 # A build without the window (WINDOW=OFF) installs none of the window's files.
-# cmake -DBUILD_DIR=... -DPREFIX=... -DWINDOW=ON|OFF -P check_install.cmake
+# The Python module is checked where it is built (PYTHON=ON).
+# cmake -DBUILD_DIR=... -DPREFIX=... -DWINDOW=ON|OFF -DPYTHON=ON|OFF -P check_install.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -16,6 +17,15 @@ set(expected bin/pandemie-cli share/man/man1/pandemie-cli.1.gz share/bash-comple
              share/doc/pandemie/changelog.Debian.gz)
 if(WINDOW)
   list(APPEND expected ${window_files})
+endif()
+if(PYTHON)
+  foreach(file __init__.py _core.pyi py.typed)
+    list(APPEND expected lib/python3/dist-packages/pandemie/${file})
+  endforeach()
+  file(GLOB module "${PREFIX}/lib/python3/dist-packages/pandemie/_core.*.so")
+  if(NOT module)
+    message(FATAL_ERROR "missing after install: lib/python3/dist-packages/pandemie/_core.*.so")
+  endif()
 endif()
 foreach(file IN LISTS expected)
   if(NOT EXISTS "${PREFIX}/${file}")

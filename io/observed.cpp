@@ -263,4 +263,15 @@ Observations readObservations(const std::string& path, int population) {
     return parseObservations(text, path, population);
 }
 
+Observations startingOnDay(Observations observed, int firstDay, std::string_view name) {
+    const int shift = firstDay - observed.firstDay();
+    if (observed.lastDay() + shift > runDays)
+        throw UsageError(std::string(name) + std::to_string(firstDay) + ": the file's last day " +
+                         std::to_string(observed.lastDay()) + " would be day " +
+                         std::to_string(observed.lastDay() + shift) + ", after day " +
+                         std::to_string(runDays));
+    for (ObservedDay& day : observed.days) day.day += shift;
+    return observed;
+}
+
 }  // namespace pandemie::io

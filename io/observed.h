@@ -25,4 +25,9 @@ inline constexpr std::size_t maxObservedFileBytes = std::size_t{64} << 20U;
 // device is refused before it is opened.
 [[nodiscard]] Observations readObservations(const std::string& path, int population);
 
+// observed with its first day moved to model day firstDay and the others
+// following; throws UsageError, its message after `name` (the option and
+// a blank), when the last day would come after day 180.
+[[nodiscard]] Observations startingOnDay(Observations observed, int firstDay, std::string_view name);
+
 }  // namespace pandemie::io

@@ -19,20 +19,40 @@ RunSummary summarize(std::uint64_t seed, const Trajectory& trajectory) {
     return summary;
 }
 
+namespace {
+
+thread_local const std::atomic<bool>* stopFlag = nullptr;
+
+}  // namespace
+
+StopScope::StopScope(const std::atomic<bool>& flag) noexcept : previous_(stopFlag) {
+    stopFlag = &flag;
+}
+
+StopScope::~StopScope() {
+    stopFlag = previous_;
+}
+
 void forEachIndex(std::int64_t count, int threads, const std::function<void(std::int64_t)>& work) {
+    static const std::atomic<bool> never{false};
+    const std::atomic<bool>& stop = stopFlag != nullptr ? *stopFlag : never;
     std::atomic<std::int64_t> next{0};
     // Indices are handed out one at a time: a run takes far longer than the
     // atomic operation, and the threads finish close together, which matters
     // for sweeps of many small ensembles.
     auto worker = [&] {
-        for (std::int64_t i = next.fetch_add(1, std::memory_order_relaxed); i < count;
+        for (std::int64_t i = next.fetch_add(1, std::memory_order_relaxed);
+             i < count && !stop.load(std::memory_order_relaxed);
              i = next.fetch_add(1, std::memory_order_relaxed))
             work(i);
     };
     const auto threadCount = static_cast<std::int64_t>(std::max(1, threads));
-    std::vector<std::jthread> workers;
-    for (std::int64_t t = 1; t < std::min(threadCount, count); ++t) workers.emplace_back(worker);
-    worker();
+    {
+        std::vector<std::jthread> workers;
+        for (std::int64_t t = 1; t < std::min(threadCount, count); ++t) workers.emplace_back(worker);
+        worker();
+    }
+    if (stop.load()) throw Stopped{};
 }
 
 }  // namespace pandemie

@@ -3,7 +3,9 @@
 // threads. Run i uses the seed base + i, so the results never depend on the
 // number of threads.
 
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
 
 #include "model/model.h"
@@ -41,7 +43,29 @@ struct EnsembleOptions {
 };
 
 // Calls work(i) for every i in 0..count-1 from up to `threads` threads, the
-// caller's among them, each i exactly once and in no particular order.
+// caller's among them, each i exactly once and in no particular order; or,
+// once the stop flag of the calling thread's StopScope is set, hands out no
+// further index and throws Stopped after the threads are done.
 void forEachIndex(std::int64_t count, int threads, const std::function<void(std::int64_t)>& work);
+
+// Long work that its caller may stop early, as an interactive session does
+// on Ctrl-C: no result is made of a part of the runs.
+struct Stopped : std::exception {
+    [[nodiscard]] const char* what() const noexcept override { return "stopped"; }
+};
+
+// While it lives, forEachIndex on this thread watches `flag`.
+class StopScope {
+public:
+    explicit StopScope(const std::atomic<bool>& flag) noexcept;
+    ~StopScope();
+    StopScope(const StopScope&) = delete;
+    StopScope& operator=(const StopScope&) = delete;
+    StopScope(StopScope&&) = delete;
+    StopScope& operator=(StopScope&&) = delete;
+
+private:
+    const std::atomic<bool>* previous_;
+};
 
 }  // namespace pandemie

@@ -65,6 +65,10 @@ struct FitSettings {
 
 [[nodiscard]] FitSettings defaultFitSettings();
 
+// The proposals a fit typically judges, for a progress line; the work of a
+// fit is not known before it ends.
+inline constexpr std::int64_t typicalFitSimulations = 400'000;
+
 struct Particle {
     ParameterValues values{};
     double weight = 0;  // the weights of a generation sum to 1

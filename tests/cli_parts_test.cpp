@@ -18,11 +18,11 @@
 #include <variant>
 #include <vector>
 
-#include "cli/characters.h"
-#include "cli/command_line.h"
 #include "cli/option_parser.h"
 #include "cli/options.h"
 #include "cli/progress.h"
+#include "io/characters.h"
+#include "io/command_line.h"
 #include "io/quoted.h"
 #include "tests/cli_process.h"
 #include "tests/scratch.h"
@@ -353,7 +353,7 @@ TEST(cliMessages, valuesShowAsTypedInOneLineAndMistypedOptionsFindTheirMatch) {
     EXPECT_EQ(pandemie::io::shownPath(deep.substr(0, 200)), deep.substr(0, 200));
     EXPECT_EQ(quotedValue("a\xc2\x85"), R"("a\xc2\x85")");
 
-    using pandemie::cli::isPrintableLine;
+    using pandemie::io::isPrintableLine;
     EXPECT_TRUE(isPrintableLine("Kontaktbeschr\xc3\xa4nkung ab Tag 30 \xe2\x80\x93 \xf0\x9f\x98\xb7"));
     for (const std::string bad : {"a\x7f", "a\xc2\x85", "a\xc2\x9f", "a\n", "\xff", "\xc3", "\xe2\x80\xa8",
                                   "\xed\xa0\x80", "\xc0\xaf"})
@@ -379,11 +379,11 @@ TEST(cliMessages, commandLineTextIsUtf8ThatBashReadsBackToTheArguments) {
     std::vector<const char*> argv;
     argv.reserve(args.size());
     for (const auto& arg : args) argv.push_back(arg.c_str());
-    const std::string text = pandemie::cli::commandLineText(static_cast<int>(argv.size()), argv.data());
+    const std::string text = pandemie::io::commandLineText(static_cast<int>(argv.size()), argv.data());
     EXPECT_EQ(text.find('\n'), std::string::npos);
     std::string_view rest = text;
     for (std::size_t length = 1; !rest.empty() && length > 0; rest.remove_prefix(length)) {
-        length = pandemie::cli::printableCharacterLength(rest);
+        length = pandemie::io::printableCharacterLength(rest);
     }
     EXPECT_TRUE(rest.empty()) << "not printable UTF-8 from " << pandemie::io::quotedValue(rest);
 

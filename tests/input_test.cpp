@@ -14,9 +14,9 @@
 
 #include "chart/png_text.h"
 #include "chart/run_image.h"
-#include "cli/scenario_file.h"
-#include "cli/scenario_options.h"
 #include "io/file_writing.h"
+#include "io/scenario_file.h"
+#include "io/scenario_options.h"
 #include "tests/cli_process.h"
 
 namespace {
@@ -27,8 +27,8 @@ using cli_process::Outcome;
 using cli_process::readFile;
 using cli_process::runCli;
 using cli_process::ScratchDirectory;
-using pandemie::cli::maxScenarioFileBytes;
-using pandemie::cli::scenariosFromText;
+using pandemie::io::maxScenarioFileBytes;
+using pandemie::io::scenariosFromText;
 using pandemie::io::UsageError;
 
 const std::string oneScenario = "[[scenario]]\nname = \"a\"\n";

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -204,4 +205,31 @@ TEST(ensemble, peakIsTheFirstDayOfTheLargestCount) {
     EXPECT_EQ(s.peakInfected, 7);
     EXPECT_EQ(s.peakDay, 10);
     EXPECT_EQ(s.final, (pandemie::DailyCounts{900, 1, 99}));
+}
+
+TEST(ensemble, aStopHandsOutNoFurtherRunAndThrowsAfterTheThreadsEnd) {
+    std::atomic<bool> stop{false};
+    std::atomic<int> started{0};
+    const auto count = [&](std::int64_t) { started.fetch_add(1); };
+    {
+        const pandemie::StopScope scope(stop);
+        EXPECT_THROW(pandemie::forEachIndex(1000, 1,
+                                            [&](std::int64_t i) {
+                                                count(i);
+                                                if (i == 10) stop.store(true);
+                                            }),
+                     pandemie::Stopped);
+        EXPECT_EQ(started.load(), 11);
+        started.store(0);
+        EXPECT_THROW(pandemie::forEachIndex(1000, 3, count), pandemie::Stopped);
+        EXPECT_EQ(started.load(), 0);
+        stop.store(false);
+        pandemie::forEachIndex(50, 2, count);
+        EXPECT_EQ(started.load(), 50);
+    }
+    // Without a scope, the flag of another caller stops nothing.
+    stop.store(true);
+    started.store(0);
+    pandemie::forEachIndex(50, 2, count);
+    EXPECT_EQ(started.load(), 50);
 }

@@ -4,7 +4,8 @@
 # warning in it, and that hardening-check finds its programs hardened (unless
 # the build was made without, e.g. for the sanitizers). With --install (CI, as root) it also
 # installs the package with apt-get, runs the tool from it and removes it
-# again, checking that no file of it is left.
+# again, checking that no file of it is left. Where the build has the Python
+# module, the package holds it and the installed python3 imports it.
 # Usage: tests/package_check.sh BUILD_DIR [--install]
 set -euo pipefail
 build_dir=$(cd "$1" && pwd)
@@ -34,6 +35,32 @@ check "architecture" grep -q "^ Architecture: $(dpkg --print-architecture)$" <<<
 check "Qt libraries found by dpkg-shlibdeps" grep -Eq '^ Depends: .*libqt6widgets6' <<<"$info"
 check "fonts and translations" grep -Eq '^ Depends: .*fonts-crosextra-carlito.*qt6-translations-l10n' <<<"$info"
 check "section" grep -q '^ Section: science$' <<<"$info"
+# From the scratch folder, so that no package folder nearby is found instead;
+# as root, so python3 writes byte code beside the module, which removal must
+# take away too.
+installed_module_works() {
+  (cd "$scratch" && /usr/bin/python3 - <<'EOF'
+import subprocess
+import pandemie
+assert pandemie.__file__ == "/usr/lib/python3/dist-packages/pandemie/__init__.py", pandemie.__file__
+def tool(*arguments):
+    return subprocess.run(["/usr/bin/pandemie-cli", *arguments], capture_output=True, text=True, check=True).stdout
+assert tool("--version") == f"pandemie-cli {pandemie.__version__}\n"
+assert pandemie.run().csv() == tool()
+assert pandemie.ensemble(runs=2).png().startswith(b"\x89PNG")
+EOF
+  )
+}
+cached() { sed -n "s/^$1:[A-Z]*=//p" "$build_dir/CMakeCache.txt"; }
+python_module=false
+if [ -d "$build_dir/python/pandemie" ]; then
+  python_module=true
+  check "python3 and numpy" grep -Eq '^ Depends: .*python3 \(>= 3\.[0-9]+\).*python3-numpy' <<<"$info"
+  for file in __init__.py _core.pyi py.typed; do
+    check "contains the module's $file" grep -qx "./usr/lib/python3/dist-packages/pandemie/$file" <<<"$files"
+  done
+  check "contains the module's extension" grep -Eqx '\./usr/lib/python3/dist-packages/pandemie/_core\..*\.so' <<<"$files"
+fi
 for file in usr/bin/pandemie usr/bin/pandemie-cli usr/share/applications/org.pandemie.pandemie.desktop \
   usr/share/metainfo/org.pandemie.pandemie.metainfo.xml usr/share/man/man1/pandemie.1.gz \
   usr/share/man/man1/pandemie-cli.1.gz usr/share/bash-completion/completions/pandemie-cli \
@@ -54,7 +81,6 @@ lintian_clean() {
 }
 check "lintian: no error, no warning" lintian_clean
 
-cached() { sed -n "s/^$1:[A-Z]*=//p" "$build_dir/CMakeCache.txt"; }
 if [ "$(cached PANDEMIE_HARDEN)" = ON ] && [ "$(cached PANDEMIE_SANITIZE)" != ON ] &&
   [ "$(cached PANDEMIE_COVERAGE)" != ON ]; then
   dpkg-deb -x "$package" "$scratch/root"
@@ -83,12 +109,16 @@ if [ "${2:-}" = --install ]; then
       exit 1
     }
     check "installed tool runs" /usr/bin/pandemie-cli --version
+    if [ "$python_module" = true ]; then
+      check "installed module imports and gives the tool's run" installed_module_works
+    fi
     DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq pandemie >"$scratch/apt.log" 2>&1 || {
       cat "$scratch/apt.log" >&2
       exit 1
     }
     left=0
     for file in "${installed[@]}"; do [ -e "$file" ] && { echo "left after removal: $file"; left=1; }; done
+    [ -e /usr/lib/python3/dist-packages/pandemie ] && { echo "left after removal: the module's folder"; left=1; }
     check "every file removed again" test "$left" -eq 0
   fi
 fi

@@ -1,8 +1,8 @@
-#include "cli/characters.h"
+#include "io/characters.h"
 
 #include <algorithm>
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 namespace {
 
@@ -61,4 +61,4 @@ bool isPrintableLine(std::string_view text) noexcept {
     return true;
 }
 
-}  // namespace pandemie::cli
+}  // namespace pandemie::io

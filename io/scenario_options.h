@@ -1,15 +1,18 @@
 #pragma once
 // The options of interventions, scenarios and sweeps, parsed from their text.
-// Bad input throws io::UsageError with a one-line message that follows the
+// Bad input throws UsageError with a one-line message that follows the
 // option's name, as in "--sweep: \"x\": expected NAME=VALUE, got \"x\"".
 
+#include <array>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
-#include "cli/whole_number.h"
+#include "io/whole_number.h"
 #include "model/scenario.h"
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 // The values the parameter's option takes: its slider's range.
 [[nodiscard]] WholeRange wholeRange(Parameter parameter);
@@ -25,6 +28,15 @@ void addChanges(Schedule& changes, const std::string& text);
 // NAME=FROM..TO within the parameter's range, FROM at most TO.
 [[nodiscard]] std::pair<Parameter, ParameterRange> parsePrior(const std::string& text);
 
+// A fit's prior: each parameter's whole range, or its value alone where it
+// is held fixed (fixed[p]), narrowed by `priors` (from parsePrior), one per
+// parameter and none for a fixed one. Messages begin with `option` and
+// say that a fixed one is held fixed by `fixedBy`.
+[[nodiscard]] std::array<ParameterRange, parameterTable.size()> fitPrior(
+    const Parameters& parameters, const std::array<bool, parameterTable.size()>& fixed,
+    const std::vector<std::pair<Parameter, ParameterRange>>& priors, std::string_view option,
+    std::string_view fixedBy);
+
 // The names of parameterTable: "encounters, infection, latency or recovery".
 [[nodiscard]] std::string parameterList();
 
@@ -39,4 +51,11 @@ void addChanges(Schedule& changes, const std::string& text);
 // and new values. Errors name --scenarios, the file and the line.
 [[nodiscard]] std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults);
 
-}  // namespace pandemie::cli
+// Scenarios of a fit's forecast: the fit gives the parameters (`fitted`, the
+// scenarios' defaults), so a scenario holds only changes, all after the last
+// observed day. Messages begin with `prefix` and the scenario's name;
+// `observedOption` names where the observations come from.
+void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameters& fitted,
+                         int lastObservedDay, std::string_view prefix, std::string_view observedOption);
+
+}  // namespace pandemie::io

@@ -10,7 +10,7 @@
 #include "io/file_writing.h"
 #include "model/scenario.h"
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 // Limits far beyond any written file, checked before the TOML parser sees
 // the text: the parser recurses once per part of a dotted key, so a key of
@@ -20,8 +20,8 @@ inline constexpr std::size_t maxScenarioFileBytes = std::size_t{64} << 20U;
 inline constexpr int maxScenarioNesting = 32;  // open brackets and braces plus dots of a key
 
 // The scenarios of text, the contents of the file at path (which messages
-// name); throws io::UsageError as loadScenarios does.
+// name); throws UsageError as loadScenarios does.
 [[nodiscard]] std::vector<Scenario> scenariosFromText(std::string_view text, const std::string& path,
                                                       const Parameters& defaults);
 
-}  // namespace pandemie::cli
+}  // namespace pandemie::io

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 // The length in bytes of the printable character that text starts with, or
 // 0 when it starts with a control character, a separator or a byte of no
@@ -15,4 +15,4 @@ namespace pandemie::cli {
 // Whether text is one line of printable characters.
 [[nodiscard]] bool isPrintableLine(std::string_view text) noexcept;
 
-}  // namespace pandemie::cli
+}  // namespace pandemie::io

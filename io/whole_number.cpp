@@ -1,4 +1,4 @@
-#include "cli/whole_number.h"
+#include "io/whole_number.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include "io/file_writing.h"
 #include "io/quoted.h"
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 std::optional<std::uint64_t> parseWholeNumber(std::string_view text, WholeRange range) noexcept {
     // from_chars alone would accept a leading '-' and stop at trailing junk.
@@ -21,7 +21,7 @@ std::optional<std::uint64_t> parseWholeNumber(std::string_view text, WholeRange 
 }
 
 std::string notInRangeMessage(std::string_view text, WholeRange range) {
-    return io::quotedValue(text) + " is not a whole number in " + rangeText(range);
+    return quotedValue(text) + " is not a whole number in " + rangeText(range);
 }
 
 std::string rangeText(WholeRange range) {
@@ -30,8 +30,8 @@ std::string rangeText(WholeRange range) {
 
 std::uint64_t wholeNumberIn(std::string_view text, WholeRange range) {
     const auto value = parseWholeNumber(text, range);
-    if (!value) throw io::UsageError(notInRangeMessage(text, range));
+    if (!value) throw UsageError(notInRangeMessage(text, range));
     return *value;
 }
 
-}  // namespace pandemie::cli
+}  // namespace pandemie::io

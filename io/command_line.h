@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 // argument as bash reads it back: plain when it has only letters, digits
 // and "_./=:,+-%@"; else in single quotes; with bytes that are not printable
@@ -15,4 +15,4 @@ namespace pandemie::cli {
 // and --quiet, which change no result.
 [[nodiscard]] std::string commandLineText(int argc, const char* const* argv);
 
-}  // namespace pandemie::cli
+}  // namespace pandemie::io

@@ -1,12 +1,12 @@
-#include "cli/command_line.h"
+#include "io/command_line.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 
-#include "cli/characters.h"
+#include "io/characters.h"
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 namespace {
 
@@ -69,4 +69,4 @@ std::string commandLineText(int argc, const char* const* argv) {
     return text;
 }
 
-}  // namespace pandemie::cli
+}  // namespace pandemie::io

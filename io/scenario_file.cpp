@@ -6,14 +6,14 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "cli/characters.h"
-#include "cli/scenario_file.h"
-#include "cli/scenario_options.h"
+#include "io/characters.h"
 #include "io/file_writing.h"
 #include "io/input_file.h"
 #include "io/quoted.h"
+#include "io/scenario_file.h"
+#include "io/scenario_options.h"
 
-namespace pandemie::cli {
+namespace pandemie::io {
 
 namespace {
 
@@ -90,19 +90,19 @@ public:
             for (const toml::node& element : *node.as_array())
                 scenarios_.push_back(scenario(*element.as_table()));
         }
-        if (scenarios_.empty()) throw io::UsageError(shown_ + ": no [[scenario]] in the file");
+        if (scenarios_.empty()) throw UsageError(shown_ + ": no [[scenario]] in the file");
         return std::move(scenarios_);
     }
 
 private:
     [[nodiscard]] toml::table parse(std::string_view text) const {
         if (text.size() > maxScenarioFileBytes)
-            throw io::UsageError(shown_ + ": longer than " + std::to_string(maxScenarioFileBytes >> 20U) +
-                                 " MiB, more than any scenario file needs");
+            throw UsageError(shown_ + ": longer than " + std::to_string(maxScenarioFileBytes >> 20U) +
+                             " MiB, more than any scenario file needs");
         if (const int line = lineNestedTooDeep(text); line != 0)
-            throw io::UsageError(shown_ + ":" + std::to_string(line) + ": nested more than " +
-                                 std::to_string(maxScenarioNesting) +
-                                 " levels deep (brackets, braces and dotted keys)");
+            throw UsageError(shown_ + ":" + std::to_string(line) + ": nested more than " +
+                             std::to_string(maxScenarioNesting) +
+                             " levels deep (brackets, braces and dotted keys)");
         try {
             return toml::parse(text, path_);
         } catch (const toml::parse_error& failure) {
@@ -111,7 +111,7 @@ private:
     }
 
     [[noreturn]] void fail(const toml::source_region& where, const std::string& what) const {
-        throw io::UsageError(shown_ + ":" + std::to_string(where.begin.line) + ": " + oneLine(what));
+        throw UsageError(shown_ + ":" + std::to_string(where.begin.line) + ": " + oneLine(what));
     }
 
     [[nodiscard]] int wholeValue(const toml::node& node, ParameterRange range, std::string_view name) const {
@@ -197,4 +197,4 @@ std::vector<Scenario> scenariosFromText(std::string_view text, const std::string
     return ScenarioFile(path, defaults).load(text);
 }
 
-}  // namespace pandemie::cli
+}  // namespace pandemie::io

@@ -1,0 +1,606 @@
+"""The epidemic model of pandemie from Python.
+
+1000 persons meet in random pairs for 180 days; an encounter with an
+infectious person infects with a chance in per mille. The functions run the
+same C++ code as ``pandemie-cli`` and give the same numbers for the same
+arguments and seed, for any number of threads:
+
+- ``run``: one run of days 1..180, optionally with changes;
+- ``ensemble``: many runs, their bands, summary and per-run table;
+- ``compare``: scenarios on common random numbers, with paired differences;
+- ``sweep``: ensembles over one or two parameters' values;
+- ``fit``: the parameters from observed counts, and a forecast.
+
+The parameters are keyword arguments with the tool's names and ranges:
+``encounters`` (thousands a day, 0..20, default 10), ``infection`` (per mille,
+0..20, default 8), ``latency`` (days, 0..10, default 2) and ``recovery``
+(days, 8..24, default 14). Tables are numpy structured arrays with the tool's
+columns in its order; a result shows itself in a notebook as the tool's chart.
+
+Long calls release the GIL, stop on Ctrl-C and take ``progress``: a callable
+``progress(done, total)``, called about ten times a second, or ``True`` for
+a line on standard error. Bad arguments raise ``ValueError`` or
+``TypeError`` with the tool's message after the keyword's name.
+
+>>> import pandemie
+>>> r = pandemie.run(seed=7)
+>>> int(r.table["infected"].max()) > 0
+True
+"""
+
+from __future__ import annotations
+
+import csv as _csv
+import io as _io
+import math as _math
+import os as _os
+import sys as _sys
+from typing import Any, Callable, Iterable, Mapping, Optional, Sequence, Union
+
+import numpy as _np
+
+from . import _core
+
+__version__: str = _core.__version__
+__all__ = [
+    "Change",
+    "Comparison",
+    "Ensemble",
+    "Fit",
+    "PARAMETERS",
+    "Run",
+    "Sweep",
+    "compare",
+    "ensemble",
+    "fit",
+    "run",
+    "sweep",
+]
+
+#: The parameters' names, in the tool's order.
+PARAMETERS: tuple = tuple(name for name, *_ in _core.parameters())
+
+Progress = Union[None, bool, Callable[[int, int], Any]]
+ChangeLike = Union["Change", Sequence[Any]]
+
+
+class Change:
+    """From day ``day`` (1..180) on, the named parameters have new values.
+
+    ``Change(30, encounters=4)`` is ``(30, {"encounters": 4})``, and the
+    tool's ``--change 30:encounters=4``.
+    """
+
+    __slots__ = ("day", "values")
+
+    def __init__(self, day: int, values: Optional[Mapping[str, int]] = None, **more: int) -> None:
+        self.day = day
+        self.values = dict(values or {}, **more)
+
+    def __repr__(self) -> str:
+        values = ", ".join(f"{name}={value!r}" for name, value in self.values.items())
+        return f"Change({self.day!r}, {values})"
+
+    def __eq__(self, other: object) -> bool:
+        return isinstance(other, Change) and (self.day, self.values) == (other.day, other.values)
+
+    __hash__ = None  # type: ignore[assignment]
+
+
+# ---------------------------------------------------------------------------
+# Arguments to the options' text, which the C++ core checks as the tool does.
+
+
+def _whole(keyword: str, value: Any) -> str:
+    if isinstance(value, bool) or not isinstance(value, (int, _np.integer)):
+        raise TypeError(f"{keyword}: expected a whole number, got {value!r}")
+    return str(int(value))
+
+
+def _change_text(change: Any) -> str:
+    if isinstance(change, Change):
+        day, values = change.day, change.values
+    elif isinstance(change, (tuple, list)) and len(change) == 2 and isinstance(change[1], Mapping):
+        day, values = change
+    else:
+        raise TypeError(f"changes: expected Change(day, name=value) or (day, {{name: value}}), got {change!r}")
+    for name in values:
+        if not isinstance(name, str):
+            raise TypeError(f"changes: a parameter's name is a str, got {name!r}")
+    assignments = ",".join(f"{name}={_whole('changes: ' + name, value)}" for name, value in values.items())
+    return f"{_whole('changes: day', day)}:{assignments}"
+
+
+def _changes(changes: Iterable[ChangeLike]) -> list:
+    if isinstance(changes, (Change, str)) or (isinstance(changes, tuple) and len(changes) == 2
+                                               and isinstance(changes[1], Mapping)):
+        changes = [changes]  # one change on its own
+    return [_change_text(change) for change in changes]
+
+
+def _parameters(parameters: Mapping[str, Any]) -> dict:
+    options = {}
+    for name, value in parameters.items():
+        if name not in PARAMETERS:
+            raise TypeError(f"unexpected keyword argument {name!r}; the parameters are {', '.join(PARAMETERS)}")
+        if value is not None:
+            options[name] = _whole(name, value)
+    return options
+
+
+def _options(parameters: Mapping[str, Any], seed: Optional[int] = None, runs: Optional[int] = None,
+             threads: Optional[int] = None, changes: Iterable[ChangeLike] = ()) -> dict:
+    options = _parameters(parameters)
+    for keyword, value in (("seed", seed), ("runs", runs), ("threads", threads)):
+        if value is not None:
+            options[keyword] = _whole(keyword, value)
+    texts = _changes(changes)
+    if texts:
+        options["changes"] = texts
+    return options
+
+
+def _path(keyword: str, value: Any) -> str:
+    if not isinstance(value, (str, _os.PathLike)):
+        raise TypeError(f"{keyword}: expected a file name, got {value!r}")
+    path = _os.fspath(value)
+    if isinstance(path, bytes):
+        path = _os.fsdecode(path)
+    return path
+
+
+# The tool's options in the order the equivalent command names them.
+_TOOL_OPTIONS = (*PARAMETERS, "seed", "runs", "changes", "scenarios", "sweep", "measure", "observed",
+                 "population", "first_day", "prior")
+_TOOL_NAMES = {"changes": "--change", "first_day": "--first-day"}
+
+
+def _command(options: Mapping[str, Any], image_option: str = "--png") -> str:
+    """The pandemie-cli call that writes the same image as pandemie.png."""
+    arguments = ["pandemie-cli"]
+    for keyword in _TOOL_OPTIONS:
+        if keyword not in options:
+            continue
+        values = options[keyword]
+        for value in values if isinstance(values, list) else [values]:
+            arguments += [_TOOL_NAMES.get(keyword, "--" + keyword), value]
+    return _core.command_line(arguments + [image_option, "pandemie.png"])
+
+
+class _Reporter:
+    """progress=True: a line on standard error while the call runs."""
+
+    def __init__(self, unit: str) -> None:
+        self.unit = unit
+        self.shown = -1
+
+    def __call__(self, done: int, total: int) -> None:
+        percent = 100 * done // max(total, 1)
+        if percent != self.shown:
+            self.shown = percent
+            end = "\n" if done >= total else ""
+            print(f"\r{percent:3d}%  {done}/{total} {self.unit}", end=end, file=_sys.stderr, flush=True)
+
+
+def _progress(progress: Progress, unit: str = "runs") -> Any:
+    if progress is True:
+        return _Reporter(unit)
+    if progress is None or progress is False:
+        return None
+    if not callable(progress):
+        raise TypeError(f"progress: expected a callable progress(done, total) or True, got {progress!r}")
+    return progress
+
+
+# ---------------------------------------------------------------------------
+# Tables
+
+
+def _column(cells: list) -> _np.ndarray:
+    try:
+        return _np.array([int(cell) for cell in cells], dtype=_np.int64)
+    except ValueError:
+        pass
+    try:
+        return _np.array([float(cell) if cell != "" else _math.nan for cell in cells], dtype=_np.float64)
+    except ValueError:
+        return _np.array(cells, dtype=str)
+
+
+def _table(text: str) -> _np.ndarray:
+    """The tool's CSV text as a structured array of its columns."""
+    header, *body = list(_csv.reader(_io.StringIO(text)))
+    columns = [_column([row[i] for row in body]) for i in range(len(header))]
+    table = _np.empty(len(body), dtype=[(name, column.dtype) for name, column in zip(header, columns)])
+    for name, column in zip(header, columns):
+        table[name] = column
+    return table
+
+
+def _pandas(table: _np.ndarray) -> Any:
+    try:
+        import pandas
+    except ImportError as error:
+        raise ImportError("to_pandas needs pandas (Debian package python3-pandas)") from error
+    return pandas.DataFrame(table)
+
+
+def _table_property(name: str) -> Any:
+    """A result's table `name` as a structured array, made once."""
+    return property(lambda self: self._table(name), doc=f"The table {name} as a numpy structured array.")
+
+
+class _Result:
+    """What every result has: its chart, its tables and its command."""
+
+    _tables: tuple = ()
+
+    def __init__(self, core: Any, options: Mapping[str, Any]) -> None:
+        self._core = core
+        self._cache: dict = {}
+        #: The pandemie-cli call that writes the same chart, pandemie.png.
+        self.command: str = _command(options)
+
+    def png(self) -> bytes:
+        """The chart as PNG file contents, the same bytes as ``command`` writes."""
+        return self._core.png(self.command)
+
+    def _repr_png_(self) -> bytes:
+        return self.png()
+
+    def csv(self, table: Optional[str] = None) -> str:
+        """A table as the tool writes it, CSV text; the first table by default."""
+        table = table or self._tables[0]
+        if table not in self._tables:
+            raise ValueError(f"table: unknown table {table!r}; expected {' or '.join(self._tables)}")
+        return self._core.csv(table)
+
+    def _table(self, name: str) -> _np.ndarray:
+        if name not in self._cache:
+            self._cache[name] = _table(self.csv(name))
+        return self._cache[name]
+
+    def to_pandas(self, table: Optional[str] = None) -> Any:
+        """A table as a pandas DataFrame (needs pandas); the first by default."""
+        return _pandas(self._table(table or self._tables[0]))
+
+
+class Run(_Result):
+    """One run of days 1..180.
+
+    ``table``: day, not_infected, infected, recovered, one row per day.
+    """
+
+    _tables = ("run",)
+
+    def __init__(self, core: Any, options: Mapping[str, Any]) -> None:
+        super().__init__(core, options)
+        counts = core.counts()
+        table = _np.empty(len(counts), dtype=[("day", _np.int32), ("not_infected", _np.int32),
+                                              ("infected", _np.int32), ("recovered", _np.int32)])
+        table["day"] = _np.arange(1, len(counts) + 1)
+        for i, name in enumerate(("not_infected", "infected", "recovered")):
+            table[name] = counts[:, i]
+        self.table: _np.ndarray = table
+
+    def csv(self, table: Optional[str] = None) -> str:
+        """The run as the tool writes it: day,not_infected,infected,recovered."""
+        if table not in (None, "run"):
+            raise ValueError(f"table: unknown table {table!r}; expected run")
+        return self._core.csv()
+
+    def _table(self, name: str) -> _np.ndarray:
+        return self.table
+
+    def __repr__(self) -> str:
+        peak = int(self.table["infected"].argmax())
+        return (f"<pandemie.Run: peak {self.table['infected'][peak]} infected on day {peak + 1}, "
+                f"{self.table['recovered'][-1]} recovered on day 180>")
+
+
+class Ensemble(_Result):
+    """The runs of an ensemble; run i has the seed seed + i.
+
+    ``bands``: day, series, mean, p10, p50, p90 in percent of the 1000
+    persons; ``summary``: measure, mean, p10, p50, p90; ``runs``: one row per
+    run, as the tool's tables.
+    """
+
+    _tables = ("bands", "summary", "runs")
+
+    bands = _table_property("bands")
+    summary = _table_property("summary")
+    runs = _table_property("runs")
+
+    def band(self, series: str) -> _np.ndarray:
+        """The rows of bands of one series: not_infected, infected or recovered."""
+        rows = self.bands[self.bands["series"] == series]
+        if len(rows) == 0:
+            raise ValueError(f"series: unknown series {series!r}; expected not_infected, infected or recovered")
+        return rows
+
+    def __repr__(self) -> str:
+        return f"<pandemie.Ensemble of {len(self.runs)} runs>\n" + self._core.text()
+
+
+class Comparison(_Result):
+    """Scenarios run on the same seeds.
+
+    ``summary`` and ``bands`` as the ensemble's with a first column
+    ``scenario``; ``differences``: each scenario's runs minus the first's.
+    """
+
+    _tables = ("summary", "bands", "differences")
+
+    @property
+    def names(self) -> list:
+        return self._core.names()
+
+    summary = _table_property("summary")
+    bands = _table_property("bands")
+    differences = _table_property("differences")
+
+    def __repr__(self) -> str:
+        return f"<pandemie.Comparison of {len(self.names)} scenarios>\n" + self._core.text()
+
+
+class Sweep(_Result):
+    """Ensembles over a grid of values: ``table`` has one row per point."""
+
+    _tables = ("sweep",)
+
+    def csv(self, table: Optional[str] = None) -> str:
+        if table not in (None, "sweep"):
+            raise ValueError(f"table: unknown table {table!r}; expected sweep")
+        return self._core.csv()
+
+    table = _table_property("sweep")
+
+    def __repr__(self) -> str:
+        return f"<pandemie.Sweep of {len(self.table)} points>"
+
+
+class Fit(_Result):
+    """The parameters fitted to observed counts, and the forecast.
+
+    ``posterior``: one row per particle; ``summary``: each parameter,
+    transmission and the forecast's figures; ``bands`` and ``runs``: the
+    forecast of the matching runs; ``report``: the tool's report.
+    """
+
+    _tables = ("summary", "posterior", "bands", "runs")
+
+    def __init__(self, core: Any, options: Mapping[str, Any]) -> None:
+        super().__init__(core, options)
+        self._options = options
+
+    posterior = _table_property("posterior")
+    summary = _table_property("summary")
+    bands = _table_property("bands")
+    runs = _table_property("runs")
+
+    @property
+    def report(self) -> str:
+        """The tool's report of the fit, as it prints it on standard error."""
+        return self._core.text()
+
+    @property
+    def misfit(self) -> bool:
+        """Whether the model does not fit the observations."""
+        return self._core.misfit()
+
+    def posterior_png(self) -> bytes:
+        """The joint posterior of encounters and infection as PNG file contents."""
+        return self._core.posterior_png(_command(self._options, "--posterior-png"))
+
+    def compare(self, scenarios: Any, *, progress: Progress = None) -> Comparison:
+        """The forecast of scenarios of changes after the last observed day,
+        on the matching runs' own seeds; scenarios as ``compare`` takes them,
+        holding changes only."""
+        options, given = _scenarios(scenarios)
+        core = self._core.compare(options, given, _progress(progress))
+        return Comparison(core, {**self._options, **options})
+
+    def __repr__(self) -> str:
+        return "<pandemie.Fit>\n" + self.report
+
+
+# ---------------------------------------------------------------------------
+# Scenarios, sweeps and observations
+
+
+def _scenario(index: int, scenario: Any) -> tuple:
+    if not isinstance(scenario, Mapping):
+        raise TypeError(f"scenarios[{index}]: expected a dict, got {scenario!r}")
+    scenario = dict(scenario)
+    name = scenario.pop("name", None)
+    if not isinstance(name, str) or not name:
+        raise ValueError(f"scenarios[{index}]: a scenario has a non-empty name")
+    changes = _changes(scenario.pop("changes", ()))
+    values = {}
+    for key, value in scenario.items():
+        if not isinstance(key, str):
+            raise TypeError(f"scenarios[{index}]: a parameter's name is a str, got {key!r}")
+        values[key] = _whole(f"scenarios: {name}: {key}", value)
+    return name, values, changes
+
+
+def _scenarios(scenarios: Any) -> tuple:
+    """The options and the scenarios given: a TOML file's name, a list of
+    dicts with a name, or a dict of names to dicts."""
+    if isinstance(scenarios, (str, _os.PathLike)):
+        return {"scenarios": _path("scenarios", scenarios)}, []
+    if isinstance(scenarios, Mapping):
+        scenarios = [{"name": name, **values} for name, values in scenarios.items()]
+    if not isinstance(scenarios, Iterable):
+        raise TypeError(f"scenarios: expected a file name or a list of dicts, got {scenarios!r}")
+    given = [_scenario(i, scenario) for i, scenario in enumerate(scenarios)]
+    names = [name for name, _, _ in given]
+    for name in names:
+        if names.count(name) > 1:
+            raise ValueError(f'scenarios: scenario "{name}" is named twice')
+    return {}, given
+
+
+def _axis(name: str, values: Any) -> str:
+    if not isinstance(name, str):
+        raise TypeError(f"sweep: a parameter's name is a str, got {name!r}")
+    if isinstance(values, str):
+        return f"{name}={values}"
+    if isinstance(values, range) and len(values) > 1:
+        return f"{name}={values.start}..{values[-1]}:{values.step}"
+    if not isinstance(values, Iterable):
+        raise TypeError(f"sweep: {name}: expected values, a range or 'FROM..TO[:STEP]', got {values!r}")
+    return f"{name}=" + ",".join(_whole(f"sweep: {name}", value) for value in values)
+
+
+def _observed_text(observed: Any) -> str:
+    """A table of observed counts as CSV text: a pandas DataFrame (with a
+    column or index day) or a dict of columns."""
+    if hasattr(observed, "to_csv") and hasattr(observed, "columns"):
+        if "day" not in observed.columns and getattr(observed.index, "name", None) == "day":
+            observed = observed.reset_index()
+        observed = {name: list(observed[name]) for name in observed.columns}
+    if not isinstance(observed, Mapping):
+        raise TypeError("observed: expected a CSV file's name, a pandas DataFrame or a dict of columns, "
+                        f"got {type(observed).__name__}")
+    names = list(observed)
+    columns = [list(observed[name]) for name in names]
+    if len({len(column) for column in columns}) > 1:
+        raise ValueError("observed: the columns differ in length")
+
+    def cell(value: Any) -> str:
+        if value is None or (isinstance(value, float) and _math.isnan(value)):
+            return ""
+        if isinstance(value, (float, _np.floating)):
+            return repr(float(value))
+        return str(value)
+
+    out = _io.StringIO()
+    writer = _csv.writer(out, lineterminator="\n")
+    writer.writerow(names)
+    writer.writerows([cell(value) for value in row] for row in zip(*columns))
+    return out.getvalue()
+
+
+# ---------------------------------------------------------------------------
+# The calls
+
+
+def run(*, seed: Optional[int] = None, changes: Iterable[ChangeLike] = (),
+        encounters: Optional[int] = None, infection: Optional[int] = None,
+        latency: Optional[int] = None, recovery: Optional[int] = None) -> Run:
+    """One run of days 1..180 from ``seed`` (the window's first run by
+    default), with ``changes``: a list of ``Change(day, name=value)`` or
+    ``(day, {name: value})``. Parameters left out have their defaults.
+
+    >>> pandemie.run(encounters=12, changes=[(40, {"encounters": 4})]).table["infected"][39]
+    """
+    options = _options(dict(encounters=encounters, infection=infection, latency=latency,
+                            recovery=recovery), seed, None, None, changes)
+    return Run(_core.run(options), options)
+
+
+def ensemble(*, runs: int = 100, seed: Optional[int] = None, threads: Optional[int] = None,
+             changes: Iterable[ChangeLike] = (), progress: Progress = None,
+             encounters: Optional[int] = None, infection: Optional[int] = None,
+             latency: Optional[int] = None, recovery: Optional[int] = None) -> Ensemble:
+    """``runs`` runs (2..1000000, default 100), run i from seed + i, on
+    ``threads`` threads (default one per core; the results do not depend on
+    them): their bands, summary and per-run table."""
+    options = _options(dict(encounters=encounters, infection=infection, latency=latency,
+                            recovery=recovery), seed, runs, threads, changes)
+    if isinstance(runs, int) and runs == 1:
+        raise ValueError('runs: "1": an ensemble needs 2 or more runs; one run is pandemie.run')
+    core = _core.ensemble(options, _progress(progress))
+    options.pop("threads", None)
+    return Ensemble(core, options)
+
+
+def compare(scenarios: Any, *, runs: int = 100, seed: Optional[int] = None, threads: Optional[int] = None,
+            progress: Progress = None, encounters: Optional[int] = None, infection: Optional[int] = None,
+            latency: Optional[int] = None, recovery: Optional[int] = None) -> Comparison:
+    """Each scenario ``runs`` times on the same seeds, so that their
+    differences come from the scenarios. ``scenarios``: the name of a TOML
+    scenario file as ``--scenarios`` reads it, a list of dicts such as
+    ``{"name": "Kontaktbeschränkung", "changes": [(30, {"encounters": 4})]}``,
+    or a dict of names to such dicts. The parameters given are the
+    scenarios' defaults."""
+    options = _options(dict(encounters=encounters, infection=infection, latency=latency,
+                            recovery=recovery), seed, runs, threads)
+    file, given = _scenarios(scenarios)
+    options.update(file)
+    core = _core.compare(options, given, _progress(progress))
+    options.pop("threads", None)
+    return Comparison(core, options)
+
+
+def sweep(axes: Any, *, runs: int = 100, seed: Optional[int] = None, threads: Optional[int] = None,
+          measure: str = "final_recovered", changes: Iterable[ChangeLike] = (), progress: Progress = None,
+          encounters: Optional[int] = None, infection: Optional[int] = None,
+          latency: Optional[int] = None, recovery: Optional[int] = None) -> Sweep:
+    """An ensemble of ``runs`` runs at every point of a grid of one or two
+    parameters: ``axes`` maps each to its values, a list, a ``range`` or the
+    tool's text ``"FROM..TO[:STEP]"``, e.g. ``{"encounters": range(0, 21, 2)}``.
+    The chart shows ``measure`` (peak_infected, peak_day or final_recovered)."""
+    options = _options(dict(encounters=encounters, infection=infection, latency=latency,
+                            recovery=recovery), seed, runs, threads, changes)
+    if isinstance(axes, str):
+        axes = [axes]
+    if isinstance(axes, Mapping):
+        options["sweep"] = [_axis(name, values) for name, values in axes.items()]
+    elif isinstance(axes, (list, tuple)) and all(isinstance(axis, str) for axis in axes):
+        options["sweep"] = list(axes)
+    else:
+        raise TypeError(f"sweep: expected a dict of names to values, got {axes!r}")
+    if not isinstance(measure, str):
+        raise TypeError(f"measure: expected a str, got {measure!r}")
+    options["measure"] = measure
+    core = _core.sweep(options, _progress(progress))
+    options.pop("threads", None)
+    return Sweep(core, options)
+
+
+def fit(observed: Any, *, population: Optional[int] = None, first_day: Optional[int] = None,
+        prior: Optional[Mapping[str, Sequence[int]]] = None, runs: Optional[int] = None,
+        seed: Optional[int] = None, threads: Optional[int] = None, changes: Iterable[ChangeLike] = (),
+        progress: Progress = None, encounters: Optional[int] = None, infection: Optional[int] = None,
+        latency: Optional[int] = None, recovery: Optional[int] = None) -> Fit:
+    """Fits the parameters not given to observed counts and forecasts days
+    1..180 from the ``runs`` matching runs (default 200).
+
+    ``observed``: a CSV file's name as ``--observed`` reads it, a pandas
+    DataFrame or a dict of columns: ``day`` and any of not_infected,
+    infected, recovered. ``population``: the persons they were counted in
+    (scaled to 1000); ``first_day``: the model's day of the first observed
+    day; ``prior``: a range per parameter, e.g. ``{"encounters": (5, 15)}``;
+    ``changes``: known interventions. Use ``Fit.compare`` for scenarios.
+    """
+    options = _options(dict(encounters=encounters, infection=infection, latency=latency,
+                            recovery=recovery), seed, runs, threads, changes)
+    for keyword, value in (("population", population), ("first_day", first_day)):
+        if value is not None:
+            options[keyword] = _whole(keyword, value)
+    if prior is not None:
+        if not isinstance(prior, Mapping):
+            raise TypeError(f"prior: expected a dict of names to (FROM, TO), got {prior!r}")
+        texts = []
+        for name, bounds in prior.items():
+            if isinstance(bounds, str):
+                texts.append(f"{name}={bounds}")
+                continue
+            if not isinstance(bounds, (tuple, list, range)) or len(bounds) < 1:
+                raise TypeError(f"prior: {name}: expected (FROM, TO), got {bounds!r}")
+            low, high = (bounds[0], bounds[-1])
+            texts.append(f"{name}={_whole('prior: ' + str(name), low)}..{_whole('prior: ' + str(name), high)}")
+        options["prior"] = texts
+    text = None
+    if isinstance(observed, (str, _os.PathLike)):
+        options["observed"] = _path("observed", observed)
+    else:
+        text = _observed_text(observed)
+    core = _core.fit(options, text, _progress(progress, "simulations"))
+    options.pop("threads", None)
+    if text is not None:
+        options["observed"] = "(in memory)"
+    return Fit(core, options)

@@ -1,0 +1,218 @@
+"""The binding: the module gives the tool's numbers, images and messages.
+
+The model itself is tested in C++; these tests check what the binding
+adds: arguments to options, tables to arrays, threads, signals, progress.
+Run by CTest with PYTHONPATH at the built package and PANDEMIE_CLI naming
+the tool.
+"""
+
+import os
+import pathlib
+import pydoc
+import signal
+import subprocess
+import threading
+import time
+
+import numpy as np
+import pytest
+
+import pandemie
+
+CLI = pathlib.Path(os.environ["PANDEMIE_CLI"])
+EXAMPLES = pathlib.Path(os.environ["PANDEMIE_SOURCE"]) / "examples"
+
+
+def tool(*arguments, cwd):
+    """Runs pandemie-cli as the command chunk names it, in cwd; its stdout."""
+    env = dict(os.environ, PATH=f"{CLI.parent}{os.pathsep}{os.environ['PATH']}")
+    done = subprocess.run(["pandemie-cli", *arguments, "-q"], cwd=cwd, env=env, check=True,
+                          capture_output=True, text=True)
+    return done.stdout
+
+
+def tool_png(result, cwd):
+    """The image the tool writes for the result's command."""
+    tool(*result.command.split()[1:], cwd=cwd)
+    return (cwd / "pandemie.png").read_bytes()
+
+
+def formatted(table, decimals):
+    """The table's rows as the tool formats them: floats with the column's
+    decimals, whole numbers plain, NaN as an empty cell."""
+    lines = [",".join(table.dtype.names)]
+    for row in table:
+        cells = []
+        for name, value in zip(table.dtype.names, row):
+            if isinstance(value, (float, np.floating)):
+                cells.append("" if np.isnan(value) else f"{value:.{decimals.get(name, 0)}f}")
+            else:
+                cells.append(str(value))
+        lines.append(",".join(cells))
+    return "\n".join(lines) + "\n"
+
+
+def test_single_run_equals_the_tools_csv_and_image(tmp_path):
+    result = pandemie.run(seed=5, encounters=12, changes=[(40, {"encounters": 4}), pandemie.Change(60, infection=3)])
+    csv = tool("--seed", "5", "--encounters", "12", "--change", "40:encounters=4", "--change", "60:infection=3",
+               cwd=tmp_path)
+    assert result.csv() == csv
+    assert formatted(result.table, {}) == csv
+    assert result._repr_png_() == result.png() == tool_png(result, tmp_path)
+    default = pandemie.run()
+    assert default.csv() == tool(cwd=tmp_path)  # the window's first run
+
+
+def test_ensemble_equals_the_tool_for_any_thread_count(tmp_path):
+    tool("--runs", "40", "--infection", "9", "--bands", "b.csv", "--summary", "s.csv", "--output", "r.csv",
+         cwd=tmp_path)
+    for threads in (1, 3):
+        result = pandemie.ensemble(runs=40, infection=9, threads=threads)
+        assert result.csv("bands") == (tmp_path / "b.csv").read_text()
+        assert result.csv("summary") == (tmp_path / "s.csv").read_text()
+        assert result.csv("runs") == (tmp_path / "r.csv").read_text()
+    assert formatted(result.bands, {"mean": 3, "p10": 1, "p50": 1, "p90": 1}) == result.csv("bands")
+    assert formatted(result.runs, {}) == result.csv("runs")
+    summary = result.summary
+    assert formatted(summary[:-1], {"mean": 3}) + f"{summary[-1]['measure']},{summary[-1]['mean']:.6f},,,\n" == \
+        result.csv("summary")
+    assert len(result.band("infected")) == 180
+    assert result.png() == tool_png(result, tmp_path)
+
+
+def test_scenarios_from_a_file_or_dicts_equal_the_tools(tmp_path):
+    path = EXAMPLES / "kontaktbeschraenkung.toml"
+    tool("--scenarios", str(path), "--runs", "30", "--summary", "s.csv", "--bands", "b.csv",
+         "--differences", "d.csv", cwd=tmp_path)
+    from_file = pandemie.compare(path, runs=30, threads=2)
+    assert from_file.csv("summary") == (tmp_path / "s.csv").read_text()
+    assert from_file.csv("bands") == (tmp_path / "b.csv").read_text()
+    assert from_file.csv("differences") == (tmp_path / "d.csv").read_text()
+    assert from_file.png() == tool_png(from_file, tmp_path)
+    from_dicts = pandemie.compare({
+        "keine Maßnahmen": {},
+        "Kontaktbeschränkung ab Tag 30": {"changes": [(30, {"encounters": 4})]},
+        "Kontaktbeschränkung ab Tag 45": {"changes": [pandemie.Change(45, encounters=4)]},
+    }, runs=30, threads=1)
+    assert from_dicts.names == from_file.names
+    assert from_dicts.csv("differences") == from_file.csv("differences")
+
+
+def test_sweep_equals_the_tools(tmp_path):
+    result = pandemie.sweep({"encounters": range(2, 15, 4), "infection": [4, 8]}, runs=12, measure="peak_day")
+    csv = tool("--sweep", "encounters=2..14:4", "--sweep", "infection=4,8", "--runs", "12", cwd=tmp_path)
+    assert result.csv() == csv
+    assert list(result.table["encounters"]) == [2, 2, 6, 6, 10, 10, 14, 14]
+    assert result.png() == tool_png(result, tmp_path)
+
+
+def test_fit_from_a_file_or_a_dict_equals_the_tools(tmp_path):
+    path = EXAMPLES / "beobachtet.csv"
+    tool("--observed", str(path), "--runs", "50", "--summary", "s.csv", "--posterior", "p.csv", cwd=tmp_path)
+    from_file = pandemie.fit(path, runs=50, threads=2)
+    assert from_file.csv("summary") == (tmp_path / "s.csv").read_text()
+    assert from_file.csv("posterior") == (tmp_path / "p.csv").read_text()
+    assert not from_file.misfit
+    assert from_file.png() == tool_png(from_file, tmp_path)
+    columns = np.genfromtxt(path, delimiter=",", names=True, dtype=int)
+    counts = {"day": columns["day"], "infected": columns["infected"]}
+    from_dict = pandemie.fit(counts, runs=50, threads=1)
+    assert from_dict.csv("posterior") == from_file.csv("posterior")
+    tool("--observed", str(path), "--runs", "50", "--scenarios", str(EXAMPLES / "prognose.toml"),
+         "--differences", "d.csv", cwd=tmp_path)
+    later = from_dict.compare(EXAMPLES / "prognose.toml")
+    assert later.csv("differences") == (tmp_path / "d.csv").read_text()
+    with pytest.raises(ValueError, match="changes day 30, not after the last observed day 40"):
+        from_dict.compare([{"name": "a", "changes": [(30, {"encounters": 3})]}])
+    assert "the data do not tell encounters and infection apart" in from_dict.report
+
+
+def test_pandas_frames_in_and_out():
+    pandas = pytest.importorskip("pandas")
+    frame = pandas.read_csv(EXAMPLES / "beobachtet.csv").set_index("day")
+    from_frame = pandemie.fit(frame, runs=20, threads=2, prior={"recovery": (18, 24)})
+    from_file = pandemie.fit(EXAMPLES / "beobachtet.csv", runs=20, threads=2, prior={"recovery": (18, 24)})
+    assert from_frame.csv("summary") == from_file.csv("summary")
+    table = from_frame.to_pandas("posterior")
+    assert list(table.columns) == ["encounters", "infection", "latency", "recovery", "weight", "distance"]
+    assert table["recovery"].between(18, 24).all()
+
+
+BAD_CALLS = [
+    (lambda: pandemie.run(encounters=99), ValueError, 'encounters: "99" is not a whole number in 0..20'),
+    (lambda: pandemie.run(encounters=2.5), TypeError, "encounters: expected a whole number, got 2.5"),
+    (lambda: pandemie.run(seed=-1), ValueError, 'seed: "-1" is not a whole number in 0..18446744073709551615'),
+    (lambda: pandemie.run(changes=[(30, {"enc": 4})]), ValueError,
+     'changes: "30:enc=4": unknown parameter "enc"; expected encounters, infection, latency or recovery'),
+    (lambda: pandemie.run(changes=[30]), TypeError, "changes: expected Change(day, name=value)"),
+    (lambda: pandemie.ensemble(runs=0), ValueError, 'runs: "0" is not a whole number in 1..1000000'),
+    (lambda: pandemie.sweep({"encounters": "9..3"}), ValueError,
+     'sweep: "encounters=9..3": FROM must not be greater than TO'),
+    (lambda: pandemie.sweep({"encounters": [1, 2]}, encounters=3), ValueError,
+     "encounters: cannot be combined with a sweep of encounters"),
+    (lambda: pandemie.sweep({"encounters": [1, 2]}, measure="peak"), ValueError,
+     'measure: unknown measure "peak"; expected peak_infected, peak_day or final_recovered'),
+    (lambda: pandemie.compare([{"name": "a", "encounters": 30}]), ValueError,
+     'scenarios: scenario "a": encounters: "30" is not a whole number in 0..20'),
+    (lambda: pandemie.compare("no such file.toml"), ValueError, "scenarios: "),
+    (lambda: pandemie.fit({"day": [1, 2], "infected": [3, -1]}), ValueError, "observed: <data>:3: "),
+    (lambda: pandemie.fit(EXAMPLES / "beobachtet.csv", encounters=5, prior={"encounters": (1, 9)}), ValueError,
+     "prior: encounters is held fixed by its keyword"),
+    (lambda: pandemie.fit(EXAMPLES / "beobachtet.csv", first_day=150), ValueError,
+     "first_day=150: the file's last day 40 would be day 189, after day 180"),
+]
+
+
+@pytest.mark.parametrize("call, kind, message", BAD_CALLS)
+def test_bad_arguments_raise_the_tools_message(call, kind, message):
+    with pytest.raises(kind) as raised:
+        call()
+    assert str(raised.value).startswith(message)
+    assert "\n" not in str(raised.value)
+
+
+def test_ctrl_c_stops_a_long_ensemble_within_a_second():
+    threads_before = threading.active_count()
+    timer = threading.Timer(0.5, os.kill, (os.getpid(), signal.SIGINT))
+    start = time.monotonic()
+    timer.start()
+    with pytest.raises(KeyboardInterrupt):
+        pandemie.ensemble(runs=20_000, threads=2)
+    assert time.monotonic() - start < 1.5
+    timer.join()
+    assert threading.active_count() == threads_before
+    assert pandemie.ensemble(runs=2).runs["seed"].tolist() == [pandemie._core.window_seed,
+                                                              pandemie._core.window_seed + 1]
+
+
+def test_progress_is_reported_and_its_exception_stops_the_work():
+    seen = []
+    pandemie.ensemble(runs=300, threads=1, progress=lambda done, total: seen.append((done, total)))
+    assert seen[-1] == (300, 300) and all(total == 300 for _, total in seen)
+
+    def refuse(done, total):
+        raise RuntimeError("enough")
+
+    with pytest.raises(RuntimeError, match="enough"):
+        pandemie.ensemble(runs=20_000, threads=2, progress=refuse)
+
+
+def test_long_calls_release_the_interpreter():
+    # About 3 s of runs; holding the interpreter's lock, they would leave this
+    # thread a few thousand steps a second instead of millions.
+    worker = threading.Thread(target=pandemie.ensemble, kwargs={"runs": 600, "threads": 1})
+    start = time.monotonic()
+    worker.start()
+    steps = 0
+    while worker.is_alive():
+        steps += 1
+    worker.join()
+    assert steps / (time.monotonic() - start) > 100_000
+
+
+def test_version_and_help_match_the_tool(tmp_path):
+    assert tool("--version", cwd=tmp_path) == f"pandemie-cli {pandemie.__version__}\n"
+    text = pydoc.render_doc(pandemie, renderer=pydoc.plaintext)
+    for name in ("run", "ensemble", "compare", "sweep", "fit", "Change"):
+        assert getattr(pandemie, name).__doc__
+        assert name in text
