@@ -128,13 +128,14 @@ using ScenarioText = std::tuple<std::string, std::map<std::string, std::string>,
     const auto& [name, values, changes] = given;
     const std::string keyword = "scenario " + io::quotedValue(name);
     Scenario scenario{name, defaults, {}};
-    for (const auto& [key, value] : values) {
-        const auto parameter = parameterNamed(key);
+    for (const auto& entry : values) {
+        const auto parameter = parameterNamed(entry.first);
         if (!parameter)
-            throw io::UsageError(keyword + ": unknown parameter " + io::quotedValue(key) + "; expected " +
-                                 io::parameterList());
+            throw io::UsageError(keyword + ": unknown parameter " + io::quotedValue(entry.first) +
+                                 "; expected " + io::parameterList());
+        const std::string where = std::string(keyword).append(": ").append(entry.first);
         const auto number =
-            named(keyword + ": " + key, [&] { return io::wholeNumberIn(value, io::wholeRange(*parameter)); });
+            named(where, [&] { return io::wholeNumberIn(entry.second, io::wholeRange(*parameter)); });
         setParameterValue(scenario.parameters, *parameter, static_cast<int>(number));
     }
     for (const std::string& change : changes)
@@ -149,6 +150,7 @@ using ScenarioText = std::tuple<std::string, std::map<std::string, std::string>,
                                                 const Parameters& defaults) {
     if (has(options, "scenarios")) return io::loadScenarios(text(options, "scenarios"), defaults);
     std::vector<Scenario> scenarios;
+    scenarios.reserve(given.size());
     for (const ScenarioText& scenario : given) scenarios.push_back(scenarioOf(scenario, defaults));
     return scenarios;
 }
@@ -457,18 +459,21 @@ PYBIND11_MODULE(_core, module) {
     module.def("parameters", &parameterList);
     module.def("command_line", [](const std::vector<std::string>& arguments) {
         std::vector<const char*> argv;
+        argv.reserve(arguments.size());
         for (const std::string& argument : arguments) argv.push_back(argument.c_str());
         return pandemie::io::commandLineText(static_cast<int>(argv.size()), argv.data());
     });
-    py::register_exception_translator([](std::exception_ptr failure) {
-        try {
-            if (failure) std::rethrow_exception(failure);
-        } catch (const pandemie::io::UsageError& error) {
-            PyErr_SetString(PyExc_ValueError, error.what());
-        } catch (const pandemie::io::WriteError& error) {
-            PyErr_SetString(PyExc_OSError, error.what());
-        }
-    });
+    // pybind11 takes a plain function of a std::exception_ptr by value.
+    py::register_exception_translator(
+        [](std::exception_ptr failure) {  // NOLINT(performance-unnecessary-value-param)
+            try {
+                if (failure) std::rethrow_exception(failure);
+            } catch (const pandemie::io::UsageError& error) {
+                PyErr_SetString(PyExc_ValueError, error.what());
+            } catch (const pandemie::io::WriteError& error) {
+                PyErr_SetString(PyExc_OSError, error.what());
+            }
+        });
     defineResults(module);
     module.def("run", &run);
     module.def("ensemble", &ensemble);
