@@ -494,7 +494,9 @@ def run(*, seed: Optional[int] = None, changes: Iterable[ChangeLike] = (),
     default), with ``changes``: a list of ``Change(day, name=value)`` or
     ``(day, {name: value})``. Parameters left out have their defaults.
 
+    >>> import pandemie
     >>> pandemie.run(encounters=12, changes=[(40, {"encounters": 4})]).table["infected"][39]
+    102
     """
     options = _options(dict(encounters=encounters, infection=infection, latency=latency,
                             recovery=recovery), seed, None, None, changes)
