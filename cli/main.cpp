@@ -177,10 +177,7 @@ void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, io
     std::optional<FitResult> result;
     // The fit's length is not known beforehand; the line counts this
     // process's simulations against its share of a typical fit's number.
-    const std::int64_t total =
-        (typicalFitSimulations + settings.forecastRuns * settings.candidatesPerForecastRun) /
-            cluster.processes() +
-        settings.forecastRuns;
+    const std::int64_t total = typicalFitSimulations(settings, cluster.processes());
     const Spread spread = cluster.spread(options.threads);
     cli::runHereWithProgress(
         total, cluster.isRoot() ? options.progress : cli::Progress::quiet,
@@ -204,11 +201,7 @@ void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, io
             files,
             chart::jointPosteriorImage(result->joint(Parameter::encounters, Parameter::infection, settings)),
             options, "--posterior-png");
-    if (options.writesCsv()) {
-        std::vector<RunSummary> summaries;
-        for (const ForecastRun& matching : result->matching) summaries.push_back(matching.summary);
-        files.setContents("--output", io::ensembleCsv(summaries));
-    }
+    if (options.writesCsv()) files.setContents("--output", io::ensembleCsv(result->matchingSummaries()));
 }
 
 void printError(const std::exception& error) {

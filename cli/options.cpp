@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <iostream>
 #include <limits>
-#include <thread>
 
 #include "cli/option_compatibility.h"
 #include "cli/option_parser.h"
@@ -35,11 +34,6 @@ using io::threadsRange;
 using io::wholeRange;
 
 constexpr std::int64_t defaultMatchingRuns = 200;
-
-[[nodiscard]] int hardwareThreads() {
-    const auto count = static_cast<std::uint64_t>(std::thread::hardware_concurrency());  // 0 when unknown
-    return static_cast<int>(std::clamp(count, threadsRange.min, threadsRange.max));
-}
 
 void printError(const std::string& message) {
     std::cerr << programName << ": " << message << '\n';
@@ -209,7 +203,7 @@ void resolve(const Deferred& deferred, const GivenOptions& given, CliOptions& op
 
 std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* const* argv) {
     CliOptions options;
-    options.threads = hardwareThreads();
+    options.threads = io::hardwareThreads();
     Deferred deferred;
     const OptionParser parser = optionsOf(options, deferred);
     if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) return printed(parser.helpText());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <thread>
 
 #include "io/file_writing.h"
 #include "io/quoted.h"
@@ -32,6 +33,11 @@ std::uint64_t wholeNumberIn(std::string_view text, WholeRange range) {
     const auto value = parseWholeNumber(text, range);
     if (!value) throw UsageError(notInRangeMessage(text, range));
     return *value;
+}
+
+int hardwareThreads() {
+    const auto count = static_cast<std::uint64_t>(std::thread::hardware_concurrency());  // 0 when unknown
+    return static_cast<int>(std::clamp(count, threadsRange.min, threadsRange.max));
 }
 
 }  // namespace pandemie::io

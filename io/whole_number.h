@@ -37,4 +37,7 @@ inline constexpr WholeRange threadsRange{1, 256};
 inline constexpr WholeRange populationRange{1, 100'000'000};
 inline constexpr WholeRange dayRange{1, runDays};
 
+// One thread per processor core, within threadsRange.
+[[nodiscard]] int hardwareThreads();
+
 }  // namespace pandemie::io

@@ -551,6 +551,13 @@ ParameterValues valuesOf(const Parameters& parameters) {
     return values;
 }
 
+std::vector<RunSummary> FitResult::matchingSummaries() const {
+    std::vector<RunSummary> summaries;
+    summaries.reserve(matching.size());
+    for (const ForecastRun& run : matching) summaries.push_back(run.summary);
+    return summaries;
+}
+
 std::int64_t FitResult::simulations() const noexcept {
     std::int64_t total = forecastCandidates;
     for (const Generation& generation : generations) total += generation.simulations;

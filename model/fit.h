@@ -65,9 +65,15 @@ struct FitSettings {
 
 [[nodiscard]] FitSettings defaultFitSettings();
 
-// The proposals a fit typically judges, for a progress line; the work of a
-// fit is not known before it ends.
-inline constexpr std::int64_t typicalFitSimulations = 400'000;
+// The simulations one of `processes` processes typically runs in a fit
+// with these settings, for a progress line: the work of a fit is not known
+// before it ends. Each process judges its share of the proposals and of the
+// forecast's candidates and continues every matching run.
+[[nodiscard]] constexpr std::int64_t typicalFitSimulations(const FitSettings& settings, int processes) {
+    constexpr std::int64_t typicalProposals = 400'000;
+    return (typicalProposals + settings.forecastRuns * settings.candidatesPerForecastRun) / processes +
+           settings.forecastRuns;
+}
 
 struct Particle {
     ParameterValues values{};
@@ -115,6 +121,8 @@ struct FitResult {
     double forecastSeconds = 0;  // the exact runs, the check of the fit
 
     [[nodiscard]] std::int64_t simulations() const noexcept;
+    // The matching runs' summaries, by distance: the forecast's per-run table.
+    [[nodiscard]] std::vector<RunSummary> matchingSummaries() const;
     [[nodiscard]] ParameterFigures figures(Parameter parameter) const;
     [[nodiscard]] double correlation(Parameter a, Parameter b) const;
     // The transmission the data identify: encounters x (infection - 1/2).

@@ -18,7 +18,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -83,11 +82,6 @@ auto named(const std::string& keyword, const Parse& parse) {
     return named(key, [&] { return io::wholeNumberIn(text(options, key), range); });
 }
 
-[[nodiscard]] int defaultThreads() {
-    const auto count = static_cast<std::uint64_t>(std::thread::hardware_concurrency());  // 0 when unknown
-    return static_cast<int>(std::clamp(count, io::threadsRange.min, io::threadsRange.max));
-}
-
 // What every call takes: the parameters, seed, runs, threads and changes.
 struct Call {
     Parameters parameters;
@@ -113,7 +107,7 @@ struct Call {
     call.runs = static_cast<std::int64_t>(
         wholeNumber(options, "runs", io::runsRange, static_cast<std::uint64_t>(defaultRuns)));
     call.threads = static_cast<int>(
-        wholeNumber(options, "threads", io::threadsRange, static_cast<std::uint64_t>(defaultThreads())));
+        wholeNumber(options, "threads", io::threadsRange, static_cast<std::uint64_t>(io::hardwareThreads())));
     for (const std::string& change : texts(options, "changes"))
         named("changes", [&] { io::addChanges(call.changes, change); });
     call.changes = sortedByDay(std::move(call.changes));
@@ -240,11 +234,7 @@ struct FitRun {
         if (table == "posterior") return io::posteriorCsv(result);
         if (table == "summary") return io::fitSummaryCsv(result);
         if (table == "bands") return io::bandsCsv(result.bands);
-        if (table == "runs") {
-            std::vector<RunSummary> summaries;
-            for (const ForecastRun& matching : result.matching) summaries.push_back(matching.summary);
-            return io::ensembleCsv(summaries);
-        }
+        if (table == "runs") return io::ensembleCsv(result.matchingSummaries());
         unknownTable(table);
     }
 };
@@ -346,8 +336,7 @@ template <typename Work>
     fitted.settings.seed = call.seed;
     fitted.settings.forecastRuns = call.runs;
     fitted.settings.threads = call.threads;
-    const std::int64_t total =
-        typicalFitSimulations + fitted.settings.forecastRuns * (fitted.settings.candidatesPerForecastRun + 1);
+    const std::int64_t total = typicalFitSimulations(fitted.settings, 1);
     const auto start = std::chrono::steady_clock::now();
     fitted.result = interruptibly(total, progress, [&](std::atomic<std::int64_t>* done) {
         return pandemie::fit(fitted.observed, fitted.settings, threadSpread(fitted.settings.threads), done);
