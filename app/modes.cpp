@@ -18,13 +18,20 @@ namespace pandemie::app {
 
 std::string_view tableName(Table table) noexcept {
     switch (table) {
-        case Table::run: return "run";
-        case Table::runs: return "runs";
-        case Table::bands: return "bands";
-        case Table::summary: return "summary";
-        case Table::differences: return "differences";
-        case Table::sweep: return "sweep";
-        case Table::posterior: return "posterior";
+        case Table::run:
+            return "run";
+        case Table::runs:
+            return "runs";
+        case Table::bands:
+            return "bands";
+        case Table::summary:
+            return "summary";
+        case Table::differences:
+            return "differences";
+        case Table::sweep:
+            return "sweep";
+        case Table::posterior:
+            return "posterior";
     }
     return "";
 }
@@ -85,15 +92,20 @@ struct Overloaded : Ts... {
     std::string expected;
     for (std::size_t i = 0; i < tables.size(); ++i)
         expected.append(i == 0 ? "" : i + 1 == tables.size() ? " or " : ", ").append(tableName(tables[i]));
-    throw io::UsageError("table: unknown table " + io::quotedValue(tableName(table)) + "; expected " + expected);
+    throw io::UsageError("table: unknown table " + io::quotedValue(tableName(table)) + "; expected " +
+                         expected);
 }
 
 [[nodiscard]] std::string comparisonCsv(const ComparisonValue& c, Table table) {
     switch (table) {
-        case Table::summary: return io::scenarioSummaryCsv(c.scenarios, c.results);
-        case Table::bands: return io::scenarioBandsCsv(c.scenarios, c.results);
-        case Table::differences: return io::differencesCsv(c.scenarios, c.results);
-        default: return {};
+        case Table::summary:
+            return io::scenarioSummaryCsv(c.scenarios, c.results);
+        case Table::bands:
+            return io::scenarioBandsCsv(c.scenarios, c.results);
+        case Table::differences:
+            return io::differencesCsv(c.scenarios, c.results);
+        default:
+            return {};
     }
 }
 
@@ -107,7 +119,9 @@ std::vector<Table> Result::tables() const {
                 return e.runs.empty() ? std::vector{Table::bands, Table::summary}
                                       : std::vector{Table::bands, Table::summary, Table::runs};
             },
-            [](const ComparisonValue&) { return std::vector{Table::summary, Table::bands, Table::differences}; },
+            [](const ComparisonValue&) {
+                return std::vector{Table::summary, Table::bands, Table::differences};
+            },
             [](const SweepValue&) { return std::vector{Table::sweep}; },
             [](const FitValue& f) {
                 if (f.scenarios)
@@ -133,63 +147,64 @@ std::string Result::csv(Table table) const {
     if (!has(table)) noSuchTable(table, tables());
     if (table == Table::posterior) return io::posteriorCsv(std::get<FitValue>(value).fit);
     if (const ComparisonValue* c = comparison()) return comparisonCsv(*c, table);
-    return std::visit(Overloaded{
-                          [](const RunValue& r) { return io::trajectoryCsv(r.trajectory); },
-                          [table](const EnsembleValue& e) {
-                              if (table == Table::bands) return io::bandsCsv(e.results.bands.front());
-                              if (table == Table::summary) return io::summaryCsv(e.results.summaries.front());
-                              return io::ensembleCsv(e.runs);
-                          },
-                          [](const ComparisonValue&) { return std::string(); },
-                          [this](const SweepValue& s) { return io::sweepCsv(request.sweeps, s.grid, s.results); },
-                          [table](const FitValue& f) {
-                              if (table == Table::summary) return io::fitSummaryCsv(f.fit);
-                              if (table == Table::bands) return io::bandsCsv(f.fit.bands);
-                              return io::ensembleCsv(f.fit.matchingSummaries());
-                          },
-                      },
-                      value);
+    return std::visit(
+        Overloaded{
+            [](const RunValue& r) { return io::trajectoryCsv(r.trajectory); },
+            [table](const EnsembleValue& e) {
+                if (table == Table::bands) return io::bandsCsv(e.results.bands.front());
+                if (table == Table::summary) return io::summaryCsv(e.results.summaries.front());
+                return io::ensembleCsv(e.runs);
+            },
+            [](const ComparisonValue&) { return std::string(); },
+            [this](const SweepValue& s) { return io::sweepCsv(request.sweeps, s.grid, s.results); },
+            [table](const FitValue& f) {
+                if (table == Table::summary) return io::fitSummaryCsv(f.fit);
+                if (table == Table::bands) return io::bandsCsv(f.fit.bands);
+                return io::ensembleCsv(f.fit.matchingSummaries());
+            },
+        },
+        value);
 }
 
 std::string Result::report() const {
-    return std::visit(Overloaded{
-                          [](const RunValue&) { return std::string(); },
-                          [](const EnsembleValue& e) { return io::summaryText(e.results.summaries.front()); },
-                          [](const ComparisonValue& c) { return io::scenarioSummaryText(c.scenarios, c.results); },
-                          [](const SweepValue&) { return std::string(); },
-                          [this](const FitValue& f) {
-                              std::string text = io::fitReportText(f.fit, f.settings, request.observed, f.seconds) +
-                                                 "forecast:\n" + io::summaryText(f.fit.outcomes);
-                              if (f.scenarios)
-                                  text += io::scenarioSummaryText(f.scenarios->scenarios, f.scenarios->results);
-                              return text;
-                          },
-                      },
-                      value);
+    return std::visit(
+        Overloaded{
+            [](const RunValue&) { return std::string(); },
+            [](const EnsembleValue& e) { return io::summaryText(e.results.summaries.front()); },
+            [](const ComparisonValue& c) { return io::scenarioSummaryText(c.scenarios, c.results); },
+            [](const SweepValue&) { return std::string(); },
+            [this](const FitValue& f) {
+                std::string text = io::fitReportText(f.fit, f.settings, request.observed, f.seconds) +
+                                   "forecast:\n" + io::summaryText(f.fit.outcomes);
+                if (f.scenarios)
+                    text += io::scenarioSummaryText(f.scenarios->scenarios, f.scenarios->results);
+                return text;
+            },
+        },
+        value);
 }
 
 QImage Result::image(Image image) const {
     if (image == Image::posterior)
-        return chart::jointPosteriorImage(
-            std::get<FitValue>(value).fit.joint(Parameter::encounters, Parameter::infection,
-                                                std::get<FitValue>(value).settings));
+        return chart::jointPosteriorImage(std::get<FitValue>(value).fit.joint(
+            Parameter::encounters, Parameter::infection, std::get<FitValue>(value).settings));
     if (const ComparisonValue* c = comparison()) return chart::scenarioImage(c->scenarios, c->results);
-    return std::visit(Overloaded{
-                          [this](const RunValue& r) { return chart::firstRunImage(r.trajectory, request.changes); },
-                          [this](const EnsembleValue& e) {
-                              const BandStatistics& bands = e.results.bands.front();
-                              return chart::bandImage(bands.courses(), bands.runs(), request.parameters,
-                                                      request.changes);
-                          },
-                          [](const ComparisonValue&) { return QImage(); },
-                          [this](const SweepValue& s) {
-                              return chart::sweepImage(request.sweeps, request.measure, s.results.summaries);
-                          },
-                          [this](const FitValue& f) {
-                              return chart::forecastImage(f.fit, request.observed, request.changes);
-                          },
-                      },
-                      value);
+    return std::visit(
+        Overloaded{
+            [this](const RunValue& r) { return chart::firstRunImage(r.trajectory, request.changes); },
+            [this](const EnsembleValue& e) {
+                const BandStatistics& bands = e.results.bands.front();
+                return chart::bandImage(bands.courses(), bands.runs(), request.parameters, request.changes);
+            },
+            [](const ComparisonValue&) { return QImage(); },
+            [this](const SweepValue& s) {
+                return chart::sweepImage(request.sweeps, request.measure, s.results.summaries);
+            },
+            [this](const FitValue& f) {
+                return chart::forecastImage(f.fit, request.observed, request.changes);
+            },
+        },
+        value);
 }
 
 ComparisonValue forecastOf(const FitValue& fitted, std::vector<Scenario> scenarios, const Context& context) {
@@ -211,13 +226,14 @@ Result execute(Request request, const Context& context, Keep keep) {
         case Mode::ensemble: {
             EnsembleValue e;
             const std::vector<Scenario> scenario{{"", r.parameters, r.changes}};
-            e.results =
-                runShared(scenario, r, context, Detail::bandsAndDifferences, keep.perRunTable ? &e.runs : nullptr);
+            e.results = runShared(scenario, r, context, Detail::bandsAndDifferences,
+                                  keep.perRunTable ? &e.runs : nullptr);
             result.value = std::move(e);
             break;
         }
         case Mode::scenarios:
-            result.value = ComparisonValue{r.scenarios, runShared(r.scenarios, r, context, Detail::bandsAndDifferences)};
+            result.value =
+                ComparisonValue{r.scenarios, runShared(r.scenarios, r, context, Detail::bandsAndDifferences)};
             break;
         case Mode::sweep: {
             std::vector<Scenario> grid = sweepGrid({"", r.parameters, r.changes}, r.sweeps);

@@ -16,14 +16,11 @@
 #include <vector>
 
 #include "app/request.h"
+#include "app/watch.h"
 #include "model/fit.h"
 #include "model/scenario.h"
 
 namespace pandemie::app {
-
-// Long work: it counts its finished units in done, and stops early where
-// the caller's StopScope says so (model/ensemble.h).
-using Work = std::function<void(std::atomic<std::int64_t>* done)>;
 
 // What the work counts, for the front end's progress display.
 enum class WorkKind : std::uint8_t { runs, simulations };

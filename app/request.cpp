@@ -115,8 +115,8 @@ namespace {
     std::vector<OptionEntry> entries = parameterEntries();
     const auto add = [&entries](std::string keyword, std::string valueName, std::string help, Setter set,
                                 bool repeatable = false, std::string hint = "") {
-        entries.push_back({{std::move(keyword), std::move(valueName), std::move(help), repeatable, std::move(hint)},
-                           set});
+        entries.push_back(
+            {{std::move(keyword), std::move(valueName), std::move(help), repeatable, std::move(hint)}, set});
     };
     add("seed", "N",
         wholeNumberHelp("Seed of run 0; the default gives the window's first run", io::seedRange,
@@ -167,7 +167,8 @@ namespace {
 
 [[nodiscard]] const OptionEntry* entryOf(std::string_view keyword) {
     const auto& table = entries();
-    const auto found = std::ranges::find(table, keyword, [](const OptionEntry& e) { return e.option.keyword; });
+    const auto found =
+        std::ranges::find(table, keyword, [](const OptionEntry& e) { return e.option.keyword; });
     return found == table.end() ? nullptr : &*found;
 }
 
@@ -238,8 +239,7 @@ void RequestDraft::checkSweeps() const {
 void RequestDraft::checkScenarios() const {
     // A fit's changes hold the interventions that already happened.
     if (given("scenarios") && !request_.changes.empty() && !given("observed"))
-        refuse(name("change") + ": with " + name("scenarios") +
-               " the changes belong in the scenario file");
+        refuse(name("change") + ": with " + name("scenarios") + " the changes belong in the scenario file");
 }
 
 void RequestDraft::checkFit() const {
@@ -259,7 +259,11 @@ auto readFor(const Wording& wording, std::string_view keyword, const Read& read)
     try {
         return read();
     } catch (const io::UsageError& error) {
-        throw io::UsageError(wording.name(keyword) + ": " + error.what());
+        // The reader's messages may name the tool's option already.
+        const std::string message = error.what();
+        const std::string option = "--" + std::string(keyword) + ": ";
+        throw io::UsageError(wording.name(keyword) + ": " +
+                             (message.starts_with(option) ? message.substr(option.size()) : message));
     }
 }
 
@@ -301,8 +305,8 @@ Request RequestDraft::finish() && {
     return std::move(request_);
 }
 
-void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameters& fitted, int lastObservedDay,
-                         const Wording& wording) {
+void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameters& fitted,
+                         int lastObservedDay, const Wording& wording) {
     for (const Scenario& scenario : scenarios) {
         const std::string name = wording.name("scenarios") + ": scenario " + io::quotedValue(scenario.name);
         if (scenario.parameters != fitted)
@@ -310,8 +314,8 @@ void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameter
                    " they come from the fit, and a scenario holds only changes");
         for (const Change& change : scenario.changes)
             if (change.day <= lastObservedDay)
-                refuse(name + " changes day " + std::to_string(change.day) + ", not after the last observed day " +
-                       std::to_string(lastObservedDay));
+                refuse(name + " changes day " + std::to_string(change.day) +
+                       ", not after the last observed day " + std::to_string(lastObservedDay));
     }
 }
 
@@ -327,7 +331,8 @@ std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given, const 
         for (const auto& [key, value] : text.values) {
             const auto parameter = parameterNamed(key);
             if (!parameter)
-                refuse(where + ": unknown parameter " + io::quotedValue(key) + "; expected " + io::parameterList());
+                refuse(where + ": unknown parameter " + io::quotedValue(key) + "; expected " +
+                       io::parameterList());
             try {
                 setParameterValue(scenario.parameters, *parameter,
                                   static_cast<int>(io::wholeNumberIn(value, io::wholeRange(*parameter))));

@@ -34,11 +34,11 @@ struct Request {
     std::uint64_t seed = windowSeed;
     std::int64_t runs = 1;
     int threads = 1;
-    Schedule changes;                  // ordered by day
-    std::vector<Scenario> scenarios;   // empty for none
-    std::vector<SweepAxis> sweeps;     // at most two
-    Outcome measure = Outcome::finalRecovered;  // what a sweep's image shows
-    Observations observed;                      // scaled to 1000 persons; empty for none
+    Schedule changes;                                           // ordered by day
+    std::vector<Scenario> scenarios;                            // empty for none
+    std::vector<SweepAxis> sweeps;                              // at most two
+    Outcome measure = Outcome::finalRecovered;                  // what a sweep's image shows
+    Observations observed;                                      // scaled to 1000 persons; empty for none
     std::array<ParameterRange, parameterTable.size()> prior{};  // a fit's: min == max held fixed
 
     [[nodiscard]] Mode mode() const noexcept;
@@ -50,7 +50,7 @@ struct Request {
 struct Wording {
     // "--first-day" or "first_day" for the keyword "first_day".
     std::function<std::string(std::string_view keyword)> name;
-    std::string assignment = " ";       // between a name and its value
+    std::string assignment = " ";        // between a name and its value
     std::string fixedBy = "its option";  // what holds a given parameter fixed
     std::string fitName = "--observed";  // what a fit is asked by
     // Whether a message about a file's contents begins with its option's name.
@@ -68,12 +68,12 @@ struct ScenarioText {
 // Scenarios of a fit's forecast: the fit gives the parameters (`fitted`,
 // the scenarios' defaults), so a scenario holds only changes, all after the
 // last observed day.
-void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameters& fitted, int lastObservedDay,
-                         const Wording& wording);
+void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameters& fitted,
+                         int lastObservedDay, const Wording& wording);
 
 // Scenarios given by value, each name once, parameters left out from `defaults`.
-[[nodiscard]] std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given, const Parameters& defaults,
-                                                const Wording& wording);
+[[nodiscard]] std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given,
+                                                const Parameters& defaults, const Wording& wording);
 
 // The options given so far, collected before they are checked together.
 class RequestDraft {
@@ -126,7 +126,8 @@ struct RequestOption {
     std::string valueName;  // "N", "FILE"
     std::string help;       // in the tool's words, for --help and the manual
     bool repeatable = false;
-    std::string missingValueHint;  // said after "no value given", such as "; expected a whole number in 1..256"
+    std::string
+        missingValueHint;  // said after "no value given", such as "; expected a whole number in 1..256"
 };
 
 // Every option of a request, the parameters first, in the order of --help.

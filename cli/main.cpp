@@ -11,13 +11,13 @@
 #include <optional>
 #include <variant>
 
+#include "app/modes.h"
 #include "chart/offscreen.h"
 #include "chart/png_text.h"
 #include "cli/cluster.h"
 #include "cli/discarded_output.h"
 #include "cli/options.h"
 #include "cli/progress.h"
-#include "app/modes.h"
 #include "io/file_writing.h"
 
 namespace {
@@ -45,7 +45,8 @@ private:
 };
 
 // The export files asked for, each under its option's name.
-[[nodiscard]] std::array<std::pair<const char*, const std::string*>, 6> exportsOf(const cli::CliOptions& options) {
+[[nodiscard]] std::array<std::pair<const char*, const std::string*>, 6> exportsOf(
+    const cli::CliOptions& options) {
     return {{{"--png", &options.png},
              {"--bands", &options.bands},
              {"--summary", &options.summary},
@@ -78,16 +79,20 @@ void setPng(io::OutputBatch& files, const QImage& image, const cli::CliOptions& 
 [[nodiscard]] app::Table outputTable(const app::Result& result) {
     if (result.comparison() != nullptr) return app::Table::summary;
     switch (result.request.mode()) {
-        case app::Mode::run: return app::Table::run;
-        case app::Mode::sweep: return app::Table::sweep;
-        default: return app::Table::runs;
+        case app::Mode::run:
+            return app::Table::run;
+        case app::Mode::sweep:
+            return app::Table::sweep;
+        default:
+            return app::Table::runs;
     }
 }
 
 // The work of every process, with the progress line on rank 0.
 class ToolContext final : public app::Context {
 public:
-    ToolContext(const cli::Cluster& cluster, cli::Progress progress) : cluster_(cluster), progress_(progress) {}
+    ToolContext(const cli::Cluster& cluster, cli::Progress progress)
+        : cluster_(cluster), progress_(progress) {}
 
     [[nodiscard]] bool isRoot() const override { return cluster_.isRoot(); }
     [[nodiscard]] int processes() const override { return cluster_.processes(); }

@@ -18,7 +18,8 @@ void checkOutputs(const CliOptions& options, const app::Request& request, const 
     const bool fits = given.contains("--observed");
     if (!request.sweeps.empty())
         for (const char* const table : {"--bands", "--summary", "--differences"})
-            if (given.contains(table)) refuse(std::string(table) + ": not with --sweep, whose table is --output");
+            if (given.contains(table))
+                refuse(std::string(table) + ": not with --sweep, whose table is --output");
     if (given.contains("--differences") && !scenarios) refuse("--differences: needs --scenarios");
     for (const char* const table : {"--bands", "--summary"})
         if (given.contains(table) && request.runs <= 1 && !scenarios && !fits)

@@ -101,7 +101,8 @@ void resolve(app::RequestDraft draft, const GivenOptions& given, CliOptions& opt
     options.outputGiven = given.contains("--output");
     draft.check();
     checkOutputs(options, draft.draft(), given, ::isatty(STDOUT_FILENO) != 0);
-    for (const auto& [keyword, path] : draft.inputFiles()) options.inputFiles.emplace_back(optionName(keyword), path);
+    for (const auto& [keyword, path] : draft.inputFiles())
+        options.inputFiles.emplace_back(optionName(keyword), path);
     options.request = std::move(draft).finish();
 }
 

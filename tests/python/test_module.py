@@ -149,7 +149,7 @@ BAD_CALLS = [
     (lambda: pandemie.sweep({"encounters": "9..3"}), ValueError,
      'sweep: "encounters=9..3": FROM must not be greater than TO'),
     (lambda: pandemie.sweep({"encounters": [1, 2]}, encounters=3), ValueError,
-     "encounters: cannot be combined with a sweep of encounters"),
+     "encounters: cannot be combined with sweep of encounters"),
     (lambda: pandemie.sweep({"encounters": [1, 2]}, measure="peak"), ValueError,
      'measure: unknown measure "peak"; expected peak_infected, peak_day or final_recovered'),
     (lambda: pandemie.compare([{"name": "a", "encounters": 30}]), ValueError,
