@@ -8,6 +8,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <optional>
 #include <variant>
 
@@ -149,6 +150,10 @@ void printError(const std::exception& error) {
         return cli::exitUsageError;
     } catch (const io::WriteError& error) {
         printError(error);
+        return cli::exitWriteFailure;
+    } catch (const std::bad_alloc&) {
+        // Nothing is written: the files are committed only after the work.
+        std::cerr << cli::programName << ": not enough memory for this request\n";
         return cli::exitWriteFailure;
     }
 }
