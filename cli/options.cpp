@@ -110,7 +110,7 @@ void addFitOptions(OptionParser& parser, CliOptions& options, Deferred& deferred
         "One run: day,not_infected,infected,recovered for days 1..180.\n"
         "Several runs (--runs K): one summary row per run; run i uses the seed seed + i.\n"
         "With --png, --bands or --summary and no --output, only those files are written.\n"
-        "Every option but --change and --sweep is given at most once.");
+        "Every option but --change, --sweep and --prior is given at most once.");
     parser.add({"--version", "", "", "Display program version information and exit", Arity::flag,
                 [](const std::string&) {}, ""});
     for (const ParameterInfo& info : parameterTable) {
