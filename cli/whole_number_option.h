@@ -5,13 +5,13 @@
 #include <string>
 
 #include "cli/option_parser.h"
-#include "io/whole_number.h"
+#include "input/whole_number.h"
 
 namespace pandemie::cli {
 
-using io::rangeText;
-using io::wholeNumberIn;
-using io::WholeRange;
+using input::rangeText;
+using input::wholeNumberIn;
+using input::WholeRange;
 
 // --name N, stored in target; the help shows the range and the default:
 // target's current value unless defaultText says otherwise.
