@@ -1,5 +1,5 @@
 #pragma once
-// Whole-number options of the command line, checked as io/whole_number.h
+// Whole-number options of the command line, checked as input/whole_number.h
 // checks them.
 
 #include <string>
