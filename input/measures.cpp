@@ -10,6 +10,7 @@ namespace pandemie::input {
 
 std::string outcomeList() {
     std::vector<std::string> names;
+    names.reserve(outcomeTable.size());
     for (const OutcomeInfo& info : outcomeTable) names.emplace_back(info.name);
     return listedNames(names);
 }

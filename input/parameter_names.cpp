@@ -15,6 +15,7 @@ WholeRange wholeRange(Parameter parameter) {
 
 std::string parameterList() {
     std::vector<std::string> names;
+    names.reserve(parameterTable.size());
     for (const ParameterInfo& info : parameterTable) names.emplace_back(info.name);
     return listedNames(names);
 }
