@@ -21,13 +21,14 @@
 #include "cli/discarded_output.h"
 #include "cli/options.h"
 #include "cli/progress.h"
-#include "io/csv.h"
-#include "io/exports.h"
-#include "io/file_writing.h"
-#include "io/fit_exports.h"
-#include "io/scenario_exports.h"
+#include "input/usage_error.h"
 #include "model/band_stats.h"
 #include "model/scenario.h"
+#include "output/csv.h"
+#include "output/exports.h"
+#include "output/file_writing.h"
+#include "output/fit_exports.h"
+#include "output/scenario_exports.h"
 
 namespace {
 
@@ -55,8 +56,8 @@ private:
 
 // The files of the call, each under its option's name; "-" is standard output.
 // The files it reads come first, so that no output can replace one of them.
-[[nodiscard]] io::OutputBatch filesOf(const cli::CliOptions& options) {
-    io::OutputBatch files;
+[[nodiscard]] output::OutputBatch filesOf(const cli::CliOptions& options) {
+    output::OutputBatch files;
     for (const auto& [option, path] : options.inputFiles) files.addInput(option, path);
     if (options.writesCsv()) files.add("--output", options.output);
     const std::array<std::pair<const char*, const std::string*>, 6> exports{
@@ -73,14 +74,14 @@ private:
 
 // The image as PNG file contents, with the command line that made it in a
 // UTF-8 text chunk, so that a figure found later can be made again.
-void setPng(io::OutputBatch& files, const QImage& image, const cli::CliOptions& options,
+void setPng(output::OutputBatch& files, const QImage& image, const cli::CliOptions& options,
             std::string_view option = "--png") {
     const QByteArray png = chart::pngWithCommand(image, options.commandLine);
-    if (png.isEmpty()) throw io::WriteError(std::string(option) + ": PNG encoding failed");
+    if (png.isEmpty()) throw output::WriteError(std::string(option) + ": PNG encoding failed");
     files.setContents(option, std::string(png.constData(), static_cast<std::size_t>(png.size())));
 }
 
-void setIfAsked(io::OutputBatch& files, std::string_view option, const std::string& path,
+void setIfAsked(output::OutputBatch& files, std::string_view option, const std::string& path,
                 const std::function<std::string()>& contents) {
     if (!path.empty()) files.setContents(option, contents());
 }
@@ -107,13 +108,13 @@ void report(const cli::CliOptions& options, const std::string& text) {
     if (options.progress != cli::Progress::quiet) std::cerr << text;
 }
 
-void singleRun(const cli::CliOptions& options, io::OutputBatch& files) {
+void singleRun(const cli::CliOptions& options, output::OutputBatch& files) {
     const Trajectory trajectory = seededRun(options.parameters, options.changes, options.seed);
     if (!options.png.empty()) setPng(files, chart::firstRunImage(trajectory, options.changes), options);
-    if (options.writesCsv()) files.setContents("--output", io::trajectoryCsv(trajectory));
+    if (options.writesCsv()) files.setContents("--output", output::trajectoryCsv(trajectory));
 }
 
-void ensemble(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
+void ensemble(const cli::CliOptions& options, const cli::Cluster& cluster, output::OutputBatch& files) {
     const std::vector<Scenario> scenario{{"", options.parameters, options.changes}};
     // The per-run table is kept only when it is written.
     std::vector<RunSummary> summaries;
@@ -122,41 +123,43 @@ void ensemble(const cli::CliOptions& options, const cli::Cluster& cluster, io::O
     if (!cluster.isRoot()) return;
     const BandStatistics& bands = results.bands.front();
     const OutcomeStatistics& outcomes = results.summaries.front();
-    report(options, io::summaryText(outcomes));
-    setIfAsked(files, "--bands", options.bands, [&] { return io::bandsCsv(bands); });
-    setIfAsked(files, "--summary", options.summary, [&] { return io::summaryCsv(outcomes); });
+    report(options, output::summaryText(outcomes));
+    setIfAsked(files, "--bands", options.bands, [&] { return output::bandsCsv(bands); });
+    setIfAsked(files, "--summary", options.summary, [&] { return output::summaryCsv(outcomes); });
     if (!options.png.empty())
         setPng(files, chart::bandImage(bands.courses(), bands.runs(), options.parameters, options.changes),
                options);
-    if (options.writesCsv()) files.setContents("--output", io::ensembleCsv(summaries));
+    if (options.writesCsv()) files.setContents("--output", output::ensembleCsv(summaries));
 }
 
 // The tables and the image of a comparison of scenarios.
-void writeScenarios(const cli::CliOptions& options, const ScenarioResults& results, io::OutputBatch& files) {
+void writeScenarios(const cli::CliOptions& options, const ScenarioResults& results,
+                    output::OutputBatch& files) {
     const std::vector<Scenario>& scenarios = options.scenarios;
-    report(options, io::scenarioSummaryText(scenarios, results));
-    setIfAsked(files, "--bands", options.bands, [&] { return io::scenarioBandsCsv(scenarios, results); });
+    report(options, output::scenarioSummaryText(scenarios, results));
+    setIfAsked(files, "--bands", options.bands, [&] { return output::scenarioBandsCsv(scenarios, results); });
     setIfAsked(files, "--summary", options.summary,
-               [&] { return io::scenarioSummaryCsv(scenarios, results); });
+               [&] { return output::scenarioSummaryCsv(scenarios, results); });
     setIfAsked(files, "--differences", options.differences,
-               [&] { return io::differencesCsv(scenarios, results); });
+               [&] { return output::differencesCsv(scenarios, results); });
     if (!options.png.empty()) setPng(files, chart::scenarioImage(scenarios, results), options);
-    if (options.writesCsv()) files.setContents("--output", io::scenarioSummaryCsv(scenarios, results));
+    if (options.writesCsv()) files.setContents("--output", output::scenarioSummaryCsv(scenarios, results));
 }
 
-void compareScenarios(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
+void compareScenarios(const cli::CliOptions& options, const cli::Cluster& cluster,
+                      output::OutputBatch& files) {
     const ScenarioResults results =
         runWithProgress(options.scenarios, options, cluster, Detail::bandsAndDifferences);
     if (cluster.isRoot()) writeScenarios(options, results, files);
 }
 
-void sweep(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
+void sweep(const cli::CliOptions& options, const cli::Cluster& cluster, output::OutputBatch& files) {
     const std::vector<Scenario> grid = sweepGrid({"", options.parameters, options.changes}, options.sweeps);
     const ScenarioResults results = runWithProgress(grid, options, cluster, Detail::summaries);
     if (!cluster.isRoot()) return;
     if (!options.png.empty())
         setPng(files, chart::sweepImage(options.sweeps, options.measure, results.summaries), options);
-    if (options.writesCsv()) files.setContents("--output", io::sweepCsv(options.sweeps, grid, results));
+    if (options.writesCsv()) files.setContents("--output", output::sweepCsv(options.sweeps, grid, results));
 }
 
 [[nodiscard]] FitSettings fitSettingsOf(const cli::CliOptions& options) {
@@ -171,7 +174,7 @@ void sweep(const cli::CliOptions& options, const cli::Cluster& cluster, io::Outp
 
 // Every process takes its share of the fit's simulations and gets all
 // their distances, so each has the same result; rank 0 writes it.
-void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, io::OutputBatch& files) {
+void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, output::OutputBatch& files) {
     const FitSettings settings = fitSettingsOf(options);
     const auto start = std::chrono::steady_clock::now();
     std::optional<FitResult> result;
@@ -184,16 +187,16 @@ void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, io
         [&](std::atomic<std::int64_t>* done) { result = fit(options.observed, settings, spread, done); });
     if (!cluster.isRoot()) return;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    report(options, io::fitReportText(*result, settings, options.observed, seconds) + "forecast:\n" +
-                        io::summaryText(result->outcomes));
-    setIfAsked(files, "--posterior", options.posterior, [&] { return io::posteriorCsv(*result); });
+    report(options, output::fitReportText(*result, settings, options.observed, seconds) + "forecast:\n" +
+                        output::summaryText(result->outcomes));
+    setIfAsked(files, "--posterior", options.posterior, [&] { return output::posteriorCsv(*result); });
     if (options.comparesScenarios()) {
         writeScenarios(
             options, forecastScenarios(*result, options.scenarios, options.changes, options.threads), files);
         return;
     }
-    setIfAsked(files, "--summary", options.summary, [&] { return io::fitSummaryCsv(*result); });
-    setIfAsked(files, "--bands", options.bands, [&] { return io::bandsCsv(result->bands); });
+    setIfAsked(files, "--summary", options.summary, [&] { return output::fitSummaryCsv(*result); });
+    setIfAsked(files, "--bands", options.bands, [&] { return output::bandsCsv(result->bands); });
     if (!options.png.empty())
         setPng(files, chart::forecastImage(*result, options.observed, options.changes), options);
     if (!options.posteriorPng.empty())
@@ -201,7 +204,7 @@ void fitObserved(const cli::CliOptions& options, const cli::Cluster& cluster, io
             files,
             chart::jointPosteriorImage(result->joint(Parameter::encounters, Parameter::infection, settings)),
             options, "--posterior-png");
-    if (options.writesCsv()) files.setContents("--output", io::ensembleCsv(result->matchingSummaries()));
+    if (options.writesCsv()) files.setContents("--output", output::ensembleCsv(result->matchingSummaries()));
 }
 
 void printError(const std::exception& error) {
@@ -214,10 +217,10 @@ void printError(const std::exception& error) {
     try {
         work();
         return cli::exitSuccess;
-    } catch (const io::UsageError& error) {
+    } catch (const input::UsageError& error) {
         printError(error);
         return cli::exitUsageError;
-    } catch (const io::WriteError& error) {
+    } catch (const output::WriteError& error) {
         printError(error);
         return cli::exitWriteFailure;
     }
@@ -226,7 +229,7 @@ void printError(const std::exception& error) {
 // Rank 0 alone checks and writes the files; a bad one ends every process
 // with its status before any run.
 [[nodiscard]] int checkedFiles(const cli::CliOptions& options, const cli::Cluster& cluster,
-                               io::OutputBatch& files) {
+                               output::OutputBatch& files) {
     if (!cluster.isRoot()) return cluster.rootStatus(cli::exitSuccess);
     return cluster.rootStatus(statusOf([&] {
         files = filesOf(options);
@@ -239,7 +242,7 @@ void printError(const std::exception& error) {
 // on rank 0 after the last collective step, so a failure there leaves no
 // process waiting.
 [[nodiscard]] int run(const cli::CliOptions& options, const cli::Cluster& cluster) {
-    io::OutputBatch files;
+    output::OutputBatch files;
     if (const int status = checkedFiles(options, cluster, files); status != cli::exitSuccess) return status;
     return cluster.rootStatus(statusOf([&] {
         std::optional<ImageRendering> rendering;

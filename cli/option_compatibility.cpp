@@ -1,13 +1,14 @@
 #include "cli/option_compatibility.h"
 
-#include "io/file_writing.h"
+#include "input/usage_error.h"
+#include "output/file_writing.h"
 
 namespace pandemie::cli {
 
 namespace {
 
 void refuse(const std::string& message) {
-    throw io::UsageError(message);
+    throw input::UsageError(message);
 }
 
 void checkSweeps(const CliOptions& options, const GivenOptions& given) {
@@ -55,7 +56,7 @@ void checkCompatibility(const CliOptions& options, const GivenOptions& given, bo
     checkScenarios(options, given);
     checkFit(given);
     // As a compressor would, the tool keeps binary data off the screen.
-    if (options.png == io::standardOutput && standardOutputIsTerminal)
+    if (options.png == output::standardOutput && standardOutputIsTerminal)
         refuse("--png: standard output is a terminal; name a file or redirect standard output");
 }
 

@@ -7,7 +7,7 @@
 
 namespace pandemie::cli {
 
-// Throws io::UsageError, naming an option, for the first combination of
+// Throws input::UsageError, naming an option, for the first combination of
 // `given` options that makes no sense. options holds their values; the
 // scenario file need not be read yet.
 void checkCompatibility(const CliOptions& options, const GivenOptions& given, bool standardOutputIsTerminal);

@@ -9,29 +9,35 @@
 #include "cli/option_compatibility.h"
 #include "cli/option_parser.h"
 #include "cli/whole_number_option.h"
-#include "io/command_line.h"
-#include "io/file_writing.h"
-#include "io/observed.h"
-#include "io/quoted.h"
-#include "io/scenario_options.h"
+#include "input/changes.h"
+#include "input/fit_request_checks.h"
+#include "input/measures.h"
+#include "input/observed_file.h"
+#include "input/parameter_names.h"
+#include "input/priors.h"
+#include "input/quoted.h"
+#include "input/scenario_file.h"
+#include "input/sweeps.h"
+#include "input/usage_error.h"
+#include "output/command_line.h"
 
 namespace pandemie::cli {
 
 namespace {
 
-using io::addChanges;
-using io::dayRange;
-using io::loadScenarios;
-using io::outcomeList;
-using io::parameterList;
-using io::parseMeasure;
-using io::parsePrior;
-using io::parseSweep;
-using io::populationRange;
-using io::runsRange;
-using io::seedRange;
-using io::threadsRange;
-using io::wholeRange;
+using input::addChanges;
+using input::dayRange;
+using input::loadScenarios;
+using input::outcomeList;
+using input::parameterList;
+using input::parseMeasure;
+using input::parsePrior;
+using input::parseSweep;
+using input::populationRange;
+using input::runsRange;
+using input::seedRange;
+using input::threadsRange;
+using input::wholeRange;
 
 constexpr std::int64_t defaultMatchingRuns = 200;
 
@@ -63,7 +69,7 @@ struct Deferred {
             std::move(help),
             Arity::once,
             [&target](const std::string& path) {
-                if (path.empty()) throw io::UsageError("\"\" is not a file name");
+                if (path.empty()) throw input::UsageError("\"\" is not a file name");
                 target = path;
             },
             ""};
@@ -170,15 +176,16 @@ void setPrior(const Deferred& deferred, const GivenOptions& given, CliOptions& o
     std::array<bool, parameterTable.size()> fixed{};
     for (const ParameterInfo& info : parameterTable)
         fixed[static_cast<std::size_t>(info.parameter)] = given.contains("--" + std::string(info.name));
-    options.prior = io::fitPrior(options.parameters, fixed, deferred.priors, "--prior: ", "its option");
+    options.prior = input::fitPrior(options.parameters, fixed, deferred.priors, "--prior: ", "its option");
 }
 
 void readObserved(const Deferred& deferred, const GivenOptions& given, CliOptions& options) {
     // Read by the call, so no output may name it.
     options.inputFiles.emplace_back("--observed", deferred.observedFile);
-    options.observed = io::readObservations(deferred.observedFile, deferred.population);
+    options.observed = input::readObservations(deferred.observedFile, deferred.population);
     if (deferred.firstDay > 0)
-        options.observed = io::startingOnDay(std::move(options.observed), deferred.firstDay, "--first-day ");
+        options.observed =
+            input::startingOnDay(std::move(options.observed), deferred.firstDay, "--first-day ");
     setPrior(deferred, given, options);
     if (!given.contains("--runs")) options.runs = defaultMatchingRuns;
 }
@@ -194,8 +201,8 @@ void resolve(const Deferred& deferred, const GivenOptions& given, CliOptions& op
         options.inputFiles.emplace_back("--scenarios", deferred.scenarioFile);
         options.scenarios = loadScenarios(deferred.scenarioFile, options.parameters);
         if (options.fits())
-            io::checkScenariosOfFit(options.scenarios, options.parameters, options.observed.lastDay(),
-                                    "--scenarios: scenario ", "--observed");
+            input::checkScenariosOfFit(options.scenarios, options.parameters, options.observed.lastDay(),
+                                       "--scenarios: scenario ", "--observed");
     }
 }
 
@@ -203,7 +210,7 @@ void resolve(const Deferred& deferred, const GivenOptions& given, CliOptions& op
 
 std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* const* argv) {
     CliOptions options;
-    options.threads = io::hardwareThreads();
+    options.threads = hardwareThreads();
     Deferred deferred;
     const OptionParser parser = optionsOf(options, deferred);
     if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) return printed(parser.helpText());
@@ -212,12 +219,12 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
     try {
         const GivenOptions given = parser.parse(argc, argv);
         resolve(deferred, given, options);
-    } catch (const io::UsageError& error) {
+    } catch (const input::UsageError& error) {
         printError(error.what());
         return exitUsageError;
     }
     if (deferred.quiet) options.progress = Progress::quiet;
-    options.commandLine = io::commandLineText(argc, argv);
+    options.commandLine = output::commandLineText(argc, argv);
     return options;
 }
 

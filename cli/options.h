@@ -11,7 +11,7 @@
 #include "cli/progress.h"
 #include "model/fit.h"
 #include "model/model.h"
-#include "model/observed.h"
+#include "model/observations.h"
 #include "model/scenario.h"
 
 namespace pandemie::cli {

@@ -24,7 +24,7 @@
 
 #include "model/band_stats.h"
 #include "model/ensemble.h"
-#include "model/observed.h"
+#include "model/observations.h"
 #include "model/parameters.h"
 #include "model/scenario.h"
 

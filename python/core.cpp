@@ -27,18 +27,26 @@
 #include "chart/run_image.h"
 #include "chart/scenario_image.h"
 #include "chart/sweep_image.h"
-#include "io/command_line.h"
-#include "io/csv.h"
-#include "io/exports.h"
-#include "io/file_writing.h"
-#include "io/fit_exports.h"
-#include "io/observed.h"
-#include "io/quoted.h"
-#include "io/scenario_exports.h"
-#include "io/scenario_options.h"
-#include "io/whole_number.h"
+#include "input/changes.h"
+#include "input/fit_request_checks.h"
+#include "input/measures.h"
+#include "input/observed_file.h"
+#include "input/parameter_names.h"
+#include "input/priors.h"
+#include "input/quoted.h"
+#include "input/scenario_file.h"
+#include "input/sweeps.h"
+#include "input/usage_error.h"
+#include "input/whole_number.h"
+#include "model/ensemble.h"
 #include "model/fit.h"
 #include "model/scenario.h"
+#include "output/command_line.h"
+#include "output/csv.h"
+#include "output/exports.h"
+#include "output/file_writing.h"
+#include "output/fit_exports.h"
+#include "output/scenario_exports.h"
 #include "python/interruptible.h"
 
 namespace py = pybind11;
@@ -70,16 +78,16 @@ template <typename Parse>
 auto named(const std::string& keyword, const Parse& parse) {
     try {
         return parse();
-    } catch (const io::UsageError& error) {
+    } catch (const input::UsageError& error) {
         const std::string message = error.what();
-        throw io::UsageError(message.starts_with("--") ? message.substr(2) : keyword + ": " + message);
+        throw input::UsageError(message.starts_with("--") ? message.substr(2) : keyword + ": " + message);
     }
 }
 
-[[nodiscard]] std::uint64_t wholeNumber(const Options& options, const char* key, io::WholeRange range,
+[[nodiscard]] std::uint64_t wholeNumber(const Options& options, const char* key, input::WholeRange range,
                                         std::uint64_t otherwise) {
     if (!has(options, key)) return otherwise;
-    return named(key, [&] { return io::wholeNumberIn(text(options, key), range); });
+    return named(key, [&] { return input::wholeNumberIn(text(options, key), range); });
 }
 
 // What every call takes: the parameters, seed, runs, threads and changes.
@@ -100,16 +108,16 @@ struct Call {
         const std::string key(info.name);
         if (!has(options, key.c_str())) continue;
         call.given[static_cast<std::size_t>(info.parameter)] = true;
-        const auto value = wholeNumber(options, key.c_str(), io::wholeRange(info.parameter), 0);
+        const auto value = wholeNumber(options, key.c_str(), input::wholeRange(info.parameter), 0);
         setParameterValue(call.parameters, info.parameter, static_cast<int>(value));
     }
-    call.seed = wholeNumber(options, "seed", io::seedRange, windowSeed);
+    call.seed = wholeNumber(options, "seed", input::seedRange, windowSeed);
     call.runs = static_cast<std::int64_t>(
-        wholeNumber(options, "runs", io::runsRange, static_cast<std::uint64_t>(defaultRuns)));
+        wholeNumber(options, "runs", input::runsRange, static_cast<std::uint64_t>(defaultRuns)));
     call.threads = static_cast<int>(
-        wholeNumber(options, "threads", io::threadsRange, static_cast<std::uint64_t>(io::hardwareThreads())));
+        wholeNumber(options, "threads", input::threadsRange, static_cast<std::uint64_t>(hardwareThreads())));
     for (const std::string& change : texts(options, "changes"))
-        named("changes", [&] { io::addChanges(call.changes, change); });
+        named("changes", [&] { input::addChanges(call.changes, change); });
     call.changes = sortedByDay(std::move(call.changes));
     return call;
 }
@@ -120,20 +128,20 @@ using ScenarioText = std::tuple<std::string, std::map<std::string, std::string>,
 
 [[nodiscard]] Scenario scenarioOf(const ScenarioText& given, const Parameters& defaults) {
     const auto& [name, values, changes] = given;
-    const std::string keyword = "scenario " + io::quotedValue(name);
+    const std::string keyword = "scenario " + input::quotedValue(name);
     Scenario scenario{name, defaults, {}};
     for (const auto& entry : values) {
         const auto parameter = parameterNamed(entry.first);
         if (!parameter)
-            throw io::UsageError(keyword + ": unknown parameter " + io::quotedValue(entry.first) +
-                                 "; expected " + io::parameterList());
+            throw input::UsageError(keyword + ": unknown parameter " + input::quotedValue(entry.first) +
+                                    "; expected " + input::parameterList());
         const std::string where = std::string(keyword).append(": ").append(entry.first);
         const auto number =
-            named(where, [&] { return io::wholeNumberIn(entry.second, io::wholeRange(*parameter)); });
+            named(where, [&] { return input::wholeNumberIn(entry.second, input::wholeRange(*parameter)); });
         setParameterValue(scenario.parameters, *parameter, static_cast<int>(number));
     }
     for (const std::string& change : changes)
-        named(keyword + ": changes", [&] { io::addChanges(scenario.changes, change); });
+        named(keyword + ": changes", [&] { input::addChanges(scenario.changes, change); });
     scenario.changes = sortedByDay(std::move(scenario.changes));
     return scenario;
 }
@@ -142,7 +150,7 @@ using ScenarioText = std::tuple<std::string, std::map<std::string, std::string>,
 [[nodiscard]] std::vector<Scenario> scenariosOf(const Options& options,
                                                 const std::vector<ScenarioText>& given,
                                                 const Parameters& defaults) {
-    if (has(options, "scenarios")) return io::loadScenarios(text(options, "scenarios"), defaults);
+    if (has(options, "scenarios")) return input::loadScenarios(text(options, "scenarios"), defaults);
     std::vector<Scenario> scenarios;
     scenarios.reserve(given.size());
     for (const ScenarioText& scenario : given) scenarios.push_back(scenarioOf(scenario, defaults));
@@ -167,7 +175,7 @@ void startImages() {
 
 [[nodiscard]] py::bytes pngOf(const QImage& image, const std::string& command) {
     const QByteArray png = chart::pngWithCommand(image, command);
-    if (png.isEmpty()) throw io::WriteError("PNG encoding failed");
+    if (png.isEmpty()) throw output::WriteError("PNG encoding failed");
     return {png.constData(), static_cast<std::size_t>(png.size())};
 }
 
@@ -182,7 +190,7 @@ template <typename Draw>
 }
 
 [[noreturn]] void unknownTable(const std::string& table) {
-    throw io::UsageError("table: unknown table " + io::quotedValue(table));
+    throw input::UsageError("table: unknown table " + input::quotedValue(table));
 }
 
 struct RunResult {
@@ -197,9 +205,9 @@ struct EnsembleResult {
     std::vector<RunSummary> runs;
 
     [[nodiscard]] std::string csv(const std::string& table) const {
-        if (table == "bands") return io::bandsCsv(results.bands.front());
-        if (table == "summary") return io::summaryCsv(results.summaries.front());
-        if (table == "runs") return io::ensembleCsv(runs);
+        if (table == "bands") return output::bandsCsv(results.bands.front());
+        if (table == "summary") return output::summaryCsv(results.summaries.front());
+        if (table == "runs") return output::ensembleCsv(runs);
         unknownTable(table);
     }
 };
@@ -209,9 +217,9 @@ struct ComparisonResult {
     ScenarioResults results;
 
     [[nodiscard]] std::string csv(const std::string& table) const {
-        if (table == "bands") return io::scenarioBandsCsv(scenarios, results);
-        if (table == "summary") return io::scenarioSummaryCsv(scenarios, results);
-        if (table == "differences") return io::differencesCsv(scenarios, results);
+        if (table == "bands") return output::scenarioBandsCsv(scenarios, results);
+        if (table == "summary") return output::scenarioSummaryCsv(scenarios, results);
+        if (table == "differences") return output::differencesCsv(scenarios, results);
         unknownTable(table);
     }
 };
@@ -231,10 +239,10 @@ struct FitRun {
     double seconds = 0;
 
     [[nodiscard]] std::string csv(const std::string& table) const {
-        if (table == "posterior") return io::posteriorCsv(result);
-        if (table == "summary") return io::fitSummaryCsv(result);
-        if (table == "bands") return io::bandsCsv(result.bands);
-        if (table == "runs") return io::ensembleCsv(result.matchingSummaries());
+        if (table == "posterior") return output::posteriorCsv(result);
+        if (table == "summary") return output::fitSummaryCsv(result);
+        if (table == "bands") return output::bandsCsv(result.bands);
+        if (table == "runs") return output::ensembleCsv(result.matchingSummaries());
         unknownTable(table);
     }
 };
@@ -270,7 +278,7 @@ template <typename Work>
     const Call call = callOf(options, 1);
     std::vector<Scenario> scenarios =
         named("scenarios", [&] { return scenariosOf(options, given, call.parameters); });
-    if (scenarios.empty()) throw io::UsageError("scenarios: no scenario given");
+    if (scenarios.empty()) throw input::UsageError("scenarios: no scenario given");
     const auto total = static_cast<std::int64_t>(scenarios.size()) * call.runs;
     ScenarioResults results = interruptibly(total, progress, [&](std::atomic<std::int64_t>* done) {
         return runScenarios(scenarios, call.ensembleOptions(), Detail::bandsAndDifferences, nullptr, done);
@@ -281,15 +289,15 @@ template <typename Work>
 [[nodiscard]] std::vector<SweepAxis> sweepAxesOf(const Options& options, const Call& call) {
     std::vector<SweepAxis> axes;
     for (const std::string& axis : texts(options, "sweep"))
-        axes.push_back(named("sweep", [&] { return io::parseSweep(axis); }));
-    if (axes.empty() || axes.size() > 2) throw io::UsageError("sweep: one or two parameters are swept");
+        axes.push_back(named("sweep", [&] { return input::parseSweep(axis); }));
+    if (axes.empty() || axes.size() > 2) throw input::UsageError("sweep: one or two parameters are swept");
     if (axes.size() == 2 && axes[0].parameter == axes[1].parameter)
-        throw io::UsageError("sweep: " + std::string(infoOf(axes[0].parameter).name) + " is swept twice");
+        throw input::UsageError("sweep: " + std::string(infoOf(axes[0].parameter).name) + " is swept twice");
     for (const SweepAxis& axis : axes)
         if (call.given[static_cast<std::size_t>(axis.parameter)])
-            throw io::UsageError(std::string(infoOf(axis.parameter).name) +
-                                 ": cannot be combined with a sweep of " +
-                                 std::string(infoOf(axis.parameter).name));
+            throw input::UsageError(std::string(infoOf(axis.parameter).name) +
+                                    ": cannot be combined with a sweep of " +
+                                    std::string(infoOf(axis.parameter).name));
     return axes;
 }
 
@@ -298,7 +306,7 @@ template <typename Work>
     SweepResult result;
     result.axes = sweepAxesOf(options, call);
     if (has(options, "measure"))
-        result.measure = named("measure", [&] { return io::parseMeasure(text(options, "measure")); });
+        result.measure = named("measure", [&] { return input::parseMeasure(text(options, "measure")); });
     result.grid = sweepGrid({"", call.parameters, call.changes}, result.axes);
     const auto total = static_cast<std::int64_t>(result.grid.size()) * call.runs;
     result.results = interruptibly(total, progress, [&](std::atomic<std::int64_t>* done) {
@@ -309,15 +317,15 @@ template <typename Work>
 
 // The observations of the file options["observed"], or of the CSV text given.
 [[nodiscard]] Observations observationsOf(const Options& options, const std::optional<std::string>& csvText) {
-    const auto population = static_cast<int>(
-        wholeNumber(options, "population", io::populationRange, static_cast<std::uint64_t>(countedPersons)));
+    const auto population = static_cast<int>(wholeNumber(options, "population", input::populationRange,
+                                                         static_cast<std::uint64_t>(countedPersons)));
     Observations observed = named("observed", [&] {
-        return csvText ? io::parseObservations(*csvText, "<data>", population)
-                       : io::readObservations(text(options, "observed"), population);
+        return csvText ? input::parseObservations(*csvText, "<data>", population)
+                       : input::readObservations(text(options, "observed"), population);
     });
     if (has(options, "first_day")) {
-        const auto firstDay = wholeNumber(options, "first_day", io::dayRange, 0);
-        observed = io::startingOnDay(std::move(observed), static_cast<int>(firstDay), "first_day=");
+        const auto firstDay = wholeNumber(options, "first_day", input::dayRange, 0);
+        observed = input::startingOnDay(std::move(observed), static_cast<int>(firstDay), "first_day=");
     }
     return observed;
 }
@@ -330,8 +338,8 @@ template <typename Work>
     fitted.observed = observationsOf(options, csvText);
     std::vector<std::pair<Parameter, ParameterRange>> priors;
     for (const std::string& prior : texts(options, "prior"))
-        priors.push_back(named("prior", [&] { return io::parsePrior(prior); }));
-    fitted.settings.prior = io::fitPrior(call.parameters, call.given, priors, "prior: ", "its keyword");
+        priors.push_back(named("prior", [&] { return input::parsePrior(prior); }));
+    fitted.settings.prior = input::fitPrior(call.parameters, call.given, priors, "prior: ", "its keyword");
     fitted.settings.changes = call.changes;
     fitted.settings.seed = call.seed;
     fitted.settings.forecastRuns = call.runs;
@@ -351,9 +359,9 @@ template <typename Work>
                                           const py::object& progress) {
     std::vector<Scenario> scenarios =
         named("scenarios", [&] { return scenariosOf(options, given, fitted.parameters); });
-    if (scenarios.empty()) throw io::UsageError("scenarios: no scenario given");
-    io::checkScenariosOfFit(scenarios, fitted.parameters, fitted.observed.lastDay(), "scenarios: scenario ",
-                            "pandemie.fit");
+    if (scenarios.empty()) throw input::UsageError("scenarios: no scenario given");
+    input::checkScenariosOfFit(scenarios, fitted.parameters, fitted.observed.lastDay(),
+                               "scenarios: scenario ", "pandemie.fit");
     const auto total = static_cast<std::int64_t>(scenarios.size()) * std::ssize(fitted.result.matching);
     ScenarioResults results = interruptibly(total, progress, [&](std::atomic<std::int64_t>* /*done*/) {
         return forecastScenarios(fitted.result, scenarios, fitted.settings.changes, fitted.settings.threads);
@@ -372,13 +380,13 @@ template <typename Work>
 void defineResults(py::module_& module) {
     py::class_<RunResult>(module, "RunResult", "One run of days 1..180.")
         .def("counts", &countsOf, "The counts of days 1..180: not infected, infected, recovered.")
-        .def("csv", [](const RunResult& run) { return io::trajectoryCsv(run.trajectory); })
+        .def("csv", [](const RunResult& run) { return output::trajectoryCsv(run.trajectory); })
         .def("png", [](const RunResult& run, const std::string& command) {
             return image(command, [&] { return chart::firstRunImage(run.trajectory, run.changes); });
         });
     py::class_<EnsembleResult>(module, "EnsembleResult", "The runs of one ensemble.")
         .def("csv", &EnsembleResult::csv)
-        .def("text", [](const EnsembleResult& e) { return io::summaryText(e.results.summaries.front()); })
+        .def("text", [](const EnsembleResult& e) { return output::summaryText(e.results.summaries.front()); })
         .def("png", [](const EnsembleResult& e, const std::string& command) {
             return image(command, [&] {
                 const BandStatistics& bands = e.results.bands.front();
@@ -394,12 +402,12 @@ void defineResults(py::module_& module) {
                  return names;
              })
         .def("text",
-             [](const ComparisonResult& c) { return io::scenarioSummaryText(c.scenarios, c.results); })
+             [](const ComparisonResult& c) { return output::scenarioSummaryText(c.scenarios, c.results); })
         .def("png", [](const ComparisonResult& c, const std::string& command) {
             return image(command, [&] { return chart::scenarioImage(c.scenarios, c.results); });
         });
     py::class_<SweepResult>(module, "SweepResult", "The points of a sweep.")
-        .def("csv", [](const SweepResult& s) { return io::sweepCsv(s.axes, s.grid, s.results); })
+        .def("csv", [](const SweepResult& s) { return output::sweepCsv(s.axes, s.grid, s.results); })
         .def("png", [](const SweepResult& s, const std::string& command) {
             return image(command, [&] { return chart::sweepImage(s.axes, s.measure, s.results.summaries); });
         });
@@ -407,8 +415,8 @@ void defineResults(py::module_& module) {
         .def("csv", &FitRun::csv)
         .def("text",
              [](const FitRun& f) {
-                 return io::fitReportText(f.result, f.settings, f.observed, f.seconds) + "forecast:\n" +
-                        io::summaryText(f.result.outcomes);
+                 return output::fitReportText(f.result, f.settings, f.observed, f.seconds) + "forecast:\n" +
+                        output::summaryText(f.result.outcomes);
              })
         .def("misfit", [](const FitRun& f) { return f.result.misfit.fails(); })
         .def("png",
@@ -450,16 +458,16 @@ PYBIND11_MODULE(_core, module) {
         std::vector<const char*> argv;
         argv.reserve(arguments.size());
         for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-        return pandemie::io::commandLineText(static_cast<int>(argv.size()), argv.data());
+        return pandemie::output::commandLineText(static_cast<int>(argv.size()), argv.data());
     });
     // pybind11 takes a plain function of a std::exception_ptr by value.
     py::register_exception_translator(
         [](std::exception_ptr failure) {  // NOLINT(performance-unnecessary-value-param)
             try {
                 if (failure) std::rethrow_exception(failure);
-            } catch (const pandemie::io::UsageError& error) {
+            } catch (const pandemie::input::UsageError& error) {
                 PyErr_SetString(PyExc_ValueError, error.what());
-            } catch (const pandemie::io::WriteError& error) {
+            } catch (const pandemie::output::WriteError& error) {
                 PyErr_SetString(PyExc_OSError, error.what());
             }
         });
