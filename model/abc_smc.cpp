@@ -168,13 +168,16 @@ private:
 }  // namespace
 
 StepKernel::StepKernel(double sigma) : reach_(static_cast<int>(std::ceil(kernelReachSigmas * sigma))) {
+    // Replaces the chances of the kernel that never steps.
+    std::vector<double> chances;
     double total = 0;
     for (int step = -reach_; step <= reach_; ++step) {
         const double w = std::exp(-0.5 * step * step / (sigma * sigma));
-        chances_.push_back(w);
+        chances.push_back(w);
         total += w;
     }
-    for (double& share : chances_) share /= total;
+    for (double& share : chances) share /= total;
+    chances_ = std::move(chances);
 }
 
 double StepKernel::chance(int step) const noexcept {
