@@ -7,12 +7,13 @@
 #include "chart/run_image.h"
 #include "chart/scenario_image.h"
 #include "chart/sweep_image.h"
-#include "io/csv.h"
-#include "io/exports.h"
-#include "io/file_writing.h"
-#include "io/fit_exports.h"
-#include "io/quoted.h"
-#include "io/scenario_exports.h"
+#include "input/quoted.h"
+#include "input/usage_error.h"
+#include "output/csv.h"
+#include "output/exports.h"
+#include "output/file_writing.h"
+#include "output/fit_exports.h"
+#include "output/scenario_exports.h"
 
 namespace pandemie::app {
 
@@ -92,18 +93,18 @@ struct Overloaded : Ts... {
     std::string expected;
     for (std::size_t i = 0; i < tables.size(); ++i)
         expected.append(i == 0 ? "" : i + 1 == tables.size() ? " or " : ", ").append(tableName(tables[i]));
-    throw io::UsageError("table: unknown table " + io::quotedValue(tableName(table)) + "; expected " +
-                         expected);
+    throw input::UsageError("table: unknown table " + input::quotedValue(tableName(table)) + "; expected " +
+                            expected);
 }
 
 [[nodiscard]] std::string comparisonCsv(const ComparisonValue& c, Table table) {
     switch (table) {
         case Table::summary:
-            return io::scenarioSummaryCsv(c.scenarios, c.results);
+            return output::scenarioSummaryCsv(c.scenarios, c.results);
         case Table::bands:
-            return io::scenarioBandsCsv(c.scenarios, c.results);
+            return output::scenarioBandsCsv(c.scenarios, c.results);
         case Table::differences:
-            return io::differencesCsv(c.scenarios, c.results);
+            return output::differencesCsv(c.scenarios, c.results);
         default:
             return {};
     }
@@ -145,22 +146,22 @@ const ComparisonValue* Result::comparison() const {
 
 std::string Result::csv(Table table) const {
     if (!has(table)) noSuchTable(table, tables());
-    if (table == Table::posterior) return io::posteriorCsv(std::get<FitValue>(value).fit);
+    if (table == Table::posterior) return output::posteriorCsv(std::get<FitValue>(value).fit);
     if (const ComparisonValue* c = comparison()) return comparisonCsv(*c, table);
     return std::visit(
         Overloaded{
-            [](const RunValue& r) { return io::trajectoryCsv(r.trajectory); },
+            [](const RunValue& r) { return output::trajectoryCsv(r.trajectory); },
             [table](const EnsembleValue& e) {
-                if (table == Table::bands) return io::bandsCsv(e.results.bands.front());
-                if (table == Table::summary) return io::summaryCsv(e.results.summaries.front());
-                return io::ensembleCsv(e.runs);
+                if (table == Table::bands) return output::bandsCsv(e.results.bands.front());
+                if (table == Table::summary) return output::summaryCsv(e.results.summaries.front());
+                return output::ensembleCsv(e.runs);
             },
             [](const ComparisonValue&) { return std::string(); },
-            [this](const SweepValue& s) { return io::sweepCsv(request.sweeps, s.grid, s.results); },
+            [this](const SweepValue& s) { return output::sweepCsv(request.sweeps, s.grid, s.results); },
             [table](const FitValue& f) {
-                if (table == Table::summary) return io::fitSummaryCsv(f.fit);
-                if (table == Table::bands) return io::bandsCsv(f.fit.bands);
-                return io::ensembleCsv(f.fit.matchingSummaries());
+                if (table == Table::summary) return output::fitSummaryCsv(f.fit);
+                if (table == Table::bands) return output::bandsCsv(f.fit.bands);
+                return output::ensembleCsv(f.fit.matchingSummaries());
             },
         },
         value);
@@ -170,14 +171,14 @@ std::string Result::report() const {
     return std::visit(
         Overloaded{
             [](const RunValue&) { return std::string(); },
-            [](const EnsembleValue& e) { return io::summaryText(e.results.summaries.front()); },
-            [](const ComparisonValue& c) { return io::scenarioSummaryText(c.scenarios, c.results); },
+            [](const EnsembleValue& e) { return output::summaryText(e.results.summaries.front()); },
+            [](const ComparisonValue& c) { return output::scenarioSummaryText(c.scenarios, c.results); },
             [](const SweepValue&) { return std::string(); },
             [this](const FitValue& f) {
-                std::string text = io::fitReportText(f.fit, f.settings, request.observed, f.seconds) +
-                                   "forecast:\n" + io::summaryText(f.fit.outcomes);
+                std::string text = output::fitReportText(f.fit, f.settings, request.observed, f.seconds) +
+                                   "forecast:\n" + output::summaryText(f.fit.outcomes);
                 if (f.scenarios)
-                    text += io::scenarioSummaryText(f.scenarios->scenarios, f.scenarios->results);
+                    text += output::scenarioSummaryText(f.scenarios->scenarios, f.scenarios->results);
                 return text;
             },
         },

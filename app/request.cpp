@@ -2,11 +2,17 @@
 
 #include <algorithm>
 
-#include "io/file_writing.h"
-#include "io/observed.h"
-#include "io/quoted.h"
-#include "io/scenario_options.h"
-#include "io/whole_number.h"
+#include "input/changes.h"
+#include "input/measures.h"
+#include "input/observed_file.h"
+#include "input/parameter_names.h"
+#include "input/priors.h"
+#include "input/quoted.h"
+#include "input/scenario_file.h"
+#include "input/sweeps.h"
+#include "input/usage_error.h"
+#include "input/whole_number.h"
+#include "model/ensemble.h"
 
 namespace pandemie::app {
 
@@ -26,22 +32,22 @@ struct OptionEntry {
     Setter set;
 };
 
-[[nodiscard]] std::string wholeNumberHelp(const std::string& description, io::WholeRange range,
+[[nodiscard]] std::string wholeNumberHelp(const std::string& description, input::WholeRange range,
                                           const std::string& defaultText) {
-    return description + " (" + io::rangeText(range) + ", default " + defaultText + ")";
+    return description + " (" + input::rangeText(range) + ", default " + defaultText + ")";
 }
 
-[[nodiscard]] std::string wholeNumberHint(io::WholeRange range) {
-    return "; expected a whole number in " + io::rangeText(range);
+[[nodiscard]] std::string wholeNumberHint(input::WholeRange range) {
+    return "; expected a whole number in " + input::rangeText(range);
 }
 
 [[nodiscard]] std::string measureHelp() {
-    return "What a sweep's image shows: " + io::outcomeList() + " (default " +
+    return "What a sweep's image shows: " + input::outcomeList() + " (default " +
            std::string(infoOf(Request{}.measure).name) + ")";
 }
 
 void refuse(const std::string& message) {
-    throw io::UsageError(message);
+    throw input::UsageError(message);
 }
 
 }  // namespace
@@ -51,42 +57,42 @@ class OptionSetters {
 public:
     static void parameter(RequestDraft& draft, std::string_view keyword, const std::string& text) {
         const Parameter parameter = *parameterNamed(keyword);
-        const auto value = io::wholeNumberIn(text, io::wholeRange(parameter));
+        const auto value = input::wholeNumberIn(text, input::wholeRange(parameter));
         setParameterValue(draft.request_.parameters, parameter, static_cast<int>(value));
         draft.request_.given[static_cast<std::size_t>(parameter)] = true;
     }
     static void seed(RequestDraft& draft, const std::string& text) {
-        draft.request_.seed = io::wholeNumberIn(text, io::seedRange);
+        draft.request_.seed = input::wholeNumberIn(text, input::seedRange);
     }
     static void runs(RequestDraft& draft, const std::string& text) {
-        draft.request_.runs = static_cast<std::int64_t>(io::wholeNumberIn(text, io::runsRange));
+        draft.request_.runs = static_cast<std::int64_t>(input::wholeNumberIn(text, input::runsRange));
     }
     static void threads(RequestDraft& draft, const std::string& text) {
-        draft.request_.threads = static_cast<int>(io::wholeNumberIn(text, io::threadsRange));
+        draft.request_.threads = static_cast<int>(input::wholeNumberIn(text, input::threadsRange));
     }
     static void change(RequestDraft& draft, const std::string& text) {
-        io::addChanges(draft.request_.changes, text);
+        input::addChanges(draft.request_.changes, text);
     }
     static void scenarios(RequestDraft& draft, const std::string& text) {
         draft.scenarioFile_ = fileName(text);
     }
     static void sweep(RequestDraft& draft, const std::string& text) {
-        draft.request_.sweeps.push_back(io::parseSweep(text));
+        draft.request_.sweeps.push_back(input::parseSweep(text));
     }
     static void measure(RequestDraft& draft, const std::string& text) {
-        draft.request_.measure = io::parseMeasure(text);
+        draft.request_.measure = input::parseMeasure(text);
     }
     static void observed(RequestDraft& draft, const std::string& text) {
         draft.observedFile_ = fileName(text);
     }
     static void population(RequestDraft& draft, const std::string& text) {
-        draft.population_ = static_cast<int>(io::wholeNumberIn(text, io::populationRange));
+        draft.population_ = static_cast<int>(input::wholeNumberIn(text, input::populationRange));
     }
     static void firstDay(RequestDraft& draft, const std::string& text) {
-        draft.firstDay_ = static_cast<int>(io::wholeNumberIn(text, io::dayRange));
+        draft.firstDay_ = static_cast<int>(input::wholeNumberIn(text, input::dayRange));
     }
     static void prior(RequestDraft& draft, const std::string& text) {
-        draft.priors_.push_back(io::parsePrior(text));
+        draft.priors_.push_back(input::parsePrior(text));
     }
 
 private:
@@ -101,9 +107,9 @@ namespace {
 [[nodiscard]] std::vector<OptionEntry> parameterEntries() {
     std::vector<OptionEntry> entries;
     for (const ParameterInfo& info : parameterTable) {
-        const io::WholeRange range = io::wholeRange(info.parameter);
+        const input::WholeRange range = input::wholeRange(info.parameter);
         entries.push_back({{std::string(info.name), "N",
-                            std::string(info.description) + " (" + io::rangeText(range) + ", default " +
+                            std::string(info.description) + " (" + input::rangeText(range) + ", default " +
                                 std::to_string(info.defaultValue) + ")",
                             false, wholeNumberHint(range)},
                            nullptr});
@@ -119,17 +125,17 @@ namespace {
             {{std::move(keyword), std::move(valueName), std::move(help), repeatable, std::move(hint)}, set});
     };
     add("seed", "N",
-        wholeNumberHelp("Seed of run 0; the default gives the window's first run", io::seedRange,
+        wholeNumberHelp("Seed of run 0; the default gives the window's first run", input::seedRange,
                         std::to_string(windowSeed)),
-        &OptionSetters::seed, false, wholeNumberHint(io::seedRange));
-    add("runs", "N", wholeNumberHelp("Number of runs; more than 1 writes summaries", io::runsRange, "1"),
-        &OptionSetters::runs, false, wholeNumberHint(io::runsRange));
+        &OptionSetters::seed, false, wholeNumberHint(input::seedRange));
+    add("runs", "N", wholeNumberHelp("Number of runs; more than 1 writes summaries", input::runsRange, "1"),
+        &OptionSetters::runs, false, wholeNumberHint(input::runsRange));
     add("threads", "N",
-        wholeNumberHelp("Worker threads; the output does not depend on them", io::threadsRange,
+        wholeNumberHelp("Worker threads; the output does not depend on them", input::threadsRange,
                         "one per processor core"),
-        &OptionSetters::threads, false, wholeNumberHint(io::threadsRange));
+        &OptionSetters::threads, false, wholeNumberHint(input::threadsRange));
     add("change", "DAY:NAME=VALUE[,NAME=VALUE...]",
-        "From day DAY (1..180) on, the named parameters (" + io::parameterList() +
+        "From day DAY (1..180) on, the named parameters (" + input::parameterList() +
             ") have the new values; one day per --change, repeatable",
         &OptionSetters::change, true);
     add("scenarios", "FILE", "TOML file of named scenarios, each run --runs times on the same seeds",
@@ -148,12 +154,12 @@ namespace {
     add("population", "N",
         wholeNumberHelp("With --observed: the persons the counts were counted in; they are scaled to 1000 "
                         "persons, and every output is per 1000 persons",
-                        io::populationRange, std::to_string(countedPersons)),
-        &OptionSetters::population, false, wholeNumberHint(io::populationRange));
+                        input::populationRange, std::to_string(countedPersons)),
+        &OptionSetters::population, false, wholeNumberHint(input::populationRange));
     add("first_day", "N",
         wholeNumberHelp("With --observed: the model's day of the file's first day; the other days follow it",
-                        io::dayRange, "the file's days are the model's"),
-        &OptionSetters::firstDay, false, wholeNumberHint(io::dayRange));
+                        input::dayRange, "the file's days are the model's"),
+        &OptionSetters::firstDay, false, wholeNumberHint(input::dayRange));
     add("prior", "NAME=FROM..TO",
         "With --observed: the values the parameter may take (default its whole range); once per parameter",
         &OptionSetters::prior, true);
@@ -190,7 +196,7 @@ const RequestOption& requestOption(std::string_view keyword) {
 }
 
 RequestDraft::RequestDraft(Wording wording) : wording_(std::move(wording)) {
-    request_.threads = io::hardwareThreads();
+    request_.threads = hardwareThreads();
 }
 
 void RequestDraft::set(std::string_view keyword, const std::string& text) {
@@ -258,12 +264,12 @@ auto readFor(const Wording& wording, std::string_view keyword, const Read& read)
     if (!wording.namesFiles) return read();
     try {
         return read();
-    } catch (const io::UsageError& error) {
+    } catch (const input::UsageError& error) {
         // The reader's messages may name the tool's option already.
         const std::string message = error.what();
         const std::string option = "--" + std::string(keyword) + ": ";
-        throw io::UsageError(wording.name(keyword) + ": " +
-                             (message.starts_with(option) ? message.substr(option.size()) : message));
+        throw input::UsageError(wording.name(keyword) + ": " +
+                                (message.starts_with(option) ? message.substr(option.size()) : message));
     }
 }
 
@@ -271,22 +277,45 @@ auto readFor(const Wording& wording, std::string_view keyword, const Read& read)
 
 void RequestDraft::readObserved() {
     Observations observed = readFor(wording_, "observed", [&] {
-        return observedText_ ? io::parseObservations(observedText_->first, observedText_->second, population_)
-                             : io::readObservations(observedFile_, population_);
+        return observedText_
+                   ? input::parseObservations(observedText_->first, observedText_->second, population_)
+                   : input::readObservations(observedFile_, population_);
     });
     if (firstDay_ > 0)
-        observed = io::startingOnDay(std::move(observed), firstDay_, name("first_day") + wording_.assignment);
+        observed =
+            input::startingOnDay(std::move(observed), firstDay_, name("first_day") + wording_.assignment);
     request_.observed = std::move(observed);
-    request_.prior =
-        io::fitPrior(request_.parameters, request_.given, priors_, name("prior") + ": ", wording_.fixedBy);
+    request_.prior = fitPrior();
     if (!given("runs")) request_.runs = defaultMatchingRuns;
 }
 
+// Each parameter's whole range, or its value alone where it is given,
+// narrowed by the priors given, one per parameter and none for a given one.
+std::array<ParameterRange, parameterTable.size()> RequestDraft::fitPrior() const {
+    std::array<ParameterRange, parameterTable.size()> prior{};
+    for (const ParameterInfo& info : parameterTable) {
+        const auto p = static_cast<std::size_t>(info.parameter);
+        const int value = parameterValue(request_.parameters, info.parameter);
+        prior[p] = request_.given[p] ? ParameterRange{value, value} : ParameterRange{info.min, info.max};
+    }
+    const std::string option = name("prior") + ": ";
+    for (std::size_t i = 0; i < priors_.size(); ++i) {
+        const auto [parameter, range] = priors_[i];
+        const std::string parameterName(infoOf(parameter).name);
+        if (request_.given[static_cast<std::size_t>(parameter)])
+            refuse(option + parameterName + " is held fixed by " + wording_.fixedBy);
+        for (std::size_t j = 0; j < i; ++j)
+            if (priors_[j].first == parameter) refuse(option + parameterName + " is given twice");
+        prior[static_cast<std::size_t>(parameter)] = range;
+    }
+    return prior;
+}
+
 void RequestDraft::readScenarios() {
-    request_.scenarios = scenarioValues_ ? scenariosOf(*scenarioValues_, request_.parameters, wording_)
-                                         : readFor(wording_, "scenarios", [&] {
-                                               return io::loadScenarios(scenarioFile_, request_.parameters);
-                                           });
+    request_.scenarios =
+        scenarioValues_ ? scenariosOf(*scenarioValues_, request_.parameters, wording_)
+                        : readFor(wording_, "scenarios",
+                                  [&] { return input::loadScenarios(scenarioFile_, request_.parameters); });
     if (request_.fits())
         checkScenariosOfFit(request_.scenarios, request_.parameters, request_.observed.lastDay(), wording_);
 }
@@ -308,7 +337,8 @@ Request RequestDraft::finish() && {
 void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameters& fitted,
                          int lastObservedDay, const Wording& wording) {
     for (const Scenario& scenario : scenarios) {
-        const std::string name = wording.name("scenarios") + ": scenario " + io::quotedValue(scenario.name);
+        const std::string name =
+            wording.name("scenarios") + ": scenario " + input::quotedValue(scenario.name);
         if (scenario.parameters != fitted)
             refuse(name + " sets parameters; with " + wording.fitName +
                    " they come from the fit, and a scenario holds only changes");
@@ -324,26 +354,27 @@ std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given, const 
     std::vector<Scenario> scenarios;
     scenarios.reserve(given.size());
     for (const ScenarioText& text : given) {
-        const std::string where = wording.name("scenarios") + ": scenario " + io::quotedValue(text.name);
+        const std::string where = wording.name("scenarios") + ": scenario " + input::quotedValue(text.name);
         for (const Scenario& before : scenarios)
             if (before.name == text.name) refuse(where + " is named twice");
         Scenario scenario{text.name, defaults, {}};
         for (const auto& [key, value] : text.values) {
             const auto parameter = parameterNamed(key);
             if (!parameter)
-                refuse(where + ": unknown parameter " + io::quotedValue(key) + "; expected " +
-                       io::parameterList());
+                refuse(where + ": unknown parameter " + input::quotedValue(key) + "; expected " +
+                       input::parameterList());
             try {
-                setParameterValue(scenario.parameters, *parameter,
-                                  static_cast<int>(io::wholeNumberIn(value, io::wholeRange(*parameter))));
-            } catch (const io::UsageError& error) {
+                setParameterValue(
+                    scenario.parameters, *parameter,
+                    static_cast<int>(input::wholeNumberIn(value, input::wholeRange(*parameter))));
+            } catch (const input::UsageError& error) {
                 refuse(where + ": " + key + ": " + error.what());
             }
         }
         for (const std::string& change : text.changes) {
             try {
-                io::addChanges(scenario.changes, change);
-            } catch (const io::UsageError& error) {
+                input::addChanges(scenario.changes, change);
+            } catch (const input::UsageError& error) {
                 refuse(where + ": changes: " + error.what());
             }
         }

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "model/ensemble.h"
-#include "model/observed.h"
+#include "model/observations.h"
 #include "model/parameters.h"
 #include "model/scenario.h"
 
@@ -81,7 +81,7 @@ public:
     explicit RequestDraft(Wording wording);
 
     // Sets the option `keyword` from its text; a repeatable one adds. Throws
-    // io::UsageError with a message that follows the option's name.
+    // input::UsageError with a message that follows the option's name.
     void set(std::string_view keyword, const std::string& text);
     // Observed counts as CSV text instead of --observed's file; `source` names them in messages.
     void setObservedText(std::string text, std::string source);
@@ -92,9 +92,9 @@ public:
     // The files the request reads, as (keyword, path): no output may replace them.
     [[nodiscard]] std::vector<std::pair<std::string, std::string>> inputFiles() const;
 
-    // Checks which options go together. Throws io::UsageError.
+    // Checks which options go together. Throws input::UsageError.
     void check() const;
-    // Checks, reads the files named and gives the request. Throws io::UsageError.
+    // Checks, reads the files named and gives the request. Throws input::UsageError.
     [[nodiscard]] Request finish() &&;
     // The request as far as it is set, before the files are read.
     [[nodiscard]] const Request& draft() const noexcept { return request_; }
@@ -106,6 +106,7 @@ private:
     void checkFit() const;
     void readObserved();
     void readScenarios();
+    [[nodiscard]] std::array<ParameterRange, parameterTable.size()> fitPrior() const;
     [[nodiscard]] std::string name(std::string_view keyword) const { return wording_.name(keyword); }
 
     Wording wording_;

@@ -6,8 +6,8 @@
 #include "bench/bench_main.h"
 #include "chart/offscreen.h"
 #include "chart/run_image.h"
-#include "io/exports.h"
 #include "model/scenario.h"
+#include "output/exports.h"
 
 namespace {
 
@@ -17,8 +17,8 @@ void BM_EnsembleExports10000(benchmark::State& state) {
         const pandemie::ScenarioResults results = pandemie::runScenarios(
             std::vector<pandemie::Scenario>(1), options, pandemie::Detail::bandsAndDifferences);
         const pandemie::BandStatistics& bands = results.bands.front();
-        benchmark::DoNotOptimize(pandemie::io::bandsCsv(bands));
-        benchmark::DoNotOptimize(pandemie::io::summaryCsv(results.summaries.front()));
+        benchmark::DoNotOptimize(pandemie::output::bandsCsv(bands));
+        benchmark::DoNotOptimize(pandemie::output::summaryCsv(results.summaries.front()));
         benchmark::DoNotOptimize(chart::encodePng(chart::bandImage(bands.courses(), bands.runs(), {})));
     }
     state.SetItemsProcessed(state.iterations() * options.runs);

@@ -5,6 +5,10 @@
 // ties broken at random), how often the forecast band holds the run's own
 // later days, and how long each fit takes.
 // Usage: fit_calibration [data sets] [threads] [first data set] [stop acceptance]
+//        fit_calibration --short [threads]
+// The short run (a CTest test) fits a few data sets with fewer particles and
+// fails unless coverage and forecast band lie in a band wide enough for so
+// few sets, which a broken fit leaves.
 
 #include <algorithm>
 #include <array>
@@ -25,6 +29,21 @@ using namespace pandemie;
 constexpr int observedDays = 40;
 constexpr int rankDraws = 99;  // ranks 0..99
 constexpr int rankBins = 10;
+
+// The short run: its data sets, and the fit made smaller to take seconds.
+constexpr int shortSets = 12;
+void makeShort(FitSettings& settings) {
+    settings.particles = 300;
+    settings.forecastRuns = 60;
+    settings.candidatesPerForecastRun = 5;
+    settings.stopAcceptance = 0.02;
+}
+// What a working fit gives on the short run with room for chance: the share
+// of the four parameters' truths inside the randomised 80 % interval, and of
+// the run's later days inside the forecast band.
+constexpr double shortCoverageLow = 0.6;
+constexpr double shortCoverageHigh = 0.98;
+constexpr double shortBandLow = 0.7;
 
 // The upper tail of the chi-square distribution, by the series of the lower
 // regularised gamma function.
@@ -77,10 +96,12 @@ void tally(Tally& tally, const std::vector<std::pair<double, double>>& valueWeig
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int sets = argc > 1 ? std::atoi(argv[1]) : 100;
+    const bool brief = argc > 1 && std::string(argv[1]) == "--short";
+    const int sets = brief ? shortSets : argc > 1 ? std::atoi(argv[1]) : 100;
     const int threads = argc > 2 ? std::atoi(argv[2]) : 2;
-    const int first = argc > 3 ? std::atoi(argv[3]) : 0;
-    const double stopAcceptance = argc > 4 ? std::atof(argv[4]) : defaultFitSettings().stopAcceptance;
+    const int first = !brief && argc > 3 ? std::atoi(argv[3]) : 0;
+    const double stopAcceptance =
+        !brief && argc > 4 ? std::atof(argv[4]) : defaultFitSettings().stopAcceptance;
     const Spread spread = threadSpread(threads);
     std::array<Tally, 5> tallies{};  // the four parameters, then encounters x (infection - 1/2)
     int bandCovered = 0;
@@ -108,6 +129,7 @@ int main(int argc, char** argv) {
         FitSettings settings = defaultFitSettings();
         settings.seed = 5000U + static_cast<std::uint64_t>(set);
         settings.stopAcceptance = stopAcceptance;
+        if (brief) makeShort(settings);
         const auto start = std::chrono::steady_clock::now();
         const FitResult result = fit(observed, settings, spread);
         seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
@@ -170,4 +192,15 @@ int main(int argc, char** argv) {
         seconds[seconds.size() / 2], seconds.back(),
         static_cast<long long>(simulations[simulations.size() / 2]),
         static_cast<long long>(simulations.back()), misfits);
+    if (!brief) return 0;
+    int covered = 0;
+    for (std::size_t p = 0; p < 4; ++p) covered += tallies[p].covered;
+    const double coverage = static_cast<double>(covered) / (4.0 * sets);
+    const double band = static_cast<double>(bandCovered) / bandPoints;
+    const bool good = coverage >= shortCoverageLow && coverage <= shortCoverageHigh && band >= shortBandLow;
+    std::printf(
+        "short run: parameter coverage %.0f %% (%.0f..%.0f %%), band %.0f %% (at least %.0f %%): %s\n",
+        100 * coverage, 100 * shortCoverageLow, 100 * shortCoverageHigh, 100 * band, 100 * shortBandLow,
+        good ? "passed" : "FAILED");
+    return good ? 0 : 1;
 }

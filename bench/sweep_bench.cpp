@@ -12,8 +12,8 @@
 #include "chart/offscreen.h"
 #include "chart/run_image.h"
 #include "chart/sweep_image.h"
-#include "io/scenario_exports.h"
 #include "model/scenario.h"
+#include "output/scenario_exports.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ void runSweep(benchmark::State& state, int step) {
     const pandemie::EnsembleOptions options{pandemie::windowSeed, 100, 2};
     for (auto _ : state) {
         const auto results = pandemie::runScenarios(grid, options, pandemie::Detail::summaries);
-        benchmark::DoNotOptimize(pandemie::io::sweepCsv(axes, grid, results));
+        benchmark::DoNotOptimize(pandemie::output::sweepCsv(axes, grid, results));
         benchmark::DoNotOptimize(
             chart::encodePng(chart::sweepImage(axes, pandemie::Outcome::finalRecovered, results.summaries)));
     }

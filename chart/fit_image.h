@@ -11,7 +11,7 @@
 
 #include "model/band_stats.h"
 #include "model/fit.h"
-#include "model/observed.h"
+#include "model/observations.h"
 #include "model/scenario.h"
 
 namespace chart {

@@ -19,7 +19,8 @@
 #include "cli/discarded_output.h"
 #include "cli/options.h"
 #include "cli/progress.h"
-#include "io/file_writing.h"
+#include "input/usage_error.h"
+#include "output/file_writing.h"
 
 namespace {
 
@@ -58,8 +59,8 @@ private:
 
 // The files of the call, each under its option's name; "-" is standard output.
 // The files it reads come first, so that no output can replace one of them.
-[[nodiscard]] io::OutputBatch filesOf(const cli::CliOptions& options) {
-    io::OutputBatch files;
+[[nodiscard]] output::OutputBatch filesOf(const cli::CliOptions& options) {
+    output::OutputBatch files;
     for (const auto& [option, path] : options.inputFiles) files.addInput(option, path);
     if (options.writesCsv()) files.add("--output", options.output);
     for (const auto& [option, path] : exportsOf(options))
@@ -69,10 +70,10 @@ private:
 
 // The image as PNG file contents, with the command line that made it in a
 // UTF-8 text chunk, so that a figure found later can be made again.
-void setPng(io::OutputBatch& files, const QImage& image, const cli::CliOptions& options,
+void setPng(output::OutputBatch& files, const QImage& image, const cli::CliOptions& options,
             std::string_view option) {
     const QByteArray png = chart::pngWithCommand(image, options.commandLine);
-    if (png.isEmpty()) throw io::WriteError(std::string(option) + ": PNG encoding failed");
+    if (png.isEmpty()) throw output::WriteError(std::string(option) + ": PNG encoding failed");
     files.setContents(option, std::string(png.constData(), static_cast<std::size_t>(png.size())));
 }
 
@@ -120,7 +121,7 @@ private:
     cli::Progress progress_;
 };
 
-void writeResult(const cli::CliOptions& options, const app::Result& result, io::OutputBatch& files) {
+void writeResult(const cli::CliOptions& options, const app::Result& result, output::OutputBatch& files) {
     if (options.progress != cli::Progress::quiet) std::cerr << result.report();
     const std::array<std::tuple<const char*, const std::string*, app::Table>, 4> tables{
         {{"--posterior", &options.posterior, app::Table::posterior},
@@ -139,29 +140,33 @@ void printError(const std::exception& error) {
     std::cerr << cli::programName << ": " << error.what() << '\n';
 }
 
+// Nothing is written then: the files are committed only after the work.
+[[nodiscard]] int outOfMemory() {
+    std::cerr << cli::programName << ": not enough memory for this request\n";
+    return cli::exitWriteFailure;
+}
+
 // Runs work and turns its failure into the tool's exit status, with the
 // message on standard error.
 [[nodiscard]] int statusOf(const std::function<void()>& work) {
     try {
         work();
         return cli::exitSuccess;
-    } catch (const io::UsageError& error) {
+    } catch (const input::UsageError& error) {
         printError(error);
         return cli::exitUsageError;
-    } catch (const io::WriteError& error) {
+    } catch (const output::WriteError& error) {
         printError(error);
         return cli::exitWriteFailure;
     } catch (const std::bad_alloc&) {
-        // Nothing is written: the files are committed only after the work.
-        std::cerr << cli::programName << ": not enough memory for this request\n";
-        return cli::exitWriteFailure;
+        return outOfMemory();
     }
 }
 
 // Rank 0 alone checks and writes the files; a bad one ends every process
 // with its status before any run.
 [[nodiscard]] int checkedFiles(const cli::CliOptions& options, const cli::Cluster& cluster,
-                               io::OutputBatch& files) {
+                               output::OutputBatch& files) {
     if (!cluster.isRoot()) return cluster.rootStatus(cli::exitSuccess);
     return cluster.rootStatus(statusOf([&] {
         files = filesOf(options);
@@ -174,7 +179,7 @@ void printError(const std::exception& error) {
 // on rank 0 after the last collective step, so a failure there leaves no
 // process waiting.
 [[nodiscard]] int run(const cli::CliOptions& options, const cli::Cluster& cluster) {
-    io::OutputBatch files;
+    output::OutputBatch files;
     if (const int status = checkedFiles(options, cluster, files); status != cli::exitSuccess) return status;
     return cluster.rootStatus(statusOf([&] {
         std::optional<ImageRendering> rendering;
@@ -197,14 +202,18 @@ int main(int argc, char** argv) {
     const cli::Cluster cluster;
     std::optional<cli::DiscardedOutput> silence;
     if (!cluster.isRoot()) silence.emplace();
-    // Every process reads the same command line to the same options.
-    auto parsed = cli::parseCommandLine(argc, argv);
-    auto* options = std::get_if<cli::CliOptions>(&parsed);
-    if (options == nullptr) return cluster.rootStatus(*std::get_if<cli::ExitStatus>(&parsed));
-    if (!cluster.isRoot()) {
-        options->progress = cli::Progress::quiet;
-    } else if (cluster.launched() && options->progress == cli::Progress::shown) {
-        options->progress = cli::Progress::forwarded;
+    try {
+        // Every process reads the same command line to the same options.
+        auto parsed = cli::parseCommandLine(argc, argv);
+        auto* options = std::get_if<cli::CliOptions>(&parsed);
+        if (options == nullptr) return cluster.rootStatus(*std::get_if<cli::ExitStatus>(&parsed));
+        if (!cluster.isRoot()) {
+            options->progress = cli::Progress::quiet;
+        } else if (cluster.launched() && options->progress == cli::Progress::shown) {
+            options->progress = cli::Progress::forwarded;
+        }
+        return run(*options, cluster);
+    } catch (const std::bad_alloc&) {
+        return outOfMemory();
     }
-    return run(*options, cluster);
 }

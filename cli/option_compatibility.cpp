@@ -1,13 +1,13 @@
 #include "cli/option_compatibility.h"
 
-#include "io/file_writing.h"
+#include "output/file_writing.h"
 
 namespace pandemie::cli {
 
 namespace {
 
 void refuse(const std::string& message) {
-    throw io::UsageError(message);
+    throw input::UsageError(message);
 }
 
 }  // namespace
@@ -27,7 +27,7 @@ void checkOutputs(const CliOptions& options, const app::Request& request, const 
     for (const char* const option : {"--posterior", "--posterior-png"})
         if (given.contains(option) && !fits) refuse(std::string(option) + ": needs --observed");
     // As a compressor would, the tool keeps binary data off the screen.
-    if (options.png == io::standardOutput && standardOutputIsTerminal)
+    if (options.png == output::standardOutput && standardOutputIsTerminal)
         refuse("--png: standard output is a terminal; name a file or redirect standard output");
 }
 

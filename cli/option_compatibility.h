@@ -8,7 +8,7 @@
 
 namespace pandemie::cli {
 
-// Throws io::UsageError, naming an option, for the first output file that
+// Throws input::UsageError, naming an option, for the first output file that
 // makes no sense with the request (`request` before its files are read).
 void checkOutputs(const CliOptions& options, const app::Request& request, const GivenOptions& given,
                   bool standardOutputIsTerminal);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "io/closest_name.h"
-#include "io/file_writing.h"
-#include "io/quoted.h"
+#include "input/closest_name.h"
+#include "input/quoted.h"
+#include "input/usage_error.h"
 
 namespace pandemie::cli {
 
@@ -14,7 +14,7 @@ constexpr std::size_t helpColumn = 30;  // where the options' descriptions start
 
 // An option name shows as typed, unless it has bytes that need quoting.
 [[nodiscard]] std::string shownName(std::string_view name) {
-    std::string shown = io::quotedValue(name);
+    std::string shown = input::quotedValue(name);
     return shown == '"' + std::string(name) + '"' ? std::string(name) : shown;
 }
 
@@ -32,7 +32,7 @@ bool hasArgument(int argc, const char* const* argv, std::string_view word) {
 }
 
 std::string closestOption(std::string_view given, std::span<const std::string> known) {
-    return io::closestName(given, known);
+    return input::closestName(given, known);
 }
 
 const OptionDefinition* OptionParser::find(std::string_view name) const {
@@ -62,40 +62,40 @@ GivenOptions OptionParser::parse(int argc, const char* const* argv) const {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (!argument.starts_with('-') || argument == "-" || argument == "--") {
-            const std::string shown = io::quotedValue(argument);
+            const std::string shown = input::quotedValue(argument);
             if (previous != nullptr && previous->arity == Arity::repeatable)
-                throw io::UsageError("unexpected argument " + shown + "; " + previous->name +
-                                     " takes one value, give it once for each");
-            throw io::UsageError("unexpected argument " + shown + " (see --help)");
+                throw input::UsageError("unexpected argument " + shown + "; " + previous->name +
+                                        " takes one value, give it once for each");
+            throw input::UsageError("unexpected argument " + shown + " (see --help)");
         }
         const std::size_t equals = argument.starts_with("--") ? argument.find('=') : std::string_view::npos;
         const std::string_view name = argument.substr(0, equals);
         const OptionDefinition* const option = find(name);
-        if (option == nullptr) throw io::UsageError(unknownOptionMessage(name));
+        if (option == nullptr) throw input::UsageError(unknownOptionMessage(name));
         const std::string context = option->name + ": ";
         if (option->arity != Arity::repeatable && given.contains(option->name) &&
             option->arity != Arity::flag)
-            throw io::UsageError(context + "given twice; only --change and --sweep may be repeated");
+            throw input::UsageError(context + "given twice; only --change and --sweep may be repeated");
         given.insert(option->name);
         previous = option;
         std::string value;
         if (option->arity == Arity::flag) {
             if (equals != std::string_view::npos)
-                throw io::UsageError(context + "takes no value, got " +
-                                     io::quotedValue(argument.substr(equals + 1)));
+                throw input::UsageError(context + "takes no value, got " +
+                                        input::quotedValue(argument.substr(equals + 1)));
         } else if (equals != std::string_view::npos) {
             value = argument.substr(equals + 1);  // "--name=" gives the empty value
         } else if (i + 1 < argc && !looksLikeOption(argv[i + 1])) {
             value = argv[++i];
         } else {
-            throw io::UsageError(
+            throw input::UsageError(
                 context + "no value given" +
                 (option->missingValueHint.empty() ? " (see --help)" : option->missingValueHint));
         }
         try {
             option->take(value);
-        } catch (const io::UsageError& error) {
-            throw io::UsageError(context + error.what());
+        } catch (const input::UsageError& error) {
+            throw input::UsageError(context + error.what());
         }
     }
     return given;

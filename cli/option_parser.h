@@ -1,7 +1,7 @@
 #pragma once
 // The command line's grammar: long options with a value as `--name VALUE` or
 // `--name=VALUE`, flags without one, each option at most once unless it is
-// repeatable. Bad input throws io::UsageError with a one-line message.
+// repeatable. Bad input throws input::UsageError with a one-line message.
 
 #include <cstdint>
 #include <functional>
@@ -24,7 +24,7 @@ struct OptionDefinition {
     std::string valueName;  // "N", "FILE"; empty for a flag
     std::string help;
     Arity arity = Arity::once;
-    // Stores a value (a flag: ""); throws io::UsageError with the message
+    // Stores a value (a flag: ""); throws input::UsageError with the message
     // after "--name: ".
     std::function<void(const std::string& value)> take;
     // Said after "--name: no value given", such as "; expected a whole number in 1..256".

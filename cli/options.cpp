@@ -8,8 +8,8 @@
 
 #include "cli/option_compatibility.h"
 #include "cli/option_parser.h"
-#include "io/command_line.h"
-#include "io/file_writing.h"
+#include "input/usage_error.h"
+#include "output/command_line.h"
 
 namespace pandemie::cli {
 
@@ -43,7 +43,7 @@ void printError(const std::string& message) {
             std::move(help),
             Arity::once,
             [&target](const std::string& path) {
-                if (path.empty()) throw io::UsageError("\"\" is not a file name");
+                if (path.empty()) throw input::UsageError("\"\" is not a file name");
                 target = path;
             },
             ""};
@@ -119,12 +119,12 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
     try {
         const GivenOptions given = parser.parse(argc, argv);
         resolve(std::move(draft), given, options);
-    } catch (const io::UsageError& error) {
+    } catch (const input::UsageError& error) {
         printError(error.what());
         return exitUsageError;
     }
     if (quiet) options.progress = Progress::quiet;
-    options.commandLine = io::commandLineText(argc, argv);
+    options.commandLine = output::commandLineText(argc, argv);
     return options;
 }
 

@@ -1,17 +1,17 @@
 #pragma once
-// Whole-number options of the command line, checked as io/whole_number.h
+// Whole-number options of the command line, checked as input/whole_number.h
 // checks them.
 
 #include <string>
 
 #include "cli/option_parser.h"
-#include "io/whole_number.h"
+#include "input/whole_number.h"
 
 namespace pandemie::cli {
 
-using io::rangeText;
-using io::wholeNumberIn;
-using io::WholeRange;
+using input::rangeText;
+using input::wholeNumberIn;
+using input::WholeRange;
 
 // --name N, stored in target; the help shows the range and the default:
 // target's current value unless defaultText says otherwise.

@@ -33,6 +33,11 @@ StopScope::~StopScope() {
     stopFlag = previous_;
 }
 
+int hardwareThreads() {
+    const unsigned count = std::thread::hardware_concurrency();  // 0 when unknown
+    return std::max(1, static_cast<int>(std::min(count, static_cast<unsigned>(mostThreads))));
+}
+
 void forEachIndex(std::int64_t count, int threads, const std::function<void(std::int64_t)>& work) {
     static const std::atomic<bool> never{false};
     const std::atomic<bool>& stop = stopFlag != nullptr ? *stopFlag : never;

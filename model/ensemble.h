@@ -42,6 +42,12 @@ struct EnsembleOptions {
     int threads = 1;
 };
 
+// The most threads one ensemble is given; more would only wait for a core.
+inline constexpr int mostThreads = 256;
+
+// One thread per processor core, from 1 to mostThreads.
+[[nodiscard]] int hardwareThreads();
+
 // Calls work(i) for every i in 0..count-1 from up to `threads` threads, the
 // caller's among them, each i exactly once and in no particular order; or,
 // once the stop flag of the calling thread's StopScope is set, hands out no

@@ -15,6 +15,10 @@
 // Proposal i of generation g draws from its own generator, seeded from the
 // seed, g and i, and generations take the first accepted proposals in the
 // order of i: the result does not depend on how the work is spread.
+//
+// The parts: model/abc_smc.h (the generations), model/fit_distance.h (the
+// distance), model/posterior.h (draws and the check of the fit),
+// model/forecast.h (the matching runs).
 
 #include <array>
 #include <atomic>
@@ -24,7 +28,8 @@
 
 #include "model/band_stats.h"
 #include "model/ensemble.h"
-#include "model/observed.h"
+#include "model/fit_distance.h"
+#include "model/observations.h"
 #include "model/parameters.h"
 #include "model/scenario.h"
 
@@ -61,6 +66,10 @@ struct FitSettings {
     double stopAcceptance = 0.004;      // a generation accepting fewer proposals is the last
     std::int64_t simulationBudget = 6'000'000;
     int maxGenerations = 40;
+
+    [[nodiscard]] bool isFree(std::size_t parameter) const noexcept {
+        return prior[parameter].min < prior[parameter].max;
+    }
 };
 
 [[nodiscard]] FitSettings defaultFitSettings();
@@ -130,33 +139,7 @@ struct FitResult {
     [[nodiscard]] JointPosterior joint(Parameter x, Parameter y, const FitSettings& settings) const;
 };
 
-// The distance of a run to the observations: the root mean square over
-// every observed count of the difference of the square roots of count + 3/8,
-// which weighs a difference of counts by its chance spread, and over every
-// count observed on the day before too, of the difference of the day's
-// changes, scaled by their size: the changes show when the first cases
-// recover, which the levels hide.
-class ObservationDistance {
-public:
-    explicit ObservationDistance(const Observations& observed);
-    // The sum of squares of `day`'s points, once the run's counts of that day
-    // (and of the day before) are known.
-    [[nodiscard]] double ofDay(int day, const DailyCounts& counts,
-                               const DailyCounts& previous) const noexcept;
-    [[nodiscard]] double distance(double sumOfSquares) const noexcept;
-    [[nodiscard]] double sumOfSquaresFor(double distance) const noexcept;
-    [[nodiscard]] int lastDay() const noexcept { return lastDay_; }
-    // The run's counts at the same days and series, as if they had been observed.
-    [[nodiscard]] Observations observationsLike(const Trajectory& run) const;
-
-private:
-    std::array<std::array<double, 3>, runDays + 1> value_{};  // by day and series; negative where not counted
-    int points_ = 0;
-    int lastDay_ = 0;
-};
-
 [[nodiscard]] Parameters parametersOf(const ParameterValues& values);
-[[nodiscard]] ParameterValues valuesOf(const Parameters& parameters);
 
 // Each scenario's changes applied to the matching runs, after the known
 // changes: every matching run again from its seed, so up to a scenario's

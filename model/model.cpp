@@ -83,16 +83,12 @@ Trajectory runTrajectory(const Parameters& parameters, Random& random) {
 
 Trajectory runSeeded(const Parameters& parameters, std::uint64_t seed,
                      std::span<const ParameterChange> changes) {
-    Random random(seed);
-    Epidemic epidemic(parameters, random);
+    SeededEpidemic run(parameters, seed);
     Trajectory trajectory{};
-    auto change = changes.begin();
-    for (int day = 1; day <= runDays; ++day) {
-        for (; change != changes.end() && change->day <= day; ++change)
-            epidemic.setParameters(change->parameters);
-        epidemic.simulateDayOfIndependentRun(day);
-        trajectory[static_cast<std::size_t>(day - 1)] = epidemic.counts();
-    }
+    stepDays(run, changes, runDays, [&](int day, const DailyCounts& counts) {
+        trajectory[static_cast<std::size_t>(day - 1)] = counts;
+        return true;
+    });
     return trajectory;
 }
 

@@ -118,6 +118,43 @@ void runLinear(const Parameters& parameters, Random& random, OnDay&& onDay) {
 
 [[nodiscard]] Trajectory runTrajectory(const Parameters& parameters, Random& random);
 
+// Steps a run (Epidemic, CountEpidemic, SeededEpidemic) through days
+// 1..lastDay, the changes (sorted by day; of several on one day the last
+// holds) taking effect on their days, and hands each day's counts to
+// onDay(day, counts); the run stops early once onDay returns false.
+template <class Run, class OnDay>
+void stepDays(Run& run, std::span<const ParameterChange> changes, int lastDay, OnDay&& onDay) {
+    auto change = changes.begin();
+    for (int day = 1; day <= lastDay; ++day) {
+        const ParameterChange* due = nullptr;
+        for (; change != changes.end() && change->day <= day; ++change) due = &*change;
+        if (due != nullptr) run.setParameters(due->parameters);
+        run.simulateDay(day);
+        if (!onDay(day, run.counts())) return;
+    }
+}
+
+// An Epidemic with a generator of its own, seeded with `seed` and discarded
+// with the run: it stops drawing once the draws can no longer change anything.
+class SeededEpidemic {
+public:
+    SeededEpidemic(const Parameters& parameters, std::uint64_t seed) noexcept
+        : random_(seed), epidemic_(parameters, random_) {}
+    SeededEpidemic(const SeededEpidemic&) = delete;
+    SeededEpidemic& operator=(const SeededEpidemic&) = delete;
+    SeededEpidemic(SeededEpidemic&&) = delete;
+    SeededEpidemic& operator=(SeededEpidemic&&) = delete;
+    ~SeededEpidemic() = default;
+
+    void setParameters(const Parameters& parameters) noexcept { epidemic_.setParameters(parameters); }
+    void simulateDay(int day) noexcept { epidemic_.simulateDayOfIndependentRun(day); }
+    [[nodiscard]] const DailyCounts& counts() const noexcept { return epidemic_.counts(); }
+
+private:
+    Random random_;  // before the epidemic, which refers to it
+    Epidemic epidemic_;
+};
+
 // A run of its own from a generator seeded with `seed`, with the changes
 // (sorted by day; of several on one day the last holds) applied on their
 // days. The same trajectory as runTrajectory with changes applied, but it

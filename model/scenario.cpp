@@ -73,19 +73,23 @@ namespace {
 class ScenarioJob {
 public:
     ScenarioJob(const std::vector<Scenario>& scenarios, const EnsembleOptions& options,
-                ScenarioResults& results)
-        : scenarios_(scenarios), options_(options), results_(results) {
+                ScenarioResults& results, const std::vector<RunStart>* starts = nullptr)
+        : scenarios_(scenarios), options_(options), results_(results), starts_(starts) {
         // Converted once, not for every run.
         for (const Scenario& scenario : scenarios)
             changes_.push_back(changesByDay(scenario.parameters, scenario.changes));
     }
 
     void runSeed(std::int64_t run, std::vector<RunSummary>* perRunOfFirst, std::atomic<std::int64_t>* done) {
-        const std::uint64_t seed = options_.baseSeed + static_cast<std::uint64_t>(run);
+        const std::uint64_t seed = starts_ != nullptr ? (*starts_)[static_cast<std::size_t>(run)].seed
+                                                      : options_.baseSeed + static_cast<std::uint64_t>(run);
         const bool keepsBands = !results_.bands.empty();
         std::vector<RunSummary> ofSeed(scenarios_.size());  // this seed's run of every scenario
         for (std::size_t s = 0; s < scenarios_.size(); ++s) {
-            const Trajectory trajectory = runSeeded(scenarios_[s].parameters, seed, changes_[s]);
+            const Trajectory trajectory =
+                starts_ != nullptr ? seededRun((*starts_)[static_cast<std::size_t>(run)].parameters,
+                                               scenarios_[s].changes, seed)
+                                   : runSeeded(scenarios_[s].parameters, seed, changes_[s]);
             ofSeed[s] = summarize(seed, trajectory);
             if (keepsBands) {
                 const std::scoped_lock guard(lock_);
@@ -105,6 +109,7 @@ private:
     const std::vector<Scenario>& scenarios_;
     const EnsembleOptions& options_;
     ScenarioResults& results_;
+    const std::vector<RunStart>* starts_;                // of every run, or seeds from the options
     std::vector<std::vector<ParameterChange>> changes_;  // per scenario
     std::mutex lock_;
 };
@@ -119,6 +124,17 @@ ScenarioResults runScenarios(const std::vector<Scenario>& scenarios, const Ensem
     if (perRunOfFirst != nullptr) perRunOfFirst->assign(static_cast<std::size_t>(runs), {});
     ScenarioJob job(scenarios, options, results);
     forEachIndex(runs, options.threads, [&](std::int64_t run) { job.runSeed(run, perRunOfFirst, done); });
+    return results;
+}
+
+ScenarioResults continueScenarios(const std::vector<Scenario>& scenarios, const std::vector<RunStart>& starts,
+                                  int threads, std::vector<RunSummary>* perRunOfFirst,
+                                  std::atomic<std::int64_t>* done) {
+    ScenarioResults results(scenarios.size(), Detail::bandsAndDifferences);
+    const EnsembleOptions options{0, std::ssize(starts), threads};
+    if (perRunOfFirst != nullptr) perRunOfFirst->assign(starts.size(), {});
+    ScenarioJob job(scenarios, options, results, &starts);
+    forEachIndex(options.runs, threads, [&](std::int64_t run) { job.runSeed(run, perRunOfFirst, done); });
     return results;
 }
 

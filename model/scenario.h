@@ -94,4 +94,18 @@ struct ScenarioResults {
                                            std::vector<RunSummary>* perRunOfFirst = nullptr,
                                            std::atomic<std::int64_t>* done = nullptr);
 
+// Where a run of its own starts: its seed and parameters.
+struct RunStart {
+    std::uint64_t seed = 0;
+    Parameters parameters;
+};
+
+// As runScenarios, but run i of every scenario starts from starts[i], each
+// scenario adding only its changes: the scenarios continue runs whose
+// parameters and seeds come from elsewhere (the runs that match observations).
+[[nodiscard]] ScenarioResults continueScenarios(const std::vector<Scenario>& scenarios,
+                                                const std::vector<RunStart>& starts, int threads,
+                                                std::vector<RunSummary>* perRunOfFirst = nullptr,
+                                                std::atomic<std::int64_t>* done = nullptr);
+
 }  // namespace pandemie

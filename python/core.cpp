@@ -24,10 +24,11 @@
 #include "app/modes.h"
 #include "chart/offscreen.h"
 #include "chart/png_text.h"
-#include "io/command_line.h"
-#include "io/file_writing.h"
-#include "io/quoted.h"
-#include "io/scenario_options.h"
+#include "input/quoted.h"
+#include "input/scenario_file.h"
+#include "input/usage_error.h"
+#include "output/command_line.h"
+#include "output/file_writing.h"
 #include "python/interruptible.h"
 
 namespace py = pybind11;
@@ -47,9 +48,9 @@ template <typename Parse>
 auto named(const std::string& keyword, const Parse& parse) {
     try {
         return parse();
-    } catch (const io::UsageError& error) {
+    } catch (const input::UsageError& error) {
         const std::string message = error.what();
-        throw io::UsageError(message.starts_with("--") ? message.substr(2) : keyword + ": " + message);
+        throw input::UsageError(message.starts_with("--") ? message.substr(2) : keyword + ": " + message);
     }
 }
 
@@ -122,7 +123,7 @@ void startImages() {
 
 [[nodiscard]] py::bytes pngOf(const QImage& image, const std::string& command) {
     const QByteArray png = chart::pngWithCommand(image, command);
-    if (png.isEmpty()) throw io::WriteError("PNG encoding failed");
+    if (png.isEmpty()) throw output::WriteError("PNG encoding failed");
     return {png.constData(), static_cast<std::size_t>(png.size())};
 }
 
@@ -137,7 +138,7 @@ template <typename Draw>
 }
 
 [[noreturn]] void unknownTable(const std::string& table) {
-    throw io::UsageError("table: unknown table " + io::quotedValue(table));
+    throw input::UsageError("table: unknown table " + input::quotedValue(table));
 }
 
 // The results of the calls, each a class of its own in Python.
@@ -188,12 +189,13 @@ struct FitRun {
 
 [[nodiscard]] ComparisonResult compare(const Options& options, const std::vector<ScenarioText>& given,
                                        const py::object& progress) {
-    if (!options.contains("scenarios") && given.empty()) throw io::UsageError("scenarios: no scenario given");
+    if (!options.contains("scenarios") && given.empty())
+        throw input::UsageError("scenarios: no scenario given");
     return {executed(requestOf(options, &given), progress)};
 }
 
 [[nodiscard]] SweepResult sweep(const Options& options, const py::object& progress) {
-    if (!options.contains("sweep")) throw io::UsageError("sweep: one or two parameters are swept");
+    if (!options.contains("sweep")) throw input::UsageError("sweep: one or two parameters are swept");
     return {executed(requestOf(options), progress)};
 }
 
@@ -212,11 +214,11 @@ struct FitRun {
         options.contains("scenarios")
             ? named("scenarios",
                     [&] {
-                        return io::loadScenarios(py::cast<std::string>(options["scenarios"]),
-                                                 request.parameters);
+                        return input::loadScenarios(py::cast<std::string>(options["scenarios"]),
+                                                    request.parameters);
                     })
             : app::scenariosOf(scenarioTexts(given), request.parameters, wording);
-    if (scenarios.empty()) throw io::UsageError("scenarios: no scenario given");
+    if (scenarios.empty()) throw input::UsageError("scenarios: no scenario given");
     app::checkScenariosOfFit(scenarios, request.parameters, request.observed.lastDay(), wording);
     const ModuleContext context(progress);
     app::Request forecast = request;
@@ -295,16 +297,16 @@ PYBIND11_MODULE(_core, module) {
         std::vector<const char*> argv;
         argv.reserve(arguments.size());
         for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-        return pandemie::io::commandLineText(static_cast<int>(argv.size()), argv.data());
+        return pandemie::output::commandLineText(static_cast<int>(argv.size()), argv.data());
     });
     // pybind11 takes a plain function of a std::exception_ptr by value.
     py::register_exception_translator(
         [](std::exception_ptr failure) {  // NOLINT(performance-unnecessary-value-param)
             try {
                 if (failure) std::rethrow_exception(failure);
-            } catch (const pandemie::io::UsageError& error) {
+            } catch (const pandemie::input::UsageError& error) {
                 PyErr_SetString(PyExc_ValueError, error.what());
-            } catch (const pandemie::io::WriteError& error) {
+            } catch (const pandemie::output::WriteError& error) {
                 PyErr_SetString(PyExc_OSError, error.what());
             }
         });

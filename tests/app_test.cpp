@@ -10,7 +10,7 @@
 
 #include "app/request.h"
 #include "app/watch.h"
-#include "io/file_writing.h"
+#include "input/usage_error.h"
 #include "model/ensemble.h"
 
 namespace {
@@ -54,7 +54,7 @@ TEST(watchWork, theWorksFailureComesAfterTheLastTickWhichSeesItReturned) {
         const auto work = [&](std::atomic<std::int64_t>* done) {
             workThread = std::this_thread::get_id();
             done->store(7);
-            throw pandemie::io::UsageError("bad");
+            throw pandemie::input::UsageError("bad");
         };
         EXPECT_THROW(watchWork(
                          work,
@@ -63,7 +63,7 @@ TEST(watchWork, theWorksFailureComesAfterTheLastTickWhichSeesItReturned) {
                              return returned;
                          },
                          where),
-                     pandemie::io::UsageError);
+                     pandemie::input::UsageError);
         EXPECT_TRUE(sawReturn);
         EXPECT_EQ(workThread == callingThread, where == WorkThread::calling);
     }
@@ -78,7 +78,7 @@ pandemie::app::Wording keywords() {
 std::string refusal(pandemie::app::RequestDraft draft) {
     try {
         static_cast<void>(std::move(draft).finish());
-    } catch (const pandemie::io::UsageError& error) {
+    } catch (const pandemie::input::UsageError& error) {
         return error.what();
     }
     return "";

@@ -13,9 +13,9 @@
 #include "chart/plot_frame.h"
 #include "chart/sweep_image.h"
 #include "cli/cluster_arithmetic.h"
-#include "io/scenario_exports.h"
 #include "model/parameters.h"
 #include "model/scenario.h"
+#include "output/scenario_exports.h"
 #include "tests/cli_process.h"
 
 namespace {
@@ -172,11 +172,12 @@ TEST(clusterArithmetic, summedCountersOfTwoProcessesAreTheWholeJob) {
     });
     EXPECT_EQ(batch, sent.size());
     const pandemie::ScenarioResults whole = resultsOf(9, 24);
-    EXPECT_EQ(pandemie::io::scenarioSummaryCsv(scenarios, root),
-              pandemie::io::scenarioSummaryCsv(scenarios, whole));
-    EXPECT_EQ(pandemie::io::scenarioBandsCsv(scenarios, root),
-              pandemie::io::scenarioBandsCsv(scenarios, whole));
-    EXPECT_EQ(pandemie::io::differencesCsv(scenarios, root), pandemie::io::differencesCsv(scenarios, whole));
+    EXPECT_EQ(pandemie::output::scenarioSummaryCsv(scenarios, root),
+              pandemie::output::scenarioSummaryCsv(scenarios, whole));
+    EXPECT_EQ(pandemie::output::scenarioBandsCsv(scenarios, root),
+              pandemie::output::scenarioBandsCsv(scenarios, whole));
+    EXPECT_EQ(pandemie::output::differencesCsv(scenarios, root),
+              pandemie::output::differencesCsv(scenarios, whole));
 }
 
 }  // namespace

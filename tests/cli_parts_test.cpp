@@ -21,9 +21,9 @@
 #include "cli/option_parser.h"
 #include "cli/options.h"
 #include "cli/progress.h"
-#include "io/characters.h"
-#include "io/command_line.h"
-#include "io/quoted.h"
+#include "input/characters.h"
+#include "input/quoted.h"
+#include "output/command_line.h"
 #include "tests/cli_process.h"
 #include "tests/scratch.h"
 
@@ -328,7 +328,7 @@ TEST(cliProgress, workRunsToTheEndAndItsExceptionsReachTheCaller) {
 }
 
 TEST(cliMessages, valuesShowAsTypedInOneLineAndMistypedOptionsFindTheirMatch) {
-    using pandemie::io::quotedValue;
+    using pandemie::input::quotedValue;
     EXPECT_EQ(quotedValue(" 5"), "\" 5\"");
     EXPECT_EQ(quotedValue(""), "\"\"");
     EXPECT_EQ(quotedValue("a\tb\n\x01\x7f\"\\"), R"("a\tb\n\x01\x7f\"\\")");
@@ -336,8 +336,8 @@ TEST(cliMessages, valuesShowAsTypedInOneLineAndMistypedOptionsFindTheirMatch) {
               "\"\xc3\xa4\\xff\\xc3\"");  // an umlaut stays, stray bytes do not
     EXPECT_EQ(quotedValue(std::string(60, '9')), '"' + std::string(60, '9') + '"');
     EXPECT_EQ(quotedValue(std::string(61, '9')), '"' + std::string(60, '9') + "\u2026\"");
-    EXPECT_EQ(pandemie::io::shownPath("out/p.png"), "out/p.png");
-    EXPECT_EQ(pandemie::io::shownPath("a\nb"), R"("a\nb")");
+    EXPECT_EQ(pandemie::input::shownPath("out/p.png"), "out/p.png");
+    EXPECT_EQ(pandemie::input::shownPath("a\nb"), R"("a\nb")");
 
     const std::vector<std::string> known{"--runs", "--seed", "--summary", "--sweep"};
     EXPECT_EQ(pandemie::cli::closestOption("--run", known), "--runs");
@@ -350,11 +350,11 @@ TEST(cliMessages, valuesShowAsTypedInOneLineAndMistypedOptionsFindTheirMatch) {
 
     // A path is cut as a value is, later.
     const std::string deep = "/a/" + std::string(10'000, 'x');
-    EXPECT_EQ(pandemie::io::shownPath(deep), '"' + deep.substr(0, 200) + "\u2026\"");
-    EXPECT_EQ(pandemie::io::shownPath(deep.substr(0, 200)), deep.substr(0, 200));
+    EXPECT_EQ(pandemie::input::shownPath(deep), '"' + deep.substr(0, 200) + "\u2026\"");
+    EXPECT_EQ(pandemie::input::shownPath(deep.substr(0, 200)), deep.substr(0, 200));
     EXPECT_EQ(quotedValue("a\xc2\x85"), R"("a\xc2\x85")");
 
-    using pandemie::io::isPrintableLine;
+    using pandemie::input::isPrintableLine;
     EXPECT_TRUE(isPrintableLine("Kontaktbeschr\xc3\xa4nkung ab Tag 30 \xe2\x80\x93 \xf0\x9f\x98\xb7"));
     for (const std::string bad : {"a\x7f", "a\xc2\x85", "a\xc2\x9f", "a\n", "\xff", "\xc3", "\xe2\x80\xa8",
                                   "\xed\xa0\x80", "\xc0\xaf"})
@@ -380,13 +380,13 @@ TEST(cliMessages, commandLineTextIsUtf8ThatBashReadsBackToTheArguments) {
     std::vector<const char*> argv;
     argv.reserve(args.size());
     for (const auto& arg : args) argv.push_back(arg.c_str());
-    const std::string text = pandemie::io::commandLineText(static_cast<int>(argv.size()), argv.data());
+    const std::string text = pandemie::output::commandLineText(static_cast<int>(argv.size()), argv.data());
     EXPECT_EQ(text.find('\n'), std::string::npos);
     std::string_view rest = text;
     for (std::size_t length = 1; !rest.empty() && length > 0; rest.remove_prefix(length)) {
-        length = pandemie::io::printableCharacterLength(rest);
+        length = pandemie::input::printableCharacterLength(rest);
     }
-    EXPECT_TRUE(rest.empty()) << "not printable UTF-8 from " << pandemie::io::quotedValue(rest);
+    EXPECT_TRUE(rest.empty()) << "not printable UTF-8 from " << pandemie::input::quotedValue(rest);
 
     const scratch::ScratchDirectory dir;
     std::ofstream(dir / "echo.sh") << "printf '%s\\0' " << text << '\n';

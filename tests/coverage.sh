@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Line coverage of every component (model/, io/, chart/, ui/, cli/) by the whole test suite, from a
+# Line coverage of every component (model/, input/, output/, chart/, ui/, cli/) by the whole test suite, from a
 # separate instrumented Debug build; fails below 90 %.
 # Usage: tests/coverage.sh [build-dir]   (default build-coverage)
 set -euo pipefail
@@ -22,5 +22,5 @@ ctest --test-dir "$build_dir" --output-on-failure --no-tests=error --parallel "$
 # Headers are compiled through the links build/include/<component>/<component>;
 # gcovr resolves them to their source files, which the filter names.
 gcovr --root . --object-directory "$build_dir" \
-  --filter "$PWD/(model|io|chart|ui|cli)/" \
+  --filter "$PWD/(model|input|output|chart|ui|cli)/" \
   --print-summary --fail-under-line 90

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "io/fit_exports.h"
 #include "model/count_epidemic.h"
 #include "model/fit.h"
+#include "output/fit_exports.h"
 
 namespace {
 
@@ -101,8 +101,8 @@ TEST(fit, fixedParametersStayAndThreadsDoNotMatter) {
         EXPECT_GE(particle.values[2], 1);
         EXPECT_LE(particle.values[2], 4);
     }
-    EXPECT_EQ(pandemie::io::posteriorCsv(one), pandemie::io::posteriorCsv(two));
-    EXPECT_EQ(pandemie::io::fitSummaryCsv(one), pandemie::io::fitSummaryCsv(two));
+    EXPECT_EQ(pandemie::output::posteriorCsv(one), pandemie::output::posteriorCsv(two));
+    EXPECT_EQ(pandemie::output::fitSummaryCsv(one), pandemie::output::fitSummaryCsv(two));
     EXPECT_GT(one.generations.size(), 2U);
     // The truth is within reach: the transmission's interval holds it.
     const auto transmission = one.transmissionFigures();

@@ -1,5 +1,6 @@
 // Hostile input files and what the tool reads back: the scenario file's
-// limits, outputs that would replace a file read, the image's command text.
+// limits, outputs that would replace a file read, the image's command text,
+// characters that a one-line message shows escaped.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,9 +15,12 @@
 
 #include "chart/png_text.h"
 #include "chart/run_image.h"
-#include "io/file_writing.h"
-#include "io/scenario_file.h"
-#include "io/scenario_options.h"
+#include "input/characters.h"
+#include "input/observed_file.h"
+#include "input/quoted.h"
+#include "input/scenario_file.h"
+#include "input/usage_error.h"
+#include "output/command_line.h"
 #include "tests/cli_process.h"
 
 namespace {
@@ -27,9 +31,11 @@ using cli_process::Outcome;
 using cli_process::readFile;
 using cli_process::runCli;
 using cli_process::ScratchDirectory;
-using pandemie::io::maxScenarioFileBytes;
-using pandemie::io::scenariosFromText;
-using pandemie::io::UsageError;
+using pandemie::input::isPrintableLine;
+using pandemie::input::maxScenarioFileBytes;
+using pandemie::input::quotedValue;
+using pandemie::input::scenariosFromText;
+using pandemie::input::UsageError;
 
 const std::string oneScenario = "[[scenario]]\nname = \"a\"\n";
 
@@ -131,6 +137,98 @@ TEST(inputFiles, imageCommandIsUtf8TextReadBackWhole) {
         chart::withTextChunk(chart::encodePng(QImage(4, 4, QImage::Format_RGB32)), "Command", text);
     EXPECT_EQ(QImage::fromData(withText).text("Command").toStdString(), text);
     EXPECT_EQ(chart::withTextChunk("not a PNG file", "Command", text), "not a PNG file");
+}
+
+// Text and how every message and the image's command show it.
+struct Escaped {
+    std::string text;
+    std::string shown;
+};
+
+// The message parseObservations gives for text, "" if it reads it.
+[[nodiscard]] std::string observedRefusal(const std::string& text) {
+    try {
+        static_cast<void>(pandemie::input::parseObservations(text, "c.csv", 1000));
+    } catch (const UsageError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// Each text, between two letters, shows escaped in a quoted value, in the
+// command line, in a scenario file's name and key and in an observed file's
+// column; no message holds it raw.
+void expectShownEscapedEverywhere(const std::vector<Escaped>& cases) {
+    for (const auto& [text, shown] : cases) {
+        const std::string line = "a" + text + "b";
+        const std::string escaped = "a" + shown + "b";
+        EXPECT_FALSE(isPrintableLine(line)) << escaped;
+        EXPECT_EQ(quotedValue(line), '"' + escaped + '"');
+        EXPECT_EQ(pandemie::output::shellQuoted(line), "$'" + escaped + "'");
+        const std::vector<std::string> messages{
+            refusal("[[scenario]]\nname = \"" + line + "\"\n"),
+            refusal("[[scenario]]\nname = \"n\"\n\"" + line + "\" = 1\n"),
+            observedRefusal("day," + line + "\n1,3\n"),
+        };
+        for (const std::string& message : messages) {
+            EXPECT_FALSE(message.empty()) << escaped;
+            EXPECT_TRUE(isPrintableLine(message)) << quotedValue(message);
+        }
+        EXPECT_NE(messages[2].find("unknown column \"" + escaped + '"'), std::string::npos) << messages[2];
+    }
+}
+
+TEST(inputText, invalidSequencesShowAsTheirBytes) {
+    expectShownEscapedEverywhere({
+        {"\xed\xa0\x80", R"(\xed\xa0\x80)"},          // a surrogate, U+D800
+        {"\xe0\x80\x80", R"(\xe0\x80\x80)"},          // an overlong form of U+0000
+        {"\xc0\xaf", R"(\xc0\xaf)"},                  // an overlong '/'
+        {"\xf4\x90\x80\x80", R"(\xf4\x90\x80\x80)"},  // U+110000, past U+10FFFF
+        {"\xf8\x88\x80\x80\x80", R"(\xf8\x88\x80\x80\x80)"},
+        {"\xe2\x82", R"(\xe2\x82)"},  // truncated before the 'b'
+        {"\x80", R"(\x80)"},
+        {"\xff", R"(\xff)"},
+    });
+}
+
+TEST(inputText, lineAndParagraphSeparatorsShowEscaped) {
+    expectShownEscapedEverywhere({
+        {"\xe2\x80\xa8", R"(\xe2\x80\xa8)"},  // U+2028
+        {"\xe2\x80\xa9", R"(\xe2\x80\xa9)"},  // U+2029
+        {"\xc2\x85", R"(\xc2\x85)"},          // NEL, a C1 control
+    });
+}
+
+TEST(inputText, invisibleCharactersShowEscapedTheirNeighboursAsTheyAre) {
+    expectShownEscapedEverywhere({
+        {"\xef\xbb\xbf", R"(\xef\xbb\xbf)"},          // byte order mark, U+FEFF
+        {"\xe2\x80\x8b", R"(\xe2\x80\x8b)"},          // zero-width space
+        {"\xe2\x80\x8d", R"(\xe2\x80\x8d)"},          // zero-width joiner
+        {"\xe2\x80\x8f", R"(\xe2\x80\x8f)"},          // right-to-left mark
+        {"\xe2\x80\xae", R"(\xe2\x80\xae)"},          // right-to-left override
+        {"\xe2\x81\xa6", R"(\xe2\x81\xa6)"},          // left-to-right isolate
+        {"\xe2\x81\xa0", R"(\xe2\x81\xa0)"},          // word joiner
+        {"\xc2\xad", R"(\xc2\xad)"},                  // soft hyphen
+        {"\xd8\x9c", R"(\xd8\x9c)"},                  // Arabic letter mark
+        {"\xf3\xa0\x80\x81", R"(\xf3\xa0\x80\x81)"},  // language tag
+    });
+    // The characters beside those ranges print.
+    for (const std::string visible : {"\xe2\x80\x8a", "\xe2\x80\x90", "\xe2\x80\xa7", "\xe2\x80\xaf",
+                                      "\xe2\x81\xa5", "\xef\xbb\xbe", "\xc2\xa0", "\xf0\x9f\x98\xb7"}) {
+        EXPECT_TRUE(isPrintableLine(visible)) << quotedValue(visible);
+        EXPECT_EQ(quotedValue(visible), '"' + visible + '"');
+    }
+    // A byte order mark counts as one character of a cut value.
+    EXPECT_EQ(quotedValue(std::string(59, '9') + "\xef\xbb\xbf"),
+              '"' + std::string(59, '9') + R"(\xef\xbb\xbf")");
+    // One leading byte order mark is a spreadsheet's; a second one is shown.
+    EXPECT_EQ(
+        observedRefusal("\xef\xbb\xbf\xef\xbb\xbf"
+                        "day,infected\n1,3\n"),
+        R"(--observed: c.csv:1: unknown column "\xef\xbb\xbfday"; expected day, not_infected, infected or recovered)");
+    EXPECT_EQ(observedRefusal("\xef\xbb\xbf"
+                              "day,infected\n1,3\n"),
+              "");
 }
 
 }  // namespace

@@ -20,16 +20,17 @@
 #include <thread>
 #include <vector>
 
-#include "io/file_writing.h"
+#include "input/usage_error.h"
+#include "output/file_writing.h"
 #include "tests/scratch.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using pandemie::io::OutputBatch;
-using pandemie::io::UsageError;
-using pandemie::io::WriteError;
-using pandemie::io::writeFile;
+using pandemie::input::UsageError;
+using pandemie::output::OutputBatch;
+using pandemie::output::WriteError;
+using pandemie::output::writeFile;
 using scratch::readFile;
 using scratch::ScratchDirectory;
 

@@ -11,19 +11,19 @@
 #include <string>
 #include <vector>
 
-#include "io/csv.h"
-#include "io/file_writing.h"
-#include "io/observed.h"
+#include "input/observed_file.h"
+#include "input/usage_error.h"
+#include "output/csv.h"
 #include "tests/scratch.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using pandemie::Observations;
-using pandemie::io::maxObservedFileBytes;
-using pandemie::io::parseObservations;
-using pandemie::io::readObservations;
-using pandemie::io::UsageError;
+using pandemie::input::maxObservedFileBytes;
+using pandemie::input::parseObservations;
+using pandemie::input::readObservations;
+using pandemie::input::UsageError;
 using scratch::ScratchDirectory;
 using namespace std::string_literals;
 
@@ -60,7 +60,7 @@ TEST(observed, spreadsheetFormsReadAsThePlainForm) {
     // The tool's own output reads back as its counts.
     pandemie::Random random(7);
     const pandemie::Trajectory run = pandemie::runTrajectory({}, random);
-    const Observations back = parseObservations(pandemie::io::trajectoryCsv(run), "run.csv", 1000);
+    const Observations back = parseObservations(pandemie::output::trajectoryCsv(run), "run.csv", 1000);
     ASSERT_EQ(back.days.size(), run.size());
     EXPECT_EQ(back.lastDay(), 180);
     EXPECT_EQ(back.days[99].counts[1], run[99].countInfected);

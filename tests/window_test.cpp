@@ -32,7 +32,7 @@
 #include "chart/chart.h"
 #include "chart/run_image.h"
 #include "chart/surface.h"
-#include "io/csv.h"
+#include "output/csv.h"
 #include "tests/ink_height.h"
 #include "ui/form1.h"
 #include "ui/hscrollbar.h"
@@ -548,7 +548,7 @@ TEST(windowExport, savesTheChartAndEachRunsCourse) {
     pandemie::Random random(pandemie::windowSeed);
     const pandemie::Parameters defaults;
     for (const char* name : {"first.csv", "second.csv"}) {
-        const auto expected = pandemie::io::trajectoryCsv(pandemie::runTrajectory(defaults, random));
+        const auto expected = pandemie::output::trajectoryCsv(pandemie::runTrajectory(defaults, random));
         h.save(courseEntry, dir.filePath(name));
         EXPECT_EQ(contentsOf(dir.filePath(name)), bytes(expected)) << name;
         h.form->Command4_Click();

@@ -18,10 +18,10 @@
 #include "chart/chart.h"
 #include "chart/plot_frame.h"
 #include "chart/run_image.h"
-#include "io/csv.h"
-#include "io/file_writing.h"
 #include "model/ensemble.h"
 #include "model/parameters.h"
+#include "output/csv.h"
+#include "output/file_writing.h"
 #include "ui/accessibility.h"
 #include "ui/hscrollbar.h"
 #include "ui/picture_box.h"
@@ -410,7 +410,7 @@ void Form1::saveChart() {
 }
 
 void Form1::saveCourse() {
-    const std::string csv = pandemie::io::trajectoryCsv(lastRun);
+    const std::string csv = pandemie::output::trajectoryCsv(lastRun);
     saveFile(QStringLiteral("Verlauf speichern"), QStringLiteral("pandemie.csv"),
              QStringLiteral("CSV-Datei (*.csv)"), QByteArray(csv.data(), static_cast<qsizetype>(csv.size())));
 }
@@ -426,10 +426,10 @@ void Form1::saveFile(const QString& caption, const QString& suggestedName, const
         return;
     }
     try {
-        pandemie::io::writeFile(
+        pandemie::output::writeFile(
             QFile::encodeName(name).toStdString(),
             std::string_view(contents.constData(), static_cast<std::size_t>(contents.size())));
-    } catch (const pandemie::io::WriteError& error) {
+    } catch (const pandemie::output::WriteError& error) {
         showError_(failed + QString::fromLocal8Bit(error.what()));
     }
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "io/file_writing.h"
-#include "io/observed.h"
+#include "input/observed_file.h"
+#include "input/usage_error.h"
 
 namespace {
 
@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte, when there is one, picks a population other than 1000.
     const int population = size > 0 && data[0] < 8 ? 1 + data[0] * 7919 : 1000;
     try {
-        if (!holdsCounts(pandemie::io::parseObservations(text, "fuzz.csv", population))) std::abort();
-    } catch (const pandemie::io::UsageError& error) {
+        if (!holdsCounts(pandemie::input::parseObservations(text, "fuzz.csv", population))) std::abort();
+    } catch (const pandemie::input::UsageError& error) {
         if (std::string_view(error.what()).find_first_of("\n\r") != std::string_view::npos) std::abort();
     }
     return 0;

@@ -4,14 +4,13 @@
 #include <cstdint>
 #include <string_view>
 
-#include "io/scenario_file.h"
-#include "io/scenario_options.h"
+#include "input/scenario_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
-        static_cast<void>(pandemie::io::scenariosFromText(
+        static_cast<void>(pandemie::input::scenariosFromText(
             std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.toml", {}));
-    } catch (const pandemie::io::UsageError&) {
+    } catch (const pandemie::input::UsageError&) {
     }
     return 0;
 }

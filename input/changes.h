@@ -1,0 +1,16 @@
+#pragma once
+// The changes of parameters on a day (--change): DAY:NAME=VALUE[,NAME=VALUE...].
+// Bad input throws UsageError with a one-line message that follows the
+// option's name, as in "--change: \"x\": expected DAY:NAME=VALUE[,NAME=VALUE...]".
+
+#include <string>
+
+#include "model/scenario.h"
+
+namespace pandemie::input {
+
+// Adds the changes of text to changes (which sortedByDay then orders). A
+// parameter changed twice on one day, here or in changes already, is refused.
+void addChanges(Schedule& changes, const std::string& text);
+
+}  // namespace pandemie::input

@@ -1,0 +1,33 @@
+#pragma once
+// The counts of a file of observed days (`--observed`), as a fit reads them:
+// CSV with a header row naming the column day and one or more of the series'
+// columns (seriesFields), in any order. Files from spreadsheets are read as
+// they are written: a byte order mark, CRLF line ends, double-quoted cells,
+// and `;` as separator with decimal commas when the header holds a `;`.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "model/observations.h"
+
+namespace pandemie::input {
+
+// Far more than 180 rows of counts ever take.
+inline constexpr std::size_t maxObservedFileBytes = std::size_t{64} << 20U;
+
+// The counts in `text` (a file's contents), named `file` in messages, counted
+// in a population of `population` persons and scaled to 1000 persons. Throws
+// UsageError with one line naming the file, the line and what is wrong.
+[[nodiscard]] Observations parseObservations(std::string_view text, std::string_view file, int population);
+
+// The same read from the file at `path`; a directory, a named pipe or a
+// device is refused before it is opened.
+[[nodiscard]] Observations readObservations(const std::string& path, int population);
+
+// observed with its first day moved to model day firstDay and the others
+// following; throws UsageError, its message after `name` (the option and
+// a blank), when the last day would come after day 180.
+[[nodiscard]] Observations startingOnDay(Observations observed, int firstDay, std::string_view name);
+
+}  // namespace pandemie::input

@@ -1,0 +1,23 @@
+#pragma once
+// The tables and the report of a fit.
+
+#include <string>
+
+#include "model/fit.h"
+
+namespace pandemie::output {
+
+// encounters,infection,latency,recovery,weight,distance: one row per particle.
+[[nodiscard]] std::string posteriorCsv(const FitResult& result);
+
+// measure,mean,p10,p50,p90: each parameter and encounters x (infection - 1/2)
+// (transmission) from the posterior, then the forecast's figures as
+// summaryCsv writes them.
+[[nodiscard]] std::string fitSummaryCsv(const FitResult& result);
+
+// One screen for a reader: each parameter with its 80 % interval, what the
+// data cannot tell apart, whether the model fits at all, the work done.
+[[nodiscard]] std::string fitReportText(const FitResult& result, const FitSettings& settings,
+                                        const Observations& observed, double seconds);
+
+}  // namespace pandemie::output
