@@ -649,7 +649,7 @@ JointPosterior FitResult::joint(Parameter x, Parameter y, const FitSettings& set
 }
 
 ScenarioResults forecastScenarios(const FitResult& result, const std::vector<Scenario>& scenarios,
-                                  const Schedule& known, int threads) {
+                                  const Schedule& known, int threads, std::atomic<std::int64_t>* done) {
     ScenarioResults results(scenarios.size(), Detail::bandsAndDifferences);
     std::vector<Schedule> changes;
     for (const Scenario& scenario : scenarios) {
@@ -667,6 +667,7 @@ ScenarioResults forecastScenarios(const FitResult& result, const std::vector<Sce
             const std::scoped_lock guard(lock);
             results.bands[s].add(trajectory);
             results.summaries[s].add(ofRun[s]);
+            if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
         }
         const std::scoped_lock guard(lock);
         for (std::size_t s = 1; s < scenarios.size(); ++s) results.differences[s - 1].add(ofRun[s], ofRun[0]);

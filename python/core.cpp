@@ -3,7 +3,6 @@
 // tool's checks and messages. The package's Python code turns keyword
 // arguments into the options' text and the tables into numpy arrays.
 
-#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -13,7 +12,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -40,6 +38,7 @@
 #include "model/fit.h"
 #include "model/scenario.h"
 #include "python/interruptible.h"
+#include "python/numpy_table.h"
 
 namespace py = pybind11;
 
@@ -188,6 +187,11 @@ template <typename Draw>
 struct RunResult {
     Trajectory trajectory;
     Schedule changes;
+
+    [[nodiscard]] io::Table table(const std::string& name) const {
+        if (name == "run") return io::trajectoryTable(trajectory);
+        unknownTable(name);
+    }
 };
 
 struct EnsembleResult {
@@ -196,11 +200,11 @@ struct EnsembleResult {
     ScenarioResults results{1, Detail::bandsAndDifferences};
     std::vector<RunSummary> runs;
 
-    [[nodiscard]] std::string csv(const std::string& table) const {
-        if (table == "bands") return io::bandsCsv(results.bands.front());
-        if (table == "summary") return io::summaryCsv(results.summaries.front());
-        if (table == "runs") return io::ensembleCsv(runs);
-        unknownTable(table);
+    [[nodiscard]] io::Table table(const std::string& name) const {
+        if (name == "bands") return io::bandsTable(results.bands.front());
+        if (name == "summary") return io::summaryTable(results.summaries.front());
+        if (name == "runs") return io::ensembleTable(runs);
+        unknownTable(name);
     }
 };
 
@@ -208,11 +212,11 @@ struct ComparisonResult {
     std::vector<Scenario> scenarios;
     ScenarioResults results;
 
-    [[nodiscard]] std::string csv(const std::string& table) const {
-        if (table == "bands") return io::scenarioBandsCsv(scenarios, results);
-        if (table == "summary") return io::scenarioSummaryCsv(scenarios, results);
-        if (table == "differences") return io::differencesCsv(scenarios, results);
-        unknownTable(table);
+    [[nodiscard]] io::Table table(const std::string& name) const {
+        if (name == "bands") return io::scenarioBandsTable(scenarios, results);
+        if (name == "summary") return io::scenarioSummaryTable(scenarios, results);
+        if (name == "differences") return io::differencesTable(scenarios, results);
+        unknownTable(name);
     }
 };
 
@@ -221,6 +225,11 @@ struct SweepResult {
     Outcome measure = Outcome::finalRecovered;
     std::vector<Scenario> grid;
     ScenarioResults results{0, Detail::summaries};
+
+    [[nodiscard]] io::Table table(const std::string& name) const {
+        if (name == "sweep") return io::sweepTable(axes, grid, results);
+        unknownTable(name);
+    }
 };
 
 struct FitRun {
@@ -230,12 +239,12 @@ struct FitRun {
     FitResult result;
     double seconds = 0;
 
-    [[nodiscard]] std::string csv(const std::string& table) const {
-        if (table == "posterior") return io::posteriorCsv(result);
-        if (table == "summary") return io::fitSummaryCsv(result);
-        if (table == "bands") return io::bandsCsv(result.bands);
-        if (table == "runs") return io::ensembleCsv(result.matchingSummaries());
-        unknownTable(table);
+    [[nodiscard]] io::Table table(const std::string& name) const {
+        if (name == "posterior") return io::posteriorTable(result);
+        if (name == "summary") return io::fitSummaryTable(result);
+        if (name == "bands") return io::bandsTable(result.bands);
+        if (name == "runs") return io::ensembleTable(result.matchingSummaries());
+        unknownTable(name);
     }
 };
 
@@ -355,38 +364,40 @@ template <typename Work>
     io::checkScenariosOfFit(scenarios, fitted.parameters, fitted.observed.lastDay(), "scenarios: scenario ",
                             "pandemie.fit");
     const auto total = static_cast<std::int64_t>(scenarios.size()) * std::ssize(fitted.result.matching);
-    ScenarioResults results = interruptibly(total, progress, [&](std::atomic<std::int64_t>* /*done*/) {
-        return forecastScenarios(fitted.result, scenarios, fitted.settings.changes, fitted.settings.threads);
+    ScenarioResults results = interruptibly(total, progress, [&](std::atomic<std::int64_t>* done) {
+        return forecastScenarios(fitted.result, scenarios, fitted.settings.changes, fitted.settings.threads, done);
     });
     return {std::move(scenarios), std::move(results)};
 }
 
-// The run's counts, days down, the series across, in the order of seriesFields.
-[[nodiscard]] py::array_t<int> countsOf(const RunResult& run) {
-    static_assert(sizeof(DailyCounts) == 3 * sizeof(int));
-    py::array_t<int> counts({static_cast<py::ssize_t>(runDays), py::ssize_t{3}});
-    std::memcpy(counts.mutable_data(), run.trajectory.data(), sizeof(run.trajectory));
-    return counts;
+// A result's tables by name, as io::Table (numpy arrays, pickling) and as
+// the tool's CSV text.
+template <typename Result>
+void defineTables(py::class_<Result>& result) {
+    result.def("table", &Result::table, py::arg("name"))
+        .def("csv", [](const Result& r, const std::string& name) { return io::csvOf(r.table(name)); },
+             py::arg("name"));
 }
 
 void defineResults(py::module_& module) {
-    py::class_<RunResult>(module, "RunResult", "One run of days 1..180.")
-        .def("counts", &countsOf, "The counts of days 1..180: not infected, infected, recovered.")
-        .def("csv", [](const RunResult& run) { return io::trajectoryCsv(run.trajectory); })
-        .def("png", [](const RunResult& run, const std::string& command) {
-            return image(command, [&] { return chart::firstRunImage(run.trajectory, run.changes); });
-        });
-    py::class_<EnsembleResult>(module, "EnsembleResult", "The runs of one ensemble.")
-        .def("csv", &EnsembleResult::csv)
-        .def("text", [](const EnsembleResult& e) { return io::summaryText(e.results.summaries.front()); })
+    defineTable(module);
+    py::class_<RunResult> run(module, "RunResult", "One run of days 1..180.");
+    defineTables(run);
+    run.def("png", [](const RunResult& r, const std::string& command) {
+        return image(command, [&] { return chart::firstRunImage(r.trajectory, r.changes); });
+    });
+    py::class_<EnsembleResult> ensemble(module, "EnsembleResult", "The runs of one ensemble.");
+    defineTables(ensemble);
+    ensemble.def("text", [](const EnsembleResult& e) { return io::summaryText(e.results.summaries.front()); })
         .def("png", [](const EnsembleResult& e, const std::string& command) {
             return image(command, [&] {
                 const BandStatistics& bands = e.results.bands.front();
                 return chart::bandImage(bands.courses(), bands.runs(), e.parameters, e.changes);
             });
         });
-    py::class_<ComparisonResult>(module, "ComparisonResult", "Scenarios run on the same seeds.")
-        .def("csv", &ComparisonResult::csv)
+    py::class_<ComparisonResult> comparison(module, "ComparisonResult", "Scenarios run on the same seeds.");
+    defineTables(comparison);
+    comparison
         .def("names",
              [](const ComparisonResult& c) {
                  std::vector<std::string> names;
@@ -398,18 +409,18 @@ void defineResults(py::module_& module) {
         .def("png", [](const ComparisonResult& c, const std::string& command) {
             return image(command, [&] { return chart::scenarioImage(c.scenarios, c.results); });
         });
-    py::class_<SweepResult>(module, "SweepResult", "The points of a sweep.")
-        .def("csv", [](const SweepResult& s) { return io::sweepCsv(s.axes, s.grid, s.results); })
-        .def("png", [](const SweepResult& s, const std::string& command) {
-            return image(command, [&] { return chart::sweepImage(s.axes, s.measure, s.results.summaries); });
-        });
-    py::class_<FitRun>(module, "FitResult", "A fit and its forecast.")
-        .def("csv", &FitRun::csv)
-        .def("text",
-             [](const FitRun& f) {
-                 return io::fitReportText(f.result, f.settings, f.observed, f.seconds) + "forecast:\n" +
-                        io::summaryText(f.result.outcomes);
-             })
+    py::class_<SweepResult> sweep(module, "SweepResult", "The points of a sweep.");
+    defineTables(sweep);
+    sweep.def("png", [](const SweepResult& s, const std::string& command) {
+        return image(command, [&] { return chart::sweepImage(s.axes, s.measure, s.results.summaries); });
+    });
+    py::class_<FitRun> fit(module, "FitResult", "A fit and its forecast.");
+    defineTables(fit);
+    fit.def("text",
+            [](const FitRun& f) {
+                return io::fitReportText(f.result, f.settings, f.observed, f.seconds) + "forecast:\n" +
+                       io::summaryText(f.result.outcomes);
+            })
         .def("misfit", [](const FitRun& f) { return f.result.misfit.fails(); })
         .def("png",
              [](const FitRun& f, const std::string& command) {
