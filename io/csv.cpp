@@ -41,7 +41,8 @@ Table trajectoryTable(const Trajectory& trajectory) {
 
 Table ensembleTable(std::span<const RunSummary> summaries, std::int64_t firstRun) {
     Table table{{integerColumn("run"), unsignedColumn("seed")}};
-    for (const Outcome outcome : peakOutcomes) table.columns.push_back(integerColumn(std::string(infoOf(outcome).name)));
+    for (const Outcome outcome : peakOutcomes)
+        table.columns.push_back(integerColumn(std::string(infoOf(outcome).name)));
     addSeriesColumns(table, "final_", summaries.size());
     std::int64_t run = firstRun;
     for (const RunSummary& summary : summaries) {

@@ -39,7 +39,8 @@ std::string seriesList(const Observations& observed) {
 
 Table posteriorTable(const FitResult& result) {
     Table table;
-    for (const ParameterInfo& info : parameterTable) table.columns.push_back(integerColumn(std::string(info.name)));
+    for (const ParameterInfo& info : parameterTable)
+        table.columns.push_back(integerColumn(std::string(info.name)));
     table.columns.push_back(realColumn("weight", 9));
     table.columns.push_back(realColumn("distance", 6));
     for (Column& column : table.columns) column.reserve(result.posterior.size());
@@ -55,7 +56,8 @@ Table posteriorTable(const FitResult& result) {
 Table fitSummaryTable(const FitResult& result) {
     Table table{{textColumn("measure"), realColumn("mean", 3)}};
     for (const char* percentile : {"p10", "p50", "p90"}) table.columns.push_back(realColumn(percentile, 0));
-    for (const ParameterInfo& info : parameterTable) addFigures(table, info.name, result.figures(info.parameter), 0);
+    for (const ParameterInfo& info : parameterTable)
+        addFigures(table, info.name, result.figures(info.parameter), 0);
     addFigures(table, transmissionName, result.transmissionFigures(), 1);
     addSummaryRows(table.columns, result.outcomes);
     return table;

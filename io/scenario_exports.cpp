@@ -27,7 +27,8 @@ template <typename TableOf>
 // mean with three decimals, then p10, p50 and p90, their names behind the prefix.
 void addFigureColumns(Table& table, const std::string& prefix) {
     table.columns.push_back(realColumn(prefix + "mean", 3));
-    for (const char* percentile : {"p10", "p50", "p90"}) table.columns.push_back(integerColumn(prefix + percentile));
+    for (const char* percentile : {"p10", "p50", "p90"})
+        table.columns.push_back(integerColumn(prefix + percentile));
 }
 
 }  // namespace
@@ -48,7 +49,8 @@ Table differencesTable(const std::vector<Scenario>& scenarios, const ScenarioRes
             table.columns[0].add(scenarios[s].name);
             table.columns[1].add(scenarios[0].name);
             table.columns[2].add(info.name);
-            addFigures(std::span(table.columns).subspan(3), results.differences.at(s - 1).histogram(info.outcome));
+            addFigures(std::span(table.columns).subspan(3),
+                       results.differences.at(s - 1).histogram(info.outcome));
         }
     }
     return table;
@@ -67,13 +69,15 @@ std::string scenarioSummaryText(const std::vector<Scenario>& scenarios, const Sc
 Table sweepTable(const std::vector<SweepAxis>& axes, const std::vector<Scenario>& grid,
                  const ScenarioResults& results) {
     Table table;
-    for (const SweepAxis& axis : axes) table.columns.push_back(integerColumn(std::string(infoOf(axis.parameter).name)));
+    for (const SweepAxis& axis : axes)
+        table.columns.push_back(integerColumn(std::string(infoOf(axis.parameter).name)));
     table.columns.push_back(integerColumn("runs"));
     for (const OutcomeInfo& info : outcomeTable) addFigureColumns(table, std::string(info.name) + "_");
     table.columns.push_back(realColumn("share_without_infected_on_day_180", 6));
     for (std::size_t point = 0; point < grid.size(); ++point) {
         auto column = table.columns.begin();
-        for (const SweepAxis& axis : axes) (column++)->add(parameterValue(grid[point].parameters, axis.parameter));
+        for (const SweepAxis& axis : axes)
+            (column++)->add(parameterValue(grid[point].parameters, axis.parameter));
         const OutcomeStatistics& statistics = results.summaries.at(point);
         (column++)->add(statistics.runs());
         for (const OutcomeInfo& info : outcomeTable) {

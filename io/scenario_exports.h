@@ -13,8 +13,10 @@ namespace pandemie::io {
 // The ensemble tables with a first column naming the scenario, one block of
 // rows per scenario: scenario,measure,mean,p10,p50,p90 and
 // scenario,day,series,mean,p10,p50,p90.
-[[nodiscard]] Table scenarioSummaryTable(const std::vector<Scenario>& scenarios, const ScenarioResults& results);
-[[nodiscard]] Table scenarioBandsTable(const std::vector<Scenario>& scenarios, const ScenarioResults& results);
+[[nodiscard]] Table scenarioSummaryTable(const std::vector<Scenario>& scenarios,
+                                         const ScenarioResults& results);
+[[nodiscard]] Table scenarioBandsTable(const std::vector<Scenario>& scenarios,
+                                       const ScenarioResults& results);
 [[nodiscard]] inline std::string scenarioSummaryCsv(const std::vector<Scenario>& scenarios,
                                                     const ScenarioResults& results) {
     return csvOf(scenarioSummaryTable(scenarios, results));
@@ -41,8 +43,8 @@ namespace pandemie::io {
 // person on day 180.
 [[nodiscard]] Table sweepTable(const std::vector<SweepAxis>& axes, const std::vector<Scenario>& grid,
                                const ScenarioResults& results);
-[[nodiscard]] inline std::string sweepCsv(const std::vector<SweepAxis>& axes, const std::vector<Scenario>& grid,
-                                          const ScenarioResults& results) {
+[[nodiscard]] inline std::string sweepCsv(const std::vector<SweepAxis>& axes,
+                                          const std::vector<Scenario>& grid, const ScenarioResults& results) {
     return csvOf(sweepTable(axes, grid, results));
 }
 

@@ -127,10 +127,13 @@ public:
 
     [[nodiscard]] std::size_t room(std::size_t row) const {
         switch (type_) {
-            case CellType::text: return 2 * text(row).size() + 2;
-            case CellType::real: return realRoom + static_cast<std::size_t>(std::max(column_.decimalsOf(row), 0));
+            case CellType::text:
+                return 2 * text(row).size() + 2;
+            case CellType::real:
+                return realRoom + static_cast<std::size_t>(std::max(column_.decimalsOf(row), 0));
             case CellType::integer:
-            case CellType::unsigned64: break;
+            case CellType::unsigned64:
+                break;
         }
         return wholeNumberRoom;
     }
@@ -139,13 +142,15 @@ public:
         if (column_.isEmpty(row)) return out;
         char* const end = out + room(row);
         switch (type_) {
-            case CellType::text: return writeField(out, text(row));
-            case CellType::integer: return std::to_chars(out, end, static_cast<const std::int64_t*>(cells_)[row]).ptr;
+            case CellType::text:
+                return writeField(out, text(row));
+            case CellType::integer:
+                return std::to_chars(out, end, static_cast<const std::int64_t*>(cells_)[row]).ptr;
             case CellType::unsigned64:
                 return std::to_chars(out, end, static_cast<const std::uint64_t*>(cells_)[row]).ptr;
             case CellType::real:
-                return std::to_chars(out, end, static_cast<const double*>(cells_)[row], std::chars_format::fixed,
-                                     column_.decimalsOf(row))
+                return std::to_chars(out, end, static_cast<const double*>(cells_)[row],
+                                     std::chars_format::fixed, column_.decimalsOf(row))
                     .ptr;
         }
         return out;

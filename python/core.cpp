@@ -365,7 +365,8 @@ template <typename Work>
                             "pandemie.fit");
     const auto total = static_cast<std::int64_t>(scenarios.size()) * std::ssize(fitted.result.matching);
     ScenarioResults results = interruptibly(total, progress, [&](std::atomic<std::int64_t>* done) {
-        return forecastScenarios(fitted.result, scenarios, fitted.settings.changes, fitted.settings.threads, done);
+        return forecastScenarios(fitted.result, scenarios, fitted.settings.changes, fitted.settings.threads,
+                                 done);
     });
     return {std::move(scenarios), std::move(results)};
 }
@@ -375,29 +376,32 @@ template <typename Work>
 template <typename Result>
 void defineTables(py::class_<Result>& result) {
     result.def("table", &Result::table, py::arg("name"))
-        .def("csv", [](const Result& r, const std::string& name) { return io::csvOf(r.table(name)); },
-             py::arg("name"));
+        .def(
+            "csv", [](const Result& r, const std::string& name) { return io::csvOf(r.table(name)); },
+            py::arg("name"));
 }
 
 void defineResults(py::module_& module) {
     defineTable(module);
-    py::class_<RunResult> run(module, "RunResult", "One run of days 1..180.");
-    defineTables(run);
-    run.def("png", [](const RunResult& r, const std::string& command) {
+    py::class_<RunResult> runClass(module, "RunResult", "One run of days 1..180.");
+    defineTables(runClass);
+    runClass.def("png", [](const RunResult& r, const std::string& command) {
         return image(command, [&] { return chart::firstRunImage(r.trajectory, r.changes); });
     });
-    py::class_<EnsembleResult> ensemble(module, "EnsembleResult", "The runs of one ensemble.");
-    defineTables(ensemble);
-    ensemble.def("text", [](const EnsembleResult& e) { return io::summaryText(e.results.summaries.front()); })
+    py::class_<EnsembleResult> ensembleClass(module, "EnsembleResult", "The runs of one ensemble.");
+    defineTables(ensembleClass);
+    ensembleClass
+        .def("text", [](const EnsembleResult& e) { return io::summaryText(e.results.summaries.front()); })
         .def("png", [](const EnsembleResult& e, const std::string& command) {
             return image(command, [&] {
                 const BandStatistics& bands = e.results.bands.front();
                 return chart::bandImage(bands.courses(), bands.runs(), e.parameters, e.changes);
             });
         });
-    py::class_<ComparisonResult> comparison(module, "ComparisonResult", "Scenarios run on the same seeds.");
-    defineTables(comparison);
-    comparison
+    py::class_<ComparisonResult> comparisonClass(module, "ComparisonResult",
+                                                 "Scenarios run on the same seeds.");
+    defineTables(comparisonClass);
+    comparisonClass
         .def("names",
              [](const ComparisonResult& c) {
                  std::vector<std::string> names;
@@ -409,18 +413,19 @@ void defineResults(py::module_& module) {
         .def("png", [](const ComparisonResult& c, const std::string& command) {
             return image(command, [&] { return chart::scenarioImage(c.scenarios, c.results); });
         });
-    py::class_<SweepResult> sweep(module, "SweepResult", "The points of a sweep.");
-    defineTables(sweep);
-    sweep.def("png", [](const SweepResult& s, const std::string& command) {
+    py::class_<SweepResult> sweepClass(module, "SweepResult", "The points of a sweep.");
+    defineTables(sweepClass);
+    sweepClass.def("png", [](const SweepResult& s, const std::string& command) {
         return image(command, [&] { return chart::sweepImage(s.axes, s.measure, s.results.summaries); });
     });
-    py::class_<FitRun> fit(module, "FitResult", "A fit and its forecast.");
-    defineTables(fit);
-    fit.def("text",
-            [](const FitRun& f) {
-                return io::fitReportText(f.result, f.settings, f.observed, f.seconds) + "forecast:\n" +
-                       io::summaryText(f.result.outcomes);
-            })
+    py::class_<FitRun> fitClass(module, "FitResult", "A fit and its forecast.");
+    defineTables(fitClass);
+    fitClass
+        .def("text",
+             [](const FitRun& f) {
+                 return io::fitReportText(f.result, f.settings, f.observed, f.seconds) + "forecast:\n" +
+                        io::summaryText(f.result.outcomes);
+             })
         .def("misfit", [](const FitRun& f) { return f.result.misfit.fails(); })
         .def("png",
              [](const FitRun& f, const std::string& command) {

@@ -19,17 +19,22 @@ namespace {
 // The numpy type of a column's field; text's length is set by its cells.
 [[nodiscard]] std::string formatOf(const io::Column& column) {
     switch (column.type()) {
-        case io::CellType::text: return "U";
-        case io::CellType::integer: return column.hasEmpty() ? "<f8" : "<i8";
-        case io::CellType::unsigned64: return column.hasEmpty() ? "<f8" : "<u8";
-        case io::CellType::real: break;
+        case io::CellType::text:
+            return "U";
+        case io::CellType::integer:
+            return column.hasEmpty() ? "<f8" : "<i8";
+        case io::CellType::unsigned64:
+            return column.hasEmpty() ? "<f8" : "<u8";
+        case io::CellType::real:
+            break;
     }
     return "<f8";
 }
 
 [[nodiscard]] py::list textsOf(const io::Column& column) {
     py::list texts;
-    for (const std::string& text : std::get<std::vector<std::string>>(column.cells)) texts.append(py::str(text));
+    for (const std::string& text : std::get<std::vector<std::string>>(column.cells))
+        texts.append(py::str(text));
     return texts;
 }
 
@@ -77,14 +82,18 @@ py::array arrayOf(const io::Table& table) {
         const io::Column& column = table.columns[c];
         const auto offset = py::cast<std::size_t>(offsets[py::str(column.name)].cast<py::tuple>()[1]);
         switch (column.type()) {
-            case io::CellType::text: array[py::str(column.name)] = texts[c]; break;
+            case io::CellType::text:
+                array[py::str(column.name)] = texts[c];
+                break;
             case io::CellType::integer:
                 fillNumbers<std::int64_t>(records, dtype.itemsize(), offset, column);
                 break;
             case io::CellType::unsigned64:
                 fillNumbers<std::uint64_t>(records, dtype.itemsize(), offset, column);
                 break;
-            case io::CellType::real: fill<double, double>(records, dtype.itemsize(), offset, column); break;
+            case io::CellType::real:
+                fill<double, double>(records, dtype.itemsize(), offset, column);
+                break;
         }
     }
     return array;
@@ -106,8 +115,9 @@ using ColumnState = std::tuple<std::string, int, int, std::vector<int>, std::vec
                 return py::bytes(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(Cell));
         },
         column.cells);
-    return {column.name, static_cast<int>(column.type()), column.decimals, column.cellDecimals, column.empty,
-            std::move(cells)};
+    return {column.name,     static_cast<int>(column.type()),
+            column.decimals, column.cellDecimals,
+            column.empty,    std::move(cells)};
 }
 
 template <typename Cell>
@@ -127,11 +137,20 @@ template <typename Cell>
     column.cellDecimals = cellDecimals;
     column.empty = empty;
     switch (static_cast<io::CellType>(type)) {
-        case io::CellType::text: column.cells = py::cast<std::vector<std::string>>(cells); break;
-        case io::CellType::integer: column.cells = numbersOf<std::int64_t>(cells); break;
-        case io::CellType::unsigned64: column.cells = numbersOf<std::uint64_t>(cells); break;
-        case io::CellType::real: column.cells = numbersOf<double>(cells); break;
-        default: throw std::invalid_argument("Table: unknown column type " + std::to_string(type));
+        case io::CellType::text:
+            column.cells = py::cast<std::vector<std::string>>(cells);
+            break;
+        case io::CellType::integer:
+            column.cells = numbersOf<std::int64_t>(cells);
+            break;
+        case io::CellType::unsigned64:
+            column.cells = numbersOf<std::uint64_t>(cells);
+            break;
+        case io::CellType::real:
+            column.cells = numbersOf<double>(cells);
+            break;
+        default:
+            throw std::invalid_argument("Table: unknown column type " + std::to_string(type));
     }
     return column;
 }
@@ -154,7 +173,8 @@ void defineTable(py::module_& module) {
                 for (const ColumnState& column : columns) table.columns.push_back(columnOf(column));
                 const std::size_t rows = table.rows();
                 for (const io::Column& column : table.columns)
-                    if (column.size() != rows) throw std::invalid_argument("Table: columns of unequal length");
+                    if (column.size() != rows)
+                        throw std::invalid_argument("Table: columns of unequal length");
                 return table;
             }));
 }
