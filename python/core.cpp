@@ -1,7 +1,8 @@
 // The extension _core of the Python module pandemie: the tool's runs,
 // ensembles, comparisons, sweeps and fits on the same C++ code, with the
 // tool's checks and messages. The package's Python code turns keyword
-// arguments into the options' text and the tables into numpy arrays.
+// arguments into the options' text; the tables reach it as io::Table
+// (numpy_table.h), which gives their arrays and CSV text.
 
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
