@@ -17,21 +17,21 @@
 
 namespace pandemie::app {
 
-std::string_view tableName(Table table) noexcept {
+std::string_view tableName(TableKind table) noexcept {
     switch (table) {
-        case Table::run:
+        case TableKind::run:
             return "run";
-        case Table::runs:
+        case TableKind::runs:
             return "runs";
-        case Table::bands:
+        case TableKind::bands:
             return "bands";
-        case Table::summary:
+        case TableKind::summary:
             return "summary";
-        case Table::differences:
+        case TableKind::differences:
             return "differences";
-        case Table::sweep:
+        case TableKind::sweep:
             return "sweep";
-        case Table::posterior:
+        case TableKind::posterior:
             return "posterior";
     }
     return "";
@@ -89,7 +89,7 @@ struct Overloaded : Ts... {
     using Ts::operator()...;
 };
 
-[[noreturn]] void noSuchTable(Table table, const std::vector<Table>& tables) {
+[[noreturn]] void noSuchTable(TableKind table, const std::vector<TableKind>& tables) {
     std::string expected;
     for (std::size_t i = 0; i < tables.size(); ++i)
         expected.append(i == 0 ? "" : i + 1 == tables.size() ? " or " : ", ").append(tableName(tables[i]));
@@ -97,44 +97,44 @@ struct Overloaded : Ts... {
                             expected);
 }
 
-[[nodiscard]] std::string comparisonCsv(const ComparisonValue& c, Table table) {
+[[nodiscard]] output::Table comparisonTable(const ComparisonValue& c, TableKind table) {
     switch (table) {
-        case Table::summary:
-            return output::scenarioSummaryCsv(c.scenarios, c.results);
-        case Table::bands:
-            return output::scenarioBandsCsv(c.scenarios, c.results);
-        case Table::differences:
-            return output::differencesCsv(c.scenarios, c.results);
+        case TableKind::summary:
+            return output::scenarioSummaryTable(c.scenarios, c.results);
+        case TableKind::bands:
+            return output::scenarioBandsTable(c.scenarios, c.results);
         default:
-            return {};
+            return output::differencesTable(c.scenarios, c.results);
     }
 }
 
 }  // namespace
 
-std::vector<Table> Result::tables() const {
+std::vector<TableKind> Result::tables() const {
     return std::visit(
         Overloaded{
-            [](const RunValue&) { return std::vector{Table::run}; },
+            [](const RunValue&) { return std::vector{TableKind::run}; },
             [](const EnsembleValue& e) {
-                return e.runs.empty() ? std::vector{Table::bands, Table::summary}
-                                      : std::vector{Table::bands, Table::summary, Table::runs};
+                return e.runs.empty() ? std::vector{TableKind::bands, TableKind::summary}
+                                      : std::vector{TableKind::bands, TableKind::summary, TableKind::runs};
             },
             [](const ComparisonValue&) {
-                return std::vector{Table::summary, Table::bands, Table::differences};
+                return std::vector{TableKind::summary, TableKind::bands, TableKind::differences};
             },
-            [](const SweepValue&) { return std::vector{Table::sweep}; },
+            [](const SweepValue&) { return std::vector{TableKind::sweep}; },
             [](const FitValue& f) {
                 if (f.scenarios)
-                    return std::vector{Table::summary, Table::bands, Table::differences, Table::posterior};
-                return std::vector{Table::summary, Table::posterior, Table::bands, Table::runs};
+                    return std::vector{TableKind::summary, TableKind::bands, TableKind::differences,
+                                       TableKind::posterior};
+                return std::vector{TableKind::summary, TableKind::posterior, TableKind::bands,
+                                   TableKind::runs};
             },
         },
         value);
 }
 
-bool Result::has(Table table) const {
-    const std::vector<Table> all = tables();
+bool Result::has(TableKind table) const {
+    const std::vector<TableKind> all = tables();
     return std::ranges::find(all, table) != all.end();
 }
 
@@ -144,27 +144,38 @@ const ComparisonValue* Result::comparison() const {
     return nullptr;
 }
 
-std::string Result::csv(Table table) const {
+output::Table Result::table(TableKind table) const {
     if (!has(table)) noSuchTable(table, tables());
-    if (table == Table::posterior) return output::posteriorCsv(std::get<FitValue>(value).fit);
-    if (const ComparisonValue* c = comparison()) return comparisonCsv(*c, table);
+    if (table == TableKind::posterior) return output::posteriorTable(std::get<FitValue>(value).fit);
+    if (const ComparisonValue* c = comparison()) return comparisonTable(*c, table);
     return std::visit(
         Overloaded{
-            [](const RunValue& r) { return output::trajectoryCsv(r.trajectory); },
+            [](const RunValue& r) { return output::trajectoryTable(r.trajectory); },
             [table](const EnsembleValue& e) {
-                if (table == Table::bands) return output::bandsCsv(e.results.bands.front());
-                if (table == Table::summary) return output::summaryCsv(e.results.summaries.front());
-                return output::ensembleCsv(e.runs);
+                if (table == TableKind::bands) return output::bandsTable(e.results.bands.front());
+                if (table == TableKind::summary) return output::summaryTable(e.results.summaries.front());
+                return output::ensembleTable(e.runs);
             },
-            [](const ComparisonValue&) { return std::string(); },
-            [this](const SweepValue& s) { return output::sweepCsv(request.sweeps, s.grid, s.results); },
+            [](const ComparisonValue&) { return output::Table{}; },
+            [this](const SweepValue& s) { return output::sweepTable(request.sweeps, s.grid, s.results); },
             [table](const FitValue& f) {
-                if (table == Table::summary) return output::fitSummaryCsv(f.fit);
-                if (table == Table::bands) return output::bandsCsv(f.fit.bands);
-                return output::ensembleCsv(f.fit.matchingSummaries());
+                if (table == TableKind::summary) return output::fitSummaryTable(f.fit);
+                if (table == TableKind::bands) return output::bandsTable(f.fit.bands);
+                return output::ensembleTable(f.fit.matchingSummaries());
             },
         },
         value);
+}
+
+std::string Result::csv(TableKind table) const {
+    if (!has(table)) noSuchTable(table, tables());
+    // The per-run table, up to a million rows, is written in parts.
+    if (table == TableKind::runs && comparison() == nullptr) {
+        if (const auto* e = std::get_if<EnsembleValue>(&value)) return output::ensembleCsv(e->runs);
+        if (const auto* f = std::get_if<FitValue>(&value))
+            return output::ensembleCsv(f->fit.matchingSummaries());
+    }
+    return output::csvOf(this->table(table));
 }
 
 std::string Result::report() const {
@@ -211,8 +222,9 @@ QImage Result::image(Image image) const {
 ComparisonValue forecastOf(const FitValue& fitted, std::vector<Scenario> scenarios, const Context& context) {
     const auto total = static_cast<std::int64_t>(scenarios.size()) * std::ssize(fitted.fit.matching);
     std::optional<ScenarioResults> results;
-    context.watch(total, WorkKind::runs, [&](std::atomic<std::int64_t>* /*done*/) {
-        results = forecastScenarios(fitted.fit, scenarios, fitted.settings.changes, fitted.settings.threads);
+    context.watch(total, WorkKind::runs, [&](std::atomic<std::int64_t>* done) {
+        results =
+            forecastScenarios(fitted.fit, scenarios, fitted.settings.changes, fitted.settings.threads, done);
     });
     return {std::move(scenarios), std::move(*results)};
 }

@@ -19,6 +19,7 @@
 #include "app/watch.h"
 #include "model/fit.h"
 #include "model/scenario.h"
+#include "output/table.h"
 
 namespace pandemie::app {
 
@@ -56,8 +57,8 @@ public:
 };
 
 // The tables a result can give, by the names the front ends use.
-enum class Table : std::uint8_t { run, runs, bands, summary, differences, sweep, posterior };
-[[nodiscard]] std::string_view tableName(Table table) noexcept;
+enum class TableKind : std::uint8_t { run, runs, bands, summary, differences, sweep, posterior };
+[[nodiscard]] std::string_view tableName(TableKind table) noexcept;
 
 // The images a result can give.
 enum class Image : std::uint8_t { chart, posterior };
@@ -91,10 +92,12 @@ struct Result {
     std::variant<RunValue, EnsembleValue, ComparisonValue, SweepValue, FitValue> value;
 
     // The tables it has, its first the one a front end gives by default.
-    [[nodiscard]] std::vector<Table> tables() const;
-    [[nodiscard]] bool has(Table table) const;
+    [[nodiscard]] std::vector<TableKind> tables() const;
+    [[nodiscard]] bool has(TableKind table) const;
+    // The table with its typed columns.
+    [[nodiscard]] output::Table table(TableKind table) const;
     // The table as the tool writes it: CSV.
-    [[nodiscard]] std::string csv(Table table) const;
+    [[nodiscard]] std::string csv(TableKind table) const;
     // What the tool prints on standard error.
     [[nodiscard]] std::string report() const;
     // Needs a running Qt application (chart/offscreen.h).

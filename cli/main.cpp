@@ -78,15 +78,15 @@ void setPng(output::OutputBatch& files, const QImage& image, const cli::CliOptio
 }
 
 // The table --output writes in each mode.
-[[nodiscard]] app::Table outputTable(const app::Result& result) {
-    if (result.comparison() != nullptr) return app::Table::summary;
+[[nodiscard]] app::TableKind outputTable(const app::Result& result) {
+    if (result.comparison() != nullptr) return app::TableKind::summary;
     switch (result.request.mode()) {
         case app::Mode::run:
-            return app::Table::run;
+            return app::TableKind::run;
         case app::Mode::sweep:
-            return app::Table::sweep;
+            return app::TableKind::sweep;
         default:
-            return app::Table::runs;
+            return app::TableKind::runs;
     }
 }
 
@@ -123,11 +123,11 @@ private:
 
 void writeResult(const cli::CliOptions& options, const app::Result& result, output::OutputBatch& files) {
     if (options.progress != cli::Progress::quiet) std::cerr << result.report();
-    const std::array<std::tuple<const char*, const std::string*, app::Table>, 4> tables{
-        {{"--posterior", &options.posterior, app::Table::posterior},
-         {"--summary", &options.summary, app::Table::summary},
-         {"--bands", &options.bands, app::Table::bands},
-         {"--differences", &options.differences, app::Table::differences}}};
+    const std::array<std::tuple<const char*, const std::string*, app::TableKind>, 4> tables{
+        {{"--posterior", &options.posterior, app::TableKind::posterior},
+         {"--summary", &options.summary, app::TableKind::summary},
+         {"--bands", &options.bands, app::TableKind::bands},
+         {"--differences", &options.differences, app::TableKind::differences}}};
     for (const auto& [option, path, table] : tables)
         if (!path->empty()) files.setContents(option, result.csv(table));
     if (!options.png.empty()) setPng(files, result.image(app::Image::chart), options, "--png");

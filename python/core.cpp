@@ -1,9 +1,10 @@
 // The extension _core of the Python module pandemie: the tool's runs,
 // ensembles, comparisons, sweeps and fits on the same C++ code, with the
 // tool's checks and messages. The package's Python code turns keyword
-// arguments into the options' text and the tables into numpy arrays.
+// arguments into the options' text; the request and its result are the
+// application layer's, whose tables reach Python as output::Table
+// (numpy_table.h), with their arrays and CSV text.
 
-#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,6 +30,7 @@
 #include "output/command_line.h"
 #include "output/file_writing.h"
 #include "python/interruptible.h"
+#include "python/numpy_table.h"
 
 namespace py = pybind11;
 
@@ -158,17 +159,11 @@ struct FitRun {
     app::Result result;
 };
 
-[[nodiscard]] app::Table tableNamed(const std::string& name) {
-    for (const app::Table table : {app::Table::run, app::Table::runs, app::Table::bands, app::Table::summary,
-                                   app::Table::differences, app::Table::sweep, app::Table::posterior})
+// The result's table of that name.
+[[nodiscard]] app::TableKind tableNamed(const app::Result& result, const std::string& name) {
+    for (const app::TableKind table : result.tables())
         if (app::tableName(table) == name) return table;
     unknownTable(name);
-}
-
-[[nodiscard]] std::string csvOf(const app::Result& result, const std::string& table) {
-    const app::Table named = tableNamed(table);
-    if (!result.has(named)) unknownTable(table);
-    return result.csv(named);
 }
 
 [[nodiscard]] app::Result executed(app::Request request, const py::object& progress) {
@@ -227,25 +222,23 @@ struct FitRun {
              app::forecastOf(std::get<app::FitValue>(fitted.result.value), std::move(scenarios), context)}};
 }
 
-// The run's counts, days down, the series across, in the order of seriesFields.
-[[nodiscard]] py::array_t<int> countsOf(const RunResult& run) {
-    static_assert(sizeof(DailyCounts) == 3 * sizeof(int));
-    const Trajectory& trajectory = std::get<app::RunValue>(run.result.value).trajectory;
-    py::array_t<int> counts({static_cast<py::ssize_t>(runDays), py::ssize_t{3}});
-    std::memcpy(counts.mutable_data(), trajectory.data(), sizeof(trajectory));
-    return counts;
-}
-
-// What every result class has: its tables as CSV, its report and its chart.
+// What every result class has: its tables, typed and as the tool's CSV,
+// its report and its chart.
 template <typename Holder>
 py::class_<Holder> resultClass(py::module_& module, const char* name, const char* doc) {
     return py::class_<Holder>(module, name, doc)
         .def(
+            "table",
+            [](const Holder& h, const std::string& table) {
+                return h.result.table(tableNamed(h.result, table));
+            },
+            py::arg("name"))
+        .def(
             "csv",
             [](const Holder& h, const std::string& table) {
-                return table.empty() ? h.result.csv(h.result.tables().front()) : csvOf(h.result, table);
+                return h.result.csv(tableNamed(h.result, table));
             },
-            py::arg("table") = "")
+            py::arg("name"))
         .def("text", [](const Holder& h) { return h.result.report(); })
         .def("png", [](const Holder& h, const std::string& command) {
             return image(command, [&] { return h.result.image(app::Image::chart); });
@@ -253,8 +246,8 @@ py::class_<Holder> resultClass(py::module_& module, const char* name, const char
 }
 
 void defineResults(py::module_& module) {
-    resultClass<RunResult>(module, "RunResult", "One run of days 1..180.")
-        .def("counts", &countsOf, "The counts of days 1..180: not infected, infected, recovered.");
+    defineTable(module);
+    resultClass<RunResult>(module, "RunResult", "One run of days 1..180.");
     resultClass<EnsembleResult>(module, "EnsembleResult", "The runs of one ensemble.");
     resultClass<ComparisonResult>(module, "ComparisonResult", "Scenarios run on the same seeds.")
         .def("names", [](const ComparisonResult& c) {
