@@ -9,28 +9,68 @@ double CountHistogram::mean() const noexcept {
     return indexMean + minValue_;
 }
 
+std::vector<std::uint32_t> CountHistogram::countsOf(const std::vector<std::uint32_t>& values,
+                                                    std::int64_t places) {
+    std::vector<std::uint32_t> counts(static_cast<std::size_t>(places), 0);
+    for (const std::uint32_t index : values) ++counts[index];
+    return counts;
+}
+
+std::vector<std::uint32_t> CountHistogram::counts() const {
+    return isDense() ? cells_ : countsOf(cells_, places());
+}
+
+void CountHistogram::setCounts(std::vector<std::uint32_t> counts) {
+    if (isDense()) {
+        cells_ = std::move(counts);
+        return;
+    }
+    cells_.clear();
+    for (std::size_t index = 0; index < counts.size(); ++index)
+        cells_.insert(cells_.end(), counts[index], static_cast<std::uint32_t>(index));
+}
+
 void CountHistogram::merge(const CountHistogram& other) {
-    for (std::size_t index = 0; index < counts_.size(); ++index) counts_[index] += other.counts_.at(index);
+    if (total_ + other.total_ < places()) {
+        cells_.insert(cells_.end(), other.cells_.begin(), other.cells_.end());
+    } else {
+        if (!isDense()) cells_ = countsOf(cells_, places());
+        if (other.isDense()) {
+            for (std::size_t index = 0; index < cells_.size(); ++index) cells_[index] += other.cells_.at(index);
+        } else {
+            for (const std::uint32_t index : other.cells_) ++cells_[index];
+        }
+    }
     sum_ += other.sum_;
     total_ += other.total_;
 }
 
 void CountHistogram::transferCounters(CounterTransfer& transfer) {
-    for (std::uint32_t& count : counts_) transfer.pass(count);
+    std::vector<std::uint32_t> all = counts();
+    for (std::uint32_t& count : all) transfer.pass(count);
     transfer.pass(sum_);
     transfer.pass(total_);
+    setCounts(std::move(all));
 }
 
-int CountHistogram::percentile(int percent) const noexcept {
+int CountHistogram::percentile(int percent) const {
     if (total_ == 0) return minValue_;
     // ceil(percent * total / 100), at least the first value.
     const std::int64_t rank = std::max<std::int64_t>(1, (percent * total_ + 99) / 100);
+    if (rank > total_) return maxValue_;
+    if (!isDense()) {
+        // The rank-th smallest of the values kept.
+        std::vector<std::uint32_t> values = cells_;
+        const auto nth = values.begin() + (rank - 1);
+        std::nth_element(values.begin(), nth, values.end());
+        return static_cast<int>(*nth) + minValue_;
+    }
     std::int64_t seen = 0;
-    for (std::size_t index = 0; index < counts_.size(); ++index) {
-        seen += counts_[index];
+    for (std::size_t index = 0; index < cells_.size(); ++index) {
+        seen += cells_[index];
         if (seen >= rank) return static_cast<int>(index) + minValue_;
     }
-    return static_cast<int>(counts_.size()) - 1 + minValue_;
+    return maxValue_;
 }
 
 BandStatistics::BandStatistics()
