@@ -78,6 +78,8 @@ public:
     [[nodiscard]] double mean() const noexcept;
     // percent in 0..100.
     [[nodiscard]] int percentile(int percent) const;
+    // How often each value occurred, by value - minValue.
+    [[nodiscard]] std::vector<std::uint32_t> counts() const;
 
 private:
     [[nodiscard]] std::int64_t places() const noexcept { return std::int64_t{maxValue_} - minValue_ + 1; }
@@ -85,7 +87,6 @@ private:
     [[nodiscard]] bool isDense() const noexcept { return total_ >= places(); }
     [[nodiscard]] static std::vector<std::uint32_t> countsOf(const std::vector<std::uint32_t>& values,
                                                             std::int64_t places);
-    [[nodiscard]] std::vector<std::uint32_t> counts() const;
     // Takes `counts` (total_ already theirs) in the form the total calls for.
     void setCounts(std::vector<std::uint32_t> counts);
 
@@ -103,21 +104,29 @@ struct PercentileCourses {
     Trajectory p90{};
 };
 
-// For every day and series, a histogram of the counts.
+// For every day and series, a histogram of the counts. Up to a few
+// thousand runs each run's counts are kept as they are, two bytes each: less
+// room than the histograms, which take their place from then on.
 class BandStatistics {
 public:
-    BandStatistics();
-
     void add(const Trajectory& trajectory);
     void merge(const BandStatistics& other);
+    // As 540 histograms, day by day, whatever the form.
     void transferCounters(CounterTransfer& transfer);
 
-    [[nodiscard]] std::int64_t runs() const noexcept { return days_.front().total(); }
-    [[nodiscard]] const CountHistogram& day(int day, Series series) const;
+    [[nodiscard]] std::int64_t runs() const noexcept;
+    [[nodiscard]] CountHistogram day(int day, Series series) const;
     [[nodiscard]] PercentileCourses courses() const;
 
 private:
-    std::vector<CountHistogram> days_;  // index (day - 1) * 3 + series
+    // From this many runs on, histograms take less room than the counts.
+    static constexpr std::int64_t rowsUntil = 2 * (countedPersons + 1);
+    void useHistograms();
+    void useRows();
+    void addRows(const std::vector<std::uint16_t>& rows);
+
+    std::vector<std::uint16_t> rows_;   // with few runs: index run * 540 + (day - 1) * 3 + series
+    std::vector<CountHistogram> days_;  // with many: index (day - 1) * 3 + series
 };
 
 // One histogram per outcome of outcomeTable, at the outcome's place.
