@@ -33,13 +33,14 @@ scenarioFile() {
     echo "$file"
 }
 
-# Prints "wall-seconds peak-MiB" of the comparison.
+# Prints wall seconds, CPU seconds (user + system: on a loaded machine the
+# wall time includes waiting for a core) and peak MiB of the comparison.
 measure() {
     local file=$1 runs=$2
-    /usr/bin/time -f '%e %M' -o "$scratch/time" "$cli" --scenarios "$file" --runs "$runs" \
+    /usr/bin/time -f '%e %U %S %M' -o "$scratch/time" "$cli" --scenarios "$file" --runs "$runs" \
         --threads "$threads" --quiet --summary "$scratch/summary.csv" \
         --differences "$scratch/differences.csv" ${EXTRA:-} >/dev/null
-    awk '{ printf "%8.2f s %8.0f MiB\n", $1, $2 / 1024 }' "$scratch/time"
+    awk '{ printf "%8.2f s wall %8.2f s CPU %8.0f MiB\n", $1, $2 + $3, $4 / 1024 }' "$scratch/time"
 }
 
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg), threads: $threads"
