@@ -12,23 +12,23 @@ double CountHistogram::mean() const noexcept {
 
 std::vector<std::uint32_t> CountHistogram::countsOf(const std::vector<std::uint32_t>& values,
                                                     std::int64_t places) {
-    std::vector<std::uint32_t> counts(static_cast<std::size_t>(places), 0);
-    for (const std::uint32_t index : values) ++counts[index];
-    return counts;
+    std::vector<std::uint32_t> byValue(static_cast<std::size_t>(places), 0);
+    for (const std::uint32_t index : values) ++byValue[index];
+    return byValue;
 }
 
 std::vector<std::uint32_t> CountHistogram::counts() const {
     return isDense() ? cells_ : countsOf(cells_, places());
 }
 
-void CountHistogram::setCounts(std::vector<std::uint32_t> counts) {
+void CountHistogram::setCounts(std::vector<std::uint32_t> byValue) {
     if (isDense()) {
-        cells_ = std::move(counts);
+        cells_ = std::move(byValue);
         return;
     }
     cells_.clear();
-    for (std::size_t index = 0; index < counts.size(); ++index)
-        cells_.insert(cells_.end(), counts[index], static_cast<std::uint32_t>(index));
+    for (std::size_t index = 0; index < byValue.size(); ++index)
+        cells_.insert(cells_.end(), byValue[index], static_cast<std::uint32_t>(index));
 }
 
 void CountHistogram::merge(const CountHistogram& other) {
@@ -37,7 +37,8 @@ void CountHistogram::merge(const CountHistogram& other) {
     } else {
         if (!isDense()) cells_ = countsOf(cells_, places());
         if (other.isDense()) {
-            for (std::size_t index = 0; index < cells_.size(); ++index) cells_[index] += other.cells_.at(index);
+            for (std::size_t index = 0; index < cells_.size(); ++index)
+                cells_[index] += other.cells_.at(index);
         } else {
             for (const std::uint32_t index : other.cells_) ++cells_[index];
         }
@@ -128,9 +129,9 @@ void BandStatistics::useRows() {
     std::vector<std::uint16_t> rows(static_cast<std::size_t>(runs()) * bandHistograms);
     for (std::size_t index = 0; index < days_.size(); ++index) {
         std::size_t at = index;
-        const std::vector<std::uint32_t> counts = days_[index].counts();
-        for (std::size_t value = 0; value < counts.size(); ++value)
-            for (std::uint32_t n = 0; n < counts[value]; ++n, at += bandHistograms)
+        const std::vector<std::uint32_t> byValue = days_[index].counts();
+        for (std::size_t value = 0; value < byValue.size(); ++value)
+            for (std::uint32_t n = 0; n < byValue[value]; ++n, at += bandHistograms)
                 rows[at] = static_cast<std::uint16_t>(value);
     }
     rows_ = std::move(rows);
@@ -161,10 +162,10 @@ PercentileCourses BandStatistics::courses() const {
     for (int d = 1; d <= runDays; ++d) {
         const auto at = static_cast<std::size_t>(d - 1);
         for (const SeriesField& field : seriesFields) {
-            const CountHistogram counts = day(d, field.series);
-            courses.p10[at].*field.count = counts.percentile(10);
-            courses.p50[at].*field.count = counts.percentile(50);
-            courses.p90[at].*field.count = counts.percentile(90);
+            const CountHistogram values = day(d, field.series);
+            courses.p10[at].*field.count = values.percentile(10);
+            courses.p50[at].*field.count = values.percentile(50);
+            courses.p90[at].*field.count = values.percentile(90);
         }
     }
     return courses;

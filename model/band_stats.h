@@ -86,9 +86,9 @@ private:
     // Counts take no more room than the values from `places` values on.
     [[nodiscard]] bool isDense() const noexcept { return total_ >= places(); }
     [[nodiscard]] static std::vector<std::uint32_t> countsOf(const std::vector<std::uint32_t>& values,
-                                                            std::int64_t places);
-    // Takes `counts` (total_ already theirs) in the form the total calls for.
-    void setCounts(std::vector<std::uint32_t> counts);
+                                                             std::int64_t places);
+    // Takes `byValue` (total_ already theirs) in the form the total calls for.
+    void setCounts(std::vector<std::uint32_t> byValue);
 
     std::vector<std::uint32_t> cells_;  // values - minValue as added, or counts by value - minValue
     std::uint64_t sum_ = 0;             // of the values - minValue
@@ -120,7 +120,7 @@ public:
 
 private:
     // From this many runs on, histograms take less room than the counts.
-    static constexpr std::int64_t rowsUntil = 2 * (countedPersons + 1);
+    static constexpr std::int64_t rowsUntil = 2 * (std::int64_t{countedPersons} + 1);
     void useHistograms();
     void useRows();
     void addRows(const std::vector<std::uint16_t>& rows);

@@ -85,9 +85,9 @@ public:
         for (const Scenario& scenario : scenarios)
             changes_.push_back(changesByDay(scenario.parameters, scenario.changes));
         // Four items a thread even out runs of different lengths.
-        const std::int64_t items = 4 * std::max(options.threads, 1);
+        const std::int64_t busy = 4 * std::int64_t{std::max(options.threads, 1)};
         const std::int64_t runs = std::max<std::int64_t>(options.runs, 1);
-        const auto wanted = static_cast<std::size_t>((items + runs - 1) / runs);
+        const auto wanted = static_cast<std::size_t>((busy + runs - 1) / runs);
         blocks_ = std::clamp<std::size_t>(wanted, 1, std::max<std::size_t>(scenarios.size(), 1));
     }
 
@@ -97,7 +97,8 @@ public:
 
     void runItem(std::int64_t item, std::vector<RunSummary>* perRunOfFirst, std::atomic<std::int64_t>* done) {
         const std::int64_t run = item / static_cast<std::int64_t>(blocks_);
-        const ScenarioBlock block = blockOf(static_cast<std::size_t>(item % static_cast<std::int64_t>(blocks_)));
+        const ScenarioBlock block =
+            blockOf(static_cast<std::size_t>(item % static_cast<std::int64_t>(blocks_)));
         const std::uint64_t seed = options_.baseSeed + static_cast<std::uint64_t>(run);
         const bool keepsBands = !results_.bands.empty();
         std::vector<RunSummary> ofSeed(block.count);  // this seed's run of every scenario of the block
@@ -114,9 +115,10 @@ public:
         if (block.count == 0) return;
         // The differences are taken against the first scenario's run on the seed.
         const bool hasFirst = block.first == 0;
-        const RunSummary first = hasFirst || results_.differences.empty()
-                                     ? ofSeed[0]
-                                     : summarize(seed, runSeeded(scenarios_[0].parameters, seed, changes_[0]));
+        const RunSummary first =
+            hasFirst || results_.differences.empty()
+                ? ofSeed[0]
+                : summarize(seed, runSeeded(scenarios_[0].parameters, seed, changes_[0]));
         if (perRunOfFirst != nullptr && hasFirst) (*perRunOfFirst)[static_cast<std::size_t>(run)] = first;
         const std::scoped_lock guard(lock_);
         for (std::size_t i = 0; i < block.count; ++i) {

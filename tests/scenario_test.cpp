@@ -108,9 +108,11 @@ TEST(scenario, fewSeedsOnManyThreadsGiveTheRunsOfEachSeed) {
             ofSeed.push_back(pandemie::summarize(seed, seededRun(s.parameters, s.changes, seed)));
         EXPECT_EQ(perRun.at(seed - 40), ofSeed[0]);
         for (std::size_t s = 0; s < scenarios.size(); ++s) expected.summaries[s].add(ofSeed[s]);
-        for (std::size_t s = 1; s < scenarios.size(); ++s) expected.differences[s - 1].add(ofSeed[s], ofSeed[0]);
+        for (std::size_t s = 1; s < scenarios.size(); ++s)
+            expected.differences[s - 1].add(ofSeed[s], ofSeed[0]);
     }
-    for (std::size_t s = 0; s < scenarios.size(); ++s) expectSameFigures(few.summaries[s], expected.summaries[s]);
+    for (std::size_t s = 0; s < scenarios.size(); ++s)
+        expectSameFigures(few.summaries[s], expected.summaries[s]);
     for (std::size_t s = 1; s < scenarios.size(); ++s) {
         for (const pandemie::OutcomeInfo& info : pandemie::outcomeTable) {
             const auto& x = few.differences[s - 1].histogram(info.outcome);
