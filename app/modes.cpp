@@ -118,7 +118,8 @@ std::vector<TableKind> Result::tables() const {
                 return e.runs.empty() ? std::vector{TableKind::bands, TableKind::summary}
                                       : std::vector{TableKind::bands, TableKind::summary, TableKind::runs};
             },
-            [](const ComparisonValue&) {
+            [](const ComparisonValue& c) {
+                if (c.results.bands.empty()) return std::vector{TableKind::summary, TableKind::differences};
                 return std::vector{TableKind::summary, TableKind::bands, TableKind::differences};
             },
             [](const SweepValue&) { return std::vector{TableKind::sweep}; },

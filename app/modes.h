@@ -105,9 +105,12 @@ struct Result {
     [[nodiscard]] const ComparisonValue* comparison() const;
 };
 
-// What to keep beyond a mode's least: the per-run table of an ensemble or fit.
+// What to keep beyond a mode's least: the per-run table of an ensemble or
+// fit, and a comparison's bands (for its bands table and chart), which
+// take far more room than its summaries.
 struct Keep {
     bool perRunTable = true;
+    bool bands = true;
 };
 
 // Runs the request's mode.

@@ -185,8 +185,9 @@ void printError(const std::exception& error) {
         std::optional<ImageRendering> rendering;
         if ((!options.png.empty() || !options.posteriorPng.empty()) && cluster.isRoot()) rendering.emplace();
         const ToolContext context(cluster, options.progress);
-        // The per-run table is kept only when it is written.
-        const app::Result result = app::execute(options.request, context, {options.writesCsv()});
+        // The per-run table and a comparison's bands are kept only where they are written.
+        const app::Keep keep{options.writesCsv(), !options.bands.empty() || !options.png.empty()};
+        const app::Result result = app::execute(options.request, context, keep);
         if (!cluster.isRoot()) return;
         writeResult(options, result, files);
         files.commit();
