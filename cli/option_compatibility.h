@@ -1,15 +1,16 @@
 #pragma once
-// Which options go together: every rule about combinations of options, in
-// one place.
+// Which output files go with a request: the tool's rules about its files.
+// The request's own rules are the application layer's (app/request.h).
 
+#include "app/request.h"
 #include "cli/option_parser.h"
 #include "cli/options.h"
 
 namespace pandemie::cli {
 
-// Throws input::UsageError, naming an option, for the first combination of
-// `given` options that makes no sense. options holds their values; the
-// scenario file need not be read yet.
-void checkCompatibility(const CliOptions& options, const GivenOptions& given, bool standardOutputIsTerminal);
+// Throws input::UsageError, naming an option, for the first output file that
+// makes no sense with the request (`request` before its files are read).
+void checkOutputs(const CliOptions& options, const app::Request& request, const GivenOptions& given,
+                  bool standardOutputIsTerminal);
 
 }  // namespace pandemie::cli

@@ -5,9 +5,7 @@
 
 #include <algorithm>
 #include <array>
-#include <future>
 #include <string_view>
-#include <thread>
 
 namespace pandemie::cli {
 
@@ -17,7 +15,6 @@ using namespace std::chrono_literals;
 
 constexpr int widestBar = 40;
 constexpr int narrowestBar = 10;
-constexpr auto pollInterval = 100ms;
 constexpr auto quietTime = 1s;  // short jobs never show a line
 
 // "0:07", "12:34", "1:02:03"
@@ -96,67 +93,83 @@ void runWithProgress(std::int64_t total, Progress progress, const Work& work) {
     });
 }
 
-void runHereWithProgress(std::int64_t total, Progress progress, const Work& work) {
-    std::atomic<std::int64_t> done{0};
-    std::promise<void> over;
-    const std::shared_future<void> finished = over.get_future().share();
-    // The helper runs the line as for any work, its "work" following this thread's.
-    auto display = std::async(std::launch::async, [&] {
-        runWithProgress(total, progress, [&](std::atomic<std::int64_t>* shown) {
-            while (finished.wait_for(pollInterval) != std::future_status::ready)
-                shown->store(done.load(std::memory_order_relaxed), std::memory_order_relaxed);
-            shown->store(done.load(std::memory_order_relaxed), std::memory_order_relaxed);
-            finished.get();
-        });
-    });
-    try {
-        work(&done);
-        over.set_value();
-    } catch (...) {
-        over.set_exception(std::current_exception());
+namespace {
+
+// The line of a job's progress, drawn by the watcher's ticks.
+class ProgressDisplay {
+public:
+    ProgressDisplay(std::int64_t total, Progress progress) : total_(total) {
+        const bool terminal = ::isatty(STDERR_FILENO) != 0;
+        shown_ = (progress == Progress::shown && terminal) || progress == Progress::forwarded;
+        // Into a file a line a tenth of a second would soon fill it; a hundred do not.
+        everyPercent_ = progress == Progress::forwarded && !terminal;
     }
-    display.get();
+
+    void show(std::int64_t done) {
+        if (!shown_ || elapsed() < quietTime) return;
+        const std::int64_t percent = done * 100 / std::max<std::int64_t>(total_, 1);
+        if (everyPercent_ && percent == shownPercent_) return;
+        shownPercent_ = percent;
+        redraw(done);
+    }
+    // The full line once the work is done, and a fresh line for what follows.
+    void close(bool completed) {
+        if (!drawn_) return;
+        if (completed) redraw(total_);
+        drawOnStandardError("\n");
+    }
+
+private:
+    [[nodiscard]] std::chrono::seconds elapsed() const {
+        return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start_);
+    }
+    void redraw(std::int64_t done) {
+        // Back to the start of the line, and the rest of it erased.
+        drawOnStandardError("\r\x1b[K" + progressLine(done, total_, elapsed(), terminalColumns()));
+        drawn_ = true;
+    }
+
+    std::int64_t total_;
+    bool shown_ = false;
+    bool everyPercent_ = false;
+    std::int64_t shownPercent_ = -1;
+    bool drawn_ = false;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+void watchWithLine(std::int64_t total, Progress progress, const Work& work, const JobCounter& count,
+                   app::WorkThread where) {
+    ProgressDisplay display(total, progress);
+    try {
+        app::watchWork(
+            work,
+            [&](std::int64_t localDone, bool localFinished) {
+                const JobCount job = count(localDone, localFinished);
+                if (localFinished && job.complete) return true;
+                display.show(job.done);
+                return false;
+            },
+            where);
+    } catch (...) {
+        display.close(false);  // leave the terminal on a fresh line for the error message
+        throw;
+    }
+    display.close(true);
+}
+
+}  // namespace
+
+void runHereWithProgress(std::int64_t total, Progress progress, const Work& work) {
+    watchWithLine(
+        total, progress, work,
+        [](std::int64_t localDone, bool localFinished) {
+            return JobCount{localDone, localFinished};
+        },
+        app::WorkThread::calling);
 }
 
 void runWithProgress(std::int64_t total, Progress progress, const Work& work, const JobCounter& count) {
-    std::atomic<std::int64_t> done{0};
-    auto finished = std::async(std::launch::async, [&] { work(&done); });
-    const bool terminal = ::isatty(STDERR_FILENO) != 0;
-    const bool shown = (progress == Progress::shown && terminal) || progress == Progress::forwarded;
-    // Into a file a line a tenth of a second would soon fill it; a hundred do not.
-    const bool everyPercent = progress == Progress::forwarded && !terminal;
-    std::int64_t shownPercent = -1;
-
-    const auto start = std::chrono::steady_clock::now();
-    const auto elapsed = [&] {
-        return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
-    };
-    bool drawn = false;
-    const auto redraw = [&](std::int64_t runs) {
-        // Back to the start of the line, and the rest of it erased.
-        drawOnStandardError("\r\x1b[K" + progressLine(runs, total, elapsed(), terminalColumns()));
-        drawn = true;
-    };
-    for (;;) {
-        const bool localFinished = finished.wait_for(pollInterval) == std::future_status::ready;
-        const JobCount job = count(done.load(std::memory_order_relaxed), localFinished);
-        if (localFinished && job.complete) break;
-        if (localFinished) std::this_thread::sleep_for(pollInterval);  // the other processes' last runs
-        if (!shown || elapsed() < quietTime) continue;
-        const std::int64_t percent = job.done * 100 / std::max<std::int64_t>(total, 1);
-        if (everyPercent && percent == shownPercent) continue;
-        shownPercent = percent;
-        redraw(job.done);
-    }
-    if (!drawn) return finished.get();
-    try {
-        finished.get();
-        redraw(total);
-        drawOnStandardError("\n");
-    } catch (...) {
-        drawOnStandardError("\n");  // leave the terminal on a fresh line for the error message
-        throw;
-    }
+    watchWithLine(total, progress, work, count, app::WorkThread::own);
 }
 
 }  // namespace pandemie::cli

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "app/watch.h"
+
 namespace pandemie::cli {
 
 // "[#########.........]  50%  500/1000 runs  0:12 elapsed  0:12 left", made to
@@ -23,7 +25,7 @@ namespace pandemie::cli {
 // terminal itself; the line is drawn whenever the percentage changes.
 enum class Progress : std::uint8_t { shown, quiet, forwarded };
 
-using Work = std::function<void(std::atomic<std::int64_t>* done)>;
+using Work = app::Work;
 
 // Calls work(done) on a helper thread and shows done/total meanwhile;
 // exceptions of work reach the caller.

@@ -1,4 +1,4 @@
-"""The README's Python example as a script: a run, an ensemble, a fit to the
+"""The Python example of docs/python.md as a script: a run, an ensemble, a fit to the
 example data and a plot with matplotlib. Run it from any folder:
 
     python3 examples/notebook.py

@@ -1,6 +1,7 @@
 #include "model/band_stats.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace pandemie {
 
@@ -9,61 +10,162 @@ double CountHistogram::mean() const noexcept {
     return indexMean + minValue_;
 }
 
+std::vector<std::uint32_t> CountHistogram::countsOf(const std::vector<std::uint32_t>& values,
+                                                    std::int64_t places) {
+    std::vector<std::uint32_t> byValue(static_cast<std::size_t>(places), 0);
+    for (const std::uint32_t index : values) ++byValue[index];
+    return byValue;
+}
+
+std::vector<std::uint32_t> CountHistogram::counts() const {
+    return isDense() ? cells_ : countsOf(cells_, places());
+}
+
+void CountHistogram::setCounts(std::vector<std::uint32_t> byValue) {
+    if (isDense()) {
+        cells_ = std::move(byValue);
+        return;
+    }
+    cells_.clear();
+    for (std::size_t index = 0; index < byValue.size(); ++index)
+        cells_.insert(cells_.end(), byValue[index], static_cast<std::uint32_t>(index));
+}
+
 void CountHistogram::merge(const CountHistogram& other) {
-    for (std::size_t index = 0; index < counts_.size(); ++index) counts_[index] += other.counts_.at(index);
+    if (total_ + other.total_ < places()) {
+        cells_.insert(cells_.end(), other.cells_.begin(), other.cells_.end());
+    } else {
+        if (!isDense()) cells_ = countsOf(cells_, places());
+        if (other.isDense()) {
+            for (std::size_t index = 0; index < cells_.size(); ++index)
+                cells_[index] += other.cells_.at(index);
+        } else {
+            for (const std::uint32_t index : other.cells_) ++cells_[index];
+        }
+    }
     sum_ += other.sum_;
     total_ += other.total_;
 }
 
 void CountHistogram::transferCounters(CounterTransfer& transfer) {
-    for (std::uint32_t& count : counts_) transfer.pass(count);
+    std::vector<std::uint32_t> all = counts();
+    for (std::uint32_t& count : all) transfer.pass(count);
     transfer.pass(sum_);
     transfer.pass(total_);
+    setCounts(std::move(all));
 }
 
-int CountHistogram::percentile(int percent) const noexcept {
+int CountHistogram::percentile(int percent) const {
     if (total_ == 0) return minValue_;
     // ceil(percent * total / 100), at least the first value.
     const std::int64_t rank = std::max<std::int64_t>(1, (percent * total_ + 99) / 100);
+    if (rank > total_) return maxValue_;
+    if (!isDense()) {
+        // The rank-th smallest of the values kept.
+        std::vector<std::uint32_t> values = cells_;
+        const auto nth = values.begin() + (rank - 1);
+        std::nth_element(values.begin(), nth, values.end());
+        return static_cast<int>(*nth) + minValue_;
+    }
     std::int64_t seen = 0;
-    for (std::size_t index = 0; index < counts_.size(); ++index) {
-        seen += counts_[index];
+    for (std::size_t index = 0; index < cells_.size(); ++index) {
+        seen += cells_[index];
         if (seen >= rank) return static_cast<int>(index) + minValue_;
     }
-    return static_cast<int>(counts_.size()) - 1 + minValue_;
+    return maxValue_;
 }
 
-BandStatistics::BandStatistics()
-    : days_(static_cast<std::size_t>(runDays) * seriesFields.size(), CountHistogram(countedPersons)) {}
+namespace {
 
-const CountHistogram& BandStatistics::day(int day, Series series) const {
-    return days_.at(static_cast<std::size_t>(day - 1) * seriesFields.size() +
-                    static_cast<std::size_t>(series));
+// Histograms of a band statistics: one per day and series.
+constexpr std::size_t bandHistograms = static_cast<std::size_t>(runDays) * seriesFields.size();
+static_assert(countedPersons <= 0xFFFF, "a count fits in two bytes");
+
+}  // namespace
+
+std::int64_t BandStatistics::runs() const noexcept {
+    return days_.empty() ? static_cast<std::int64_t>(rows_.size() / bandHistograms) : days_.front().total();
+}
+
+CountHistogram BandStatistics::day(int day, Series series) const {
+    const std::size_t index =
+        static_cast<std::size_t>(day - 1) * seriesFields.size() + static_cast<std::size_t>(series);
+    if (!days_.empty()) return days_.at(index);
+    if (index >= bandHistograms) throw std::out_of_range("no such day");
+    CountHistogram histogram(countedPersons);
+    for (std::size_t at = index; at < rows_.size(); at += bandHistograms) histogram.add(rows_[at]);
+    return histogram;
 }
 
 void BandStatistics::add(const Trajectory& trajectory) {
+    if (days_.empty()) {
+        // A single run's counts take their room exactly.
+        if (rows_.empty()) rows_.reserve(bandHistograms);
+        for (const DailyCounts& counts : trajectory)
+            for (const SeriesField& field : seriesFields)
+                rows_.push_back(static_cast<std::uint16_t>(counts.*field.count));
+        if (runs() == rowsUntil) useHistograms();
+        return;
+    }
     auto histogram = days_.begin();
     for (const DailyCounts& counts : trajectory)
         for (const SeriesField& field : seriesFields) (histogram++)->add(counts.*field.count);
 }
 
+void BandStatistics::addRows(const std::vector<std::uint16_t>& rows) {
+    for (std::size_t at = 0; at < rows.size(); ++at) days_[at % bandHistograms].add(rows[at]);
+}
+
+void BandStatistics::useHistograms() {
+    days_.assign(bandHistograms, CountHistogram(countedPersons));
+    addRows(rows_);
+    rows_ = std::vector<std::uint16_t>();  // its room given back
+}
+
+// Each histogram's values, smallest first, as the counts of runs 0, 1, ...:
+// the runs are others than those added, the counts of each day and series
+// the same.
+void BandStatistics::useRows() {
+    std::vector<std::uint16_t> rows(static_cast<std::size_t>(runs()) * bandHistograms);
+    for (std::size_t index = 0; index < days_.size(); ++index) {
+        std::size_t at = index;
+        const std::vector<std::uint32_t> byValue = days_[index].counts();
+        for (std::size_t value = 0; value < byValue.size(); ++value)
+            for (std::uint32_t n = 0; n < byValue[value]; ++n, at += bandHistograms)
+                rows[at] = static_cast<std::uint16_t>(value);
+    }
+    rows_ = std::move(rows);
+    days_ = std::vector<CountHistogram>();
+}
+
 void BandStatistics::merge(const BandStatistics& other) {
+    if (days_.empty() && other.days_.empty() && runs() + other.runs() < rowsUntil) {
+        rows_.insert(rows_.end(), other.rows_.begin(), other.rows_.end());
+        return;
+    }
+    if (days_.empty()) useHistograms();
+    if (other.days_.empty()) {
+        addRows(other.rows_);
+        return;
+    }
     for (std::size_t i = 0; i < days_.size(); ++i) days_[i].merge(other.days_[i]);
 }
 
 void BandStatistics::transferCounters(CounterTransfer& transfer) {
+    if (days_.empty()) useHistograms();
     for (CountHistogram& histogram : days_) histogram.transferCounters(transfer);
+    if (runs() < rowsUntil) useRows();
 }
 
 PercentileCourses BandStatistics::courses() const {
     PercentileCourses courses;
-    const std::array<std::pair<Trajectory*, int>, 3> levels{
-        {{&courses.p10, 10}, {&courses.p50, 50}, {&courses.p90, 90}}};
-    for (const auto& [course, percent] : levels) {
-        for (int d = 1; d <= runDays; ++d) {
-            DailyCounts& counts = (*course)[static_cast<std::size_t>(d - 1)];
-            for (const SeriesField& field : seriesFields)
-                counts.*field.count = day(d, field.series).percentile(percent);
+    for (int d = 1; d <= runDays; ++d) {
+        const auto at = static_cast<std::size_t>(d - 1);
+        for (const SeriesField& field : seriesFields) {
+            const CountHistogram values = day(d, field.series);
+            courses.p10[at].*field.count = values.percentile(10);
+            courses.p50[at].*field.count = values.percentile(50);
+            courses.p90[at].*field.count = values.percentile(90);
         }
     }
     return courses;

@@ -45,35 +45,56 @@ private:
     bool writing_ = false;
 };
 
-// How often each whole value minValue..maxValue occurred.
+// How often each whole value minValue..maxValue occurred. A histogram of
+// fewer values than it has places keeps the values themselves, in the order
+// added; from then on a count per value. Its figures do not depend on which
+// form it is in, so a comparison of thousands of scenarios of a few runs each
+// keeps a few bytes per histogram instead of a count for every value.
 class CountHistogram {
 public:
     explicit CountHistogram(int maxValue) : CountHistogram(0, maxValue) {}
-    CountHistogram(int minValue, int maxValue)
-        : minValue_(minValue), counts_(static_cast<std::size_t>(maxValue - minValue) + 1, 0) {}
+    CountHistogram(int minValue, int maxValue) : minValue_(minValue), maxValue_(maxValue) {}
 
     void add(int value) {
-        const auto index = static_cast<std::size_t>(value - minValue_);
-        ++counts_[index];
+        const auto index = static_cast<std::uint32_t>(value - minValue_);
+        if (isDense()) {
+            ++cells_[index];
+        } else {
+            cells_.push_back(index);
+        }
         sum_ += index;
         ++total_;
+        if (total_ == places()) cells_ = countsOf(cells_, places());
     }
 
     // Adds the other's counts; both must have the same range.
     void merge(const CountHistogram& other);
+    // Passes a count for every value, then the sum and the number of values,
+    // whatever the form.
     void transferCounters(CounterTransfer& transfer);
 
     [[nodiscard]] std::int64_t total() const noexcept { return total_; }
     // minValue for an empty histogram, as its percentiles.
     [[nodiscard]] double mean() const noexcept;
     // percent in 0..100.
-    [[nodiscard]] int percentile(int percent) const noexcept;
+    [[nodiscard]] int percentile(int percent) const;
+    // How often each value occurred, by value - minValue.
+    [[nodiscard]] std::vector<std::uint32_t> counts() const;
 
 private:
-    int minValue_;
-    std::vector<std::uint32_t> counts_;  // index value - minValue
-    std::uint64_t sum_ = 0;              // of the indices
+    [[nodiscard]] std::int64_t places() const noexcept { return std::int64_t{maxValue_} - minValue_ + 1; }
+    // Counts take no more room than the values from `places` values on.
+    [[nodiscard]] bool isDense() const noexcept { return total_ >= places(); }
+    [[nodiscard]] static std::vector<std::uint32_t> countsOf(const std::vector<std::uint32_t>& values,
+                                                             std::int64_t places);
+    // Takes `byValue` (total_ already theirs) in the form the total calls for.
+    void setCounts(std::vector<std::uint32_t> byValue);
+
+    std::vector<std::uint32_t> cells_;  // values - minValue as added, or counts by value - minValue
+    std::uint64_t sum_ = 0;             // of the values - minValue
     std::int64_t total_ = 0;
+    int minValue_;
+    int maxValue_;
 };
 
 // The 10th, 50th and 90th percentile of each day's counts, as three courses.
@@ -83,21 +104,29 @@ struct PercentileCourses {
     Trajectory p90{};
 };
 
-// For every day and series, a histogram of the counts.
+// For every day and series, a histogram of the counts. Up to a few
+// thousand runs each run's counts are kept as they are, two bytes each: less
+// room than the histograms, which take their place from then on.
 class BandStatistics {
 public:
-    BandStatistics();
-
     void add(const Trajectory& trajectory);
     void merge(const BandStatistics& other);
+    // As 540 histograms, day by day, whatever the form.
     void transferCounters(CounterTransfer& transfer);
 
-    [[nodiscard]] std::int64_t runs() const noexcept { return days_.front().total(); }
-    [[nodiscard]] const CountHistogram& day(int day, Series series) const;
+    [[nodiscard]] std::int64_t runs() const noexcept;
+    [[nodiscard]] CountHistogram day(int day, Series series) const;
     [[nodiscard]] PercentileCourses courses() const;
 
 private:
-    std::vector<CountHistogram> days_;  // index (day - 1) * 3 + series
+    // From this many runs on, histograms take less room than the counts.
+    static constexpr std::int64_t rowsUntil = 2 * (std::int64_t{countedPersons} + 1);
+    void useHistograms();
+    void useRows();
+    void addRows(const std::vector<std::uint16_t>& rows);
+
+    std::vector<std::uint16_t> rows_;   // with few runs: index run * 540 + (day - 1) * 3 + series
+    std::vector<CountHistogram> days_;  // with many: index (day - 1) * 3 + series
 };
 
 // One histogram per outcome of outcomeTable, at the outcome's place.

@@ -145,9 +145,10 @@ struct FitResult {
 // changes: every matching run again from its seed, so up to a scenario's
 // first change it is the same run, and the scenarios are compared on the
 // same runs (common random numbers). Differences are against the first.
+// `done` counts the runs, matching runs times scenarios.
 [[nodiscard]] ScenarioResults forecastScenarios(const FitResult& result,
                                                 const std::vector<Scenario>& scenarios, const Schedule& known,
-                                                int threads);
+                                                int threads, std::atomic<std::int64_t>* done = nullptr);
 
 // `done` counts simulations (judged runs and forecast runs).
 [[nodiscard]] FitResult fit(const Observations& observed, const FitSettings& settings, const Spread& spread,

@@ -66,14 +66,14 @@ void forecastFromPosterior(FitResult& result, const FitSettings& settings,
 }
 
 ScenarioResults forecastScenarios(const FitResult& result, const std::vector<Scenario>& scenarios,
-                                  const Schedule& known, int threads) {
+                                  const Schedule& known, int threads, std::atomic<std::int64_t>* done) {
     std::vector<Scenario> afterKnown;
     for (const Scenario& scenario : scenarios) {
         Schedule all = known;
         all.insert(all.end(), scenario.changes.begin(), scenario.changes.end());
         afterKnown.push_back({scenario.name, scenario.parameters, sortedByDay(std::move(all))});
     }
-    return continueScenarios(afterKnown, startsOf(result.matching), threads);
+    return continueScenarios(afterKnown, startsOf(result.matching), threads, nullptr, done);
 }
 
 }  // namespace pandemie

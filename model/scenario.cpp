@@ -54,10 +54,8 @@ void PairedDifferences::add(const RunSummary& scenario, const RunSummary& first)
 }
 
 ScenarioResults::ScenarioResults(std::size_t scenarios, Detail detail) : summaries(scenarios) {
-    if (detail == Detail::bandsAndDifferences) {
-        bands.resize(scenarios);
-        differences.resize(scenarios > 0 ? scenarios - 1 : 0);
-    }
+    if (detail == Detail::bandsAndDifferences) bands.resize(scenarios);
+    if (detail != Detail::summaries) differences.resize(scenarios > 0 ? scenarios - 1 : 0);
 }
 
 void ScenarioResults::merge(const ScenarioResults& other) {
@@ -68,8 +66,16 @@ void ScenarioResults::merge(const ScenarioResults& other) {
 
 namespace {
 
-// The runs of one job: every scenario is run on a seed before the next seed
-// is taken, so the runs compared are computed together.
+// The scenarios of a work item: first..first+count-1.
+struct ScenarioBlock {
+    std::size_t first = 0;
+    std::size_t count = 0;
+};
+
+// The runs of one job: the scenarios of a block are run on a seed together,
+// so the runs compared are computed together. Blocks make work items enough
+// for every thread when there are few seeds: a comparison of thousands of
+// scenarios of one run each is as parallel as one of many runs.
 class ScenarioJob {
 public:
     ScenarioJob(const std::vector<Scenario>& scenarios, const EnsembleOptions& options,
@@ -78,39 +84,71 @@ public:
         // Converted once, not for every run.
         for (const Scenario& scenario : scenarios)
             changes_.push_back(changesByDay(scenario.parameters, scenario.changes));
+        // Four items a thread even out runs of different lengths.
+        const std::int64_t busy = 4 * std::int64_t{std::max(options.threads, 1)};
+        const std::int64_t runs = std::max<std::int64_t>(options.runs, 1);
+        const auto wanted = static_cast<std::size_t>((busy + runs - 1) / runs);
+        blocks_ = std::clamp<std::size_t>(wanted, 1, std::max<std::size_t>(scenarios.size(), 1));
     }
 
-    void runSeed(std::int64_t run, std::vector<RunSummary>* perRunOfFirst, std::atomic<std::int64_t>* done) {
-        const std::uint64_t seed = starts_ != nullptr ? (*starts_)[static_cast<std::size_t>(run)].seed
-                                                      : options_.baseSeed + static_cast<std::uint64_t>(run);
+    [[nodiscard]] std::int64_t items(std::int64_t runs) const noexcept {
+        return runs * static_cast<std::int64_t>(blocks_);
+    }
+
+    void runItem(std::int64_t item, std::vector<RunSummary>* perRunOfFirst, std::atomic<std::int64_t>* done) {
+        const std::int64_t run = item / static_cast<std::int64_t>(blocks_);
+        const ScenarioBlock block =
+            blockOf(static_cast<std::size_t>(item % static_cast<std::int64_t>(blocks_)));
+        const std::uint64_t seed = seedOf(run);
         const bool keepsBands = !results_.bands.empty();
-        std::vector<RunSummary> ofSeed(scenarios_.size());  // this seed's run of every scenario
-        for (std::size_t s = 0; s < scenarios_.size(); ++s) {
-            const Trajectory trajectory =
-                starts_ != nullptr ? seededRun((*starts_)[static_cast<std::size_t>(run)].parameters,
-                                               scenarios_[s].changes, seed)
-                                   : runSeeded(scenarios_[s].parameters, seed, changes_[s]);
-            ofSeed[s] = summarize(seed, trajectory);
+        std::vector<RunSummary> ofSeed(block.count);  // this seed's run of every scenario of the block
+        for (std::size_t i = 0; i < block.count; ++i) {
+            const std::size_t s = block.first + i;
+            const Trajectory trajectory = trajectoryOf(s, run, seed);
+            ofSeed[i] = summarize(seed, trajectory);
             if (keepsBands) {
                 const std::scoped_lock guard(lock_);
                 results_.bands[s].add(trajectory);
             }
             if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
         }
-        if (perRunOfFirst != nullptr && !ofSeed.empty())
-            (*perRunOfFirst)[static_cast<std::size_t>(run)] = ofSeed[0];
+        if (block.count == 0) return;
+        // The differences are taken against the first scenario's run on the seed.
+        const bool hasFirst = block.first == 0;
+        const RunSummary first = hasFirst || results_.differences.empty()
+                                     ? ofSeed[0]
+                                     : summarize(seed, trajectoryOf(0, run, seed));
+        if (perRunOfFirst != nullptr && hasFirst) (*perRunOfFirst)[static_cast<std::size_t>(run)] = first;
         const std::scoped_lock guard(lock_);
-        for (std::size_t s = 0; s < scenarios_.size(); ++s) results_.summaries[s].add(ofSeed[s]);
-        for (std::size_t s = 0; s < results_.differences.size(); ++s)
-            results_.differences[s].add(ofSeed[s + 1], ofSeed[0]);
+        for (std::size_t i = 0; i < block.count; ++i) {
+            const std::size_t s = block.first + i;
+            results_.summaries[s].add(ofSeed[i]);
+            if (s > 0 && !results_.differences.empty()) results_.differences[s - 1].add(ofSeed[i], first);
+        }
     }
 
 private:
+    [[nodiscard]] std::uint64_t seedOf(std::int64_t run) const {
+        return starts_ != nullptr ? (*starts_)[static_cast<std::size_t>(run)].seed
+                                  : options_.baseSeed + static_cast<std::uint64_t>(run);
+    }
+    // A continued run starts from its own parameters with the scenario's changes.
+    [[nodiscard]] Trajectory trajectoryOf(std::size_t s, std::int64_t run, std::uint64_t seed) const {
+        if (starts_ == nullptr) return runSeeded(scenarios_[s].parameters, seed, changes_[s]);
+        return seededRun((*starts_)[static_cast<std::size_t>(run)].parameters, scenarios_[s].changes, seed);
+    }
+
+    [[nodiscard]] ScenarioBlock blockOf(std::size_t block) const noexcept {
+        const std::size_t first = block * scenarios_.size() / blocks_;
+        return {first, (block + 1) * scenarios_.size() / blocks_ - first};
+    }
+
     const std::vector<Scenario>& scenarios_;
     const EnsembleOptions& options_;
     ScenarioResults& results_;
     const std::vector<RunStart>* starts_;                // of every run, or seeds from the options
     std::vector<std::vector<ParameterChange>> changes_;  // per scenario
+    std::size_t blocks_ = 1;                             // of the scenarios on every seed
     std::mutex lock_;
 };
 
@@ -123,7 +161,8 @@ ScenarioResults runScenarios(const std::vector<Scenario>& scenarios, const Ensem
     const std::int64_t runs = std::max<std::int64_t>(options.runs, 0);
     if (perRunOfFirst != nullptr) perRunOfFirst->assign(static_cast<std::size_t>(runs), {});
     ScenarioJob job(scenarios, options, results);
-    forEachIndex(runs, options.threads, [&](std::int64_t run) { job.runSeed(run, perRunOfFirst, done); });
+    forEachIndex(job.items(runs), options.threads,
+                 [&](std::int64_t item) { job.runItem(item, perRunOfFirst, done); });
     return results;
 }
 
@@ -134,7 +173,8 @@ ScenarioResults continueScenarios(const std::vector<Scenario>& scenarios, const 
     const EnsembleOptions options{0, std::ssize(starts), threads};
     if (perRunOfFirst != nullptr) perRunOfFirst->assign(starts.size(), {});
     ScenarioJob job(scenarios, options, results, &starts);
-    forEachIndex(options.runs, threads, [&](std::int64_t run) { job.runSeed(run, perRunOfFirst, done); });
+    forEachIndex(job.items(options.runs), threads,
+                 [&](std::int64_t item) { job.runItem(item, perRunOfFirst, done); });
     return results;
 }
 

@@ -71,21 +71,24 @@ private:
     OutcomeHistograms differences_{OutcomeHistograms::Range::differences};
 };
 
-// Whether each scenario keeps its per-day bands (scenarios) or only the
-// figures of its runs (sweeps, with many points).
-enum class Detail : std::uint8_t { summaries, bandsAndDifferences };
+// What each scenario keeps besides the figures of its runs: nothing (sweeps,
+// with many points), the paired differences against the first scenario, or
+// those and its per-day bands (a histogram for each day and series, by far
+// the most room, so best kept only where they are written).
+enum class Detail : std::uint8_t { summaries, summariesAndDifferences, bandsAndDifferences };
 
 struct ScenarioResults {
     std::vector<OutcomeStatistics> summaries;    // one per scenario
     std::vector<BandStatistics> bands;           // one per scenario, with bands only
-    std::vector<PairedDifferences> differences;  // one per scenario after the first, with bands only
+    std::vector<PairedDifferences> differences;  // one per scenario after the first, with differences only
 
     ScenarioResults(std::size_t scenarios, Detail detail);
     void merge(const ScenarioResults& other);
 };
 
 // Runs every scenario with the seeds base..base+runs-1, spread over the
-// threads; a work item is one seed for all scenarios, so the runs that are
+// threads; a work item is one seed for all scenarios or, with fewer seeds
+// than threads to keep busy, for a block of them, so the runs that are
 // compared are computed together and nothing per run is kept. With
 // perRunOfFirst given, it is filled with the first scenario's run summaries.
 // `done` counts finished runs (scenarios x runs in all).

@@ -1,9 +1,8 @@
 #include "output/csv.h"
 
+#include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdint>
-#include <iterator>
 #include <string_view>
 
 #include "model/parameters.h"
@@ -12,72 +11,58 @@ namespace pandemie::output {
 
 namespace {
 
-// Fields are whole numbers only, so no quoting is ever needed.
-class CsvBuilder {
-public:
-    explicit CsvBuilder(std::string header) : text_(std::move(header)) { text_ += '\n'; }
-
-    void reserveRows(std::size_t rows, std::size_t bytesPerRow) {
-        text_.reserve(text_.size() + rows * bytesPerRow);
-    }
-
-    // Counts are 0..1000 and days 1..180, never negative.
-    void add(int count) { add(static_cast<std::uint64_t>(count)); }
-    void add(std::uint64_t value) {
-        if (!text_.ends_with('\n')) text_ += ',';
-        char digits[20];
-        auto* const end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
-        text_.append(digits, end);
-    }
-    void endRow() { text_ += '\n'; }
-
-    [[nodiscard]] std::string take() && { return std::move(text_); }
-
-private:
-    std::string text_;
-};
-
-// Each series' name behind a comma, with the prefix.
-[[nodiscard]] std::string seriesColumns(std::string_view prefix) {
-    std::string columns;
-    for (const SeriesField& field : seriesFields) columns.append(",").append(prefix).append(field.name);
-    return columns;
+// A column per series, its name behind the prefix, and room for the rows.
+void addSeriesColumns(Table& table, std::string_view prefix, std::size_t rows) {
+    for (const SeriesField& field : seriesFields)
+        table.columns.push_back(integerColumn(std::string(prefix).append(field.name)));
+    for (Column& column : table.columns) column.reserve(rows);
 }
 
-void addCounts(CsvBuilder& csv, const DailyCounts& counts) {
-    for (const SeriesField& field : seriesFields) csv.add(counts.*field.count);
+// The counts into the table's last columns, one per series.
+void addCounts(Table& table, const DailyCounts& counts) {
+    auto column = table.columns.end() - static_cast<std::ptrdiff_t>(seriesFields.size());
+    for (const SeriesField& field : seriesFields) (column++)->add(counts.*field.count);
 }
 
 constexpr std::array<Outcome, 2> peakOutcomes{Outcome::peakInfected, Outcome::peakDay};
 
 }  // namespace
 
-std::string trajectoryCsv(const Trajectory& trajectory) {
-    CsvBuilder csv("day" + seriesColumns(""));
-    csv.reserveRows(trajectory.size(), 20);
+Table trajectoryTable(const Trajectory& trajectory) {
+    Table table{{integerColumn("day")}};
+    addSeriesColumns(table, "", trajectory.size());
     int day = 1;
     for (const DailyCounts& counts : trajectory) {
-        csv.add(day++);
-        addCounts(csv, counts);
-        csv.endRow();
+        table.columns.front().add(day++);
+        addCounts(table, counts);
     }
-    return std::move(csv).take();
+    return table;
 }
 
-std::string ensembleCsv(const std::vector<RunSummary>& summaries) {
-    std::string header = "run,seed";
-    for (const Outcome outcome : peakOutcomes) header.append(",").append(infoOf(outcome).name);
-    CsvBuilder csv(header + seriesColumns("final_"));
-    csv.reserveRows(summaries.size(), 56);
-    std::uint64_t run = 0;
+Table ensembleTable(std::span<const RunSummary> summaries, std::int64_t firstRun) {
+    Table table{{integerColumn("run"), unsignedColumn("seed")}};
+    for (const Outcome outcome : peakOutcomes)
+        table.columns.push_back(integerColumn(std::string(infoOf(outcome).name)));
+    addSeriesColumns(table, "final_", summaries.size());
+    std::int64_t run = firstRun;
     for (const RunSummary& summary : summaries) {
-        csv.add(run++);
-        csv.add(summary.seed);
-        for (const Outcome outcome : peakOutcomes) csv.add(outcomeValue(summary, outcome));
-        addCounts(csv, summary.final);
-        csv.endRow();
+        table.columns[0].add(run++);
+        table.columns[1].add(summary.seed);
+        for (std::size_t p = 0; p < peakOutcomes.size(); ++p)
+            table.columns[2 + p].add(outcomeValue(summary, peakOutcomes[p]));
+        addCounts(table, summary.final);
     }
-    return std::move(csv).take();
+    return table;
+}
+
+std::string ensembleCsv(std::span<const RunSummary> summaries) {
+    constexpr std::size_t part = std::size_t{1} << 16U;
+    std::string csv = csvOf(ensembleTable(summaries.first(std::min(part, summaries.size()))));
+    csv.reserve(summaries.size() * 48);
+    for (std::size_t first = part; first < summaries.size(); first += part)
+        appendCsvRows(csv, ensembleTable(summaries.subspan(first, std::min(part, summaries.size() - first)),
+                                         static_cast<std::int64_t>(first)));
+    return csv;
 }
 
 }  // namespace pandemie::output

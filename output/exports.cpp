@@ -1,11 +1,19 @@
 #include "output/exports.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <iterator>
 #include <string_view>
 
 namespace pandemie::output {
+
+namespace {
+
+constexpr std::array<int, 3> percents{10, 50, 90};
+constexpr std::array<const char*, 3> percentileNames{"p10", "p50", "p90"};
+
+}  // namespace
 
 std::string fixed(double value, int decimals) {
     char digits[64];
@@ -14,17 +22,12 @@ std::string fixed(double value, int decimals) {
     return {digits, end};
 }
 
-void appendFigures(std::string& csv, const CountHistogram& values) {
-    csv.append(",").append(fixed(values.mean(), 3));
-    for (const int percent : {10, 50, 90}) csv.append(",").append(std::to_string(values.percentile(percent)));
+void addFigures(std::span<Column> columns, const CountHistogram& values) {
+    columns[0].add(values.mean());
+    for (std::size_t p = 0; p < percents.size(); ++p) columns[1 + p].add(values.percentile(percents[p]));
 }
 
 namespace {
-
-// A count of the 1000 counted persons in percent: exact with one decimal.
-[[nodiscard]] std::string percentOfPersons(int count) {
-    return fixed(count / 10.0, 1);
-}
 
 // "peak infected:  " for peak_infected: the name in words, the labels of
 // all outcomes padded to one width.
@@ -40,33 +43,39 @@ namespace {
 
 }  // namespace
 
-std::string bandsCsv(const BandStatistics& statistics) {
-    std::string csv = "day,series,mean,p10,p50,p90\n";
-    csv.reserve(runDays * seriesFields.size() * 40);
+Table bandsTable(const BandStatistics& statistics) {
+    Table table{{integerColumn("day"), textColumn("series"), realColumn("mean", 3)}};
+    for (const char* name : percentileNames) table.columns.push_back(realColumn(name, 1));
+    for (Column& column : table.columns) column.reserve(runDays * seriesFields.size());
     for (int day = 1; day <= runDays; ++day) {
         for (const SeriesField& field : seriesFields) {
             const CountHistogram& counts = statistics.day(day, field.series);
-            csv.append(std::to_string(day)).append(",").append(field.name).append(",");
-            csv.append(fixed(counts.mean() / 10.0, 3));
-            for (const int percent : {10, 50, 90})
-                csv.append(",").append(percentOfPersons(counts.percentile(percent)));
-            csv += '\n';
+            table.columns[0].add(day);
+            table.columns[1].add(field.name);
+            table.columns[2].add(counts.mean() / 10.0);
+            // A count of the 1000 counted persons in percent: exact with one decimal.
+            for (std::size_t p = 0; p < percents.size(); ++p)
+                table.columns[3 + p].add(counts.percentile(percents[p]) / 10.0);
         }
     }
-    return csv;
+    return table;
 }
 
-std::string summaryCsv(const OutcomeStatistics& statistics) {
-    std::string csv = "measure,mean,p10,p50,p90\n";
+void addSummaryRows(std::span<Column> columns, const OutcomeStatistics& statistics) {
     for (const OutcomeInfo& info : outcomeTable) {
-        csv.append(info.name);
-        appendFigures(csv, statistics.histogram(info.outcome));
-        csv += '\n';
+        columns[0].add(info.name);
+        addFigures(columns.subspan(1), statistics.histogram(info.outcome));
     }
-    csv.append("runs_without_infected_on_day_180,")
-        .append(fixed(statistics.shareWithoutInfected(), 6))
-        .append(",,,\n");
-    return csv;
+    columns[0].add("runs_without_infected_on_day_180");
+    columns[1].add(statistics.shareWithoutInfected(), 6);
+    for (Column& percentile : columns.subspan(2)) percentile.addEmpty();
+}
+
+Table summaryTable(const OutcomeStatistics& statistics) {
+    Table table{{textColumn("measure"), realColumn("mean", 3)}};
+    for (const char* name : percentileNames) table.columns.push_back(integerColumn(name));
+    addSummaryRows(table.columns, statistics);
+    return table;
 }
 
 std::string summaryText(const OutcomeStatistics& statistics) {
@@ -74,7 +83,7 @@ std::string summaryText(const OutcomeStatistics& statistics) {
     for (const OutcomeInfo& info : outcomeTable) {
         const CountHistogram& values = statistics.histogram(info.outcome);
         text.append(readerLabel(info.name)).append(" mean ").append(fixed(values.mean(), 3));
-        for (const int percent : {10, 50, 90})
+        for (const int percent : percents)
             text.append("  p")
                 .append(std::to_string(percent))
                 .append(" ")

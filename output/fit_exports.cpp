@@ -10,10 +10,11 @@ namespace {
 
 constexpr std::string_view transmissionName = "transmission";
 
-void appendFigures(std::string& csv, const ParameterFigures& figures, int decimals) {
-    csv.append(",").append(fixed(figures.mean, 3));
-    for (const double value : {figures.p10, figures.p50, figures.p90})
-        csv.append(",").append(fixed(value, decimals));
+void addFigures(Table& table, std::string_view measure, const ParameterFigures& figures, int decimals) {
+    table.columns[0].add(measure);
+    table.columns[1].add(figures.mean);
+    auto column = table.columns.begin() + 2;
+    for (const double value : {figures.p10, figures.p50, figures.p90}) (column++)->add(value, decimals);
 }
 
 bool isFree(const FitSettings& settings, Parameter parameter) {
@@ -36,30 +37,30 @@ std::string seriesList(const Observations& observed) {
 
 }  // namespace
 
-std::string posteriorCsv(const FitResult& result) {
-    std::string csv;
-    for (const ParameterInfo& info : parameterTable) csv.append(info.name).append(",");
-    csv.append("weight,distance\n");
+Table posteriorTable(const FitResult& result) {
+    Table table;
+    for (const ParameterInfo& info : parameterTable)
+        table.columns.push_back(integerColumn(std::string(info.name)));
+    table.columns.push_back(realColumn("weight", 9));
+    table.columns.push_back(realColumn("distance", 6));
+    for (Column& column : table.columns) column.reserve(result.posterior.size());
     for (const Particle& particle : result.posterior) {
-        for (const int value : particle.values) csv.append(std::to_string(value)).append(",");
-        csv.append(fixed(particle.weight, 9)).append(",").append(fixed(particle.distance, 6)).append("\n");
+        auto column = table.columns.begin();
+        for (const int value : particle.values) (column++)->add(value);
+        (column++)->add(particle.weight);
+        column->add(particle.distance);
     }
-    return csv;
+    return table;
 }
 
-std::string fitSummaryCsv(const FitResult& result) {
-    std::string csv = "measure,mean,p10,p50,p90\n";
-    for (const ParameterInfo& info : parameterTable) {
-        csv.append(info.name);
-        appendFigures(csv, result.figures(info.parameter), 0);
-        csv += '\n';
-    }
-    csv.append(transmissionName);
-    appendFigures(csv, result.transmissionFigures(), 1);
-    csv += '\n';
-    const std::string forecast = summaryCsv(result.outcomes);
-    csv.append(forecast.substr(forecast.find('\n') + 1));
-    return csv;
+Table fitSummaryTable(const FitResult& result) {
+    Table table{{textColumn("measure"), realColumn("mean", 3)}};
+    for (const char* percentile : {"p10", "p50", "p90"}) table.columns.push_back(realColumn(percentile, 0));
+    for (const ParameterInfo& info : parameterTable)
+        addFigures(table, info.name, result.figures(info.parameter), 0);
+    addFigures(table, transmissionName, result.transmissionFigures(), 1);
+    addSummaryRows(table.columns, result.outcomes);
+    return table;
 }
 
 std::string fitReportText(const FitResult& result, const FitSettings& settings, const Observations& observed,

@@ -4,16 +4,24 @@
 #include <string>
 
 #include "model/fit.h"
+#include "output/table.h"
 
 namespace pandemie::output {
 
 // encounters,infection,latency,recovery,weight,distance: one row per particle.
-[[nodiscard]] std::string posteriorCsv(const FitResult& result);
+[[nodiscard]] Table posteriorTable(const FitResult& result);
+[[nodiscard]] inline std::string posteriorCsv(const FitResult& result) {
+    return csvOf(posteriorTable(result));
+}
 
 // measure,mean,p10,p50,p90: each parameter and encounters x (infection - 1/2)
 // (transmission) from the posterior, then the forecast's figures as
-// summaryCsv writes them.
-[[nodiscard]] std::string fitSummaryCsv(const FitResult& result);
+// summaryTable holds them; the percentiles are reals: the parameters' with no
+// decimals, transmission's with one.
+[[nodiscard]] Table fitSummaryTable(const FitResult& result);
+[[nodiscard]] inline std::string fitSummaryCsv(const FitResult& result) {
+    return csvOf(fitSummaryTable(result));
+}
 
 // One screen for a reader: each parameter with its 80 % interval, what the
 // data cannot tell apart, whether the model fits at all, the work done.

@@ -6,56 +6,54 @@ namespace pandemie::output {
 
 namespace {
 
-// Names may hold commas or quotes; such a field is quoted, quotes doubled.
-[[nodiscard]] std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
+// Each scenario's table below the one before, behind a first column
+// scenario holding its name.
+template <typename TableOf>
+[[nodiscard]] Table withScenarios(const std::vector<Scenario>& scenarios, const TableOf& tableOf) {
+    Table all;
+    for (std::size_t s = 0; s < scenarios.size(); ++s) {
+        Table one = tableOf(s);
+        Column names = textColumn("scenario");
+        for (std::size_t row = 0; row < one.rows(); ++row) names.add(scenarios[s].name);
+        one.columns.insert(one.columns.begin(), std::move(names));
+        if (s == 0)
+            all = std::move(one);
+        else
+            appendRows(all, one);
     }
-    return quoted + '"';
+    return all;
 }
 
-// The table's rows, each behind the scenario's field; the header once.
-void appendWithScenario(std::string& csv, const std::string& table, const std::string& field,
-                        bool withHeader) {
-    std::size_t start = table.find('\n') + 1;
-    if (withHeader) csv.append("scenario,").append(table, 0, start);
-    while (start < table.size()) {
-        const std::size_t end = table.find('\n', start) + 1;
-        csv.append(field).append(",").append(table, start, end - start);
-        start = end;
-    }
+// mean with three decimals, then p10, p50 and p90, their names behind the prefix.
+void addFigureColumns(Table& table, const std::string& prefix) {
+    table.columns.push_back(realColumn(prefix + "mean", 3));
+    for (const char* percentile : {"p10", "p50", "p90"})
+        table.columns.push_back(integerColumn(prefix + percentile));
 }
 
 }  // namespace
 
-std::string scenarioSummaryCsv(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
-    std::string csv;
-    for (std::size_t s = 0; s < scenarios.size(); ++s)
-        appendWithScenario(csv, summaryCsv(results.summaries.at(s)), csvField(scenarios[s].name), s == 0);
-    return csv;
+Table scenarioSummaryTable(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
+    return withScenarios(scenarios, [&](std::size_t s) { return summaryTable(results.summaries.at(s)); });
 }
 
-std::string scenarioBandsCsv(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
-    std::string csv;
-    for (std::size_t s = 0; s < scenarios.size(); ++s)
-        appendWithScenario(csv, bandsCsv(results.bands.at(s)), csvField(scenarios[s].name), s == 0);
-    return csv;
+Table scenarioBandsTable(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
+    return withScenarios(scenarios, [&](std::size_t s) { return bandsTable(results.bands.at(s)); });
 }
 
-std::string differencesCsv(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
-    std::string csv = "scenario,against,measure,mean,p10,p50,p90\n";
+Table differencesTable(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
+    Table table{{textColumn("scenario"), textColumn("against"), textColumn("measure")}};
+    addFigureColumns(table, "");
     for (std::size_t s = 1; s < scenarios.size(); ++s) {
         for (const OutcomeInfo& info : outcomeTable) {
-            csv.append(csvField(scenarios[s].name)).append(",").append(csvField(scenarios[0].name));
-            csv.append(",").append(info.name);
-            appendFigures(csv, results.differences.at(s - 1).histogram(info.outcome));
-            csv += '\n';
+            table.columns[0].add(scenarios[s].name);
+            table.columns[1].add(scenarios[0].name);
+            table.columns[2].add(info.name);
+            addFigures(std::span(table.columns).subspan(3),
+                       results.differences.at(s - 1).histogram(info.outcome));
         }
     }
-    return csv;
+    return table;
 }
 
 std::string scenarioSummaryText(const std::vector<Scenario>& scenarios, const ScenarioResults& results) {
@@ -68,24 +66,27 @@ std::string scenarioSummaryText(const std::vector<Scenario>& scenarios, const Sc
     return text;
 }
 
-std::string sweepCsv(const std::vector<SweepAxis>& axes, const std::vector<Scenario>& grid,
-                     const ScenarioResults& results) {
-    std::string csv;
-    for (const SweepAxis& axis : axes) csv.append(infoOf(axis.parameter).name).append(",");
-    csv.append("runs");
-    for (const OutcomeInfo& info : outcomeTable)
-        for (const char* figure : {"_mean", "_p10", "_p50", "_p90"})
-            csv.append(",").append(info.name).append(figure);
-    csv.append(",share_without_infected_on_day_180\n");
+Table sweepTable(const std::vector<SweepAxis>& axes, const std::vector<Scenario>& grid,
+                 const ScenarioResults& results) {
+    Table table;
+    for (const SweepAxis& axis : axes)
+        table.columns.push_back(integerColumn(std::string(infoOf(axis.parameter).name)));
+    table.columns.push_back(integerColumn("runs"));
+    for (const OutcomeInfo& info : outcomeTable) addFigureColumns(table, std::string(info.name) + "_");
+    table.columns.push_back(realColumn("share_without_infected_on_day_180", 6));
     for (std::size_t point = 0; point < grid.size(); ++point) {
+        auto column = table.columns.begin();
         for (const SweepAxis& axis : axes)
-            csv.append(std::to_string(parameterValue(grid[point].parameters, axis.parameter))).append(",");
+            (column++)->add(parameterValue(grid[point].parameters, axis.parameter));
         const OutcomeStatistics& statistics = results.summaries.at(point);
-        csv.append(std::to_string(statistics.runs()));
-        for (const OutcomeInfo& info : outcomeTable) appendFigures(csv, statistics.histogram(info.outcome));
-        csv.append(",").append(fixed(statistics.shareWithoutInfected(), 6)).append("\n");
+        (column++)->add(statistics.runs());
+        for (const OutcomeInfo& info : outcomeTable) {
+            addFigures(std::span(column, column + 4), statistics.histogram(info.outcome));
+            column += 4;
+        }
+        column->add(statistics.shareWithoutInfected());
     }
-    return csv;
+    return table;
 }
 
 }  // namespace pandemie::output

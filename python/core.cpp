@@ -1,9 +1,10 @@
 // The extension _core of the Python module pandemie: the tool's runs,
 // ensembles, comparisons, sweeps and fits on the same C++ code, with the
 // tool's checks and messages. The package's Python code turns keyword
-// arguments into the options' text and the tables into numpy arrays.
+// arguments into the options' text; the request and its result are the
+// application layer's, whose tables reach Python as output::Table
+// (numpy_table.h), with their arrays and CSV text.
 
-#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -21,33 +21,16 @@
 #include <tuple>
 #include <vector>
 
-#include "chart/fit_image.h"
+#include "app/modes.h"
 #include "chart/offscreen.h"
 #include "chart/png_text.h"
-#include "chart/run_image.h"
-#include "chart/scenario_image.h"
-#include "chart/sweep_image.h"
-#include "input/changes.h"
-#include "input/fit_request_checks.h"
-#include "input/measures.h"
-#include "input/observed_file.h"
-#include "input/parameter_names.h"
-#include "input/priors.h"
 #include "input/quoted.h"
 #include "input/scenario_file.h"
-#include "input/sweeps.h"
 #include "input/usage_error.h"
-#include "input/whole_number.h"
-#include "model/ensemble.h"
-#include "model/fit.h"
-#include "model/scenario.h"
 #include "output/command_line.h"
-#include "output/csv.h"
-#include "output/exports.h"
 #include "output/file_writing.h"
-#include "output/fit_exports.h"
-#include "output/scenario_exports.h"
 #include "python/interruptible.h"
+#include "python/numpy_table.h"
 
 namespace py = pybind11;
 
@@ -58,18 +41,6 @@ namespace {
 // The options of a call, by their keyword names, each value as text, as
 // the tool would read it; lists for those that repeat.
 using Options = py::dict;
-
-[[nodiscard]] bool has(const Options& options, const char* key) {
-    return options.contains(key);
-}
-
-[[nodiscard]] std::string text(const Options& options, const char* key) {
-    return py::cast<std::string>(options[key]);
-}
-
-[[nodiscard]] std::vector<std::string> texts(const Options& options, const char* key) {
-    return has(options, key) ? py::cast<std::vector<std::string>>(options[key]) : std::vector<std::string>{};
-}
 
 // Runs parse with its messages after the keyword, as the tool's are after
 // the option; those that name the tool's option already name it without
@@ -84,78 +55,56 @@ auto named(const std::string& keyword, const Parse& parse) {
     }
 }
 
-[[nodiscard]] std::uint64_t wholeNumber(const Options& options, const char* key, input::WholeRange range,
-                                        std::uint64_t otherwise) {
-    if (!has(options, key)) return otherwise;
-    return named(key, [&] { return input::wholeNumberIn(text(options, key), range); });
+// The module's keywords are the request's, but for the changes.
+[[nodiscard]] std::string keywordOf(std::string_view option) {
+    return option == "change" ? "changes" : std::string(option);
 }
 
-// What every call takes: the parameters, seed, runs, threads and changes.
-struct Call {
-    Parameters parameters;
-    std::array<bool, parameterTable.size()> given{};
-    std::uint64_t seed = windowSeed;
-    std::int64_t runs = 1;
-    int threads = 1;
-    Schedule changes;
-
-    [[nodiscard]] EnsembleOptions ensembleOptions() const { return {seed, runs, threads}; }
-};
-
-[[nodiscard]] Call callOf(const Options& options, std::int64_t defaultRuns) {
-    Call call;
-    for (const ParameterInfo& info : parameterTable) {
-        const std::string key(info.name);
-        if (!has(options, key.c_str())) continue;
-        call.given[static_cast<std::size_t>(info.parameter)] = true;
-        const auto value = wholeNumber(options, key.c_str(), input::wholeRange(info.parameter), 0);
-        setParameterValue(call.parameters, info.parameter, static_cast<int>(value));
-    }
-    call.seed = wholeNumber(options, "seed", input::seedRange, windowSeed);
-    call.runs = static_cast<std::int64_t>(
-        wholeNumber(options, "runs", input::runsRange, static_cast<std::uint64_t>(defaultRuns)));
-    call.threads = static_cast<int>(
-        wholeNumber(options, "threads", input::threadsRange, static_cast<std::uint64_t>(hardwareThreads())));
-    for (const std::string& change : texts(options, "changes"))
-        named("changes", [&] { input::addChanges(call.changes, change); });
-    call.changes = sortedByDay(std::move(call.changes));
-    return call;
+[[nodiscard]] app::Wording moduleWording() {
+    return {keywordOf, "=", "its keyword", "pandemie.fit", true};
 }
 
 // A scenario given as a name, its parameters' values and its changes, each
 // as the scenario file and --change write them.
 using ScenarioText = std::tuple<std::string, std::map<std::string, std::string>, std::vector<std::string>>;
 
-[[nodiscard]] Scenario scenarioOf(const ScenarioText& given, const Parameters& defaults) {
-    const auto& [name, values, changes] = given;
-    const std::string keyword = "scenario " + input::quotedValue(name);
-    Scenario scenario{name, defaults, {}};
-    for (const auto& entry : values) {
-        const auto parameter = parameterNamed(entry.first);
-        if (!parameter)
-            throw input::UsageError(keyword + ": unknown parameter " + input::quotedValue(entry.first) +
-                                    "; expected " + input::parameterList());
-        const std::string where = std::string(keyword).append(": ").append(entry.first);
-        const auto number =
-            named(where, [&] { return input::wholeNumberIn(entry.second, input::wholeRange(*parameter)); });
-        setParameterValue(scenario.parameters, *parameter, static_cast<int>(number));
-    }
-    for (const std::string& change : changes)
-        named(keyword + ": changes", [&] { input::addChanges(scenario.changes, change); });
-    scenario.changes = sortedByDay(std::move(scenario.changes));
-    return scenario;
+[[nodiscard]] std::vector<app::ScenarioText> scenarioTexts(const std::vector<ScenarioText>& given) {
+    std::vector<app::ScenarioText> texts;
+    texts.reserve(given.size());
+    for (const auto& [name, values, changes] : given) texts.push_back({name, values, changes});
+    return texts;
 }
 
-// The scenarios of the file options["scenarios"], or those given.
-[[nodiscard]] std::vector<Scenario> scenariosOf(const Options& options,
-                                                const std::vector<ScenarioText>& given,
-                                                const Parameters& defaults) {
-    if (has(options, "scenarios")) return input::loadScenarios(text(options, "scenarios"), defaults);
-    std::vector<Scenario> scenarios;
-    scenarios.reserve(given.size());
-    for (const ScenarioText& scenario : given) scenarios.push_back(scenarioOf(scenario, defaults));
-    return scenarios;
+// The request of the options given by keyword, each value as text, as the
+// tool would read it, lists for those that repeat; scenarios given by value
+// and observed counts given as CSV text.
+[[nodiscard]] app::Request requestOf(const Options& options,
+                                     const std::vector<ScenarioText>* scenarios = nullptr,
+                                     const std::optional<std::string>& observedText = std::nullopt) {
+    app::RequestDraft draft(moduleWording());
+    for (const auto& [key, value] : options) {
+        const auto keyword = py::cast<std::string>(key);
+        const std::string option = keyword == "changes" ? "change" : keyword;
+        const auto values = py::isinstance<py::list>(value) ? py::cast<std::vector<std::string>>(value)
+                                                            : std::vector{py::cast<std::string>(value)};
+        for (const std::string& text : values) named(keyword, [&] { draft.set(option, text); });
+    }
+    if (scenarios != nullptr && !scenarios->empty()) draft.setScenarios(scenarioTexts(*scenarios));
+    if (observedText) draft.setObservedText(*observedText, "<data>");
+    return std::move(draft).finish();
 }
+
+// The module's long work: on a thread of its own, with Ctrl-C and progress.
+class ModuleContext final : public app::Context {
+public:
+    explicit ModuleContext(py::object progress) : progress_(std::move(progress)) {}
+    void watch(std::int64_t total, app::WorkKind /*kind*/, const app::Work& work) const override {
+        runInterruptibly(total, progress_, work);
+    }
+
+private:
+    py::object progress_;
+};
 
 // Qt's notes about its environment (such as a missing runtime directory)
 // are no concern of the module's user.
@@ -193,243 +142,126 @@ template <typename Draw>
     throw input::UsageError("table: unknown table " + input::quotedValue(table));
 }
 
+// The results of the calls, each a class of its own in Python.
 struct RunResult {
-    Trajectory trajectory;
-    Schedule changes;
+    app::Result result;
 };
-
 struct EnsembleResult {
-    Parameters parameters;
-    Schedule changes;
-    ScenarioResults results{1, Detail::bandsAndDifferences};
-    std::vector<RunSummary> runs;
-
-    [[nodiscard]] std::string csv(const std::string& table) const {
-        if (table == "bands") return output::bandsCsv(results.bands.front());
-        if (table == "summary") return output::summaryCsv(results.summaries.front());
-        if (table == "runs") return output::ensembleCsv(runs);
-        unknownTable(table);
-    }
+    app::Result result;
 };
-
 struct ComparisonResult {
-    std::vector<Scenario> scenarios;
-    ScenarioResults results;
-
-    [[nodiscard]] std::string csv(const std::string& table) const {
-        if (table == "bands") return output::scenarioBandsCsv(scenarios, results);
-        if (table == "summary") return output::scenarioSummaryCsv(scenarios, results);
-        if (table == "differences") return output::differencesCsv(scenarios, results);
-        unknownTable(table);
-    }
+    app::Result result;
 };
-
 struct SweepResult {
-    std::vector<SweepAxis> axes;
-    Outcome measure = Outcome::finalRecovered;
-    std::vector<Scenario> grid;
-    ScenarioResults results{0, Detail::summaries};
+    app::Result result;
 };
-
 struct FitRun {
-    FitSettings settings = defaultFitSettings();
-    Parameters parameters;  // the defaults of its scenarios
-    Observations observed;
-    FitResult result;
-    double seconds = 0;
-
-    [[nodiscard]] std::string csv(const std::string& table) const {
-        if (table == "posterior") return output::posteriorCsv(result);
-        if (table == "summary") return output::fitSummaryCsv(result);
-        if (table == "bands") return output::bandsCsv(result.bands);
-        if (table == "runs") return output::ensembleCsv(result.matchingSummaries());
-        unknownTable(table);
-    }
+    app::Result result;
 };
 
-template <typename Work>
-[[nodiscard]] auto interruptibly(std::int64_t total, const py::object& progress, const Work& work) {
-    std::optional<decltype(work(nullptr))> result;
-    runInterruptibly(total, progress, [&](std::atomic<std::int64_t>* done) { result.emplace(work(done)); });
-    return std::move(*result);
+// The result's table of that name.
+[[nodiscard]] app::TableKind tableNamed(const app::Result& result, const std::string& name) {
+    for (const app::TableKind table : result.tables())
+        if (app::tableName(table) == name) return table;
+    unknownTable(name);
+}
+
+[[nodiscard]] app::Result executed(app::Request request, const py::object& progress) {
+    const ModuleContext context(progress);
+    return app::execute(std::move(request), context);
 }
 
 [[nodiscard]] RunResult run(const Options& options) {
-    const Call call = callOf(options, 1);
+    app::Request request = requestOf(options);
+    const ModuleContext context{py::none()};
     const py::gil_scoped_release release;
-    return {seededRun(call.parameters, call.changes, call.seed), call.changes};
+    return {app::execute(std::move(request), context)};
 }
 
 [[nodiscard]] EnsembleResult ensemble(const Options& options, const py::object& progress) {
-    const Call call = callOf(options, 1);
-    EnsembleResult result;
-    result.parameters = call.parameters;
-    result.changes = call.changes;
-    const std::vector<Scenario> scenario{{"", call.parameters, call.changes}};
-    result.results = interruptibly(call.runs, progress, [&](std::atomic<std::int64_t>* done) {
-        return runScenarios(scenario, call.ensembleOptions(), Detail::bandsAndDifferences, &result.runs,
-                            done);
-    });
-    return result;
+    return {executed(requestOf(options), progress)};
 }
 
 [[nodiscard]] ComparisonResult compare(const Options& options, const std::vector<ScenarioText>& given,
                                        const py::object& progress) {
-    const Call call = callOf(options, 1);
-    std::vector<Scenario> scenarios =
-        named("scenarios", [&] { return scenariosOf(options, given, call.parameters); });
-    if (scenarios.empty()) throw input::UsageError("scenarios: no scenario given");
-    const auto total = static_cast<std::int64_t>(scenarios.size()) * call.runs;
-    ScenarioResults results = interruptibly(total, progress, [&](std::atomic<std::int64_t>* done) {
-        return runScenarios(scenarios, call.ensembleOptions(), Detail::bandsAndDifferences, nullptr, done);
-    });
-    return {std::move(scenarios), std::move(results)};
-}
-
-[[nodiscard]] std::vector<SweepAxis> sweepAxesOf(const Options& options, const Call& call) {
-    std::vector<SweepAxis> axes;
-    for (const std::string& axis : texts(options, "sweep"))
-        axes.push_back(named("sweep", [&] { return input::parseSweep(axis); }));
-    if (axes.empty() || axes.size() > 2) throw input::UsageError("sweep: one or two parameters are swept");
-    if (axes.size() == 2 && axes[0].parameter == axes[1].parameter)
-        throw input::UsageError("sweep: " + std::string(infoOf(axes[0].parameter).name) + " is swept twice");
-    for (const SweepAxis& axis : axes)
-        if (call.given[static_cast<std::size_t>(axis.parameter)])
-            throw input::UsageError(std::string(infoOf(axis.parameter).name) +
-                                    ": cannot be combined with a sweep of " +
-                                    std::string(infoOf(axis.parameter).name));
-    return axes;
+    if (!options.contains("scenarios") && given.empty())
+        throw input::UsageError("scenarios: no scenario given");
+    return {executed(requestOf(options, &given), progress)};
 }
 
 [[nodiscard]] SweepResult sweep(const Options& options, const py::object& progress) {
-    const Call call = callOf(options, 1);
-    SweepResult result;
-    result.axes = sweepAxesOf(options, call);
-    if (has(options, "measure"))
-        result.measure = named("measure", [&] { return input::parseMeasure(text(options, "measure")); });
-    result.grid = sweepGrid({"", call.parameters, call.changes}, result.axes);
-    const auto total = static_cast<std::int64_t>(result.grid.size()) * call.runs;
-    result.results = interruptibly(total, progress, [&](std::atomic<std::int64_t>* done) {
-        return runScenarios(result.grid, call.ensembleOptions(), Detail::summaries, nullptr, done);
-    });
-    return result;
-}
-
-// The observations of the file options["observed"], or of the CSV text given.
-[[nodiscard]] Observations observationsOf(const Options& options, const std::optional<std::string>& csvText) {
-    const auto population = static_cast<int>(wholeNumber(options, "population", input::populationRange,
-                                                         static_cast<std::uint64_t>(countedPersons)));
-    Observations observed = named("observed", [&] {
-        return csvText ? input::parseObservations(*csvText, "<data>", population)
-                       : input::readObservations(text(options, "observed"), population);
-    });
-    if (has(options, "first_day")) {
-        const auto firstDay = wholeNumber(options, "first_day", input::dayRange, 0);
-        observed = input::startingOnDay(std::move(observed), static_cast<int>(firstDay), "first_day=");
-    }
-    return observed;
+    if (!options.contains("sweep")) throw input::UsageError("sweep: one or two parameters are swept");
+    return {executed(requestOf(options), progress)};
 }
 
 [[nodiscard]] FitRun fitObserved(const Options& options, const std::optional<std::string>& csvText,
                                  const py::object& progress) {
-    const Call call = callOf(options, defaultFitSettings().forecastRuns);
-    FitRun fitted;
-    fitted.parameters = call.parameters;
-    fitted.observed = observationsOf(options, csvText);
-    std::vector<std::pair<Parameter, ParameterRange>> priors;
-    for (const std::string& prior : texts(options, "prior"))
-        priors.push_back(named("prior", [&] { return input::parsePrior(prior); }));
-    fitted.settings.prior = input::fitPrior(call.parameters, call.given, priors, "prior: ", "its keyword");
-    fitted.settings.changes = call.changes;
-    fitted.settings.seed = call.seed;
-    fitted.settings.forecastRuns = call.runs;
-    fitted.settings.threads = call.threads;
-    const std::int64_t total = typicalFitSimulations(fitted.settings, 1);
-    const auto start = std::chrono::steady_clock::now();
-    fitted.result = interruptibly(total, progress, [&](std::atomic<std::int64_t>* done) {
-        return pandemie::fit(fitted.observed, fitted.settings, threadSpread(fitted.settings.threads), done);
-    });
-    fitted.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return fitted;
+    return {executed(requestOf(options, nullptr, csvText), progress)};
 }
 
 // The forecast of each scenario from the fit's matching runs.
 [[nodiscard]] ComparisonResult forecastOf(const FitRun& fitted, const Options& options,
                                           const std::vector<ScenarioText>& given,
                                           const py::object& progress) {
+    const app::Request& request = fitted.result.request;
+    const app::Wording wording = moduleWording();
     std::vector<Scenario> scenarios =
-        named("scenarios", [&] { return scenariosOf(options, given, fitted.parameters); });
+        options.contains("scenarios")
+            ? named("scenarios",
+                    [&] {
+                        return input::loadScenarios(py::cast<std::string>(options["scenarios"]),
+                                                    request.parameters);
+                    })
+            : app::scenariosOf(scenarioTexts(given), request.parameters, wording);
     if (scenarios.empty()) throw input::UsageError("scenarios: no scenario given");
-    input::checkScenariosOfFit(scenarios, fitted.parameters, fitted.observed.lastDay(),
-                               "scenarios: scenario ", "pandemie.fit");
-    const auto total = static_cast<std::int64_t>(scenarios.size()) * std::ssize(fitted.result.matching);
-    ScenarioResults results = interruptibly(total, progress, [&](std::atomic<std::int64_t>* /*done*/) {
-        return forecastScenarios(fitted.result, scenarios, fitted.settings.changes, fitted.settings.threads);
-    });
-    return {std::move(scenarios), std::move(results)};
+    app::checkScenariosOfFit(scenarios, request.parameters, request.observed.lastDay(), wording);
+    const ModuleContext context(progress);
+    app::Request forecast = request;
+    forecast.scenarios = scenarios;
+    return {{std::move(forecast),
+             app::forecastOf(std::get<app::FitValue>(fitted.result.value), std::move(scenarios), context)}};
 }
 
-// The run's counts, days down, the series across, in the order of seriesFields.
-[[nodiscard]] py::array_t<int> countsOf(const RunResult& run) {
-    static_assert(sizeof(DailyCounts) == 3 * sizeof(int));
-    py::array_t<int> counts({static_cast<py::ssize_t>(runDays), py::ssize_t{3}});
-    std::memcpy(counts.mutable_data(), run.trajectory.data(), sizeof(run.trajectory));
-    return counts;
+// What every result class has: its tables, typed and as the tool's CSV,
+// its report and its chart.
+template <typename Holder>
+py::class_<Holder> resultClass(py::module_& module, const char* name, const char* doc) {
+    return py::class_<Holder>(module, name, doc)
+        .def(
+            "table",
+            [](const Holder& h, const std::string& table) {
+                return h.result.table(tableNamed(h.result, table));
+            },
+            py::arg("name"))
+        .def(
+            "csv",
+            [](const Holder& h, const std::string& table) {
+                return h.result.csv(tableNamed(h.result, table));
+            },
+            py::arg("name"))
+        .def("text", [](const Holder& h) { return h.result.report(); })
+        .def("png", [](const Holder& h, const std::string& command) {
+            return image(command, [&] { return h.result.image(app::Image::chart); });
+        });
 }
 
 void defineResults(py::module_& module) {
-    py::class_<RunResult>(module, "RunResult", "One run of days 1..180.")
-        .def("counts", &countsOf, "The counts of days 1..180: not infected, infected, recovered.")
-        .def("csv", [](const RunResult& run) { return output::trajectoryCsv(run.trajectory); })
-        .def("png", [](const RunResult& run, const std::string& command) {
-            return image(command, [&] { return chart::firstRunImage(run.trajectory, run.changes); });
+    defineTable(module);
+    resultClass<RunResult>(module, "RunResult", "One run of days 1..180.");
+    resultClass<EnsembleResult>(module, "EnsembleResult", "The runs of one ensemble.");
+    resultClass<ComparisonResult>(module, "ComparisonResult", "Scenarios run on the same seeds.")
+        .def("names", [](const ComparisonResult& c) {
+            std::vector<std::string> names;
+            for (const Scenario& scenario : c.result.comparison()->scenarios) names.push_back(scenario.name);
+            return names;
         });
-    py::class_<EnsembleResult>(module, "EnsembleResult", "The runs of one ensemble.")
-        .def("csv", &EnsembleResult::csv)
-        .def("text", [](const EnsembleResult& e) { return output::summaryText(e.results.summaries.front()); })
-        .def("png", [](const EnsembleResult& e, const std::string& command) {
-            return image(command, [&] {
-                const BandStatistics& bands = e.results.bands.front();
-                return chart::bandImage(bands.courses(), bands.runs(), e.parameters, e.changes);
-            });
-        });
-    py::class_<ComparisonResult>(module, "ComparisonResult", "Scenarios run on the same seeds.")
-        .def("csv", &ComparisonResult::csv)
-        .def("names",
-             [](const ComparisonResult& c) {
-                 std::vector<std::string> names;
-                 for (const Scenario& scenario : c.scenarios) names.push_back(scenario.name);
-                 return names;
-             })
-        .def("text",
-             [](const ComparisonResult& c) { return output::scenarioSummaryText(c.scenarios, c.results); })
-        .def("png", [](const ComparisonResult& c, const std::string& command) {
-            return image(command, [&] { return chart::scenarioImage(c.scenarios, c.results); });
-        });
-    py::class_<SweepResult>(module, "SweepResult", "The points of a sweep.")
-        .def("csv", [](const SweepResult& s) { return output::sweepCsv(s.axes, s.grid, s.results); })
-        .def("png", [](const SweepResult& s, const std::string& command) {
-            return image(command, [&] { return chart::sweepImage(s.axes, s.measure, s.results.summaries); });
-        });
-    py::class_<FitRun>(module, "FitResult", "A fit and its forecast.")
-        .def("csv", &FitRun::csv)
-        .def("text",
-             [](const FitRun& f) {
-                 return output::fitReportText(f.result, f.settings, f.observed, f.seconds) + "forecast:\n" +
-                        output::summaryText(f.result.outcomes);
-             })
-        .def("misfit", [](const FitRun& f) { return f.result.misfit.fails(); })
-        .def("png",
-             [](const FitRun& f, const std::string& command) {
-                 return image(command,
-                              [&] { return chart::forecastImage(f.result, f.observed, f.settings.changes); });
-             })
+    resultClass<SweepResult>(module, "SweepResult", "The points of a sweep.");
+    resultClass<FitRun>(module, "FitResult", "A fit and its forecast.")
+        .def("misfit",
+             [](const FitRun& f) { return std::get<app::FitValue>(f.result.value).fit.misfit.fails(); })
         .def("posterior_png",
              [](const FitRun& f, const std::string& command) {
-                 return image(command, [&] {
-                     return chart::jointPosteriorImage(
-                         f.result.joint(Parameter::encounters, Parameter::infection, f.settings));
-                 });
+                 return image(command, [&] { return f.result.image(app::Image::posterior); });
              })
         .def("compare", &forecastOf);
 }

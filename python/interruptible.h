@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "app/watch.h"
+
 namespace pandemie::python {
 
-using Work = std::function<void(std::atomic<std::int64_t>* done)>;
+using Work = app::Work;
 
 // Calls work(done). Meanwhile, unless progress is None, calls progress(done,
 // total) on the calling thread, and progress(total, total) at the end. A KeyboardInterrupt

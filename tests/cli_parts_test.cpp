@@ -224,18 +224,19 @@ TEST(cli, badValuesAreRefusedOnOneLine) {
 
 void expectOptionsAsRequested(const CliOptions& options, const Request& r) {
     const CliOptions defaults;
-    const auto& p = options.parameters;
+    const auto& d = defaults.request;
+    const auto& p = options.request.parameters;
     EXPECT_EQ(p.encountersPerDay,
-              int(valueOr(r, "--encounters", std::uint64_t(defaults.parameters.encountersPerDay))));
+              int(valueOr(r, "--encounters", std::uint64_t(d.parameters.encountersPerDay))));
     EXPECT_EQ(p.infectionPerMille,
-              float(valueOr(r, "--infection", std::uint64_t(defaults.parameters.infectionPerMille))));
-    EXPECT_EQ(p.latencyDays, int(valueOr(r, "--latency", std::uint64_t(defaults.parameters.latencyDays))));
-    EXPECT_EQ(p.recoveryDays, int(valueOr(r, "--recovery", std::uint64_t(defaults.parameters.recoveryDays))));
-    EXPECT_EQ(p.calcDays, defaults.parameters.calcDays);
-    EXPECT_EQ(options.seed, valueOr(r, "--seed", defaults.seed));
-    EXPECT_EQ(options.runs, std::int64_t(valueOr(r, "--runs", 1)));
+              float(valueOr(r, "--infection", std::uint64_t(d.parameters.infectionPerMille))));
+    EXPECT_EQ(p.latencyDays, int(valueOr(r, "--latency", std::uint64_t(d.parameters.latencyDays))));
+    EXPECT_EQ(p.recoveryDays, int(valueOr(r, "--recovery", std::uint64_t(d.parameters.recoveryDays))));
+    EXPECT_EQ(p.calcDays, d.parameters.calcDays);
+    EXPECT_EQ(options.request.seed, valueOr(r, "--seed", d.seed));
+    EXPECT_EQ(options.request.runs, std::int64_t(valueOr(r, "--runs", 1)));
     const auto hardware = std::clamp<std::uint64_t>(std::thread::hardware_concurrency(), 1, 256);
-    EXPECT_EQ(options.threads, int(valueOr(r, "--threads", hardware)));
+    EXPECT_EQ(options.request.threads, int(valueOr(r, "--threads", hardware)));
     const auto file = [&](const std::string& name, const std::string& otherwise) {
         const auto it = r.files.find(name);
         return it == r.files.end() ? otherwise : it->second;

@@ -136,6 +136,31 @@ TEST(cli, failedWriteKeepsTheExistingFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.csv"});
 }
 
+TEST(cli, aRequestTooLargeForMemoryEndsWithOneLineAndNoFile) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#else
+    const ScratchDirectory dir;
+    // 40,000 scenarios whose bands table alone takes more than 1 GB.
+    std::ofstream(dir.path() / "s.toml") << [] {
+        std::string text;
+        for (int s = 0; s < 40'000; ++s)
+            text += "[[scenario]]\nname = \"s" + std::to_string(s) + "\"\nencounters = 0\n";
+        return text;
+    }();
+    const auto smallAddressSpace = [] {
+        const rlimit limit{800UL << 20U, 800UL << 20U};
+        ::setrlimit(RLIMIT_AS, &limit);
+    };
+    const Outcome run = runCli(
+        {"--scenarios", (dir.path() / "s.toml").string(), "--bands", (dir.path() / "b.csv").string(), "-q"},
+        {.inChild = smallAddressSpace, .stdoutPath = nullptr});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "pandemie-cli: not enough memory for this request\n");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"s.toml"});
+#endif
+}
+
 TEST(cli, dashIsStandardOutputForAnyOneFileOption) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
         {{"--output", "-"}, "day,not_infected"},

@@ -88,4 +88,39 @@ TEST(scenario, aSweepPointIsTheEnsembleOfItsParameters) {
     EXPECT_EQ(ensemble.bands[0].runs(), 30);
 }
 
+// Few seeds for many threads: the scenarios of a seed are split into blocks
+// run apart, each block after the first taking the first scenario's run again.
+TEST(scenario, fewSeedsOnManyThreadsGiveTheRunsOfEachSeed) {
+    const std::vector<Scenario> scenarios{{"a", {}, {{30, Parameter::encounters, 4}}},
+                                          {"b", {14, 8, 2, 14}, {}},
+                                          {"c", {}, {{20, Parameter::infection, 3}}},
+                                          {"d", {6, 8, 3, 14}, {}},
+                                          {"e", {}, {}}};
+    std::vector<pandemie::RunSummary> perRun;
+    const ScenarioResults few =
+        runScenarios(scenarios, {40, 3, 4}, pandemie::Detail::summariesAndDifferences, &perRun);
+    EXPECT_TRUE(few.bands.empty());
+    ASSERT_EQ(few.differences.size(), 4U);
+    ScenarioResults expected(scenarios.size(), pandemie::Detail::summariesAndDifferences);
+    for (std::uint64_t seed = 40; seed < 43; ++seed) {
+        std::vector<pandemie::RunSummary> ofSeed;
+        for (const Scenario& s : scenarios)
+            ofSeed.push_back(pandemie::summarize(seed, seededRun(s.parameters, s.changes, seed)));
+        EXPECT_EQ(perRun.at(seed - 40), ofSeed[0]);
+        for (std::size_t s = 0; s < scenarios.size(); ++s) expected.summaries[s].add(ofSeed[s]);
+        for (std::size_t s = 1; s < scenarios.size(); ++s)
+            expected.differences[s - 1].add(ofSeed[s], ofSeed[0]);
+    }
+    for (std::size_t s = 0; s < scenarios.size(); ++s)
+        expectSameFigures(few.summaries[s], expected.summaries[s]);
+    for (std::size_t s = 1; s < scenarios.size(); ++s) {
+        for (const pandemie::OutcomeInfo& info : pandemie::outcomeTable) {
+            const auto& x = few.differences[s - 1].histogram(info.outcome);
+            const auto& y = expected.differences[s - 1].histogram(info.outcome);
+            EXPECT_EQ(x.mean(), y.mean()) << scenarios[s].name;
+            EXPECT_EQ(x.percentile(50), y.percentile(50)) << scenarios[s].name;
+        }
+    }
+}
+
 }  // namespace

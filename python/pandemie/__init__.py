@@ -17,10 +17,19 @@ The parameters are keyword arguments with the tool's names and ranges:
 (days, 8..24, default 14). Tables are numpy structured arrays with the tool's
 columns in its order; a result shows itself in a notebook as the tool's chart.
 
+Tables are made from the C++ values, never parsed: names are str, seeds
+uint64, counts and days int64, figures float64; a column with empty cells
+in the tool's CSV (the percentiles of a summary's last row) is float64 with
+NaN there. ``csv(table)`` gives the tool's CSV text of the same table.
+Results can be pickled and copied: they then keep their tables, text and
+charts (not the C++ result; ``Fit.compare`` after unpickling fits again,
+which gives the same fit).
+
 Long calls release the GIL, stop on Ctrl-C and take ``progress``: a callable
 ``progress(done, total)``, called about ten times a second, or ``True`` for
 a line on standard error. Bad arguments raise ``ValueError`` or
-``TypeError`` with the tool's message after the keyword's name.
+``TypeError`` with the tool's message after the keyword's name; a file
+that does not exist raises ``FileNotFoundError``.
 
 >>> import pandemie
 >>> r = pandemie.run(seed=7)
@@ -34,6 +43,7 @@ import csv as _csv
 import io as _io
 import math as _math
 import os as _os
+import re as _re
 import sys as _sys
 from typing import Any, Callable, Iterable, Mapping, Optional, Sequence, Union
 
@@ -196,27 +206,6 @@ def _progress(progress: Progress, unit: str = "runs") -> Any:
 # Tables
 
 
-def _column(cells: list) -> _np.ndarray:
-    try:
-        return _np.array([int(cell) for cell in cells], dtype=_np.int64)
-    except ValueError:
-        pass
-    try:
-        return _np.array([float(cell) if cell != "" else _math.nan for cell in cells], dtype=_np.float64)
-    except ValueError:
-        return _np.array(cells, dtype=str)
-
-
-def _table(text: str) -> _np.ndarray:
-    """The tool's CSV text as a structured array of its columns."""
-    header, *body = list(_csv.reader(_io.StringIO(text)))
-    columns = [_column([row[i] for row in body]) for i in range(len(header))]
-    table = _np.empty(len(body), dtype=[(name, column.dtype) for name, column in zip(header, columns)])
-    for name, column in zip(header, columns):
-        table[name] = column
-    return table
-
-
 def _pandas(table: _np.ndarray) -> Any:
     try:
         import pandas
@@ -228,6 +217,38 @@ def _pandas(table: _np.ndarray) -> Any:
 def _table_property(name: str) -> Any:
     """A result's table `name` as a structured array, made once."""
     return property(lambda self: self._table(name), doc=f"The table {name} as a numpy structured array.")
+
+
+class _Snapshot:
+    """What a result keeps when it is pickled or copied: its tables (C++
+    tables, which pickle themselves), text and charts, in place of the C++
+    result, which cannot be pickled."""
+
+    def __init__(self, result: "_Result") -> None:
+        core = result._core
+        self._tables = {name: core.table(name) for name in result._tables}
+        self._images = {command: draw(command) for command, draw in result._images().items()}
+        self._values = {name: getattr(core, name)() for name in ("text", "names", "misfit") if hasattr(core, name)}
+
+    def table(self, name: str) -> Any:
+        return self._tables[name]
+
+    def csv(self, name: str) -> str:
+        return self._tables[name].csv()
+
+    def png(self, command: str) -> bytes:
+        return self._images[command]
+
+    posterior_png = png
+
+    def text(self) -> str:
+        return self._values["text"]
+
+    def names(self) -> list:
+        return self._values["names"]
+
+    def misfit(self) -> bool:
+        return self._values["misfit"]
 
 
 class _Result:
@@ -248,21 +269,35 @@ class _Result:
     def _repr_png_(self) -> bytes:
         return self.png()
 
-    def csv(self, table: Optional[str] = None) -> str:
-        """A table as the tool writes it, CSV text; the first table by default."""
+    def _images(self) -> dict:
+        """The charts a snapshot keeps: each command with its drawing."""
+        return {self.command: self._core.png}
+
+    def _name(self, table: Optional[str]) -> str:
         table = table or self._tables[0]
         if table not in self._tables:
             raise ValueError(f"table: unknown table {table!r}; expected {' or '.join(self._tables)}")
-        return self._core.csv(table)
+        return table
+
+    def csv(self, table: Optional[str] = None) -> str:
+        """A table as the tool writes it, CSV text; the first table by default."""
+        return self._core.csv(self._name(table))
 
     def _table(self, name: str) -> _np.ndarray:
         if name not in self._cache:
-            self._cache[name] = _table(self.csv(name))
+            self._cache[name] = self._core.table(name).array()
         return self._cache[name]
 
     def to_pandas(self, table: Optional[str] = None) -> Any:
         """A table as a pandas DataFrame (needs pandas); the first by default."""
-        return _pandas(self._table(table or self._tables[0]))
+        return _pandas(self._table(self._name(table)))
+
+    def __getstate__(self) -> dict:
+        state = dict(self.__dict__)
+        if not isinstance(self._core, _Snapshot):
+            state["_core"] = _Snapshot(self)
+        state["_cache"] = {}
+        return state
 
 
 class Run(_Result):
@@ -273,24 +308,7 @@ class Run(_Result):
 
     _tables = ("run",)
 
-    def __init__(self, core: Any, options: Mapping[str, Any]) -> None:
-        super().__init__(core, options)
-        counts = core.counts()
-        table = _np.empty(len(counts), dtype=[("day", _np.int32), ("not_infected", _np.int32),
-                                              ("infected", _np.int32), ("recovered", _np.int32)])
-        table["day"] = _np.arange(1, len(counts) + 1)
-        for i, name in enumerate(("not_infected", "infected", "recovered")):
-            table[name] = counts[:, i]
-        self.table: _np.ndarray = table
-
-    def csv(self, table: Optional[str] = None) -> str:
-        """The run as the tool writes it: day,not_infected,infected,recovered."""
-        if table not in (None, "run"):
-            raise ValueError(f"table: unknown table {table!r}; expected run")
-        return self._core.csv()
-
-    def _table(self, name: str) -> _np.ndarray:
-        return self.table
+    table = _table_property("run")
 
     def __repr__(self) -> str:
         peak = int(self.table["infected"].argmax())
@@ -349,11 +367,6 @@ class Sweep(_Result):
 
     _tables = ("sweep",)
 
-    def csv(self, table: Optional[str] = None) -> str:
-        if table not in (None, "sweep"):
-            raise ValueError(f"table: unknown table {table!r}; expected sweep")
-        return self._core.csv()
-
     table = _table_property("sweep")
 
     def __repr__(self) -> str:
@@ -370,9 +383,13 @@ class Fit(_Result):
 
     _tables = ("summary", "posterior", "bands", "runs")
 
-    def __init__(self, core: Any, options: Mapping[str, Any]) -> None:
+    def __init__(self, core: Any, options: Mapping[str, Any], call: tuple) -> None:
         super().__init__(core, options)
         self._options = options
+        self._call = call  # the core's options and observed text: what fits again
+
+    def _images(self) -> dict:
+        return {**super()._images(), _command(self._options, "--posterior-png"): self._core.posterior_png}
 
     posterior = _table_property("posterior")
     summary = _table_property("summary")
@@ -398,8 +415,10 @@ class Fit(_Result):
         on the matching runs' own seeds; scenarios as ``compare`` takes them,
         holding changes only."""
         options, given = _scenarios(scenarios)
-        core = self._core.compare(options, given, _progress(progress))
-        return Comparison(core, {**self._options, **options})
+        if isinstance(self._core, _Snapshot):
+            self._core = _core.fit(*self._call, None)  # the same fit again: same seed, same counts
+        core = _with_files(options, lambda: self._core.compare(options, given, _progress(progress)))
+        return Comparison(core, {**self._options, **options, **_in_memory(given)})
 
     def __repr__(self) -> str:
         return "<pandemie.Fit>\n" + self.report
@@ -442,6 +461,25 @@ def _scenarios(scenarios: Any) -> tuple:
     return {}, given
 
 
+def _in_memory(given: list) -> dict:
+    """The option that names scenarios given as dicts in a command: the tool
+    reads scenarios from a file, which they do not have."""
+    return {"scenarios": "(in memory)"} if given else {}
+
+
+def _with_files(options: Mapping[str, Any], call: Callable[[], Any]) -> Any:
+    """call(), with the tool's message about a file of options["observed"]
+    or options["scenarios"] that does not exist as FileNotFoundError."""
+    try:
+        return call()
+    except ValueError as error:
+        for keyword in ("observed", "scenarios"):
+            path = options.get(keyword)
+            if path is not None and str(error).startswith(keyword + ":") and not _os.path.exists(path):
+                raise FileNotFoundError(str(error)) from None
+        raise
+
+
 def _axis(name: str, values: Any) -> str:
     if not isinstance(name, str):
         raise TypeError(f"sweep: a parameter's name is a str, got {name!r}")
@@ -454,12 +492,15 @@ def _axis(name: str, values: Any) -> str:
     return f"{name}=" + ",".join(_whole(f"sweep: {name}", value) for value in values)
 
 
-def _observed_text(observed: Any) -> str:
-    """A table of observed counts as CSV text: a pandas DataFrame (with a
-    column or index day) or a dict of columns."""
+def _observed_text(observed: Any) -> tuple:
+    """A table of observed counts as CSV text, and the name of each of its
+    rows as the user sees them: a pandas DataFrame's index (unless it is
+    the column day) or a dict of columns' positions."""
+    rows = None
     if hasattr(observed, "to_csv") and hasattr(observed, "columns"):
         if "day" not in observed.columns and getattr(observed.index, "name", None) == "day":
             observed = observed.reset_index()
+        rows = list(observed.index)
         observed = {name: list(observed[name]) for name in observed.columns}
     if not isinstance(observed, Mapping):
         raise TypeError("observed: expected a CSV file's name, a pandas DataFrame or a dict of columns, "
@@ -468,19 +509,37 @@ def _observed_text(observed: Any) -> str:
     columns = [list(observed[name]) for name in names]
     if len({len(column) for column in columns}) > 1:
         raise ValueError("observed: the columns differ in length")
+    rows = rows if rows is not None else list(range(len(columns[0]) if columns else 0))
 
-    def cell(value: Any) -> str:
-        if value is None or (isinstance(value, float) and _math.isnan(value)):
+    def cell(name: Any, row: int, value: Any) -> str:
+        if value is None or (isinstance(value, (float, _np.floating)) and _math.isnan(value)):
             return ""
         if isinstance(value, (float, _np.floating)):
+            if name == "day":  # as pandas keeps whole days once one is missing
+                if not float(value).is_integer():
+                    raise ValueError(f"observed: row {rows[row]}: day {float(value)!r} is not a whole number")
+                return str(int(value))
             return repr(float(value))
         return str(value)
 
     out = _io.StringIO()
     writer = _csv.writer(out, lineterminator="\n")
     writer.writerow(names)
-    writer.writerows([cell(value) for value in row] for row in zip(*columns))
-    return out.getvalue()
+    writer.writerows([cell(name, row, value) for name, value in zip(names, values)]
+                     for row, values in enumerate(zip(*columns)))
+    return out.getvalue(), rows
+
+
+def _observed_message(message: str, rows: list) -> str:
+    """The reader's message about the text of _observed_text with the row
+    as the user sees it in place of the text's line (the header's is 1)."""
+    def where(match: "_re.Match") -> str:
+        line = int(match.group(1))
+        if line == 1:
+            return "observed: the column names: "
+        return f"observed: row {rows[line - 2]}: " if line - 2 < len(rows) else match.group(0)
+
+    return _re.sub(r"^observed: <data>:(\d+): ", where, message.replace("observed: <data>: ", "observed: ", 1))
 
 
 # ---------------------------------------------------------------------------
@@ -532,9 +591,9 @@ def compare(scenarios: Any, *, runs: int = 100, seed: Optional[int] = None, thre
                             recovery=recovery), seed, runs, threads)
     file, given = _scenarios(scenarios)
     options.update(file)
-    core = _core.compare(options, given, _progress(progress))
+    core = _with_files(options, lambda: _core.compare(options, given, _progress(progress)))
     options.pop("threads", None)
-    return Comparison(core, options)
+    return Comparison(core, {**options, **_in_memory(given)})
 
 
 def sweep(axes: Any, *, runs: int = 100, seed: Optional[int] = None, threads: Optional[int] = None,
@@ -586,23 +645,39 @@ def fit(observed: Any, *, population: Optional[int] = None, first_day: Optional[
     if prior is not None:
         if not isinstance(prior, Mapping):
             raise TypeError(f"prior: expected a dict of names to (FROM, TO), got {prior!r}")
-        texts = []
-        for name, bounds in prior.items():
-            if isinstance(bounds, str):
-                texts.append(f"{name}={bounds}")
-                continue
-            if not isinstance(bounds, (tuple, list, range)) or len(bounds) < 1:
-                raise TypeError(f"prior: {name}: expected (FROM, TO), got {bounds!r}")
-            low, high = (bounds[0], bounds[-1])
-            texts.append(f"{name}={_whole('prior: ' + str(name), low)}..{_whole('prior: ' + str(name), high)}")
-        options["prior"] = texts
-    text = None
+        options["prior"] = [_prior_text(name, bounds) for name, bounds in prior.items()]
+    text, rows = None, []
     if isinstance(observed, (str, _os.PathLike)):
         options["observed"] = _path("observed", observed)
     else:
-        text = _observed_text(observed)
-    core = _core.fit(options, text, _progress(progress, "simulations"))
+        text, rows = _observed_text(observed)
+    call = (dict(options), text)
+    try:
+        core = _with_files(options, lambda: _core.fit(options, text, _progress(progress, "simulations")))
+    except ValueError as error:
+        if text is None:
+            raise
+        raise ValueError(_observed_message(str(error), rows)) from None
     options.pop("threads", None)
     if text is not None:
         options["observed"] = "(in memory)"
-    return Fit(core, options)
+    return Fit(core, options, call)
+
+
+def _prior_text(name: Any, bounds: Any) -> str:
+    """A prior's text NAME=FROM..TO from (FROM, TO): a pair of whole numbers
+    (a tuple, list or numpy array), a range of step 1, or the tool's text."""
+    if isinstance(bounds, str):
+        return f"{name}={bounds}"
+    keyword = f"prior: {name}"
+    if isinstance(bounds, range):
+        if bounds.step != 1 or len(bounds) == 0:
+            raise ValueError(f"{keyword}: expected (FROM, TO) or a range of step 1, got {bounds!r}")
+        bounds = (bounds[0], bounds[-1])
+    if isinstance(bounds, _np.ndarray):
+        bounds = bounds.tolist()
+    if not isinstance(bounds, (tuple, list)):
+        raise TypeError(f"{keyword}: expected (FROM, TO), got {bounds!r}")
+    if len(bounds) != 2:
+        raise ValueError(f"{keyword}: expected (FROM, TO), two numbers, got {len(bounds)}: {bounds!r}")
+    return f"{name}={_whole(keyword, bounds[0])}..{_whole(keyword, bounds[1])}"

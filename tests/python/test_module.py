@@ -6,8 +6,10 @@ Run by CTest with PYTHONPATH at the built package and PANDEMIE_CLI naming
 the tool.
 """
 
+import copy
 import os
 import pathlib
+import pickle
 import pydoc
 import signal
 import subprocess
@@ -149,13 +151,18 @@ BAD_CALLS = [
     (lambda: pandemie.sweep({"encounters": "9..3"}), ValueError,
      'sweep: "encounters=9..3": FROM must not be greater than TO'),
     (lambda: pandemie.sweep({"encounters": [1, 2]}, encounters=3), ValueError,
-     "encounters: cannot be combined with a sweep of encounters"),
+     "encounters: cannot be combined with sweep of encounters"),
     (lambda: pandemie.sweep({"encounters": [1, 2]}, measure="peak"), ValueError,
      'measure: unknown measure "peak"; expected peak_infected, peak_day or final_recovered'),
     (lambda: pandemie.compare([{"name": "a", "encounters": 30}]), ValueError,
      'scenarios: scenario "a": encounters: "30" is not a whole number in 0..20'),
-    (lambda: pandemie.compare("no such file.toml"), ValueError, "scenarios: "),
-    (lambda: pandemie.fit({"day": [1, 2], "infected": [3, -1]}), ValueError, "observed: <data>:3: "),
+    (lambda: pandemie.compare("no such file.toml"), FileNotFoundError, "scenarios: "),
+    (lambda: pandemie.fit("no such file.csv"), FileNotFoundError, "observed: "),
+    (lambda: pandemie.fit({"day": [1, 2], "infected": [3, -1]}), ValueError, "observed: row 1: "),
+    (lambda: pandemie.fit({"day": [1.0, 2.5], "infected": [3, 4]}), ValueError,
+     "observed: row 1: day 2.5 is not a whole number"),
+    (lambda: pandemie.fit(EXAMPLES / "beobachtet.csv", prior={"encounters": [5, 7, 15]}), ValueError,
+     "prior: encounters: expected (FROM, TO), two numbers, got 3"),
     (lambda: pandemie.fit(EXAMPLES / "beobachtet.csv", encounters=5, prior={"encounters": (1, 9)}), ValueError,
      "prior: encounters is held fixed by its keyword"),
     (lambda: pandemie.fit(EXAMPLES / "beobachtet.csv", first_day=150), ValueError,
@@ -169,6 +176,79 @@ def test_bad_arguments_raise_the_tools_message(call, kind, message):
         call()
     assert str(raised.value).startswith(message)
     assert "\n" not in str(raised.value)
+
+
+def test_tables_have_the_columns_types_whatever_the_values_and_format_back_to_the_csv():
+    numbered = pandemie.compare([{"name": "1"}, {"name": "2", "encounters": 4}], runs=5, seed=2**63)
+    assert numbered.summary["scenario"].dtype.kind == "U" and numbered.summary["scenario"][0] == "1"
+    assert numbered.differences["against"].dtype.kind == "U"
+    summary = numbered.summary
+    assert summary["p10"].dtype == np.float64 and np.isnan(summary["p10"][3])  # the share's row
+    assert formatted(numbered.differences, {"mean": 3}) == numbered.csv("differences")
+    runs = pandemie.ensemble(runs=3, seed=2**64 - 3).runs
+    assert runs["seed"].dtype == np.uint64 and runs["seed"].tolist() == [2**64 - 3, 2**64 - 2, 2**64 - 1]
+    assert runs["peak_infected"].dtype == np.int64 and runs["run"].dtype == np.int64
+    fitted = pandemie.fit(EXAMPLES / "beobachtet.csv", runs=20, threads=2)
+    assert fitted.posterior["encounters"].dtype == np.int64 and fitted.posterior["weight"].dtype == np.float64
+    assert formatted(fitted.posterior, {"weight": 9, "distance": 6}) == fitted.csv("posterior")
+    assert formatted(fitted.runs, {}) == fitted.csv("runs")
+    sweep = pandemie.sweep({"infection": [3, 9]}, runs=4)
+    decimals = {name: 3 for name in sweep.table.dtype.names if name.endswith("_mean")}
+    assert formatted(sweep.table, {**decimals, "share_without_infected_on_day_180": 6}) == sweep.csv()
+
+
+def test_results_survive_pickling_and_copying(tmp_path):
+    fitted = pandemie.fit({"day": [10, 20, 30, 40], "infected": [20, 80, 200, 260]}, runs=20, threads=2)
+    results = [pandemie.run(seed=3), pandemie.ensemble(runs=6), pandemie.sweep({"latency": [1, 3]}, runs=3),
+               pandemie.compare({"a": {}, "b": {"infection": 4}}, runs=4), fitted]
+    for result in results:
+        for back in (pickle.loads(pickle.dumps(result)), copy.deepcopy(result)):
+            assert type(back) is type(result) and back.command == result.command
+            assert repr(back) == repr(result)
+            assert back.png() == result.png()
+            for name in result._tables:
+                assert back.csv(name) == result.csv(name)
+                assert back._table(name).dtype == result._table(name).dtype
+                assert back._table(name).tobytes() == result._table(name).tobytes()
+    back = pickle.loads(pickle.dumps(fitted))
+    assert back.posterior_png() == fitted.posterior_png() and back.report == fitted.report
+    later = [{"name": "so"}, {"name": "weniger", "changes": [(50, {"encounters": 3})]}]
+    assert back.compare(later).csv("differences") == fitted.compare(later).csv("differences")
+
+
+def test_scenarios_given_as_dicts_are_named_in_the_command():
+    given = pandemie.compare([{"name": "a"}, {"name": "b", "encounters": 4}], runs=10)
+    assert given.command == "pandemie-cli --runs 10 --scenarios '(in memory)' --png pandemie.png"
+    fitted = pandemie.fit({"day": [10, 20, 30, 40], "infected": [20, 80, 200, 260]}, runs=10, threads=2)
+    later = fitted.compare([{"name": "so"}, {"name": "weniger", "changes": [(50, {"encounters": 3})]}])
+    assert "--observed '(in memory)'" in later.command and "--scenarios '(in memory)'" in later.command
+
+
+def test_priors_and_days_as_numpy_and_pandas_give_them():
+    counts = {"day": [10, 20, 30, 40], "infected": [20, 80, 200, 260]}
+    as_list = pandemie.fit(counts, runs=10, threads=2, prior={"encounters": [5, 15]})
+    as_array = pandemie.fit(counts, runs=10, threads=2, prior={"encounters": np.array([5, 15])})
+    as_numbers = pandemie.fit(counts, runs=10, threads=2, prior={"encounters": (np.int64(5), np.int32(15))})
+    assert as_array.csv("posterior") == as_list.csv("posterior") == as_numbers.csv("posterior")
+    assert as_list.posterior["encounters"].min() >= 5 and as_list.posterior["encounters"].max() <= 15
+    float_days = pandemie.fit({"day": np.array([10.0, 20.0, 30.0, 40.0]), "infected": counts["infected"]},
+                              runs=10, threads=2, prior={"encounters": [5, 15]})
+    assert float_days.csv("posterior") == as_list.csv("posterior")
+    pandas = pytest.importorskip("pandas")
+    frame = pandas.DataFrame({"day": [10, 20, None, 40], "infected": [20, 80, 150, 260]}, index=[7, 8, 9, 10])
+    assert frame["day"].dtype == np.float64
+    with pytest.raises(ValueError, match=r"^observed: row 9: "):
+        pandemie.fit(frame, runs=10)
+
+
+def test_fit_compare_reports_progress():
+    # 400 forecast runs on one thread: reports every 0.1 s while they run.
+    fitted = pandemie.fit({"day": [10, 20, 30, 40], "infected": [20, 80, 200, 260]}, runs=200, threads=1)
+    seen = []
+    fitted.compare([{"name": "so"}, {"name": "weniger", "changes": [(50, {"encounters": 3})]}],
+                   progress=lambda done, total: seen.append((done, total)))
+    assert seen[-1] == (400, 400) and any(0 < done < total for done, total in seen)
+    assert [done for done, _ in seen] == sorted(done for done, _ in seen)
 
 
 def test_ctrl_c_stops_a_long_ensemble_within_a_second():

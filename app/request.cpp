@@ -1,0 +1,387 @@
+#include "app/request.h"
+
+#include <algorithm>
+
+#include "input/changes.h"
+#include "input/measures.h"
+#include "input/observed_file.h"
+#include "input/parameter_names.h"
+#include "input/priors.h"
+#include "input/quoted.h"
+#include "input/scenario_file.h"
+#include "input/sweeps.h"
+#include "input/usage_error.h"
+#include "input/whole_number.h"
+#include "model/ensemble.h"
+
+namespace pandemie::app {
+
+Mode Request::mode() const noexcept {
+    if (fits()) return Mode::fit;
+    if (!sweeps.empty()) return Mode::sweep;
+    if (comparesScenarios()) return Mode::scenarios;
+    return runs > 1 ? Mode::ensemble : Mode::run;
+}
+
+namespace {
+
+using Setter = void (*)(RequestDraft&, const std::string&);
+
+struct OptionEntry {
+    RequestOption option;
+    Setter set;
+};
+
+[[nodiscard]] std::string wholeNumberHelp(const std::string& description, input::WholeRange range,
+                                          const std::string& defaultText) {
+    return description + " (" + input::rangeText(range) + ", default " + defaultText + ")";
+}
+
+[[nodiscard]] std::string wholeNumberHint(input::WholeRange range) {
+    return "; expected a whole number in " + input::rangeText(range);
+}
+
+[[nodiscard]] std::string measureHelp() {
+    return "What a sweep's image shows: " + input::outcomeList() + " (default " +
+           std::string(infoOf(Request{}.measure).name) + ")";
+}
+
+void refuse(const std::string& message) {
+    throw input::UsageError(message);
+}
+
+}  // namespace
+
+// The setters reach into the draft; one per option.
+class OptionSetters {
+public:
+    static void parameter(RequestDraft& draft, std::string_view keyword, const std::string& text) {
+        const Parameter parameter = *parameterNamed(keyword);
+        const auto value = input::wholeNumberIn(text, input::wholeRange(parameter));
+        setParameterValue(draft.request_.parameters, parameter, static_cast<int>(value));
+        draft.request_.given[static_cast<std::size_t>(parameter)] = true;
+    }
+    static void seed(RequestDraft& draft, const std::string& text) {
+        draft.request_.seed = input::wholeNumberIn(text, input::seedRange);
+    }
+    static void runs(RequestDraft& draft, const std::string& text) {
+        draft.request_.runs = static_cast<std::int64_t>(input::wholeNumberIn(text, input::runsRange));
+    }
+    static void threads(RequestDraft& draft, const std::string& text) {
+        draft.request_.threads = static_cast<int>(input::wholeNumberIn(text, input::threadsRange));
+    }
+    static void change(RequestDraft& draft, const std::string& text) {
+        input::addChanges(draft.request_.changes, text);
+    }
+    static void scenarios(RequestDraft& draft, const std::string& text) {
+        draft.scenarioFile_ = fileName(text);
+    }
+    static void sweep(RequestDraft& draft, const std::string& text) {
+        draft.request_.sweeps.push_back(input::parseSweep(text));
+    }
+    static void measure(RequestDraft& draft, const std::string& text) {
+        draft.request_.measure = input::parseMeasure(text);
+    }
+    static void observed(RequestDraft& draft, const std::string& text) {
+        draft.observedFile_ = fileName(text);
+    }
+    static void population(RequestDraft& draft, const std::string& text) {
+        draft.population_ = static_cast<int>(input::wholeNumberIn(text, input::populationRange));
+    }
+    static void firstDay(RequestDraft& draft, const std::string& text) {
+        draft.firstDay_ = static_cast<int>(input::wholeNumberIn(text, input::dayRange));
+    }
+    static void prior(RequestDraft& draft, const std::string& text) {
+        draft.priors_.push_back(input::parsePrior(text));
+    }
+
+private:
+    [[nodiscard]] static std::string fileName(const std::string& path) {
+        if (path.empty()) refuse("\"\" is not a file name");
+        return path;
+    }
+};
+
+namespace {
+
+[[nodiscard]] std::vector<OptionEntry> parameterEntries() {
+    std::vector<OptionEntry> entries;
+    for (const ParameterInfo& info : parameterTable) {
+        const input::WholeRange range = input::wholeRange(info.parameter);
+        entries.push_back({{std::string(info.name), "N",
+                            std::string(info.description) + " (" + input::rangeText(range) + ", default " +
+                                std::to_string(info.defaultValue) + ")",
+                            false, wholeNumberHint(range)},
+                           nullptr});
+    }
+    return entries;
+}
+
+[[nodiscard]] std::vector<OptionEntry> makeEntries() {
+    std::vector<OptionEntry> entries = parameterEntries();
+    const auto add = [&entries](std::string keyword, std::string valueName, std::string help, Setter set,
+                                bool repeatable = false, std::string hint = "") {
+        entries.push_back(
+            {{std::move(keyword), std::move(valueName), std::move(help), repeatable, std::move(hint)}, set});
+    };
+    add("seed", "N",
+        wholeNumberHelp("Seed of run 0; the default gives the window's first run", input::seedRange,
+                        std::to_string(windowSeed)),
+        &OptionSetters::seed, false, wholeNumberHint(input::seedRange));
+    add("runs", "N", wholeNumberHelp("Number of runs; more than 1 writes summaries", input::runsRange, "1"),
+        &OptionSetters::runs, false, wholeNumberHint(input::runsRange));
+    add("threads", "N",
+        wholeNumberHelp("Worker threads; the output does not depend on them", input::threadsRange,
+                        "one per processor core"),
+        &OptionSetters::threads, false, wholeNumberHint(input::threadsRange));
+    add("change", "DAY:NAME=VALUE[,NAME=VALUE...]",
+        "From day DAY (1..180) on, the named parameters (" + input::parameterList() +
+            ") have the new values; one day per --change, repeatable",
+        &OptionSetters::change, true);
+    add("scenarios", "FILE", "TOML file of named scenarios, each run --runs times on the same seeds",
+        &OptionSetters::scenarios);
+    add("sweep", "NAME=VALUES",
+        "NAME=FROM..TO[:STEP] or NAME=V1,V2,...: runs every value; once per --sweep, given twice a grid; "
+        "--output gets one row per point",
+        &OptionSetters::sweep, true);
+    add("measure", "NAME", measureHelp(), &OptionSetters::measure);
+    add("observed", "FILE",
+        "CSV of observed counts (day and any of not_infected, infected, recovered): fits the parameters not "
+        "given and forecasts days 1..180 from the runs that match; --runs K is then the number of matching "
+        "runs (default " +
+            std::to_string(defaultMatchingRuns) + ")",
+        &OptionSetters::observed);
+    add("population", "N",
+        wholeNumberHelp("With --observed: the persons the counts were counted in; they are scaled to 1000 "
+                        "persons, and every output is per 1000 persons",
+                        input::populationRange, std::to_string(countedPersons)),
+        &OptionSetters::population, false, wholeNumberHint(input::populationRange));
+    add("first_day", "N",
+        wholeNumberHelp("With --observed: the model's day of the file's first day; the other days follow it",
+                        input::dayRange, "the file's days are the model's"),
+        &OptionSetters::firstDay, false, wholeNumberHint(input::dayRange));
+    add("prior", "NAME=FROM..TO",
+        "With --observed: the values the parameter may take (default its whole range); once per parameter",
+        &OptionSetters::prior, true);
+    return entries;
+}
+
+[[nodiscard]] const std::vector<OptionEntry>& entries() {
+    static const std::vector<OptionEntry> table = makeEntries();
+    return table;
+}
+
+[[nodiscard]] const OptionEntry* entryOf(std::string_view keyword) {
+    const auto& table = entries();
+    const auto found =
+        std::ranges::find(table, keyword, [](const OptionEntry& e) { return e.option.keyword; });
+    return found == table.end() ? nullptr : &*found;
+}
+
+}  // namespace
+
+const std::vector<RequestOption>& requestOptions() {
+    static const std::vector<RequestOption> options = [] {
+        std::vector<RequestOption> list;
+        for (const OptionEntry& entry : entries()) list.push_back(entry.option);
+        return list;
+    }();
+    return options;
+}
+
+const RequestOption& requestOption(std::string_view keyword) {
+    const OptionEntry* entry = entryOf(keyword);
+    if (entry == nullptr) throw std::logic_error("no request option " + std::string(keyword));
+    return entry->option;
+}
+
+RequestDraft::RequestDraft(Wording wording) : wording_(std::move(wording)) {
+    request_.threads = hardwareThreads();
+}
+
+void RequestDraft::set(std::string_view keyword, const std::string& text) {
+    const OptionEntry* entry = entryOf(keyword);
+    if (entry == nullptr) throw std::logic_error("no request option " + std::string(keyword));
+    if (entry->set == nullptr) {
+        OptionSetters::parameter(*this, keyword, text);
+    } else {
+        entry->set(*this, text);
+    }
+    given_.emplace(keyword);
+}
+
+void RequestDraft::setObservedText(std::string text, std::string source) {
+    observedText_.emplace(std::move(text), std::move(source));
+    given_.emplace("observed");
+}
+
+void RequestDraft::setScenarios(std::vector<ScenarioText> scenarios) {
+    scenarioValues_ = std::move(scenarios);
+    given_.emplace("scenarios");
+}
+
+std::vector<std::pair<std::string, std::string>> RequestDraft::inputFiles() const {
+    std::vector<std::pair<std::string, std::string>> files;
+    if (!observedFile_.empty()) files.emplace_back("observed", observedFile_);
+    if (!scenarioFile_.empty()) files.emplace_back("scenarios", scenarioFile_);
+    return files;
+}
+
+void RequestDraft::checkSweeps() const {
+    const std::vector<SweepAxis>& sweeps = request_.sweeps;
+    const std::string sweep = name("sweep");
+    if (sweeps.size() > 2) refuse(sweep + ": at most two parameters can be swept");
+    if (sweeps.size() == 2 && sweeps[0].parameter == sweeps[1].parameter)
+        refuse(sweep + ": " + std::string(infoOf(sweeps[0].parameter).name) + " is swept twice");
+    for (const SweepAxis& axis : sweeps) {
+        const std::string swept(infoOf(axis.parameter).name);
+        if (given(swept)) refuse(name(swept) + ": cannot be combined with " + sweep + " of " + swept);
+    }
+    if (given("measure") && sweeps.empty()) refuse(name("measure") + ": needs " + sweep);
+    if (!sweeps.empty() && given("scenarios"))
+        refuse(sweep + ": cannot be combined with " + name("scenarios"));
+}
+
+void RequestDraft::checkScenarios() const {
+    // A fit's changes hold the interventions that already happened.
+    if (given("scenarios") && !request_.changes.empty() && !given("observed"))
+        refuse(name("change") + ": with " + name("scenarios") + " the changes belong in the scenario file");
+}
+
+void RequestDraft::checkFit() const {
+    const bool fits = given("observed");
+    for (const char* const keyword : {"population", "first_day", "prior"})
+        if (given(keyword) && !fits) refuse(name(keyword) + ": needs " + name("observed"));
+    if (fits && given("sweep")) refuse(name("sweep") + ": cannot be combined with " + name("observed"));
+}
+
+namespace {
+
+// Runs read with its messages after the option's name, where the front end
+// names files so.
+template <typename Read>
+auto readFor(const Wording& wording, std::string_view keyword, const Read& read) {
+    if (!wording.namesFiles) return read();
+    try {
+        return read();
+    } catch (const input::UsageError& error) {
+        // The reader's messages may name the tool's option already.
+        const std::string message = error.what();
+        const std::string option = "--" + std::string(keyword) + ": ";
+        throw input::UsageError(wording.name(keyword) + ": " +
+                                (message.starts_with(option) ? message.substr(option.size()) : message));
+    }
+}
+
+}  // namespace
+
+void RequestDraft::readObserved() {
+    Observations observed = readFor(wording_, "observed", [&] {
+        return observedText_
+                   ? input::parseObservations(observedText_->first, observedText_->second, population_)
+                   : input::readObservations(observedFile_, population_);
+    });
+    if (firstDay_ > 0)
+        observed =
+            input::startingOnDay(std::move(observed), firstDay_, name("first_day") + wording_.assignment);
+    request_.observed = std::move(observed);
+    request_.prior = fitPrior();
+    if (!given("runs")) request_.runs = defaultMatchingRuns;
+}
+
+// Each parameter's whole range, or its value alone where it is given,
+// narrowed by the priors given, one per parameter and none for a given one.
+std::array<ParameterRange, parameterTable.size()> RequestDraft::fitPrior() const {
+    std::array<ParameterRange, parameterTable.size()> prior{};
+    for (const ParameterInfo& info : parameterTable) {
+        const auto p = static_cast<std::size_t>(info.parameter);
+        const int value = parameterValue(request_.parameters, info.parameter);
+        prior[p] = request_.given[p] ? ParameterRange{value, value} : ParameterRange{info.min, info.max};
+    }
+    const std::string option = name("prior") + ": ";
+    for (std::size_t i = 0; i < priors_.size(); ++i) {
+        const auto [parameter, range] = priors_[i];
+        const std::string parameterName(infoOf(parameter).name);
+        if (request_.given[static_cast<std::size_t>(parameter)])
+            refuse(option + parameterName + " is held fixed by " + wording_.fixedBy);
+        for (std::size_t j = 0; j < i; ++j)
+            if (priors_[j].first == parameter) refuse(option + parameterName + " is given twice");
+        prior[static_cast<std::size_t>(parameter)] = range;
+    }
+    return prior;
+}
+
+void RequestDraft::readScenarios() {
+    request_.scenarios =
+        scenarioValues_ ? scenariosOf(*scenarioValues_, request_.parameters, wording_)
+                        : readFor(wording_, "scenarios",
+                                  [&] { return input::loadScenarios(scenarioFile_, request_.parameters); });
+    if (request_.fits())
+        checkScenariosOfFit(request_.scenarios, request_.parameters, request_.observed.lastDay(), wording_);
+}
+
+void RequestDraft::check() const {
+    checkSweeps();
+    checkScenarios();
+    checkFit();
+}
+
+Request RequestDraft::finish() && {
+    request_.changes = sortedByDay(std::move(request_.changes));
+    check();
+    if (given("observed")) readObserved();
+    if (given("scenarios")) readScenarios();
+    return std::move(request_);
+}
+
+void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameters& fitted,
+                         int lastObservedDay, const Wording& wording) {
+    for (const Scenario& scenario : scenarios) {
+        const std::string name =
+            wording.name("scenarios") + ": scenario " + input::quotedValue(scenario.name);
+        if (scenario.parameters != fitted)
+            refuse(name + " sets parameters; with " + wording.fitName +
+                   " they come from the fit, and a scenario holds only changes");
+        for (const Change& change : scenario.changes)
+            if (change.day <= lastObservedDay)
+                refuse(name + " changes day " + std::to_string(change.day) +
+                       ", not after the last observed day " + std::to_string(lastObservedDay));
+    }
+}
+
+std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given, const Parameters& defaults,
+                                  const Wording& wording) {
+    std::vector<Scenario> scenarios;
+    scenarios.reserve(given.size());
+    for (const ScenarioText& text : given) {
+        const std::string where = wording.name("scenarios") + ": scenario " + input::quotedValue(text.name);
+        for (const Scenario& before : scenarios)
+            if (before.name == text.name) refuse(where + " is named twice");
+        Scenario scenario{text.name, defaults, {}};
+        for (const auto& [key, value] : text.values) {
+            const auto parameter = parameterNamed(key);
+            if (!parameter)
+                refuse(where + ": unknown parameter " + input::quotedValue(key) + "; expected " +
+                       input::parameterList());
+            try {
+                setParameterValue(
+                    scenario.parameters, *parameter,
+                    static_cast<int>(input::wholeNumberIn(value, input::wholeRange(*parameter))));
+            } catch (const input::UsageError& error) {
+                refuse(where + ": " + key + ": " + error.what());
+            }
+        }
+        for (const std::string& change : text.changes) {
+            try {
+                input::addChanges(scenario.changes, change);
+            } catch (const input::UsageError& error) {
+                refuse(where + ": changes: " + error.what());
+            }
+        }
+        scenario.changes = sortedByDay(std::move(scenario.changes));
+        scenarios.push_back(std::move(scenario));
+    }
+    return scenarios;
+}
+
+}  // namespace pandemie::app
