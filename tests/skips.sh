@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # What a check does where it cannot run here (not root, a package or a tool
 # missing): on a developer's machine it is skipped with its reason; under
 # CI=true it fails, so that CI never passes a check it did not make.
