@@ -17,7 +17,8 @@ cannot_check() {  # reason
 # Runs ctest with the given arguments; under CI=true a skipped test (status
 # 77, GTEST_SKIP, a missing program) fails the run as well.
 ctest_without_skips() {  # ctest arguments
-  local log status=0
+  local - log status=0
+  set -o pipefail
   log=$(mktemp)
   ctest "$@" 2>&1 | tee "$log" || status=$?
   if [ "$status" -eq 0 ] && [ "${CI:-}" = true ] && grep -q '^The following tests did not run:' "$log"; then
