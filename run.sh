@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the programs in Release and starts the window.
-# Its own build folder: test.sh configures build/ with other options.
+# Installs what is missing, builds the window and the tool in Release and
+# starts the window. The build folder is ./test.sh's build/, configured the same way.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./cmake/install-packages.sh packages.txt
-cmake -S . -B build-run -DCMAKE_BUILD_TYPE=Release -DPANDEMIE_BUILD_WINDOW=ON -DBUILD_TESTING=OFF -DPANDEMIE_BUILD_BENCH=OFF >/dev/null
-cmake --build build-run --parallel "$(nproc)" --target pandemie pandemie_cli
-exec build-run/ui/pandemie "$@"
+./cmake/configure.sh build
+cmake --build build --parallel "$(nproc)" --target pandemie pandemie_cli
+exec build/ui/pandemie "$@"

@@ -4,13 +4,14 @@
 # checks that both write the same table and prints the speed-up (target:
 # 1.8 or more on 2 cores). Other load on the machine shows in the figures;
 # the load average is printed with them.
-# Usage: bench/mpi_bench.sh build-mpi/cli/pandemie-cli [processes]
+# Usage: bench/mpi_bench.sh build-mpi/cli/pandemie-cli [processes] [runs per point, default 1000]
 set -euo pipefail
 cli=$(realpath "$1")
 processes=${2:-2}
+runs=${3:-1000}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-sweep=(--sweep encounters=0..19 --runs 1000 --threads 1 --quiet)
+sweep=(--sweep encounters=0..19 --runs "$runs" --threads 1 --quiet)
 
 # Prints "wall user system" seconds of the command; the CPU seconds of a
 # loaded machine still tell what the processes cost and whether they share

@@ -1,7 +1,10 @@
-#!/bin/sh
-# Runs an example script where matplotlib is installed; exit 77 (skipped) where not.
+#!/usr/bin/env bash
+# Runs an example script where matplotlib is installed; skipped (exit 77) where
+# not, a failure under CI=true.
 # Usage: run_example.sh PYTHON SCRIPT
-"$1" -c "import matplotlib" 2>/dev/null || { echo "matplotlib is missing (python3-matplotlib): skipped"; exit 77; }
+# shellcheck source=tests/skips.sh
+source "$(dirname "$0")/../skips.sh"
+"$1" -c "import matplotlib" 2>/dev/null || cannot_check "matplotlib is missing (python3-matplotlib)"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" && MPLBACKEND=Agg "$1" "$2"
