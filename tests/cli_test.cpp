@@ -136,10 +136,9 @@ TEST(cli, failedWriteKeepsTheExistingFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.csv"});
 }
 
+// AddressSanitizer needs more address space than the limit leaves.
+#if !defined(__SANITIZE_ADDRESS__)
 TEST(cli, aRequestTooLargeForMemoryEndsWithOneLineAndNoFile) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
-#else
     const ScratchDirectory dir;
     // 40,000 scenarios whose bands table alone takes more than 1 GB.
     std::ofstream(dir.path() / "s.toml") << [] {
@@ -158,8 +157,8 @@ TEST(cli, aRequestTooLargeForMemoryEndsWithOneLineAndNoFile) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "pandemie-cli: not enough memory for this request\n");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"s.toml"});
-#endif
 }
+#endif
 
 TEST(cli, dashIsStandardOutputForAnyOneFileOption) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
