@@ -17,14 +17,14 @@ jobs=$(nproc)
 # line. A listed folder that is missing fails the check.
 components="
 model 96
-input 93
-output 93
-app 93
+input 90
+output 90
+app 90
 chart 97
 ui 93
 cli 90
 "
-python_code_floor=90  # python/pandemie/*.py, by python3-coverage
+python_code_floor=86  # python/pandemie/*.py, by python3-coverage
 release_dir=${PANDEMIE_RELEASE_BUILD:-build}
 
 missing=0
