@@ -88,6 +88,9 @@ template <typename... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
+// Spelled out for compilers without deduction for aggregates (clang 14).
+template <typename... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 [[noreturn]] void noSuchTable(TableKind table, const std::vector<TableKind>& tables) {
     std::string expected;
