@@ -65,7 +65,7 @@ TEST(countHistogram, bothFormsGiveTheFiguresOfTheirValues) {
         CountHistogram second(c.minValue, c.maxValue);
         for (std::size_t i = 0; i < c.count; ++i) (i < c.split ? first : second).add(values[i]);
         CountHistogram whole(c.minValue, c.maxValue);
-        for (const int value : std::ranges::reverse_view(values)) whole.add(value);
+        for (auto value = values.rbegin(); value != values.rend(); ++value) whole.add(*value);
         expectFiguresOf(whole, values, c.minValue, c.maxValue);
         for (const bool firstInto : {true, false}) {
             CountHistogram merged = firstInto ? first : second;

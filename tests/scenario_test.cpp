@@ -104,6 +104,7 @@ TEST(scenario, fewSeedsOnManyThreadsGiveTheRunsOfEachSeed) {
     ScenarioResults expected(scenarios.size(), pandemie::Detail::summariesAndDifferences);
     for (std::uint64_t seed = 40; seed < 43; ++seed) {
         std::vector<pandemie::RunSummary> ofSeed;
+        ofSeed.reserve(scenarios.size());
         for (const Scenario& s : scenarios)
             ofSeed.push_back(pandemie::summarize(seed, seededRun(s.parameters, s.changes, seed)));
         EXPECT_EQ(perRun.at(seed - 40), ofSeed[0]);

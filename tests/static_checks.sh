@@ -15,7 +15,7 @@ echo "== cppcheck"
 # unusedStructMember: cppcheck misses members read through iterators and bindings.
 cppcheck --enable=warning,style,performance,portability --std=c++20 --library=googletest --library=qt \
   --inline-suppr --error-exitcode=1 --quiet --suppress=useStlAlgorithm --suppress=unusedStructMember \
-  -I . model input output chart cli ui python bench tests data
+  -I . model input output app chart cli ui python bench tests data
 
 echo "== clang-tidy"
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DPANDEMIE_BUILD_WINDOW=ON -DPANDEMIE_BUILD_BENCH=ON \
@@ -23,7 +23,7 @@ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DPANDEMIE_BUILD_WINDOW=ON -
 # GCC's -Wconversion, which the build enforces, leaves signedness alone; clang's
 # adds -Wsign-conversion, so it is switched off here to check what the build checks.
 run-clang-tidy-14 -p "$build_dir" -j "$(nproc)" -quiet -extra-arg=-Wno-sign-conversion \
-  "$PWD/(model|input|output|chart|ui|cli|python|bench|tests|data)/.*\.cpp$" >"$build_dir/clang-tidy.log" 2>&1 || {
+  "$PWD/(model|input|output|app|chart|ui|cli|python|bench|tests|data)/.*\.cpp$" >"$build_dir/clang-tidy.log" 2>&1 || {
   grep -E "(warning|error):" "$build_dir/clang-tidy.log" | sort -u >&2 || cat "$build_dir/clang-tidy.log" >&2
   exit 1
 }
