@@ -166,13 +166,13 @@ namespace {
     return entries;
 }
 
-[[nodiscard]] const std::vector<OptionEntry>& entries() {
+[[nodiscard]] const std::vector<OptionEntry>& optionEntries() {
     static const std::vector<OptionEntry> table = makeEntries();
     return table;
 }
 
 [[nodiscard]] const OptionEntry* entryOf(std::string_view keyword) {
-    const auto& table = entries();
+    const auto& table = optionEntries();
     const auto found =
         std::ranges::find(table, keyword, [](const OptionEntry& e) { return e.option.keyword; });
     return found == table.end() ? nullptr : &*found;
@@ -183,7 +183,7 @@ namespace {
 const std::vector<RequestOption>& requestOptions() {
     static const std::vector<RequestOption> options = [] {
         std::vector<RequestOption> list;
-        for (const OptionEntry& entry : entries()) list.push_back(entry.option);
+        for (const OptionEntry& entry : optionEntries()) list.push_back(entry.option);
         return list;
     }();
     return options;
@@ -235,7 +235,9 @@ void RequestDraft::checkSweeps() const {
         refuse(sweep + ": " + std::string(infoOf(sweeps[0].parameter).name) + " is swept twice");
     for (const SweepAxis& axis : sweeps) {
         const std::string swept(infoOf(axis.parameter).name);
-        if (given(swept)) refuse(name(swept) + ": cannot be combined with " + sweep + " of " + swept);
+        if (given(swept))
+            refuse(
+                name(swept).append(": cannot be combined with ").append(sweep).append(" of ").append(swept));
     }
     if (given("measure") && sweeps.empty()) refuse(name("measure") + ": needs " + sweep);
     if (!sweeps.empty() && given("scenarios"))
@@ -368,7 +370,7 @@ std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given, const 
                     scenario.parameters, *parameter,
                     static_cast<int>(input::wholeNumberIn(value, input::wholeRange(*parameter))));
             } catch (const input::UsageError& error) {
-                refuse(where + ": " + key + ": " + error.what());
+                refuse(std::string(where).append(": ").append(key).append(": ").append(error.what()));
             }
         }
         for (const std::string& change : text.changes) {

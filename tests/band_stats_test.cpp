@@ -65,7 +65,8 @@ TEST(countHistogram, bothFormsGiveTheFiguresOfTheirValues) {
         CountHistogram second(c.minValue, c.maxValue);
         for (std::size_t i = 0; i < c.count; ++i) (i < c.split ? first : second).add(values[i]);
         CountHistogram whole(c.minValue, c.maxValue);
-        for (auto value = values.rbegin(); value != values.rend(); ++value) whole.add(*value);
+        const std::vector<int> reversed(values.rbegin(), values.rend());
+        for (const int value : reversed) whole.add(value);
         expectFiguresOf(whole, values, c.minValue, c.maxValue);
         for (const bool firstInto : {true, false}) {
             CountHistogram merged = firstInto ? first : second;
@@ -115,6 +116,7 @@ void expectSameBands(const BandStatistics& a, const BandStatistics& b) {
 TEST(bandStatistics, runsKeptAsCountsOrHistogramsGiveTheSameBands) {
     std::mt19937 random(7);
     std::vector<pandemie::Trajectory> runs;
+    runs.reserve(2100);
     for (int run = 0; run < 2100; ++run) runs.push_back(randomTrajectory(random));
     for (const auto& [count, split] : std::vector<std::pair<std::size_t, std::size_t>>{
              {1, 0}, {3, 1}, {2001, 1000}, {2002, 2001}, {2100, 50}, {2100, 1100}}) {
