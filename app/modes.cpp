@@ -9,6 +9,7 @@
 #include "chart/sweep_image.h"
 #include "input/quoted.h"
 #include "input/usage_error.h"
+#include "model/overloaded.h"
 #include "output/csv.h"
 #include "output/exports.h"
 #include "output/file_writing.h"
@@ -83,14 +84,6 @@ namespace {
     value.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return value;
 }
-
-template <typename... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-// Spelled out for compilers without deduction for aggregates (clang 14).
-template <typename... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 [[noreturn]] void noSuchTable(TableKind table, const std::vector<TableKind>& tables) {
     std::string expected;

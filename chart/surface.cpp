@@ -8,6 +8,8 @@
 #include <cmath>
 #include <utility>
 
+#include "model/overloaded.h"
+
 namespace chart {
 
 namespace {
@@ -33,14 +35,6 @@ QImage whiteImage(int width, int height, double ratio) {
     image.fill(Qt::white);
     return image;
 }
-
-template <class... Painters>
-struct Overloaded : Painters... {
-    using Painters::operator()...;
-};
-// Not needed by GCC; clang 14 does not deduce aggregates without it.
-template <class... Painters>
-Overloaded(Painters...) -> Overloaded<Painters...>;
 
 }  // namespace
 
@@ -82,7 +76,7 @@ void Surface::setDevicePixelRatio(double ratio) {
 // on what was drawn before.
 void Surface::paint(QImage& target, const Operation& operation) {
     QPainter painter(&target);
-    std::visit(Overloaded{
+    std::visit(pandemie::Overloaded{
                    [&](const Segment& line) {
                        painter.setPen(line.pen);
                        painter.drawLine(line.from, line.to);
