@@ -158,7 +158,8 @@ void BandStatistics::transferCounters(CounterTransfer& transfer) {
 }
 
 PercentileCourses BandStatistics::courses() const {
-    PercentileCourses courses;
+    const Trajectory days(static_cast<std::size_t>(runDays));
+    PercentileCourses courses{days, days, days};
     for (int d = 1; d <= runDays; ++d) {
         const auto at = static_cast<std::size_t>(d - 1);
         for (const SeriesField& field : seriesFields) {

@@ -99,9 +99,9 @@ private:
 
 // The 10th, 50th and 90th percentile of each day's counts, as three courses.
 struct PercentileCourses {
-    Trajectory p10{};
-    Trajectory p50{};
-    Trajectory p90{};
+    Trajectory p10;
+    Trajectory p50;
+    Trajectory p90;
 };
 
 // For every day and series, a histogram of the counts. Up to a few

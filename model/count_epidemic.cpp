@@ -34,7 +34,7 @@ bool isInfectious(int personDay, int day, int latencyDays) noexcept {
 
 CountEpidemic::CountEpidemic(const Parameters& parameters, std::uint64_t seed) noexcept
     : parameters_(parameters), random_(seed) {
-    infectedOnDay_[0] = static_cast<int>(initialCases.size());
+    infectedOnDay_[0] = RunScope{}.initialCases;
     infected_ = infectedOnDay_[0];
     notInfected_ = fullPersons - infected_;
     tally();

@@ -6,13 +6,15 @@
 
 namespace pandemie {
 
-PANDEMIE_VECTOR_CLONES void DrawBuffer::fill(const Random& start, std::int64_t wanted) noexcept {
+PANDEMIE_VECTOR_CLONES void DrawBuffer::fill(const Random& start, std::int64_t wanted,
+                                             const Random::DrawScale& scale) noexcept {
     const auto clamped = static_cast<int>(std::clamp<std::int64_t>(wanted, 1, capacity));
     const int blocks = (clamped + blockSize - 1) / blockSize;
     Random random = start;
     for (int block = 0; block < blocks; ++block) {
+        const auto at = static_cast<std::size_t>(block) * blockSize;
         snapshots_[static_cast<std::size_t>(block)] = random;
-        random.fillWholeNumbers(&values_[static_cast<std::size_t>(block) * blockSize], blockSize);
+        random.fillDraws(&persons_[at], &low_[at], blockSize, scale);
     }
     snapshots_[static_cast<std::size_t>(blocks)] = random;
     size_ = blocks * blockSize;

@@ -8,24 +8,27 @@
 
 namespace pandemie {
 
-void EncounterWalk::walk(int encounters, int day, const EncounterRule& rule, PersonTable& table,
+void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& rule, PersonTable& table,
                          Random& random) noexcept {
     if (encounters <= 0) return;
     rule_ = rule;
     table_ = &table;
+    scale_ = {static_cast<std::uint32_t>(table.counted()), Random::lowestValueReaching(rule.threshold)};
     estimateDifferingShare();
     int position = 0;
-    draws_.fill(random, valuesWanted(encounters));
+    draws_.fill(random, valuesWanted(encounters), scale_);
     prepareCodes();
-    for (int remaining = encounters; remaining > 0;) {
+    for (std::int64_t remaining = encounters; remaining > 0;) {
         // Only codes whose values lie inside the buffer are read: two
         // encounters take at most six values, one at most three.
         for (;;) {
             const int room = draws_.size() - position;
-            if (const int pairs = std::min(remaining / 2, room / pairMaxValues); pairs > 0) {
+            if (const int pairs = static_cast<int>(std::min<std::int64_t>(remaining / 2, room / pairMaxValues));
+                pairs > 0) {
                 remaining -= 2 * pairs;
                 position = walkPairs(position, pairs, day);
-            } else if (const int singles = std::min(remaining, room / singleMaxValues); singles > 0) {
+            } else if (const int singles = static_cast<int>(std::min<std::int64_t>(remaining, room / singleMaxValues));
+                       singles > 0) {
                 remaining -= singles;
                 for (int n = 0; n < singles; ++n) position = encounterAt(position, day);
             } else {
@@ -33,7 +36,7 @@ void EncounterWalk::walk(int encounters, int day, const EncounterRule& rule, Per
             }
         }
         if (remaining > 0) {
-            draws_.fill(draws_.stateAt(position), valuesWanted(remaining));
+            draws_.fill(draws_.stateAt(position), valuesWanted(remaining), scale_);
             prepareCodes();
             position = 0;
         }
@@ -50,8 +53,10 @@ PANDEMIE_VECTOR_CLONES void EncounterWalk::estimateDifferingShare() noexcept {
         notInfectedCount += status == notInfected ? 1 : 0;
         infectedCount += status == infected ? 1 : 0;
     }
-    const std::int64_t recoveredCount = personCount - notInfectedCount - infectedCount;
-    differingPairs_ = allPairs - std::int64_t{notInfectedCount} * notInfectedCount -
+    const std::int64_t persons = std::ssize(table_->status);
+    const std::int64_t recoveredCount = persons - notInfectedCount - infectedCount;
+    allPairs_ = persons * persons;
+    differingPairs_ = allPairs_ - std::int64_t{notInfectedCount} * notInfectedCount -
                       std::int64_t{infectedCount} * infectedCount - recoveredCount * recoveredCount;
 }
 
@@ -59,9 +64,13 @@ PANDEMIE_VECTOR_CLONES void EncounterWalk::estimateDifferingShare() noexcept {
 // the day's statuses lead to expect, and a margin for the infections of the
 // day and for chance: too few cost a second, short buffer; too many the time
 // to draw and code them.
-std::int64_t EncounterWalk::valuesWanted(int encounters) const noexcept {
+std::int64_t EncounterWalk::valuesWanted(std::int64_t encounters) const noexcept {
     constexpr std::int64_t margin = 128;
-    const std::int64_t expected = 2 * std::int64_t{encounters} + encounters * differingPairs_ / allPairs;
+    // Both below 2^62 for a day's encounters of the largest population.
+    const std::int64_t expected =
+        2 * encounters + static_cast<std::int64_t>(static_cast<double>(encounters) *
+                                                   static_cast<double>(differingPairs_) /
+                                                   static_cast<double>(allPairs_));
     return std::min(std::int64_t{singleMaxValues} * encounters, expected + margin);
 }
 
@@ -92,7 +101,7 @@ int EncounterWalk::encounterAt(int position, int day) noexcept {
 // One infected and one not infected person with a low enough draw: the
 // infection passes on if the infected one is past the latency.
 void EncounterWalk::infect(int position, int next, int day) noexcept {
-    const std::int16_t* const values = draws_.data();
+    const std::int32_t* const values = draws_.persons();
     const bool firstInfects = drawnStatus_[static_cast<std::size_t>(position)] == infected;
     const auto infector = static_cast<std::size_t>(values[position + (firstInfects ? 0 : 1)]);
     const auto target = static_cast<std::size_t>(values[position + (firstInfects ? 1 : 0)]);
@@ -105,13 +114,13 @@ void EncounterWalk::infect(int position, int next, int day) noexcept {
 PANDEMIE_VECTOR_CLONES void EncounterWalk::prepareCodes() noexcept {
     // Local pointers: the byte stores could otherwise alias every member and
     // force reloads on each step.
-    const std::int16_t* const values = draws_.data();
+    const std::int32_t* const values = draws_.persons();
+    const std::uint8_t* const low = draws_.low();
     const std::uint8_t* const status = table_->status.data();
     std::uint8_t* const drawn = drawnStatus_.data();
     std::uint8_t* const single = singleCode_.data();
     std::uint8_t* const pair = pairCode_.data();
     const int size = draws_.size();
-    const int threshold = rule_.threshold;
     // Eight statuses, one 64-bit register, gathered in a scratch, then stored at once.
     static_assert((DrawBuffer::capacity + DrawBuffer::padding) % 8 == 0);
     for (int i = 0; i < size + DrawBuffer::padding; i += 8) {
@@ -125,7 +134,7 @@ PANDEMIE_VECTOR_CLONES void EncounterWalk::prepareCodes() noexcept {
         // Only a pair of one infected and one not infected person can pass
         // the infection on, and then only one way.
         const int canInfect = static_cast<int>(drawn[i] + drawn[i + 1] == notInfected + infected) &
-                              static_cast<int>(values[i + 2] < threshold);
+                              static_cast<int>(low[i + 2]);
         single[i] = static_cast<std::uint8_t>((2 + differ) | (canInfect * mayInfect));
     }
     for (int i = 0; i < size; ++i) {
@@ -143,7 +152,7 @@ void EncounterWalk::setSingleCode(int i) noexcept {
     const auto at = static_cast<std::size_t>(i);
     const int first = drawnStatus_[at];
     const int second = drawnStatus_[at + 1];
-    const bool canInfect = first + second == notInfected + infected && draws_.data()[i + 2] < rule_.threshold;
+    const bool canInfect = first + second == notInfected + infected && draws_.low()[i + 2] != 0;
     singleCode_[at] = static_cast<std::uint8_t>((first != second ? 3 : 2) | (canInfect ? mayInfect : 0));
 }
 
@@ -159,9 +168,9 @@ void EncounterWalk::setPairCode(int i) noexcept {
 // it: the single codes of the draw and the one before, the pair codes of the
 // draw and the four before.
 PANDEMIE_VECTOR_CLONES void EncounterWalk::markInfectedFrom(int from, int person) noexcept {
-    const std::int16_t* const values = draws_.data();
+    const std::int32_t* const values = draws_.persons();
     const int size = draws_.size();
-    const auto wanted = static_cast<std::int16_t>(person);
+    const std::int32_t wanted = person;
     int hitCount = 0;
     for (int chunk = from - from % scanChunk; chunk < size; chunk += scanChunk) {
         int any = 0;

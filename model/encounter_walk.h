@@ -30,7 +30,7 @@ class EncounterWalk {
 public:
     // Performs `encounters` encounters of `day` on `table`, drawing from
     // `random`, which is left after the last value used.
-    void walk(int encounters, int day, const EncounterRule& rule, PersonTable& table,
+    void walk(std::int64_t encounters, int day, const EncounterRule& rule, PersonTable& table,
               Random& random) noexcept;
 
 private:
@@ -54,7 +54,7 @@ private:
     static_assert(DrawBuffer::blockSize % scanChunk == 0);
 
     void estimateDifferingShare() noexcept;
-    [[nodiscard]] std::int64_t valuesWanted(int encounters) const noexcept;
+    [[nodiscard]] std::int64_t valuesWanted(std::int64_t encounters) const noexcept;
     [[nodiscard]] int walkPairs(int position, int pairs, int day) noexcept;
     [[nodiscard]] int encounterAt(int position, int day) noexcept;
     void infect(int position, int next, int day) noexcept;
@@ -63,9 +63,9 @@ private:
     void setSingleCode(int i) noexcept;
     void setPairCode(int i) noexcept;
 
-    static constexpr std::int64_t allPairs = std::int64_t{personCount} * personCount;
-
     EncounterRule rule_;
+    Random::DrawScale scale_;
+    std::int64_t allPairs_ = 1;
     std::int64_t differingPairs_ = 0;
     PersonTable* table_ = nullptr;
     DrawBuffer draws_;

@@ -9,7 +9,7 @@ namespace pandemie {
 
 RunSummary summarize(std::uint64_t seed, const Trajectory& trajectory) {
     RunSummary summary{seed, -1, 0, trajectory.back()};
-    for (int day = 1; day <= runDays; ++day) {
+    for (int day = 1; day <= std::ssize(trajectory); ++day) {
         const int infectedToday = trajectory[static_cast<std::size_t>(day - 1)].countInfected;
         if (infectedToday > summary.peakInfected) {
             summary.peakInfected = infectedToday;

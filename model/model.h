@@ -1,11 +1,12 @@
 #pragma once
-// The epidemic model: 1001 persons (0..1000, of whom 1..1000 are counted) who
-// meet in random pairs, day by day.
+// The epidemic model: persons 0..N (of whom 1..N are counted; 1000 in the
+// window) who meet in random pairs, day by day.
 
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "model/encounter_walk.h"
 #include "model/person_table.h"
@@ -13,8 +14,43 @@
 
 namespace pandemie {
 
-inline constexpr int runDays = 180;  // every run computes days 1..180
-inline constexpr std::array<int, 3> initialCases{300, 500, 700};
+inline constexpr int runDays = 180;  // the window's runs compute days 1..180
+
+// How large a run is: persons 1..persons are counted (person 0 is drawn in
+// encounters, never counted and never recovers), initialCases of them are
+// infected on day 0, and days 1..days are simulated.
+struct RunScope {
+    int persons = 1000;
+    int initialCases = 3;
+    int days = runDays;
+
+    friend bool operator==(const RunScope&, const RunScope&) = default;
+};
+
+// What any run may be given; the window's runs are RunScope{}.
+struct ScopeLimits {
+    int minPersons = 10;
+    int maxPersons = 10'000'000;
+    int minInitialCases = 1;
+    int maxDays = 1000;
+};
+inline constexpr ScopeLimits scopeLimits{};
+
+// Neighbouring first cases lie at least two persons apart.
+[[nodiscard]] constexpr int mostInitialCases(int persons) noexcept { return persons / 2 - 2; }
+
+// Whether a run of this scope can be simulated.
+[[nodiscard]] constexpr bool isValidScope(const RunScope& scope) noexcept {
+    return scope.persons >= scopeLimits.minPersons && scope.persons <= scopeLimits.maxPersons &&
+           scope.initialCases >= scopeLimits.minInitialCases &&
+           scope.initialCases <= mostInitialCases(scope.persons) && scope.days >= 1 &&
+           scope.days <= scopeLimits.maxDays;
+}
+
+// The persons infected on day 0: case i of K (0-based) is person
+// (i + 3/2) / (K + 2) of N, rounded half up, so the cases lie evenly spaced
+// around the middle of the table: persons 300, 500 and 700 of 1000 for three.
+[[nodiscard]] std::vector<int> initialCasesOf(const RunScope& scope);
 
 struct Parameters {
     int encountersPerDay = 10;    // encounter draws per day, in thousands
@@ -64,15 +100,16 @@ inline constexpr std::array<SeriesField, 3> seriesFields{{
     return counts.*fieldOf(series).count;
 }
 
-// The smallest whole number n with d < t equivalent to d < n for every draw d
-// in 0..1000; a NaN threshold lets nothing through, like the comparison.
+// The smallest whole number n with d < t equivalent to d < n for every
+// infection draw d in 0..1000; a NaN threshold lets nothing through, like
+// the comparison.
 [[nodiscard]] int wholeNumberThreshold(float t) noexcept;
 
-// One run's state: a fresh table with persons 300, 500 and 700 infected on
+// One run's state: a fresh table with the scope's first cases infected on
 // day 0, advanced one day at a time by simulateDay.
 class Epidemic {
 public:
-    Epidemic(const Parameters& parameters, Random& random) noexcept;
+    Epidemic(const Parameters& parameters, Random& random, const RunScope& scope = {});
 
     // Takes effect from the next day's encounters, recoveries and tally.
     void setParameters(const Parameters& parameters) noexcept;
@@ -81,7 +118,7 @@ public:
     void simulateDay(int day) noexcept;
 
     // The same day, for a run whose generator is discarded afterwards: once
-    // nobody is infected or nobody can be infected (persons 0..1000), no
+    // nobody is infected or nobody can be infected (persons 0..N), no
     // encounter can change the table again, and the day draws nothing.
     void simulateDayOfIndependentRun(int day) noexcept;
 
@@ -91,10 +128,12 @@ public:
 
 private:
     [[nodiscard]] bool encountersCanChangeTable() const noexcept;
+    [[nodiscard]] std::int64_t encountersOfDay() const noexcept;
     void recoveryStep(int day) noexcept;
     void dailyTally() noexcept;
 
     Parameters parameters_;
+    int persons_;
     EncounterRule rule_;
     Random& random_;
     PersonTable personTable_;
@@ -102,21 +141,21 @@ private:
     EncounterWalk walk_;
 };
 
-using Trajectory = std::array<DailyCounts, runDays>;  // index 0 holds day 1
+using Trajectory = std::vector<DailyCounts>;  // index 0 holds day 1
 
-// The day loop shared by every caller: simulates days 1..180 from a fresh
-// population and hands each day's counts to onDay(day, counts) as soon as
-// they are known. The generator advances; the next run continues its sequence.
+// The day loop shared by every caller: simulates days 1..scope.days from a
+// fresh population and hands each day's counts to onDay(day, counts) as soon
+// as they are known. The generator advances; the next run continues its sequence.
 template <typename OnDay>
-void runLinear(const Parameters& parameters, Random& random, OnDay&& onDay) {
-    Epidemic epidemic(parameters, random);
-    for (int day = 1; day <= runDays; ++day) {
+void runLinear(const Parameters& parameters, Random& random, OnDay&& onDay, const RunScope& scope = {}) {
+    Epidemic epidemic(parameters, random, scope);
+    for (int day = 1; day <= scope.days; ++day) {
         epidemic.simulateDay(day);
         onDay(day, epidemic.counts());
     }
 }
 
-[[nodiscard]] Trajectory runTrajectory(const Parameters& parameters, Random& random);
+[[nodiscard]] Trajectory runTrajectory(const Parameters& parameters, Random& random, const RunScope& scope = {});
 
 // Steps a run (Epidemic, CountEpidemic, SeededEpidemic) through days
 // 1..lastDay, the changes (sorted by day; of several on one day the last
@@ -138,8 +177,8 @@ void stepDays(Run& run, std::span<const ParameterChange> changes, int lastDay, O
 // with the run: it stops drawing once the draws can no longer change anything.
 class SeededEpidemic {
 public:
-    SeededEpidemic(const Parameters& parameters, std::uint64_t seed) noexcept
-        : random_(seed), epidemic_(parameters, random_) {}
+    SeededEpidemic(const Parameters& parameters, std::uint64_t seed, const RunScope& scope = {})
+        : random_(seed), epidemic_(parameters, random_, scope) {}
     SeededEpidemic(const SeededEpidemic&) = delete;
     SeededEpidemic& operator=(const SeededEpidemic&) = delete;
     SeededEpidemic(SeededEpidemic&&) = delete;
@@ -160,6 +199,6 @@ private:
 // days. The same trajectory as runTrajectory with changes applied, but it
 // stops drawing once the draws can no longer change anything.
 [[nodiscard]] Trajectory runSeeded(const Parameters& parameters, std::uint64_t seed,
-                                   std::span<const ParameterChange> changes = {});
+                                   std::span<const ParameterChange> changes = {}, const RunScope& scope = {});
 
 }  // namespace pandemie

@@ -48,7 +48,7 @@ Trajectory judgedTrajectory(const ParameterValues& values, const Schedule& chang
                             const ObservationDistance& distance, std::uint64_t seed) {
     const Parameters parameters = parametersOf(values);
     CountEpidemic run(parameters, seed);
-    Trajectory trajectory{};
+    Trajectory trajectory(static_cast<std::size_t>(distance.lastDay()));
     stepDays(run, changesByDay(parameters, changes), distance.lastDay(),
              [&](int day, const DailyCounts& counts) {
                  trajectory[static_cast<std::size_t>(day - 1)] = counts;

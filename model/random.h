@@ -69,13 +69,96 @@ public:
         return static_cast<std::int16_t>(roundHalfEven21(m * 125U));
     }
 
+    // A random whole number 0..persons from the 24-bit value m: r * persons
+    // rounded to the nearest whole number, ties to the even one; for 1000
+    // persons the same as roundedThousandths. m * persons < 2^48: exact in
+    // 64-bit integers.
+    [[nodiscard]] static constexpr std::int32_t roundedPersons(std::uint32_t m, std::uint32_t persons) noexcept {
+        const std::uint64_t x = std::uint64_t{m} * persons;
+        return static_cast<std::int32_t>((x + belowHalf24 + ((x >> 24U) & 1U)) >> 24U);
+    }
+
+    // The smallest 24-bit value whose rounded thousandths are at least
+    // `threshold`: an infection draw d has d < threshold exactly when its
+    // value lies below this one. 2^24 where no value reaches the threshold.
+    [[nodiscard]] static constexpr std::uint32_t lowestValueReaching(int threshold) noexcept {
+        std::uint32_t low = 0;
+        std::uint32_t high = 1U << 24U;  // values below low fall short; high reaches, or is 2^24
+        while (low < high) {
+            const std::uint32_t middle = low + (high - low) / 2;
+            if (roundedThousandths(middle) >= threshold) {
+                high = middle;
+            } else {
+                low = middle + 1;
+            }
+        }
+        return low;
+    }
+
     // The next `count` whole numbers 0..1000, exactly as `count` calls of
     // wholeNumber0To1000 would give them, but whole rounds at a time.
     void fillWholeNumbers(std::int16_t* out, int count) noexcept {
         int i = 0;
         for (; i < count && used_ < lanes; ++i) out[i] = wholeNumber0To1000();
-        if (i < count) i += fillRounds(out + i, (count - i) / lanes);
+        if (i < count) {
+            i += fillRounds((count - i) / lanes, [&](int at, const Wide& m, int values) {
+                const Wide scaled = m * 125U;  // roundedThousandths, eight at a time
+                const auto rounded = __builtin_convertvector(
+                    (scaled + belowHalf + ((scaled >> 21U) & 1U)) >> 21U, WideShorts);
+                std::memcpy(out + i + at, &rounded, values == 2 * lanes ? sizeof rounded : sizeof rounded / 2);
+            });
+        }
         for (; i < count; ++i) out[i] = wholeNumber0To1000();
+    }
+
+    // How the draws of an encounter are read: persons over 0..persons, and
+    // the infection draw by whether it lies below a threshold.
+    struct DrawScale {
+        std::uint32_t persons = 1000;
+        std::uint32_t lowBelow = 0;  // lowestValueReaching(threshold)
+    };
+
+    // The next `count` values, each as the person it draws and as whether
+    // it is an infection draw below the threshold (1 or 0): the values
+    // `count` calls of next24 would give.
+    [[gnu::always_inline]] void fillDraws(std::int32_t* persons, std::uint8_t* low, int count, const DrawScale& scale) noexcept {
+        const auto single = [&](int at) {
+            const std::uint32_t m = next24();
+            persons[at] = roundedPersons(m, scale.persons);
+            low[at] = m < scale.lowBelow ? 1 : 0;
+        };
+        int i = 0;
+        for (; i < count && used_ < lanes; ++i) single(i);
+        if (i < count) {
+            const auto store = [&](int at, const Wide& m, const WideInts& drawn, int values) {
+                const auto isLow = __builtin_convertvector(-(m < scale.lowBelow), WideBytes);
+                // Whole vectors where they fit, so the copies stay in registers.
+                if (values == 2 * lanes) {
+                    std::memcpy(persons + i + at, &drawn, sizeof drawn);
+                    std::memcpy(low + i + at, &isLow, sizeof isLow);
+                } else {
+                    std::memcpy(persons + i + at, &drawn, sizeof drawn / 2);
+                    std::memcpy(low + i + at, &isLow, sizeof isLow / 2);
+                }
+            };
+            const int rounds = (count - i) / lanes;
+            // Persons a multiple of 8 below 2048: m * persons / 8 < 2^32, so
+            // 32-bit lanes hold the product.
+            if (const std::uint32_t eighth = scale.persons / 8; scale.persons % 8 == 0 && eighth < 256) {
+                i += fillRounds(rounds, [&](int at, const Wide& m, int values) {
+                    const Wide x = m * eighth;
+                    store(at, m, __builtin_convertvector((x + belowHalf + ((x >> 21U) & 1U)) >> 21U, WideInts),
+                          values);
+                });
+            } else {
+                i += fillRounds(rounds, [&](int at, const Wide& m, int values) {
+                    const WideLongs x = __builtin_convertvector(m, WideLongs) * std::uint64_t{scale.persons};
+                    store(at, m, __builtin_convertvector((x + belowHalf24 + ((x >> 24U) & 1U)) >> 24U, WideInts),
+                          values);
+                });
+            }
+        }
+        for (; i < count; ++i) single(i);
     }
 
     friend constexpr bool operator==(const Random&, const Random&) = default;
@@ -108,13 +191,20 @@ private:
         return (x + belowHalf + ((x >> 21U) & 1U)) >> 21U;
     }
 
-    // `rounds` rounds of rounded values, in vector registers; returns the
-    // number of values written. Nothing is left pending. The streams step
-    // four values at a time; the rounding takes two rounds at once.
-    int fillRounds(std::int16_t* out, int rounds) noexcept {
-        using Vector = std::uint32_t __attribute__((vector_size(16)));
-        using Wide = std::uint32_t __attribute__((vector_size(32)));
-        using Values = std::int16_t __attribute__((vector_size(16)));
+    using Vector = std::uint32_t __attribute__((vector_size(16)));
+    using Wide = std::uint32_t __attribute__((vector_size(32)));
+    using WideLongs = std::uint64_t __attribute__((vector_size(64)));
+    using WideInts = std::int32_t __attribute__((vector_size(32)));
+    using WideShorts = std::int16_t __attribute__((vector_size(16)));
+    using WideBytes = std::uint8_t __attribute__((vector_size(8)));
+    static constexpr std::uint64_t belowHalf24 = 0x7F'FFFFU;
+
+    // `rounds` rounds of values, in vector registers, two rounds at a time:
+    // store(at, m, n) takes the eight values m of rounds at / 4 and the one
+    // after, of which the first n count (four for an odd last round).
+    // Returns the number of values handed out; nothing is left pending.
+    template <class Store>
+    [[gnu::always_inline]] int fillRounds(int rounds, Store&& store) noexcept {
         Vector s0;
         Vector s1;
         Vector s2;
@@ -139,13 +229,7 @@ private:
             const Vector first = step();
             last = r + 1 < rounds ? step() : first;
             const Wide m = __builtin_shufflevector(first, last, 0, 1, 2, 3, 4, 5, 6, 7);
-            // roundedThousandths, eight at a time.
-            const Wide scaled = m * 125U;
-            const auto values =
-                __builtin_convertvector((scaled + belowHalf + ((scaled >> 21U) & 1U)) >> 21U, Values);
-            // Of an odd last round only the first half is written.
-            const std::size_t bytes = r + 1 < rounds ? sizeof values : sizeof values / 2;
-            std::memcpy(out + static_cast<std::ptrdiff_t>(r) * lanes, &values, bytes);
+            store(r * lanes, m, r + 1 < rounds ? 2 * lanes : lanes);
         }
         std::memcpy(state_[0].data(), &s0, sizeof s0);
         std::memcpy(state_[1].data(), &s1, sizeof s1);

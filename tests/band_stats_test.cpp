@@ -88,7 +88,7 @@ TEST(countHistogram, bothFormsGiveTheFiguresOfTheirValues) {
 }
 
 [[nodiscard]] pandemie::Trajectory randomTrajectory(std::mt19937& random) {
-    pandemie::Trajectory trajectory;
+    pandemie::Trajectory trajectory(180);
     for (pandemie::DailyCounts& counts : trajectory) {
         // Narrow spreads on some days give repeated values.
         counts.countSusceptible = static_cast<int>(random() % 1001);

@@ -173,6 +173,8 @@ bool reddish(const QColor& c) {
 
 TEST(chart, forecastMarksObservedCountsOverTheBandsAndTheLastDay) {
     chart::ForecastFigure figure;
+    const pandemie::Trajectory days(pandemie::runDays);
+    figure.courses = {days, days, days};
     for (std::size_t d = 0; d < pandemie::runDays; ++d) {  // infected between 10 and 30 %
         figure.courses.p10[d].countInfected = 100;
         figure.courses.p50[d].countInfected = 200;

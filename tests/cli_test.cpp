@@ -85,7 +85,7 @@ TEST(cli, ensembleRowsSummarizeTheSingleRuns) {
     const std::uint64_t seeds[] = {18446744073709551614ULL, 18446744073709551615ULL, 0};  // seed + i wraps
     for (std::size_t run = 0; run < 3; ++run) {
         const auto days = trajectory(parameters, seeds[run]);
-        const auto* const peak =
+        const auto peak =
             std::ranges::max_element(days, {}, &pandemie::DailyCounts::countInfected);  // first max
         const auto& last = days.back();
         EXPECT_EQ(rows[run + 1],
@@ -305,7 +305,7 @@ TEST(exportImage, pngFollowsSeedAndParameters) {
     pandemie::Random random(5);
     const QImage expected = chart::firstRunImage(pandemie::runTrajectory(parameters, random));
     EXPECT_TRUE(pngOf(dir / "run.png") == expected.convertToFormat(QImage::Format_RGB32));
-    EXPECT_FALSE(pngOf(dir / "run.png") == chart::firstRunImage({}).convertToFormat(QImage::Format_RGB32));
+    EXPECT_FALSE(pngOf(dir / "run.png") == chart::firstRunImage(pandemie::Trajectory(pandemie::runDays)).convertToFormat(QImage::Format_RGB32));
 }
 
 TEST(exportBands, shapeOrderAndOrderedPercentiles) {

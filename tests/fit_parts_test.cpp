@@ -117,7 +117,7 @@ TEST(observationDistance, levelsAndChangesOfTheObservedPoints) {
     const pandemie::Observations observed{
         {{1, {std::nullopt, 10, std::nullopt}}, {2, {std::nullopt, 14, std::nullopt}}}};
     const pandemie::ObservationDistance distance(observed);
-    pandemie::Trajectory run{};
+    pandemie::Trajectory run(180);
     run[0].countInfected = 12;
     run[1].countInfected = 13;
     const double levels = std::pow(std::sqrt(12.375) - std::sqrt(10.375), 2) +

@@ -113,10 +113,10 @@ TEST(model, initialCasesRecoverOnTheirDay) {
     Random random(5);
     pandemie::Epidemic epidemic(Parameters{}, random);
     for (int day = 1; day <= 13; ++day) epidemic.simulateDay(day);
-    for (const int k : pandemie::initialCases)
+    for (const int k : pandemie::initialCasesOf({}))
         EXPECT_EQ(epidemic.personTable().status[static_cast<std::size_t>(k)], pandemie::infected);
     epidemic.simulateDay(14);
-    for (const int k : pandemie::initialCases)
+    for (const int k : pandemie::initialCasesOf({}))
         EXPECT_EQ(epidemic.personTable().status[static_cast<std::size_t>(k)], pandemie::recovered);
 }
 
@@ -152,7 +152,7 @@ namespace {
 Trajectory steppedRun(const Parameters& p, const std::vector<pandemie::ParameterChange>& changes,
                       Random& random) {
     pandemie::Epidemic epidemic(p, random);
-    Trajectory t{};
+    Trajectory t(180);
     for (int day = 1; day <= 180; ++day) {
         for (const auto& change : changes)
             if (change.day == day) epidemic.setParameters(change.parameters);
@@ -196,7 +196,7 @@ TEST(ensemble, runZeroIsTheSingleRunAndThreadsChangeNothing) {
 }
 
 TEST(ensemble, peakIsTheFirstDayOfTheLargestCount) {
-    pandemie::Trajectory t{};
+    pandemie::Trajectory t(180);
     for (auto& c : t) c = {1000, 0, 0};
     t[9] = {990, 7, 3};
     t[20] = {980, 7, 13};

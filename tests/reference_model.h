@@ -14,7 +14,7 @@ Trajectory run(const Parameters& p, Generator& random) {
     std::array<int, 1001> status{};
     std::array<int, 1001> infectionDay{};
     status[300] = status[500] = status[700] = 1;
-    Trajectory result{};
+    Trajectory result(180);
     for (int day = 1; day <= 180; ++day) {
         for (int n = 0; n < p.encountersPerDay * 1000; ++n) {
             const int a = random.wholeNumber0To1000();

@@ -251,7 +251,7 @@ TEST(window, toolkitTextsAreGermanAndScreenReadersHearEachControl) {
     EXPECT_EQ(spoken(form->Text4, QAccessible::Name), "Tag");
     EXPECT_TRUE(spoken(form->Picture1, QAccessible::Name).startsWith("Diagramm: relative Anteile in %"));
     // The outcome of the run: the first day of the highest infected count, the recovered on day 180.
-    const auto* const peak =
+    const auto peak =
         std::max_element(form->lastRun.begin(), form->lastRun.end(),
                          [](const auto& a, const auto& b) { return a.countInfected < b.countInfected; });
     const QString expected =

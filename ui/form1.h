@@ -56,7 +56,7 @@ public:
     int calcDays = 0;
 
     int currentDay = 0;
-    pandemie::Trajectory lastRun{};  // the 180 days of the last run
+    pandemie::Trajectory lastRun = pandemie::Trajectory(pandemie::runDays);  // the 180 days of the last run
 
     float mouseX = 0;
     std::int16_t mouseY = 0;
