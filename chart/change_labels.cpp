@@ -18,10 +18,6 @@ constexpr double innerRight = 781;
 constexpr double gap = 4;
 constexpr double widest = 460;
 
-double dayX(int day) {
-    return 60 + 4 * day;
-}
-
 double rowTop(double firstTop, int row) {
     return firstTop + rowHeight * row;
 }
@@ -41,8 +37,8 @@ struct Candidate {
 
 // Right of the line where the label fits, else left of it, else shortened on
 // the side with more room.
-Candidate placedBeside(int day, std::size_t schedule, const QString& label) {
-    const double x = dayX(day);
+Candidate placedBeside(int day, std::size_t schedule, const QString& label, const DayAxis& axis) {
+    const double x = axis.x(day);
     const double rightRoom = innerRight - (x + 3);
     const double leftRoom = (x - 3) - innerLeft;
     const QString text = shortened(label, textSize, std::min(widest, std::max(rightRoom, leftRoom)));
@@ -85,11 +81,12 @@ QString shortened(const QString& text, double points, double width) {
     return QFontMetricsF(fontFor(QString(), points)).elidedText(text, Qt::ElideRight, width);
 }
 
-ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& schedules, int rows, double top) {
+ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& schedules, int rows, double top,
+                                     const DayAxis& axis) {
     std::vector<Candidate> all;
     for (std::size_t s = 0; s < schedules.size(); ++s)
         for (const auto& [day, label] : changeLabels(schedules[s]))
-            all.push_back(placedBeside(day, s, label));
+            all.push_back(placedBeside(day, s, label, axis));
     std::stable_sort(all.begin(), all.end(),
                      [](const Candidate& a, const Candidate& b) { return a.day < b.day; });
 
@@ -113,8 +110,8 @@ ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& sche
     return layout;
 }
 
-ChangeLabel dayLabel(int day, const QString& text, double top) {
-    const Candidate placed = placedBeside(day, 0, text);
+ChangeLabel dayLabel(int day, const QString& text, double top, const DayAxis& axis) {
+    const Candidate placed = placedBeside(day, 0, text, axis);
     return {day, 0, placed.text, panelOf(placed.left, top, placed.width)};
 }
 
@@ -125,12 +122,12 @@ void drawLabelPanel(Surface& picture, const QRectF& box, const QString& text, co
 }
 
 void drawChangeLines(Surface& picture, const std::vector<pandemie::Schedule>& schedules,
-                     const std::function<QColor(std::size_t)>& colourOf) {
+                     const std::function<QColor(std::size_t)>& colourOf, const DayAxis& axis) {
     const int width = picture.DrawWidth();
     picture.setDrawWidth(1);
     for (std::size_t s = 0; s < schedules.size(); ++s)
         for (const auto& [day, label] : changeLabels(schedules[s]))
-            picture.Line(dayX(day), 60, dayX(day), 560, colourOf(s));
+            picture.Line(axis.x(day), 60, axis.x(day), 560, colourOf(s));
     picture.setDrawWidth(width);
 }
 
@@ -142,15 +139,17 @@ void drawChangeLabels(Surface& picture, const ChangeLabelLayout& layout,
 }
 
 void drawChangeMarkers(Surface& picture, const std::vector<pandemie::Schedule>& schedules,
-                       const ChangeLabelLayout& layout, const std::function<QColor(std::size_t)>& colourOf) {
-    drawChangeLines(picture, schedules, colourOf);
+                       const ChangeLabelLayout& layout, const std::function<QColor(std::size_t)>& colourOf,
+                       const DayAxis& axis) {
+    drawChangeLines(picture, schedules, colourOf, axis);
     drawChangeLabels(picture, layout, colourOf);
 }
 
-void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes) {
+void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes, const DayAxis& axis) {
     const std::vector<pandemie::Schedule> schedules{changes};
-    drawChangeMarkers(picture, schedules, layoutChangeLabels(schedules, runLabelRows),
-                      [](std::size_t) { return QBColor(8); });
+    drawChangeMarkers(
+        picture, schedules, layoutChangeLabels(schedules, runLabelRows, firstLabelRowTop, axis),
+        [](std::size_t) { return QBColor(8); }, axis);
 }
 
 }  // namespace chart

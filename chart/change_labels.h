@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "chart/day_axis.h"
 #include "chart/surface.h"
 #include "model/scenario.h"
 
@@ -43,28 +44,29 @@ inline constexpr int runLabelRows = 8;
 // The labels of all schedules' change days, in at most `rows` rows from y =
 // top and a row for the note.
 [[nodiscard]] ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& schedules, int rows,
-                                                   double top = firstLabelRowTop);
+                                                   double top = firstLabelRowTop, const DayAxis& axis = {});
 
 // A label of one day's line in the row at y = top, placed as a change label;
 // the next row starts at box.bottom() + 1.
-[[nodiscard]] ChangeLabel dayLabel(int day, const QString& text, double top);
+[[nodiscard]] ChangeLabel dayLabel(int day, const QString& text, double top, const DayAxis& axis = {});
 
 // A label's white panel and its text.
 void drawLabelPanel(Surface& picture, const QRectF& box, const QString& text, const QColor& colour);
 
 // Lines of every change day of every schedule in its colour, one pixel wide.
 void drawChangeLines(Surface& picture, const std::vector<pandemie::Schedule>& schedules,
-                     const std::function<QColor(std::size_t)>& colourOf);
+                     const std::function<QColor(std::size_t)>& colourOf, const DayAxis& axis = {});
 // The labels on their panels, in their schedules' colours, the note in black.
 void drawChangeLabels(Surface& picture, const ChangeLabelLayout& layout,
                       const std::function<QColor(std::size_t)>& colourOf);
 
 // Lines of every change day of every schedule in its colour, then the labels.
 void drawChangeMarkers(Surface& picture, const std::vector<pandemie::Schedule>& schedules,
-                       const ChangeLabelLayout& layout, const std::function<QColor(std::size_t)>& colourOf);
+                       const ChangeLabelLayout& layout, const std::function<QColor(std::size_t)>& colourOf,
+                       const DayAxis& axis = {});
 
 // One run's changes in grey.
-void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes);
+void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes, const DayAxis& axis = {});
 
 // The text shortened with "…" to at most width pixels in the plain face at that size.
 [[nodiscard]] QString shortened(const QString& text, double points, double width);

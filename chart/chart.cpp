@@ -20,17 +20,20 @@ void setTextStyle(Surface& picture, double size, const QColor& colour) {
 
 }  // namespace
 
-void rahmen2(Surface& picture) {
+void rahmen2(Surface& picture, const DayAxis& axis) {
+    const int step = axis.labelStep();
     picture.setDrawWidth(1);
     picture.LineBox(60, 60, 783, 560, QBColor(0));
-    for (int i = 0; i <= 5; ++i) picture.Line(60 + 120 * i, 60, 60 + 120 * i, 560, QBColor(0));
+    // A grid line on each labelled day but the last one, where the frame is.
+    for (int day = 0; day < axis.days; day += step)
+        picture.Line(axis.x(day), 60, axis.x(day), 560, QBColor(0));
     for (int j = 1; j <= 4; ++j) picture.Line(60, 60 + 100 * j, 783, 60 + 100 * j, QBColor(0));
 
-    // The day labels keep whatever text style the last drawing left.
+    // The day labels keep whatever text style the last drawing left; the
+    // last day's ends at the frame.
     printAt(picture, 705, 570, QStringLiteral("Tage"));
-    const std::array<std::pair<int, const char*>, 7> dayLabels{
-        {{55, "0"}, {175, "30"}, {295, "60"}, {415, "90"}, {535, "120"}, {655, "150"}, {765, "180"}}};
-    for (const auto& [x, label] : dayLabels) printAt(picture, x, 570, QString::fromLatin1(label));
+    for (int day = 0; day <= axis.days; day += step)
+        printAt(picture, axis.x(day) - (day == axis.days ? 15 : 5), 570, QString::number(day));
 
     picture.setFontName(QString());
     picture.setFontSize(12);
@@ -66,14 +69,16 @@ void copyright(Surface& picture) {
 }
 
 void plotDay(Surface& picture, int day, const pandemie::DailyCounts& today,
-             const pandemie::DailyCounts& yesterday) {
+             const pandemie::DailyCounts& yesterday, const DayAxis& axis, int persons) {
+    const double pixelsPerPerson = 500.0 / persons;
     for (const SeriesStyle& style : seriesStyles) {
-        const double y = style.base - pandemie::countOf(today, style.series) / 2.0;
+        const double y = style.base - pandemie::countOf(today, style.series) * pixelsPerPerson;
         if (day == 1) {
-            picture.PSet(60 + 4 * day, y, QBColor(style.colour));
+            picture.PSet(axis.x(day), y, QBColor(style.colour));
         } else {
-            const double previousY = style.base - pandemie::countOf(yesterday, style.series) / 2.0;
-            picture.Line(60 + 4 * (day - 1), previousY, 60 + 4 * day, y, QBColor(style.colour));
+            const double previousY =
+                style.base - pandemie::countOf(yesterday, style.series) * pixelsPerPerson;
+            picture.Line(axis.x(day - 1), previousY, axis.x(day), y, QBColor(style.colour));
         }
     }
 }

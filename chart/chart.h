@@ -1,8 +1,10 @@
 #pragma once
-// The linear chart: day d at x = 60 + 4d, p percent at y = 560 - 5p.
+// The linear chart: day d at x = 60 + 4d, p percent at y = 560 - 5p; the
+// tool's images of D days put day d at x = 60 + 720 d / D.
 
 #include <array>
 
+#include "chart/day_axis.h"
 #include "chart/surface.h"
 #include "model/model.h"
 
@@ -27,13 +29,15 @@ inline constexpr std::array<SeriesStyle, 3> seriesStyles{{
 }
 
 // Frame, grid, axis labels, title and legend; refreshes the chart.
-void rahmen2(Surface& picture);
+void rahmen2(Surface& picture, const DayAxis& axis = {});
 
 // The two-line credit caption over a finished chart; leaves "Calibri" 12 black.
 void copyright(Surface& picture);
 
-// Day 1 is a point per curve, each later day a segment from the day before.
+// Day 1 is a point per curve, each later day a segment from the day before;
+// counts of `persons`, all of them 500 pixels high.
 void plotDay(Surface& picture, int day, const pandemie::DailyCounts& today,
-             const pandemie::DailyCounts& yesterday);
+             const pandemie::DailyCounts& yesterday, const DayAxis& axis = {},
+             int persons = pandemie::countedPersons);
 
 }  // namespace chart

@@ -18,16 +18,9 @@ namespace chart {
 
 namespace {
 
-using pandemie::runDays;
-
-double dayX(int day) {
-    return 60 + 4 * day;
-}
-
-// A count per 1000 persons on the chart's axis of the series, kept inside
-// the plot area.
-double rowOf(const SeriesStyle& style, double count) {
-    return std::clamp(style.base - count / 2.0, 60.0, 560.0);
+// A count of `persons` on the chart's axis of the series, kept inside the plot area.
+double rowOf(const SeriesStyle& style, double count, int persons) {
+    return std::clamp(style.base - count * 500 / persons, 60.0, 560.0);
 }
 
 constexpr double markRadius = 3.5;
@@ -56,13 +49,15 @@ void drawObservedKey(Surface& picture, const pandemie::Observations& observed) {
     printKeyText(picture, entry, QStringLiteral("beobachtet"));
 }
 
-void drawMarks(Surface& picture, const pandemie::Observations& observed) {
+void drawMarks(Surface& picture, const pandemie::Observations& observed, const DayAxis& axis, int persons) {
     const double radius = markRadiusOf(observed);
     for (const pandemie::ObservedDay& day : observed.days) {
-        if (day.day < 1 || day.day > runDays) continue;
+        if (day.day < 1 || day.day > axis.days) continue;
         for (const SeriesStyle& style : seriesStyles) {
             const auto& count = day.counts.at(static_cast<std::size_t>(style.series));
-            if (count) drawMark(picture, dayX(day.day), rowOf(style, *count), radius, QBColor(style.colour));
+            if (count)
+                drawMark(picture, axis.x(day.day), rowOf(style, *count, persons), radius,
+                         QBColor(style.colour));
         }
     }
 }
@@ -71,10 +66,10 @@ const QColor lastDayColour = QBColor(5);
 
 // Dashed, so that it stands out from the change days' lines, and two pixels
 // wide, so that it does over the grid lines of days 30, 60, ...
-void drawLastDayLine(Surface& picture, int day) {
+void drawLastDayLine(Surface& picture, int day, const DayAxis& axis) {
     picture.setDrawWidth(2);
     for (int y = 62; y < 559; y += 9)
-        picture.Line(dayX(day), y, dayX(day), std::min(y + 4, 558), lastDayColour);
+        picture.Line(axis.x(day), y, axis.x(day), std::min(y + 4, 558), lastDayColour);
     picture.setDrawWidth(1);
 }
 
@@ -106,14 +101,15 @@ void drawLinesBelow(Surface& picture, std::int64_t runs, const QString& paramete
 
 QImage forecastImage(const ForecastFigure& figure) {
     Surface picture = bandChart(figure.courses);
+    const DayAxis axis = DayAxis::of(figure.courses.p50);
     drawObservedKey(picture, figure.observed);
     const auto grey = [](std::size_t) { return QBColor(8); };
     const std::vector<pandemie::Schedule> schedules{figure.changes};
-    drawChangeLines(picture, schedules, grey);
+    drawChangeLines(picture, schedules, grey, axis);
     const int lastDay = figure.observed.lastDay();
-    const bool lastDayShown = lastDay >= 1 && lastDay <= runDays;
-    if (lastDayShown) drawLastDayLine(picture, lastDay);
-    drawMarks(picture, figure.observed);
+    const bool lastDayShown = lastDay >= 1 && lastDay <= axis.days;
+    if (lastDayShown) drawLastDayLine(picture, lastDay, axis);
+    drawMarks(picture, figure.observed, axis, figure.persons);
     drawLinesBelow(picture, figure.runs, figure.parameterLine);
 
     // Top down in the plot area: the warning, the last day's label, the change labels.
@@ -122,9 +118,9 @@ QImage forecastImage(const ForecastFigure& figure) {
     const QRectF panel = misfitPanel(misfitText);
     if (figure.misfit) top = panel.bottom() + 2;
     const ChangeLabel lastDayLabel =
-        dayLabel(lastDay, QStringLiteral("Tag %1: letzte Beobachtung").arg(lastDay), top);
+        dayLabel(lastDay, QStringLiteral("Tag %1: letzte Beobachtung").arg(lastDay), top, axis);
     if (lastDayShown) top = lastDayLabel.box.bottom() + 1;
-    drawChangeLabels(picture, layoutChangeLabels(schedules, runLabelRows, top), grey);
+    drawChangeLabels(picture, layoutChangeLabels(schedules, runLabelRows, top, axis), grey);
     if (lastDayShown) drawLabelPanel(picture, lastDayLabel.box, lastDayLabel.text, lastDayColour);
     if (figure.misfit) drawMisfit(picture, panel, misfitText);
     return picture.image();
@@ -197,9 +193,9 @@ QString fittedParameterLine(const pandemie::FitResult& result) {
 }
 
 QImage forecastImage(const pandemie::FitResult& result, const pandemie::Observations& observed,
-                     const pandemie::Schedule& changes) {
+                     const pandemie::Schedule& changes, int persons) {
     return forecastImage({result.bands.courses(), result.bands.runs(), observed, changes,
-                          fittedParameterLine(result), result.misfit.fails()});
+                          fittedParameterLine(result), result.misfit.fails(), persons});
 }
 
 }  // namespace chart

@@ -20,9 +20,10 @@ struct ForecastFigure {
     pandemie::PercentileCourses courses;  // each series' p10/p50/p90 per day, from the matching runs
     std::int64_t runs = 0;                // how many runs the bands are made of
     pandemie::Observations observed;
-    pandemie::Schedule changes;  // known interventions
-    QString parameterLine;       // a line below the plot, drawn as given (the fitted parameters)
-    bool misfit = false;         // the model does not fit the observations
+    pandemie::Schedule changes;              // known interventions
+    QString parameterLine;                   // a line below the plot, drawn as given (the fitted parameters)
+    bool misfit = false;                     // the model does not fit the observations
+    int persons = pandemie::countedPersons;  // whose counts are observed
 };
 
 // The band chart (bandImage's bands, medians, frame and key) with the
@@ -35,9 +36,9 @@ struct ForecastFigure {
 // "Median a posteriori: 10 Tsd. Begegnungen/Tag, ..." for the forecast image.
 [[nodiscard]] QString fittedParameterLine(const pandemie::FitResult& result);
 
-// The forecast image of a fit to observed with the known changes.
+// The forecast image of a fit to observed with the known changes, in the fit's population.
 [[nodiscard]] QImage forecastImage(const pandemie::FitResult& result, const pandemie::Observations& observed,
-                                   const pandemie::Schedule& changes);
+                                   const pandemie::Schedule& changes, int persons = pandemie::countedPersons);
 
 // The heat map of the sweep's images over the two parameters' whole values,
 // each cell in the viridis scale of its weight against the heaviest cell's,

@@ -43,16 +43,19 @@ QString parameterCaption(pandemie::Parameter parameter) {
     return fromTable(pandemie::infoOf(parameter).axisCaption);
 }
 
-QString outcomeCaption(pandemie::Outcome outcome) {
-    return fromTable(pandemie::infoOf(outcome).caption);
+QString outcomeCaption(pandemie::Outcome outcome, const pandemie::RunScope& scope) {
+    QString caption = fromTable(pandemie::infoOf(outcome).caption);
+    if (outcome == pandemie::Outcome::finalRecovered)
+        caption.replace(QString::number(pandemie::runDays), QString::number(scope.days));
+    return caption;
 }
 
-double outcomeOnAxis(pandemie::Outcome outcome, double value) {
-    return outcome == pandemie::Outcome::peakDay ? value : value / 10.0;
+double outcomeOnAxis(pandemie::Outcome outcome, double value, const pandemie::RunScope& scope) {
+    return outcome == pandemie::Outcome::peakDay ? value : value * 100 / scope.persons;
 }
 
-double outcomeAxisTop(pandemie::Outcome outcome) {
-    return outcome == pandemie::Outcome::peakDay ? pandemie::runDays : 100.0;
+double outcomeAxisTop(pandemie::Outcome outcome, const pandemie::RunScope& scope) {
+    return outcome == pandemie::Outcome::peakDay ? scope.days : 100.0;
 }
 
 std::vector<std::pair<int, QString>> changeLabels(const pandemie::Schedule& changes) {
@@ -68,12 +71,13 @@ std::vector<std::pair<int, QString>> changeLabels(const pandemie::Schedule& chan
 }
 
 double countAt(const pandemie::Trajectory& course, pandemie::Series series, int x) {
-    const double day = (x - 60) / 4.0;
-    const int before = std::clamp(static_cast<int>(std::floor(day)), 1, pandemie::runDays);
-    const int after = std::min(before + 1, pandemie::runDays);
+    const DayAxis axis = DayAxis::of(course);
+    const double day = axis.dayAt(x);
+    const int before = std::clamp(static_cast<int>(std::floor(day)), 1, axis.days);
+    const int after = std::min(before + 1, axis.days);
     const double weight = std::clamp(day - before, 0.0, 1.0);
     const auto count = [&](int d) {
-        return static_cast<double>(pandemie::countOf(course[static_cast<std::size_t>(d - 1)], series));
+        return static_cast<double>(pandemie::countOf(DayAxis::countsOn(course, d), series));
     };
     return count(before) + (count(after) - count(before)) * weight;
 }
@@ -81,7 +85,8 @@ double countAt(const pandemie::Trajectory& course, pandemie::Series series, int 
 void shadeBand(Surface& picture, const pandemie::Trajectory& lower, const pandemie::Trajectory& upper,
                pandemie::Series series, const std::function<double(double count)>& rowOf,
                const QColor& colour) {
-    for (int x = 60 + 4; x <= 60 + 4 * pandemie::runDays; ++x) {
+    const DayAxis axis = DayAxis::of(upper);
+    for (auto x = static_cast<int>(std::ceil(axis.x(1))); x <= axis.x(axis.days); ++x) {
         const double top = std::round(rowOf(countAt(upper, series, x)));
         const double bottom = std::round(rowOf(countAt(lower, series, x)));
         picture.LineFilledBox(x, top, x, bottom, colour);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string_view>
 
+#include "chart/day_axis.h"
 #include "chart/surface.h"
 #include "model/scenario.h"
 
@@ -30,20 +31,24 @@ void printText(Surface& picture, double x, double y, const QString& text, double
 
 // The axis captions of the tables: "Begegnungen pro Tag (Tausend)", ...
 [[nodiscard]] QString parameterCaption(pandemie::Parameter parameter);
-[[nodiscard]] QString outcomeCaption(pandemie::Outcome outcome);
+// The last day in the caption of the persons recovered is the scope's.
+[[nodiscard]] QString outcomeCaption(pandemie::Outcome outcome, const pandemie::RunScope& scope = {});
 
-// A figure on the axis of its caption: persons in percent, days as they are.
-[[nodiscard]] double outcomeOnAxis(pandemie::Outcome outcome, double value);
-[[nodiscard]] double outcomeAxisTop(pandemie::Outcome outcome);
+// A figure on the axis of its caption: persons in percent of the scope's,
+// days as they are; the axis runs up to 100 % or the scope's last day.
+[[nodiscard]] double outcomeOnAxis(pandemie::Outcome outcome, double value,
+                                   const pandemie::RunScope& scope = {});
+[[nodiscard]] double outcomeAxisTop(pandemie::Outcome outcome, const pandemie::RunScope& scope = {});
 
 // "Tag 30: 4 Tsd. Begegnungen/Tag, Latenz 3 Tage" for each day with changes.
 [[nodiscard]] std::vector<std::pair<int, QString>> changeLabels(const pandemie::Schedule& changes);
 
-// The count of a series at pixel column x, linear between the days' positions x = 60 + 4d.
+// The count of a series at pixel column x, linear between the days'
+// positions; the axis is the course's days.
 [[nodiscard]] double countAt(const pandemie::Trajectory& course, pandemie::Series series, int x);
 
 // The band between two courses of a series, filled one pixel column at a
-// time from day 1 to day 180; rowOf gives the row of a count.
+// time from the first day to the last; rowOf gives the row of a count.
 void shadeBand(Surface& picture, const pandemie::Trajectory& lower, const pandemie::Trajectory& upper,
                pandemie::Series series, const std::function<double(double count)>& rowOf,
                const QColor& colour);

@@ -26,12 +26,13 @@ Surface surfaceAfterStartUp() {
     return picture;
 }
 
-void plotCourse(Surface& picture, const pandemie::Trajectory& course) {
+void plotCourse(Surface& picture, const pandemie::Trajectory& course, int persons) {
     picture.setDrawWidth(2);
     pandemie::DailyCounts previous;
-    for (int day = 1; day <= pandemie::runDays; ++day) {
-        const pandemie::DailyCounts& today = course[static_cast<std::size_t>(day - 1)];
-        plotDay(picture, day, today, previous);
+    const DayAxis axis = DayAxis::of(course);
+    for (int day = 1; day <= axis.days; ++day) {
+        const pandemie::DailyCounts today = DayAxis::countsOn(course, day);
+        plotDay(picture, day, today, previous, axis, persons);
         previous = today;
     }
 }
@@ -75,12 +76,12 @@ void drawRunsAndParameters(Surface& picture, std::int64_t runs, const pandemie::
 
 }  // namespace
 
-QImage firstRunImage(const pandemie::Trajectory& run, const pandemie::Schedule& changes) {
+QImage firstRunImage(const pandemie::Trajectory& run, const pandemie::Schedule& changes, int persons) {
     Surface picture = surfaceAfterStartUp();
-    rahmen2(picture);
-    plotCourse(picture, run);
+    rahmen2(picture, DayAxis::of(run));
+    plotCourse(picture, run, persons);
     copyright(picture);
-    drawChangeMarkers(picture, changes);
+    drawChangeMarkers(picture, changes, DayAxis::of(run));
     return picture.image();
 }
 
@@ -103,8 +104,8 @@ Surface bandChart(const pandemie::PercentileCourses& courses) {
         shadeBand(
             picture, courses.p10, courses.p90, style.series,
             [&](double count) { return style.base - count / 2.0; }, lightTint(QBColor(style.colour)));
-    rahmen2(picture);
-    plotCourse(picture, courses.p50);
+    rahmen2(picture, DayAxis::of(courses.p50));
+    plotCourse(picture, courses.p50, pandemie::countedPersons);
     drawKey(picture);
     return picture;
 }
@@ -113,7 +114,7 @@ QImage bandImage(const pandemie::PercentileCourses& courses, std::int64_t runs,
                  const pandemie::Parameters& parameters, const pandemie::Schedule& changes) {
     Surface picture = bandChart(courses);
     drawRunsAndParameters(picture, runs, parameters);
-    drawChangeMarkers(picture, changes);
+    drawChangeMarkers(picture, changes, DayAxis::of(courses.p50));
     return picture.image();
 }
 

@@ -16,10 +16,13 @@
 namespace chart {
 
 // The window's chart after its first run: the start-up frame, then the run's
-// clear, frame, curves (line width 2) and caption; change days marked.
-[[nodiscard]] QImage firstRunImage(const pandemie::Trajectory& run, const pandemie::Schedule& changes = {});
+// clear, frame, curves (line width 2) and caption; change days marked. A
+// run of other than 180 days has its own day axis; its counts are of `persons`.
+[[nodiscard]] QImage firstRunImage(const pandemie::Trajectory& run, const pandemie::Schedule& changes = {},
+                                   int persons = pandemie::countedPersons);
 
-// The same frame with each series' 10..90 % band shaded in a light tint of its
+// The same frame, the day axis that of the courses (in per mille of the
+// persons, as band statistics give them), with each series' 10..90 % band shaded in a light tint of its
 // colour and its median curve drawn over it, a key to both above the plot
 // area and the number of runs and the parameters below it; no caption;
 // change days marked.

@@ -11,8 +11,6 @@ namespace chart {
 
 namespace {
 
-using pandemie::runDays;
-
 std::size_t shownOf(const std::vector<ScenarioCourses>& scenarios) {
     return std::min(scenarios.size(), shownScenarios);
 }
@@ -46,23 +44,31 @@ void shadeScenarioBand(Surface& picture, const ScenarioCourses& scenario, const 
         [&](double count) { return axis.y(count); }, colour);
 }
 
+// The days of the scenarios' courses, which are all of one length.
+DayAxis dayAxisOf(const std::vector<ScenarioCourses>& scenarios) {
+    return scenarios.empty() ? DayAxis{} : DayAxis::of(scenarios.front().courses.p50);
+}
+
 void drawMedian(Surface& picture, const pandemie::Trajectory& median, const InfectedAxis& axis,
                 const QColor& colour) {
+    const DayAxis days = DayAxis::of(median);
     picture.setDrawWidth(2);
-    for (int day = 2; day <= runDays; ++day) {
-        picture.Line(60 + 4 * (day - 1), axis.y(median[static_cast<std::size_t>(day - 2)].countInfected),
-                     60 + 4 * day, axis.y(median[static_cast<std::size_t>(day - 1)].countInfected), colour);
+    for (int day = 2; day <= days.days; ++day) {
+        picture.Line(days.x(day - 1), axis.y(DayAxis::countsOn(median, day - 1).countInfected), days.x(day),
+                     axis.y(DayAxis::countsOn(median, day).countInfected), colour);
     }
     picture.setDrawWidth(1);
 }
 
-void drawFrame(Surface& picture, const InfectedAxis& axis) {
+void drawFrame(Surface& picture, const InfectedAxis& axis, const DayAxis& days) {
+    const int step = days.labelStep();
     picture.setDrawWidth(1);
     picture.LineBox(60, 60, 783, 560, QBColor(0));
-    for (int i = 1; i <= 5; ++i) picture.Line(60 + 120 * i, 60, 60 + 120 * i, 560, QBColor(7));
+    for (int day = step; day < days.days; day += step)
+        picture.Line(days.x(day), 60, days.x(day), 560, QBColor(7));
     for (int j = 1; j <= 4; ++j) picture.Line(61, 60 + 100 * j, 782, 60 + 100 * j, QBColor(7));
-    for (int day = 0; day <= runDays; day += 30)
-        printText(picture, 60 + 4 * day, 568, QString::number(day), 9, Align::centre);
+    for (int day = 0; day <= days.days; day += step)
+        printText(picture, days.x(day), 568, QString::number(day), 9, Align::centre);
     printText(picture, 705, 585, QStringLiteral("Tage"), 9);
     for (int j = 0; j <= 5; ++j) {
         const double percent = axis.top() * j / 5;
@@ -136,7 +142,8 @@ QColor scenarioColour(std::size_t index) {
 ScenarioLayout scenarioLayout(const std::vector<ScenarioCourses>& scenarios) {
     constexpr int labelRows = 5;
     ScenarioLayout layout;
-    layout.changes = layoutChangeLabels(shownSchedules(scenarios), labelRows);
+    layout.changes =
+        layoutChangeLabels(shownSchedules(scenarios), labelRows, firstLabelRowTop, dayAxisOf(scenarios));
     const std::size_t shown = shownOf(scenarios);
     if (shown < scenarios.size()) layout.note = moreScenarios(scenarios.size() - shown);
     double widest = textWidth(layout.note, legendTextSize) - 28;
@@ -166,11 +173,12 @@ QImage scenarioImage(const std::vector<ScenarioCourses>& scenarios) {
     const InfectedAxis axis(percentTop(scenarios));
     const std::size_t shown = shownOf(scenarios);
     for (std::size_t s = 0; s < shown; ++s) shadeScenarioBand(picture, scenarios[s], axis, scenarioColour(s));
-    drawFrame(picture, axis);
+    drawFrame(picture, axis, dayAxisOf(scenarios));
     for (std::size_t s = 0; s < shown; ++s)
         drawMedian(picture, scenarios[s].courses.p50, axis, scenarioColour(s));
     const ScenarioLayout layout = scenarioLayout(scenarios);
-    drawChangeMarkers(picture, shownSchedules(scenarios), layout.changes, &scenarioColour);
+    drawChangeMarkers(picture, shownSchedules(scenarios), layout.changes, &scenarioColour,
+                      dayAxisOf(scenarios));
     drawLegend(picture, layout);
     return picture.image();
 }

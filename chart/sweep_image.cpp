@@ -15,21 +15,22 @@ namespace {
 // The line image's plot area is the chart's, (60, 60)-(783, 560).
 class LineAxes {
 public:
-    LineAxes(const SweepAxis& axis, pandemie::Outcome measure)
-        : first_(axis.values.front()), last_(axis.values.back()), measure_(measure) {}
+    LineAxes(const SweepAxis& axis, pandemie::Outcome measure, const pandemie::RunScope& scope)
+        : first_(axis.values.front()), last_(axis.values.back()), measure_(measure), scope_(scope) {}
 
     [[nodiscard]] double x(double value) const {
         if (first_ == last_) return 421.5;
         return 80 + 683 * (value - first_) / (last_ - first_);
     }
     [[nodiscard]] double y(double figure) const {
-        return 560 - 500 * outcomeOnAxis(measure_, figure) / outcomeAxisTop(measure_);
+        return 560 - 500 * outcomeOnAxis(measure_, figure, scope_) / outcomeAxisTop(measure_, scope_);
     }
 
 private:
     int first_;
     int last_;
     pandemie::Outcome measure_;
+    pandemie::RunScope scope_;
 };
 
 void shadeLineBand(Surface& picture, const SweepAxis& axis, const std::vector<PointFigures>& points,
@@ -52,7 +53,8 @@ void shadeLineBand(Surface& picture, const SweepAxis& axis, const std::vector<Po
     }
 }
 
-void drawLineFrame(Surface& picture, const SweepAxis& axis, pandemie::Outcome measure, const LineAxes& axes) {
+void drawLineFrame(Surface& picture, const SweepAxis& axis, pandemie::Outcome measure, const LineAxes& axes,
+                   const pandemie::RunScope& scope) {
     picture.setDrawWidth(1);
     picture.LineBox(60, 60, 783, 560, QBColor(0));
     const std::size_t step = labelStep(axis.values.size(), 12);
@@ -62,23 +64,24 @@ void drawLineFrame(Surface& picture, const SweepAxis& axis, pandemie::Outcome me
         printText(picture, x, 566, QString::number(axis.values[i]), 9, Align::centre);
     }
     printText(picture, 421.5, 585, parameterCaption(axis.parameter), 11, Align::centre);
-    const double top = outcomeAxisTop(measure);
+    const double top = outcomeAxisTop(measure, scope);
     for (int j = 0; j <= 5; ++j) {
         const double y = 560 - 100 * j;
         if (j > 0 && j < 5) picture.Line(61, y, 782, y, QBColor(7));
         printText(picture, 52, y - 7, QString::number(top * j / 5), 9, Align::right);
     }
-    printText(picture, 60, 30, outcomeCaption(measure) + QStringLiteral("  (Median und 10 - 90 % Band)"), 12);
+    printText(picture, 60, 30,
+              outcomeCaption(measure, scope) + QStringLiteral("  (Median und 10 - 90 % Band)"), 12);
 }
 
 }  // namespace
 
 QImage sweepLineImage(const SweepAxis& axis, pandemie::Outcome measure,
-                      const std::vector<PointFigures>& points) {
+                      const std::vector<PointFigures>& points, const pandemie::RunScope& scope) {
     Surface picture;
-    const LineAxes axes(axis, measure);
+    const LineAxes axes(axis, measure, scope);
     shadeLineBand(picture, axis, points, axes);
-    drawLineFrame(picture, axis, measure, axes);
+    drawLineFrame(picture, axis, measure, axes, scope);
     const QColor lineColour(0, 60, 200);
     picture.setDrawWidth(2);
     for (std::size_t i = 0; i + 1 < points.size(); ++i)
@@ -91,35 +94,35 @@ QImage sweepLineImage(const SweepAxis& axis, pandemie::Outcome measure,
 }
 
 QImage heatMapImage(const SweepAxis& x, const SweepAxis& y, pandemie::Outcome measure,
-                    const std::vector<int>& medians) {
+                    const std::vector<int>& medians, const pandemie::RunScope& scope) {
     Surface picture;
     const std::size_t ny = y.values.size();
+    const double top = outcomeAxisTop(measure, scope);
     drawHeatMap(picture, x, y, [&](std::size_t i, std::size_t j) {
-        return viridis(outcomeOnAxis(measure, medians[i * ny + j]) / outcomeAxisTop(measure));
+        return viridis(outcomeOnAxis(measure, medians[i * ny + j], scope) / top);
     });
-    const double top = outcomeAxisTop(measure);
     std::array<QString, 5> quarters;
     for (std::size_t k = 0; k < quarters.size(); ++k)
         quarters.at(k) = QString::number(top * static_cast<double>(k) / 4);
     drawColourScale(picture, quarters,
                     measure == pandemie::Outcome::peakDay ? QStringLiteral("Tag") : QStringLiteral("%"));
-    printHeatMapTitle(picture, outcomeCaption(measure) + QStringLiteral("  (Median)"));
+    printHeatMapTitle(picture, outcomeCaption(measure, scope) + QStringLiteral("  (Median)"));
     return picture.image();
 }
 
 QImage sweepImage(const std::vector<SweepAxis>& axes, pandemie::Outcome measure,
-                  const std::vector<pandemie::OutcomeStatistics>& points) {
+                  const std::vector<pandemie::OutcomeStatistics>& points, const pandemie::RunScope& scope) {
     std::vector<PointFigures> figures;
     figures.reserve(points.size());
     for (const pandemie::OutcomeStatistics& point : points) {
         const pandemie::CountHistogram& values = point.histogram(measure);
         figures.push_back({values.percentile(10), values.percentile(50), values.percentile(90)});
     }
-    if (axes.size() == 1) return sweepLineImage(axes[0], measure, figures);
+    if (axes.size() == 1) return sweepLineImage(axes[0], measure, figures, scope);
     std::vector<int> medians;
     medians.reserve(figures.size());
     for (const PointFigures& point : figures) medians.push_back(point.p50);
-    return heatMapImage(axes.at(0), axes.at(1), measure, medians);
+    return heatMapImage(axes.at(0), axes.at(1), measure, medians, scope);
 }
 
 }  // namespace chart

@@ -22,15 +22,18 @@ struct PointFigures {
 };
 
 // points[i] belongs to axis.values[i].
+// Figures of runs of `scope`: persons of its population, days up to its last.
 [[nodiscard]] QImage sweepLineImage(const SweepAxis& axis, pandemie::Outcome measure,
-                                    const std::vector<PointFigures>& points);
+                                    const std::vector<PointFigures>& points,
+                                    const pandemie::RunScope& scope = {});
 
 // medians[i * y.values.size() + j] belongs to x.values[i] and y.values[j].
 [[nodiscard]] QImage heatMapImage(const SweepAxis& x, const SweepAxis& y, pandemie::Outcome measure,
-                                  const std::vector<int>& medians);
+                                  const std::vector<int>& medians, const pandemie::RunScope& scope = {});
 
 // The line for one axis, the heat map for two; points in the order of sweepGrid.
 [[nodiscard]] QImage sweepImage(const std::vector<SweepAxis>& axes, pandemie::Outcome measure,
-                                const std::vector<pandemie::OutcomeStatistics>& points);
+                                const std::vector<pandemie::OutcomeStatistics>& points,
+                                const pandemie::RunScope& scope = {});
 
 }  // namespace chart

@@ -215,3 +215,37 @@ TEST(chart, jointPosteriorShowsTheHeaviestCellBrightestAndEmptyCellsGrey) {
     EXPECT_EQ(cell(10, 4), chart::zeroWeightColour()) << "not transposed";
     EXPECT_EQ(cell(0, 0), chart::zeroWeightColour());
 }
+
+TEST(chart, imagesOfOtherDaysAndPopulationsFollowTheirAxes) {
+    const chart::DayAxis window;
+    for (int day = 0; day <= 180; ++day) ASSERT_EQ(window.x(day), 60 + 4 * day) << "the window's pixels stay";
+    EXPECT_EQ(window.labelStep(), 30);
+    EXPECT_EQ((chart::DayAxis{14}.labelStep()), 5);
+    EXPECT_EQ((chart::DayAxis{1000}.labelStep()), 200);
+
+    // 365 days of 200 persons: half not infected, a quarter infected, a quarter recovered.
+    const pandemie::Trajectory run(365, pandemie::DailyCounts{100, 50, 50});
+    const QImage image = chart::firstRunImage(run, {{300, pandemie::Parameter::encounters, 5}}, 200);
+    const chart::DayAxis axis{365};
+    const QColor blue = chart::seriesColour(pandemie::Series::notInfected);
+    const QColor red = chart::seriesColour(pandemie::Series::infected);
+    EXPECT_EQ(image.pixelColor(779, 561 - 250), blue) << "50 % at the last day, x 780";
+    EXPECT_EQ(image.pixelColor(779, 559 - 125), red) << "25 %";
+    const QColor black(0, 0, 0);
+    const auto gridAt = [&](double x) { return image.pixelColor(static_cast<int>(std::lround(x)), 500); };
+    EXPECT_EQ(gridAt(axis.x(100)), black) << "a grid line every 100 days";
+    EXPECT_NE(gridAt(60 + 4 * 30), black) << "none of the window's every 30";
+    EXPECT_GT(pixelsWhere(image, QRect(static_cast<int>(axis.x(300)), 200, 1, 100),
+                          [](const QColor& c) { return c == chart::QBColor(8); }),
+              50)
+        << "the change line on day 300";
+
+    // Observed counts of 763 persons on a forecast of 14 days: 381.5 is 50 %.
+    chart::ForecastFigure figure;
+    const pandemie::Trajectory days(14);
+    figure.courses = {days, days, days};
+    figure.observed.days = {{7, {std::nullopt, 381.5, std::nullopt}}};
+    figure.persons = 763;
+    const QImage forecast = chart::forecastImage(figure);
+    EXPECT_EQ(forecast.pixelColor(static_cast<int>(chart::DayAxis{14}.x(7)), 559 - 250), red);
+}
