@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "model/count_epidemic.h"
@@ -66,13 +70,15 @@ std::array<std::vector<double>, 3> countsOfDays(const LawCase& c, int runs, Run&
 
 TEST(fit, countEngineHasTheExactEnginesLaw) {
     // Small, middle and large populations, the window's ranges and the tool's
-    // wider ones: contact chances near one, recovery within days, and days
-    // with thousands of contacts, which the count engine draws in bulk.
-    const std::array<LawCase, 4> cases{{
+    // wider ones: contact chances near one, recovery within days, days with
+    // thousands of contacts, which the count engine draws in bulk, and a slow
+    // disease over more than 180 days.
+    const std::array<LawCase, 5> cases{{
         {{200, 2, 12}, Parameters{30, 60, 1, 4}, {3, 6, 12}, 600, 4000},
         {{200, 1, 9}, Parameters{2, 1000, 0, 3}, {2, 5, 9}, 600, 4000},
         {{1000, 3, 30}, Parameters{10, 8, 2, 14}, {20, 30, 30}, 300, 4000},
         {{20'000, 10, 12}, Parameters{20, 200, 3, 6}, {8, 11, 12}, 80, 2000},
+        {{200, 1, 400}, Parameters{3, 40, 10, 20}, {60, 120, 400}, 400, 4000},
     }};
     for (const LawCase& c : cases) {
         const auto exact = countsOfDays(c, c.exactRuns, [&](std::uint64_t seed) {
@@ -155,6 +161,57 @@ TEST(fit, fixedParametersStayAndThreadsDoNotMatter) {
     const auto transmission = one.transmissionFigures();
     EXPECT_LE(transmission.p10, 75);
     EXPECT_GE(transmission.p90, 75);
+}
+
+// The day,infected rows of an example file, data day d as the model's day d.
+Observations exampleCounts(const std::string& name) {
+    std::ifstream in(std::string(PANDEMIE_EXAMPLES_DIR) + "/" + name);
+    std::string line;
+    std::getline(in, line);  // the header
+    Observations observed;
+    while (std::getline(in, line)) {
+        std::istringstream row(line);
+        int day = 0;
+        char comma = 0;
+        double infected = 0;
+        row >> day >> comma >> infected;
+        observed.days.push_back({day, {std::nullopt, infected, std::nullopt}});
+    }
+    return observed;
+}
+
+TEST(fit, schoolOutbreakFitsItsOwnPopulation) {
+    // 763 pupils, 3 in bed on the first day, an influenza's short latency
+    // and recovery within the prior: the counts as given, no misfit, and the
+    // forecast peaks with the data (day 6: 298 in bed, day 7: 258).
+    const Observations observed = exampleCounts("internat.csv");
+    ASSERT_EQ(observed.days.size(), 14U);
+    FitSettings settings = quickSettings();
+    settings.particles = 300;
+    settings.forecastRuns = 50;
+    settings.scope = {763, 3, 30};
+    settings.prior[static_cast<std::size_t>(Parameter::infection)] = {0, 200};
+    settings.prior[static_cast<std::size_t>(Parameter::latency)] = {0, 5};
+    settings.prior[static_cast<std::size_t>(Parameter::recovery)] = {1, 10};
+    const FitResult result = pandemie::fit(observed, settings, pandemie::threadSpread(2));
+    EXPECT_FALSE(result.misfit.fails())
+        << result.misfit.observedDistance << " " << result.misfit.syntheticDistance;
+    EXPECT_TRUE(result.misfit.atPriorEdge.empty());  // latency 0 is the tool's own bound
+    EXPECT_EQ(result.figures(Parameter::latency).p50, 0);
+    EXPECT_EQ(result.figures(Parameter::recovery).p50, 2);
+    std::vector<int> peakDays;
+    for (const pandemie::ForecastRun& run : result.matching) {
+        peakDays.push_back(run.summary.peakDay);
+        EXPECT_EQ(run.summary.final.countSusceptible + run.summary.final.countInfected +
+                      run.summary.final.countRecovered,
+                  763);
+    }
+    std::ranges::sort(peakDays);
+    EXPECT_GE(peakDays[peakDays.size() / 2], 6);
+    EXPECT_LE(peakDays[peakDays.size() / 2], 7);
+    // Observations past the last day simulated have no run to be judged by.
+    settings.scope.days = 13;
+    EXPECT_THROW((void)pandemie::fit(observed, settings, pandemie::threadSpread(1)), std::invalid_argument);
 }
 
 }  // namespace
