@@ -59,8 +59,8 @@ void forecastFromPosterior(FitResult& result, const FitSettings& settings,
     result.forecastCandidates = candidates;
     std::vector<RunSummary> summaries;
     ScenarioResults continued =
-        continueScenarios({Scenario{{}, {}, settings.changes}}, startsOf(result.matching), settings.scope,
-                          settings.threads, &summaries, done);
+        continueScenarios({Scenario{{}, {}, settings.changes}}, startsOf(result.matching), settings.threads,
+                          &summaries, done, settings.scope);
     for (std::size_t m = 0; m < summaries.size(); ++m) result.matching[m].summary = summaries[m];
     result.bands = std::move(continued.bands.front());
     result.outcomes = std::move(continued.summaries.front());
@@ -74,7 +74,7 @@ ScenarioResults forecastScenarios(const FitResult& result, const std::vector<Sce
         all.insert(all.end(), scenario.changes.begin(), scenario.changes.end());
         afterKnown.push_back({scenario.name, scenario.parameters, sortedByDay(std::move(all))});
     }
-    return continueScenarios(afterKnown, startsOf(result.matching), result.scope, threads, nullptr, done);
+    return continueScenarios(afterKnown, startsOf(result.matching), threads, nullptr, done, result.scope);
 }
 
 }  // namespace pandemie

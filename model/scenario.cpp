@@ -169,8 +169,8 @@ ScenarioResults runScenarios(const std::vector<Scenario>& scenarios, const Ensem
 }
 
 ScenarioResults continueScenarios(const std::vector<Scenario>& scenarios, const std::vector<RunStart>& starts,
-                                  const RunScope& scope, int threads, std::vector<RunSummary>* perRunOfFirst,
-                                  std::atomic<std::int64_t>* done) {
+                                  int threads, std::vector<RunSummary>* perRunOfFirst,
+                                  std::atomic<std::int64_t>* done, const RunScope& scope) {
     ScenarioResults results(scenarios.size(), Detail::bandsAndDifferences);
     const EnsembleOptions options{0, std::ssize(starts), threads, scope};
     if (perRunOfFirst != nullptr) perRunOfFirst->assign(starts.size(), {});

@@ -106,11 +106,11 @@ struct RunStart {
 
 // As runScenarios, but run i of every scenario starts from starts[i], each
 // scenario adding only its changes: the scenarios continue runs whose
-// parameters and seeds come from elsewhere (the runs that match observations),
-// all of the scope.
+// parameters and seeds come from elsewhere (the runs that match observations).
 [[nodiscard]] ScenarioResults continueScenarios(const std::vector<Scenario>& scenarios,
-                                                const std::vector<RunStart>& starts, const RunScope& scope,
-                                                int threads, std::vector<RunSummary>* perRunOfFirst = nullptr,
-                                                std::atomic<std::int64_t>* done = nullptr);
+                                                const std::vector<RunStart>& starts, int threads,
+                                                std::vector<RunSummary>* perRunOfFirst = nullptr,
+                                                std::atomic<std::int64_t>* done = nullptr,
+                                                const RunScope& scope = {});
 
 }  // namespace pandemie
