@@ -4,8 +4,12 @@
 // truth among posterior draws are uniform (simulation-based calibration, with
 // ties broken at random), how often the forecast band holds the run's own
 // later days, and how long each fit takes.
-// Usage: fit_calibration [data sets] [threads] [first data set] [stop acceptance]
+// Usage: fit_calibration [data sets] [threads] [first data set] [stop acceptance] [persons]
 //        fit_calibration --short [threads]
+//        fit_calibration --sampler
+// A population other than 1000 calibrates the fit on runs of that many
+// persons (three first cases, 180 days). --sampler compares the count
+// engine's binomial counts with the exact chances, by a chi-square test.
 // The short run (a CTest test) fits a few data sets with fewer particles and
 // fails unless coverage and forecast band lie in a band wide enough for so
 // few sets, which a broken fit leaves.
@@ -19,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "model/count_epidemic.h"
 #include "model/fit.h"
 #include "model/random.h"
 
@@ -93,15 +98,64 @@ void tally(Tally& tally, const std::vector<std::pair<double, double>>& valueWeig
     ++tally.ranks[static_cast<std::size_t>(rank * rankBins / (rankDraws + 1))];
 }
 
+// 400,000 binomial counts for each of a few trial numbers and chances, from
+// small means drawn by inversion to a billion trials: the chi-square of the
+// counts against the exact chances, over the bins expecting 20 and more.
+int checkSampler() {
+    struct Case {
+        std::int64_t n;
+        double p;
+    };
+    constexpr int draws = 400'000;
+    for (const Case c : {Case{20'000, 0.005}, Case{1000, 0.3}, Case{100'000, 0.004}, Case{600, 0.5},
+                         Case{1'000'000'000, 1e-6}, Case{1'000'000'000, 1e-4}}) {
+        Random random(42);
+        const double mean = static_cast<double>(c.n) * c.p;
+        const double spread = std::sqrt(mean * (1 - c.p));
+        const auto low = static_cast<std::int64_t>(std::max(0.0, std::floor(mean - 6 * spread)));
+        std::vector<int> counts(static_cast<std::size_t>(12 * spread) + 3);
+        double sum = 0;
+        double squares = 0;
+        for (int i = 0; i < draws; ++i) {
+            const std::int64_t k = binomialCount(random, c.n, c.p);
+            sum += static_cast<double>(k) - mean;
+            squares += (static_cast<double>(k) - mean) * (static_cast<double>(k) - mean);
+            const auto bin = std::clamp<std::int64_t>(k - low, 0, std::ssize(counts) - 1);
+            ++counts[static_cast<std::size_t>(bin)];
+        }
+        double chi = 0;
+        int bins = 0;
+        for (std::size_t b = 0; b < counts.size(); ++b) {
+            const double k = static_cast<double>(low) + static_cast<double>(b);
+            const auto n = static_cast<double>(c.n);
+            const double expected =
+                draws * std::exp(std::lgamma(n + 1) - std::lgamma(k + 1) - std::lgamma(n - k + 1) +
+                                 k * std::log(c.p) + (n - k) * std::log1p(-c.p));
+            if (expected < 20) continue;
+            chi += (counts[b] - expected) * (counts[b] - expected) / expected;
+            ++bins;
+        }
+        std::printf(
+            "n %10lld  p %-8g  mean off by %+.2f standard errors, spread ratio %.4f, chi-square %.1f on %d "
+            "bins (p = %.2f)\n",
+            static_cast<long long>(c.n), c.p, sum / draws / spread * std::sqrt(draws),
+            std::sqrt(squares / draws) / spread, chi, bins, bins > 1 ? chiSquareTail(chi, bins - 1) : 1.0);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--sampler") return checkSampler();
     const bool brief = argc > 1 && std::string(argv[1]) == "--short";
     const int sets = brief ? shortSets : argc > 1 ? std::atoi(argv[1]) : 100;
     const int threads = argc > 2 ? std::atoi(argv[2]) : 2;
     const int first = !brief && argc > 3 ? std::atoi(argv[3]) : 0;
     const double stopAcceptance =
         !brief && argc > 4 ? std::atof(argv[4]) : defaultFitSettings().stopAcceptance;
+    RunScope scope;
+    if (!brief && argc > 5) scope.persons = std::atoi(argv[5]);
     const Spread spread = threadSpread(threads);
     std::array<Tally, 5> tallies{};  // the four parameters, then encounters x (infection - 1/2)
     int bandCovered = 0;
@@ -120,7 +174,8 @@ int main(int argc, char** argv) {
         for (const ParameterInfo& info : parameterTable)
             truth[static_cast<std::size_t>(info.parameter)] =
                 info.min + static_cast<int>(draw.nextUnit() * (info.max - info.min + 1));
-        const Trajectory run = runSeeded(parametersOf(truth), 1000U + static_cast<std::uint64_t>(set));
+        const Trajectory run =
+            runSeeded(parametersOf(truth), 1000U + static_cast<std::uint64_t>(set), {}, scope);
         Observations observed;
         for (int day = 1; day <= observedDays; ++day)
             observed.days.push_back(
@@ -129,6 +184,7 @@ int main(int argc, char** argv) {
         FitSettings settings = defaultFitSettings();
         settings.seed = 5000U + static_cast<std::uint64_t>(set);
         settings.stopAcceptance = stopAcceptance;
+        settings.scope = scope;
         if (brief) makeShort(settings);
         const auto start = std::chrono::steady_clock::now();
         const FitResult result = fit(observed, settings, spread);
@@ -149,7 +205,7 @@ int main(int argc, char** argv) {
             tally(tallies[p], values, trueValue, tieBreaks);
         }
         const PercentileCourses courses = result.bands.courses();
-        for (int day = observedDays + 1; day <= runDays; ++day) {
+        for (int day = observedDays + 1; day <= scope.days; ++day) {
             const auto d = static_cast<std::size_t>(day - 1);
             const int value = run[d].countInfected;
             const bool inside =
@@ -182,8 +238,8 @@ int main(int argc, char** argv) {
     }
     std::sort(seconds.begin(), seconds.end());
     std::sort(simulations.begin(), simulations.end());
-    std::printf("forecast band: %.1f%% of day points 41..180 (%.1f%% where infected)\n",
-                100.0 * bandCovered / bandPoints, 100.0 * liveCovered / std::max(1, livePoints));
+    std::printf("forecast band: %.1f%% of day points 41..%d (%.1f%% where infected)\n",
+                100.0 * bandCovered / bandPoints, scope.days, 100.0 * liveCovered / std::max(1, livePoints));
     std::printf(
         "time: %.0f %% judging the generations' runs, %.0f %% the forecast's exact runs and the check\n",
         100 * judging / (judging + forecasting), 100 * forecasting / (judging + forecasting));

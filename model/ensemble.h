@@ -40,6 +40,7 @@ struct EnsembleOptions {
     std::uint64_t baseSeed = windowSeed;
     std::int64_t runs = 1;
     int threads = 1;
+    RunScope scope;
 };
 
 // The most threads one ensemble is given; more would only wait for a core.

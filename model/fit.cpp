@@ -1,6 +1,7 @@
 #include "model/fit.h"
 
 #include <chrono>
+#include <stdexcept>
 
 #include "model/abc_smc.h"
 #include "model/count_epidemic.h"
@@ -46,18 +47,21 @@ std::int64_t FitResult::simulations() const noexcept {
 
 FitResult fit(const Observations& observed, const FitSettings& settings, const Spread& spread,
               std::atomic<std::int64_t>* done) {
+    if (observed.lastDay() > settings.scope.days)
+        throw std::invalid_argument("observations past the last day simulated");
     const auto start = std::chrono::steady_clock::now();
     const ObservationDistance distance(observed);
     // The generations judge runs of the counting engine, stopped once past the tolerance.
     const Judge judge = [&](const ParameterValues& values, std::uint64_t seed, double bound) {
         const Parameters parameters = parametersOf(values);
-        CountEpidemic run(parameters, seed);
+        CountEpidemic run(parameters, seed, settings.scope);
         const double sum = sumOfSquaresOf(run, distance, changesByDay(parameters, settings.changes), bound);
         if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
         return sum;
     };
     SmcResult smc = abcSmc(settings, distance, judge, spread);
     FitResult result;
+    result.scope = settings.scope;
     result.posterior = std::move(smc.posterior);
     result.generations = std::move(smc.generations);
     const auto judgingDone = std::chrono::steady_clock::now();

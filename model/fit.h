@@ -10,7 +10,9 @@
 // density. Runs are judged by CountEpidemic and stop at the last observed
 // day, or sooner, once their distance has passed the tolerance. The
 // forecast comes from runs of the exact engine with parameters drawn from
-// the posterior: those closest to the observations are continued to day 180.
+// the posterior: those closest to the observations are continued to day D.
+// Every run, judged or exact, simulates the settings' scope: N persons, K
+// first cases, D days; observed counts are persons of N.
 //
 // Proposal i of generation g draws from its own generator, seeded from the
 // seed, g and i, and generations take the first accepted proposals in the
@@ -58,8 +60,9 @@ using Spread = std::function<void(std::int64_t count, const std::function<double
 struct FitSettings {
     std::array<ParameterRange, parameterTable.size()> prior;  // min == max: held fixed
     Schedule changes;                                         // known interventions, in every run
+    RunScope scope;                                           // persons, first cases and days of every run
     std::uint64_t seed = windowSeed;
-    int threads = 1;  // for the work every process does alike: the matching runs' days 1..180
+    int threads = 1;  // for the work every process does alike: the matching runs' days 1..D
     int particles = 1000;
     std::int64_t forecastRuns = 200;    // the matching runs the forecast is made of
     int candidatesPerForecastRun = 10;  // exact runs tried per matching run
@@ -100,7 +103,7 @@ struct ForecastRun {
     ParameterValues values{};
     std::uint64_t seed = 0;
     double distance = 0;  // over the observed days
-    RunSummary summary;   // of days 1..180
+    RunSummary summary;   // of days 1..D
 };
 
 // Weighted mean and percentiles (the smallest value with at least that share of the weight at or below it).
@@ -112,9 +115,10 @@ struct ParameterFigures {
 };
 
 struct Misfit {
-    double observedDistance = 0;         // median distance of posterior runs to the observations
-    double syntheticDistance = 0;        // 95th percentile of the same between two posterior runs
-    std::vector<Parameter> atPriorEdge;  // parameters with most posterior weight on a bound of their range
+    double observedDistance = 0;   // median distance of posterior runs to the observations
+    double syntheticDistance = 0;  // 95th percentile of the same between two posterior runs
+    std::vector<Parameter>
+        atPriorEdge;  // most posterior weight on a bound of the prior inside the tool's range
     [[nodiscard]] bool fails() const noexcept { return observedDistance > syntheticDistance; }
 };
 
@@ -126,6 +130,7 @@ struct FitResult {
     BandStatistics bands;
     OutcomeStatistics outcomes;
     Misfit misfit;
+    RunScope scope;              // of every run, the matching runs' continuations included
     double judgingSeconds = 0;   // the generations' runs
     double forecastSeconds = 0;  // the exact runs, the check of the fit
 
@@ -150,7 +155,8 @@ struct FitResult {
                                                 const std::vector<Scenario>& scenarios, const Schedule& known,
                                                 int threads, std::atomic<std::int64_t>* done = nullptr);
 
-// `done` counts simulations (judged runs and forecast runs).
+// `done` counts simulations (judged runs and forecast runs). Throws
+// std::invalid_argument for observations past the scope's last day.
 [[nodiscard]] FitResult fit(const Observations& observed, const FitSettings& settings, const Spread& spread,
                             std::atomic<std::int64_t>* done = nullptr);
 

@@ -5,12 +5,12 @@
 
 namespace pandemie {
 
-ObservationDistance::ObservationDistance(const Observations& observed) {
-    for (auto& day : value_) day.fill(-1);
+ObservationDistance::ObservationDistance(const Observations& observed)
+    : value_(static_cast<std::size_t>(std::max(observed.lastDay(), 0)) + 1, {-1, -1, -1}) {
     for (const ObservedDay& day : observed.days)
         for (std::size_t s = 0; s < 3; ++s)
             if (day.counts[s]) value_[static_cast<std::size_t>(day.day)][s] = *day.counts[s];
-    for (std::size_t day = 1; day <= runDays; ++day) {
+    for (std::size_t day = 1; day < value_.size(); ++day) {
         for (std::size_t s = 0; s < 3; ++s) {
             if (value_[day][s] < 0) continue;
             ++points_;

@@ -5,6 +5,7 @@
 #include <array>
 #include <limits>
 #include <span>
+#include <vector>
 
 #include "model/model.h"
 #include "model/observations.h"
@@ -34,7 +35,8 @@ public:
     [[nodiscard]] Observations observationsLike(const Trajectory& run) const;
 
 private:
-    std::array<std::array<double, 3>, runDays + 1> value_{};  // by day and series; negative where not counted
+    std::vector<std::array<double, 3>>
+        value_;  // by day 0..last observed and series; negative where not counted
     int points_ = 0;
     int lastDay_ = 0;
 };

@@ -38,7 +38,7 @@ void forecastFromPosterior(FitResult& result, const FitSettings& settings,
         [&](std::int64_t c) {
             const ForecastRun run = candidate(c);
             const Parameters parameters = parametersOf(run.values);
-            SeededEpidemic exact(parameters, run.seed);
+            SeededEpidemic exact(parameters, run.seed, settings.scope);
             const double sum =
                 sumOfSquaresOf(exact, distance, changesByDay(parameters, settings.changes), unreached);
             if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
@@ -58,8 +58,9 @@ void forecastFromPosterior(FitResult& result, const FitSettings& settings,
     }
     result.forecastCandidates = candidates;
     std::vector<RunSummary> summaries;
-    ScenarioResults continued = continueScenarios(
-        {Scenario{{}, {}, settings.changes}}, startsOf(result.matching), settings.threads, &summaries, done);
+    ScenarioResults continued =
+        continueScenarios({Scenario{{}, {}, settings.changes}}, startsOf(result.matching), settings.threads,
+                          &summaries, done, settings.scope);
     for (std::size_t m = 0; m < summaries.size(); ++m) result.matching[m].summary = summaries[m];
     result.bands = std::move(continued.bands.front());
     result.outcomes = std::move(continued.summaries.front());
@@ -73,7 +74,7 @@ ScenarioResults forecastScenarios(const FitResult& result, const std::vector<Sce
         all.insert(all.end(), scenario.changes.begin(), scenario.changes.end());
         afterKnown.push_back({scenario.name, scenario.parameters, sortedByDay(std::move(all))});
     }
-    return continueScenarios(afterKnown, startsOf(result.matching), threads, nullptr, done);
+    return continueScenarios(afterKnown, startsOf(result.matching), threads, nullptr, done, result.scope);
 }
 
 }  // namespace pandemie

@@ -1,6 +1,6 @@
 #pragma once
 // The forecast of a fit: exact runs from posterior draws, of which those
-// closest to the observations are continued to day 180.
+// closest to the observations are continued to the scope's last day.
 
 #include <atomic>
 #include <cstdint>

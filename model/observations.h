@@ -1,6 +1,6 @@
 #pragma once
-// Counts observed on some of the model's days, as a fit reads them: per 1000
-// persons, whatever population they were counted in.
+// Counts observed on some of the model's days, as a fit reads them: persons
+// of the population the runs simulate, as counted.
 
 #include <algorithm>
 #include <array>
@@ -12,7 +12,7 @@
 namespace pandemie {
 
 struct ObservedDay {
-    int day = 1;  // 1..180, the model's day
+    int day = 1;  // 1..D, the model's day
     // Per series in the order of seriesFields; nothing where it was not counted.
     std::array<std::optional<double>, 3> counts;
 

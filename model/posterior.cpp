@@ -44,12 +44,12 @@ double transmissionOf(const ParameterValues& values) {
 }
 
 // A run of the counting engine up to the last observed day.
-Trajectory judgedTrajectory(const ParameterValues& values, const Schedule& changes,
+Trajectory judgedTrajectory(const ParameterValues& values, const FitSettings& settings,
                             const ObservationDistance& distance, std::uint64_t seed) {
     const Parameters parameters = parametersOf(values);
-    CountEpidemic run(parameters, seed);
+    CountEpidemic run(parameters, seed, settings.scope);
     Trajectory trajectory(static_cast<std::size_t>(distance.lastDay()));
-    stepDays(run, changesByDay(parameters, changes), distance.lastDay(),
+    stepDays(run, changesByDay(parameters, settings.changes), distance.lastDay(),
              [&](int day, const DailyCounts& counts) {
                  trajectory[static_cast<std::size_t>(day - 1)] = counts;
                  return true;
@@ -78,9 +78,9 @@ Misfit misfitOf(const std::vector<Particle>& posterior, const FitSettings& setti
     for (std::int64_t k = 0; k < checkPairs; ++k) {
         const auto pair = static_cast<std::uint64_t>(k);
         Random random(seedOf(settings.seed, Stream::checkRun, 0, pair));
-        const auto a = judgedTrajectory(draw.draw(random).values, settings.changes, distance,
+        const auto a = judgedTrajectory(draw.draw(random).values, settings, distance,
                                         seedOf(settings.seed, Stream::checkRun, 1, pair));
-        const auto b = judgedTrajectory(draw.draw(random).values, settings.changes, distance,
+        const auto b = judgedTrajectory(draw.draw(random).values, settings, distance,
                                         seedOf(settings.seed, Stream::checkRun, 2, pair));
         toObserved[static_cast<std::size_t>(k)] = distance.distance(sumOfSquaresOver(a, distance));
         const ObservationDistance fromA(distance.observationsLike(a));
@@ -95,9 +95,15 @@ Misfit misfitOf(const std::vector<Particle>& posterior, const FitSettings& setti
         const auto p = static_cast<std::size_t>(info.parameter);
         const ParameterRange range = settings.prior[p];
         if (range.min == range.max) continue;
+        // A bound the tool's range ends at has nothing beyond it to want: latency 0, say.
+        const ParameterRange tool = toolRange(info.parameter);
+        const auto onOpenBound = [&](int value) {
+            return (value == range.min && range.min > tool.min) ||
+                   (value == range.max && range.max < tool.max);
+        };
         double atEdge = 0;
         for (const Particle& particle : posterior)
-            if (particle.values[p] == range.min || particle.values[p] == range.max) atEdge += particle.weight;
+            if (onOpenBound(particle.values[p])) atEdge += particle.weight;
         if (atEdge > edgeShare) misfit.atPriorEdge.push_back(info.parameter);
     }
     return misfit;

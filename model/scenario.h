@@ -54,8 +54,9 @@ struct SweepAxis {
 [[nodiscard]] std::vector<ParameterChange> changesByDay(const Parameters& parameters,
                                                         const Schedule& changes);
 
-// One run of days 1..180 from the seed, with the scenario's changes.
-[[nodiscard]] Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed);
+// One run of the scope's days from the seed, with the scenario's changes.
+[[nodiscard]] Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed,
+                                   const RunScope& scope = {});
 
 // Run-by-run differences of a scenario against the first one, on the same seeds.
 class PairedDifferences {
@@ -109,6 +110,7 @@ struct RunStart {
 [[nodiscard]] ScenarioResults continueScenarios(const std::vector<Scenario>& scenarios,
                                                 const std::vector<RunStart>& starts, int threads,
                                                 std::vector<RunSummary>* perRunOfFirst = nullptr,
-                                                std::atomic<std::int64_t>* done = nullptr);
+                                                std::atomic<std::int64_t>* done = nullptr,
+                                                const RunScope& scope = {});
 
 }  // namespace pandemie

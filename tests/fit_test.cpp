@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "model/count_epidemic.h"
 #include "model/fit.h"
@@ -16,42 +22,89 @@ using pandemie::Observations;
 using pandemie::Parameter;
 using pandemie::Parameters;
 
+// Mean and variance of a count over runs, with the standard errors of the
+// mean and of the standard deviation (from the fourth moment).
 struct Moments {
     double mean = 0;
     double variance = 0;
+    double meanError = 0;
+    double spreadError = 0;
 };
 
-// The infected count on `day` over many runs of either engine.
-template <class RunInfected>
-Moments momentsOf(int runs, RunInfected&& infectedOfRun) {
-    double sum = 0;
-    double squares = 0;
-    for (int k = 0; k < runs; ++k) {
-        const double value = infectedOfRun(static_cast<std::uint64_t>(k));
-        sum += value;
-        squares += value * value;
+Moments momentsOf(const std::vector<double>& values) {
+    const auto n = static_cast<double>(values.size());
+    double mean = 0;
+    for (const double v : values) mean += v / n;
+    double second = 0;
+    double fourth = 0;
+    for (const double v : values) {
+        second += (v - mean) * (v - mean) / n;
+        fourth += std::pow(v - mean, 4) / n;
     }
-    const double mean = sum / runs;
-    return {mean, squares / runs - mean * mean};
+    const double spread = std::sqrt(second);
+    return {mean, second, std::sqrt(second / n),
+            spread > 0 ? std::sqrt(std::max(0.0, fourth - second * second) / n) / (2 * spread) : 0};
+}
+
+struct LawCase {
+    pandemie::RunScope scope;
+    Parameters parameters;
+    std::array<int, 3> days;  // infected counted on the first two, recovered on the last
+    int exactRuns = 0;
+    int countRuns = 0;
+};
+
+// The counts of the case's days, one row per run.
+template <class Run>
+std::array<std::vector<double>, 3> countsOfDays(const LawCase& c, int runs, Run&& trajectoryOf) {
+    std::array<std::vector<double>, 3> counts;
+    for (int k = 0; k < runs; ++k) {
+        const pandemie::Trajectory run = trajectoryOf(static_cast<std::uint64_t>(k) + 1);
+        for (std::size_t i = 0; i < 3; ++i) {
+            const pandemie::DailyCounts& day = run[static_cast<std::size_t>(c.days[i] - 1)];
+            counts[i].push_back(i < 2 ? day.countInfected : day.countRecovered);
+        }
+    }
+    return counts;
 }
 
 TEST(fit, countEngineHasTheExactEnginesLaw) {
-    constexpr int day = 30;
-    for (const Parameters& parameters :
-         {Parameters{10, 8, 2, 14}, Parameters{3, 19, 0, 24}, Parameters{20, 2, 5, 9}}) {
-        const Moments exact = momentsOf(200, [&](std::uint64_t seed) {
-            return pandemie::runSeeded(parameters, seed)[day - 1].countInfected;
+    // Small, middle and large populations, the window's ranges and the tool's
+    // wider ones: contact chances near one, recovery within days, days with
+    // thousands of contacts, which the count engine draws in bulk, and a slow
+    // disease over more than 180 days.
+    const std::array<LawCase, 5> cases{{
+        {{200, 2, 12}, Parameters{30, 60, 1, 4}, {3, 6, 12}, 600, 4000},
+        {{200, 1, 9}, Parameters{2, 1000, 0, 3}, {2, 5, 9}, 600, 4000},
+        {{1000, 3, 30}, Parameters{10, 8, 2, 14}, {20, 30, 30}, 300, 4000},
+        {{20'000, 10, 12}, Parameters{20, 200, 3, 6}, {8, 11, 12}, 80, 2000},
+        {{200, 1, 400}, Parameters{3, 40, 10, 20}, {60, 120, 400}, 400, 4000},
+    }};
+    for (const LawCase& c : cases) {
+        const auto exact = countsOfDays(c, c.exactRuns, [&](std::uint64_t seed) {
+            return pandemie::runSeeded(c.parameters, seed, {}, c.scope);
         });
-        const Moments counted = momentsOf(6000, [&](std::uint64_t seed) {
-            CountEpidemic run(parameters, seed);
-            for (int d = 1; d <= day; ++d) run.simulateDay(d);
-            return run.counts().countInfected;
+        const auto counted = countsOfDays(c, c.countRuns, [&](std::uint64_t seed) {
+            CountEpidemic run(c.parameters, seed, c.scope);
+            EXPECT_EQ(run.counts(), (pandemie::DailyCounts{c.scope.persons - c.scope.initialCases,
+                                                           c.scope.initialCases, 0}));
+            pandemie::Trajectory trajectory;
+            for (int day = 1; day <= c.scope.days; ++day) {
+                run.simulateDay(day);
+                trajectory.push_back(run.counts());
+            }
+            return trajectory;
         });
-        // Four standard errors of the difference; the seeds are fixed.
-        const double error = std::sqrt(exact.variance / 200 + counted.variance / 6000);
-        EXPECT_NEAR(counted.mean, exact.mean, 4 * error + 0.05) << parameters.encountersPerDay;
-        EXPECT_NEAR(std::sqrt(counted.variance), std::sqrt(exact.variance),
-                    0.15 * std::sqrt(exact.variance) + 0.1);
+        for (std::size_t i = 0; i < 3; ++i) {
+            const Moments e = momentsOf(exact[i]);
+            const Moments k = momentsOf(counted[i]);
+            // Four standard errors of the differences; the seeds are fixed.
+            EXPECT_NEAR(k.mean, e.mean, 4 * std::hypot(e.meanError, k.meanError) + 0.05)
+                << c.scope.persons << " persons, day " << c.days[i];
+            EXPECT_NEAR(std::sqrt(k.variance), std::sqrt(e.variance),
+                        4 * std::hypot(e.spreadError, k.spreadError) + 0.05)
+                << c.scope.persons << " persons, day " << c.days[i];
+        }
     }
 }
 
@@ -108,6 +161,57 @@ TEST(fit, fixedParametersStayAndThreadsDoNotMatter) {
     const auto transmission = one.transmissionFigures();
     EXPECT_LE(transmission.p10, 75);
     EXPECT_GE(transmission.p90, 75);
+}
+
+// The day,infected rows of an example file, data day d as the model's day d.
+Observations exampleCounts(const std::string& name) {
+    std::ifstream in(std::string(PANDEMIE_EXAMPLES_DIR) + "/" + name);
+    std::string line;
+    std::getline(in, line);  // the header
+    Observations observed;
+    while (std::getline(in, line)) {
+        std::istringstream row(line);
+        int day = 0;
+        char comma = 0;
+        double infected = 0;
+        row >> day >> comma >> infected;
+        observed.days.push_back({day, {std::nullopt, infected, std::nullopt}});
+    }
+    return observed;
+}
+
+TEST(fit, schoolOutbreakFitsItsOwnPopulation) {
+    // 763 pupils, 3 in bed on the first day, an influenza's short latency
+    // and recovery within the prior: the counts as given, no misfit, and the
+    // forecast peaks with the data (day 6: 298 in bed, day 7: 258).
+    const Observations observed = exampleCounts("internat.csv");
+    ASSERT_EQ(observed.days.size(), 14U);
+    FitSettings settings = quickSettings();
+    settings.particles = 300;
+    settings.forecastRuns = 50;
+    settings.scope = {763, 3, 30};
+    settings.prior[static_cast<std::size_t>(Parameter::infection)] = {0, 200};
+    settings.prior[static_cast<std::size_t>(Parameter::latency)] = {0, 5};
+    settings.prior[static_cast<std::size_t>(Parameter::recovery)] = {1, 10};
+    const FitResult result = pandemie::fit(observed, settings, pandemie::threadSpread(2));
+    EXPECT_FALSE(result.misfit.fails())
+        << result.misfit.observedDistance << " " << result.misfit.syntheticDistance;
+    EXPECT_TRUE(result.misfit.atPriorEdge.empty());  // latency 0 is the tool's own bound
+    EXPECT_EQ(result.figures(Parameter::latency).p50, 0);
+    EXPECT_EQ(result.figures(Parameter::recovery).p50, 2);
+    std::vector<int> peakDays;
+    for (const pandemie::ForecastRun& run : result.matching) {
+        peakDays.push_back(run.summary.peakDay);
+        EXPECT_EQ(run.summary.final.countSusceptible + run.summary.final.countInfected +
+                      run.summary.final.countRecovered,
+                  763);
+    }
+    std::ranges::sort(peakDays);
+    EXPECT_GE(peakDays[peakDays.size() / 2], 6);
+    EXPECT_LE(peakDays[peakDays.size() / 2], 7);
+    // Observations past the last day simulated have no run to be judged by.
+    settings.scope.days = 13;
+    EXPECT_THROW((void)pandemie::fit(observed, settings, pandemie::threadSpread(1)), std::invalid_argument);
 }
 
 }  // namespace
