@@ -15,9 +15,9 @@ namespace pandemie {
 
 struct RunSummary {
     std::uint64_t seed = 0;
-    int peakInfected = 0;  // largest infected count of days 1..180
+    int peakInfected = 0;  // largest infected count of days 1..D
     int peakDay = 0;       // first day on which it is reached
-    DailyCounts final;     // the counts of day 180
+    DailyCounts final;     // the counts of day D
 
     friend bool operator==(const RunSummary&, const RunSummary&) = default;
 };
@@ -40,6 +40,7 @@ struct EnsembleOptions {
     std::uint64_t baseSeed = windowSeed;
     std::int64_t runs = 1;
     int threads = 1;
+    RunScope scope;
 };
 
 // The most threads one ensemble is given; more would only wait for a core.

@@ -133,27 +133,35 @@ static_assert(defaultParameters() == Parameters{}, "the table's defaults are tho
 
 enum class Outcome : std::uint8_t { peakInfected, peakDay, finalRecovered };
 
+// What an outcome counts: persons of the run's N, or a day of its D.
+enum class OutcomeUnit : std::uint8_t { persons, days };
+
 struct OutcomeInfo {
     Outcome outcome;
     std::string_view name;         // in the CSV files and for --measure
     std::string_view description;  // for --help
     std::string_view caption;      // German, on an image's axis
-    int max;                       // values run 0..max
+    OutcomeUnit unit;              // values run 0..N or 0..D
 };
 
 inline constexpr std::array<OutcomeInfo, 3> outcomeTable{{
     {Outcome::peakInfected, "peak_infected", "the most persons infected on one day",
-     "h\u00f6chster Anteil aktuell Infizierter in %", countedPersons},
+     "h\u00f6chster Anteil aktuell Infizierter in %", OutcomeUnit::persons},
     {Outcome::peakDay, "peak_day", "the day with the most persons infected",
-     "Tag mit den meisten aktuell Infizierten", runDays},
-    {Outcome::finalRecovered, "final_recovered", "the persons recovered on day 180",
-     "Genesene am Tag 180 in %", countedPersons},
+     "Tag mit den meisten aktuell Infizierten", OutcomeUnit::days},
+    {Outcome::finalRecovered, "final_recovered", "the persons recovered on the last day",
+     "Genesene am Tag 180 in %", OutcomeUnit::persons},
 }};
 
 static_assert(inEnumeratorOrder(outcomeTable, &OutcomeInfo::outcome));
 
 [[nodiscard]] constexpr const OutcomeInfo& infoOf(Outcome outcome) noexcept {
     return outcomeTable[static_cast<std::size_t>(outcome)];
+}
+
+// The largest value of the outcome in runs of the scope: 1000 or 180 in the window's.
+[[nodiscard]] constexpr int outcomeMax(Outcome outcome, const RunScope& scope) noexcept {
+    return infoOf(outcome).unit == OutcomeUnit::persons ? scope.persons : scope.days;
 }
 
 // The outcome called name, or nothing.

@@ -54,12 +54,16 @@ struct SweepAxis {
 [[nodiscard]] std::vector<ParameterChange> changesByDay(const Parameters& parameters,
                                                         const Schedule& changes);
 
-// One run of days 1..180 from the seed, with the scenario's changes.
-[[nodiscard]] Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed);
+// One run of the scope's days from the seed, with the scenario's changes.
+[[nodiscard]] Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed,
+                                   const RunScope& scope = {});
 
 // Run-by-run differences of a scenario against the first one, on the same seeds.
 class PairedDifferences {
 public:
+    PairedDifferences() = default;
+    explicit PairedDifferences(const RunScope& scope)
+        : differences_(OutcomeHistograms::Range::differences, scope) {}
     void add(const RunSummary& scenario, const RunSummary& first);
     void merge(const PairedDifferences& other) { differences_.merge(other.differences_); }
     void transferCounters(CounterTransfer& transfer) { differences_.transferCounters(transfer); }
@@ -82,11 +86,12 @@ struct ScenarioResults {
     std::vector<BandStatistics> bands;           // one per scenario, with bands only
     std::vector<PairedDifferences> differences;  // one per scenario after the first, with differences only
 
-    ScenarioResults(std::size_t scenarios, Detail detail);
+    // Of runs of the scope.
+    ScenarioResults(std::size_t scenarios, Detail detail, const RunScope& scope = {});
     void merge(const ScenarioResults& other);
 };
 
-// Runs every scenario with the seeds base..base+runs-1, spread over the
+// Runs every scenario with the seeds base..base+runs-1 in the options' scope, spread over the
 // threads; a work item is one seed for all scenarios or, with fewer seeds
 // than threads to keep busy, for a block of them, so the runs that are
 // compared are computed together and nothing per run is kept. With
@@ -109,6 +114,7 @@ struct RunStart {
 [[nodiscard]] ScenarioResults continueScenarios(const std::vector<Scenario>& scenarios,
                                                 const std::vector<RunStart>& starts, int threads,
                                                 std::vector<RunSummary>* perRunOfFirst = nullptr,
-                                                std::atomic<std::int64_t>* done = nullptr);
+                                                std::atomic<std::int64_t>* done = nullptr,
+                                                const RunScope& scope = {});
 
 }  // namespace pandemie
