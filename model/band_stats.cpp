@@ -82,7 +82,8 @@ std::size_t BandStatistics::histogramCount() const noexcept {
 }
 
 std::int64_t BandStatistics::runs() const noexcept {
-    return byDay_.empty() ? static_cast<std::int64_t>(rows_.size() / histogramCount()) : byDay_.front().total();
+    return byDay_.empty() ? static_cast<std::int64_t>(rows_.size() / histogramCount())
+                          : byDay_.front().total();
 }
 
 CountHistogram BandStatistics::day(int day, Series series) const {

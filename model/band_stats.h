@@ -151,8 +151,8 @@ private:
 
     int persons_ = countedPersons;
     int days_ = runDays;
-    std::vector<std::uint16_t> rows_;       // with few runs: index run * 3D + (day - 1) * 3 + series
-    std::vector<CountHistogram> byDay_;     // with many: index (day - 1) * 3 + series
+    std::vector<std::uint16_t> rows_;    // with few runs: index run * 3D + (day - 1) * 3 + series
+    std::vector<CountHistogram> byDay_;  // with many: index (day - 1) * 3 + series
 };
 
 // One histogram per outcome of outcomeTable, at the outcome's place.

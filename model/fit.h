@@ -58,7 +58,7 @@ using Spread = std::function<void(std::int64_t count, const std::function<double
 struct FitSettings {
     std::array<ParameterRange, parameterTable.size()> prior;  // min == max: held fixed
     Schedule changes;                                         // known interventions, in every run
-    RunScope scope;  // persons, first cases and days of every run
+    RunScope scope;                                           // persons, first cases and days of every run
     std::uint64_t seed = windowSeed;
     int threads = 1;  // for the work every process does alike: the matching runs' days 1..180
     int particles = 1000;

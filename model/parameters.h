@@ -22,7 +22,7 @@ struct ParameterInfo {
     std::string_view caption;      // German, as the window's slider label says it
     std::string_view axisCaption;  // German, on an image's axis
     std::string_view unit;         // in the tool's own words
-    int min;                         // the window's slider runs min..max
+    int min;                       // the window's slider runs min..max
     int max;
     int defaultValue;                // the window's start-up and "Default - Werte"
     std::string_view changeCaption;  // German, a change marker's text; %1 is the new value
