@@ -70,7 +70,13 @@ public:
     static void threads(RequestDraft& draft, const std::string& text) {
         draft.request_.threads = static_cast<int>(input::wholeNumberIn(text, input::threadsRange));
     }
-    static void change(RequestDraft& draft, const std::string& text) { draft.changes_.push_back(text); }
+    // Options whose range depends on N or D are checked against the widest
+    // range at once, and again once N and D are known.
+    static void change(RequestDraft& draft, const std::string& text) {
+        Schedule alone;
+        input::addChanges(alone, text, scopeLimits.maxDays);
+        draft.changes_.push_back(text);
+    }
     static void scenarios(RequestDraft& draft, const std::string& text) {
         draft.scenarioFile_ = fileName(text);
     }
@@ -86,11 +92,17 @@ public:
     static void population(RequestDraft& draft, const std::string& text) {
         draft.request_.scope.persons = static_cast<int>(input::wholeNumberIn(text, input::populationRange));
     }
-    static void initial(RequestDraft& draft, const std::string& text) { draft.initialCases_ = text; }
+    static void initial(RequestDraft& draft, const std::string& text) {
+        static_cast<void>(input::wholeNumberIn(text, input::initialCasesRange(scopeLimits.maxPersons)));
+        draft.initialCases_ = text;
+    }
     static void days(RequestDraft& draft, const std::string& text) {
         draft.request_.scope.days = static_cast<int>(input::wholeNumberIn(text, input::daysRange));
     }
-    static void firstDay(RequestDraft& draft, const std::string& text) { draft.firstDay_ = text; }
+    static void firstDay(RequestDraft& draft, const std::string& text) {
+        static_cast<void>(input::wholeNumberIn(text, input::daysRange));
+        draft.firstDay_ = text;
+    }
     static void prior(RequestDraft& draft, const std::string& text) {
         draft.priors_.push_back(input::parsePrior(text));
     }

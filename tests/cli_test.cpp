@@ -212,8 +212,8 @@ TEST(cli, helpAndVersionExitZeroWhateverElseIsGiven) {
 TEST(cli, everyOptionRefusesAnEmptyValueAndTakesOnlyOneValue) {
     const ScratchDirectory dir;
     const std::string taken = (dir / "taken").string();
-    for (const char* option : {"--encounters", "--infection", "--latency", "--recovery", "--seed", "--runs",
-                               "--threads", "--output", "--png", "--bands", "--summary", "--change",
+    for (const char* option : {"--encounters", "--infection", "--latency", "--recovery", "--population",
+                               "--initial", "--days", "--seed", "--runs", "--threads", "--output", "--png", "--bands", "--summary", "--change",
                                "--scenarios", "--differences", "--sweep", "--measure"}) {
         for (const std::vector<std::string>& args : {std::vector<std::string>{option, ""},
                                                      {std::string(option) + "="},
@@ -482,7 +482,8 @@ TEST(labCli, badInputExitsTwoOnOneLineBeforeAnyRun) {
     const FileCase files[] = {
         {"[[scenario]]\nname = \"a\"\nencounters = \n", 3, ""},
         {"[[scenario]]\nname = \"a\"\nspeed = 3\n", 3, "unknown key \"speed\""},
-        {"[[scenario]]\nname = \"a\"\n[[scenario.change]]\nday = 30\nlatency = 11\n", 5, "0..10"},
+        {"[[scenario]]\nname = \"a\"\n[[scenario.change]]\nday = 30\nlatency = 61\n", 5, "0..60"},
+        {"[[scenario]]\nname = \"a\"\n[[scenario.change]]\nday = 181\nlatency = 1\n", 4, "1..180"},
         {"[[scenario]]\nname = \"a\"\n\n[[scenario]]\nname = \"a\"\n", 5, "named twice"},
         {"[[scenario]]\nname = \"a\\u007f\"\n", 2, "without control characters"},
         {"[[scenario]]\nname = \"a\\u0085\"\n", 2, "without control characters"},

@@ -141,7 +141,7 @@ def test_pandas_frames_in_and_out():
 
 
 BAD_CALLS = [
-    (lambda: pandemie.run(encounters=99), ValueError, 'encounters: "99" is not a whole number in 0..20'),
+    (lambda: pandemie.run(encounters=101), ValueError, 'encounters: "101" is not a whole number in 0..100'),
     (lambda: pandemie.run(encounters=2.5), TypeError, "encounters: expected a whole number, got 2.5"),
     (lambda: pandemie.run(seed=-1), ValueError, 'seed: "-1" is not a whole number in 0..18446744073709551615'),
     (lambda: pandemie.run(changes=[(30, {"enc": 4})]), ValueError,
@@ -154,8 +154,8 @@ BAD_CALLS = [
      "encounters: cannot be combined with sweep of encounters"),
     (lambda: pandemie.sweep({"encounters": [1, 2]}, measure="peak"), ValueError,
      'measure: unknown measure "peak"; expected peak_infected, peak_day or final_recovered'),
-    (lambda: pandemie.compare([{"name": "a", "encounters": 30}]), ValueError,
-     'scenarios: scenario "a": encounters: "30" is not a whole number in 0..20'),
+    (lambda: pandemie.compare([{"name": "a", "encounters": 130}]), ValueError,
+     'scenarios: scenario "a": encounters: "130" is not a whole number in 0..100'),
     (lambda: pandemie.compare("no such file.toml"), FileNotFoundError, "scenarios: "),
     (lambda: pandemie.fit("no such file.csv"), FileNotFoundError, "observed: "),
     (lambda: pandemie.fit({"day": [1, 2], "infected": [3, -1]}), ValueError, "observed: row 1: "),
