@@ -45,9 +45,9 @@ constexpr int wrongPercent = 40;
 
 const std::vector<WholeOption>& wholeOptions() {
     static const std::vector<WholeOption> options{
-        {"--encounters", 0, 100}, {"--infection", 0, 1000},      {"--latency", 0, 60},
+        {"--encounters", 0, 100}, {"--infection", 0, 1000},       {"--latency", 0, 60},
         {"--recovery", 1, 120},   {"--population", 10, 10000000}, {"--days", 1, 1000},
-        {"--seed", 0, maxSeed},   {"--runs", 1, 1000000},        {"--threads", 1, 256},
+        {"--seed", 0, maxSeed},   {"--runs", 1, 1000000},         {"--threads", 1, 256},
     };
     return options;
 }

@@ -76,8 +76,9 @@ TEST(observed, countsArePersonsOfThePopulationAsGiven) {
     EXPECT_EQ(large.days[1].counts[0], 12.0);
     // Days run 1..D of the run.
     EXPECT_EQ(parseObservations("day,infected\n400,1\n", "c.csv", 1000, 400).lastDay(), 400);
-    EXPECT_NE(refusal([] { return parseObservations("day,infected\n15,1\n", "c.csv", 763, 14); })
-                  .find("c.csv:2: day \"15\" is not a whole number in 1..14"),
+    EXPECT_NE(refusal([] {
+                  return parseObservations("day,infected\n15,1\n", "c.csv", 763, 14);
+              }).find("c.csv:2: day \"15\" is not a whole number in 1..14"),
               std::string::npos);
     EXPECT_EQ(parseObservations("day,infected\n1,0.1\n", "c.csv", 1000).days[0].counts[1], 0.1);
     // Decimals that add up to the population by a rounding's worth more.

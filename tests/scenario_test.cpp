@@ -162,8 +162,7 @@ TEST(scenario, runsOfAnotherScopeCountItsPersonsOverItsDays) {
     // Differences run over -N..N: stopping all encounters on day 20 saves persons.
     EXPECT_LT(byThreads[0].differences[0].histogram(pandemie::Outcome::finalRecovered).percentile(50), -150);
     // A continued run is the same run in the scope given.
-    const ScenarioResults continued =
-        continueScenarios(scenarios, {{9, quick}}, 1, nullptr, nullptr, school);
+    const ScenarioResults continued = continueScenarios(scenarios, {{9, quick}}, 1, nullptr, nullptr, school);
     EXPECT_EQ(continued.bands[0].day(240, pandemie::Series::recovered).mean(),
               pandemie::bandUnits(seededRun(quick, {}, 9, school).back().countRecovered, 763));
 }
