@@ -71,8 +71,14 @@ TEST(cliFit, scenariosStartFromTheFittedRuns) {
     EXPECT_NE(rows[2 * block].substr(2), rows[block].substr(2));
 }
 
-TEST(cliFit, fitsTheExampleWithoutWarning) {
+TEST(cliFit, reportsWhereTheModelCannotFit) {
+    // Held at the window's longest latency and recovery, nobody of the 763
+    // pupils recovers within the 14 days, so their count cannot fall as it did.
     const std::string examples = PANDEMIE_EXAMPLES_DIR;
+    const Outcome run = runCli({"--observed", examples + "/internat.csv", "--population", "763", "--latency",
+                                "10", "--recovery", "24", "--runs", "20", "--summary", "-"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("warning: the model does not fit the observations"), std::string::npos) << run.err;
     const Outcome fitting = runCli({"--observed", examples + "/beobachtet.csv", "--runs", "20"});
     EXPECT_EQ(fitting.err.find("warning"), std::string::npos) << fitting.err;
 }
