@@ -315,12 +315,12 @@ void RequestDraft::readOption(std::string_view keyword, const Read& read) {
 }
 
 void RequestDraft::readScope() {
-    RunScope& scope = request_.scope;
-    if (given("initial"))
-        readOption("initial", [&] {
-            scope.initialCases = static_cast<int>(
-                input::wholeNumberIn(initialCases_, input::initialCasesRange(scope.persons)));
-        });
+    if (!given("initial")) return;
+    readOption("initial", [this] {
+        RunScope& scope = request_.scope;
+        scope.initialCases =
+            static_cast<int>(input::wholeNumberIn(initialCases_, input::initialCasesRange(scope.persons)));
+    });
 }
 
 void RequestDraft::readChanges() {

@@ -158,8 +158,8 @@ void BandStatistics::transferCounters(CounterTransfer& transfer) {
 }
 
 PercentileCourses BandStatistics::courses() const {
-    const Trajectory days(static_cast<std::size_t>(days_));
-    PercentileCourses courses{days, days, days};
+    const Trajectory empty(static_cast<std::size_t>(days_));
+    PercentileCourses courses{empty, empty, empty};
     for (int d = 1; d <= days_; ++d) {
         const auto at = static_cast<std::size_t>(d - 1);
         for (const SeriesField& field : seriesFields) {

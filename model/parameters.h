@@ -4,6 +4,7 @@
 // file, sweeps, the window's sliders, the images, the completion) reads these
 // tables instead of keeping its own copy.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -85,9 +86,9 @@ struct ParameterRange {
 }
 
 [[nodiscard]] constexpr bool toolRangesHoldWindowRanges() noexcept {
-    for (const ParameterInfo& info : parameterTable)
-        if (info.toolMin > info.min || info.toolMax < info.max) return false;
-    return true;
+    return std::ranges::all_of(parameterTable, [](const ParameterInfo& info) {
+        return info.toolMin <= info.min && info.toolMax >= info.max;
+    });
 }
 static_assert(toolRangesHoldWindowRanges());
 
