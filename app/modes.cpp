@@ -46,7 +46,8 @@ namespace {
                                         const Context& context, Detail detail,
                                         std::vector<RunSummary>* perRun = nullptr) {
     const auto [first, count] = context.shareOf(request.runs);
-    const EnsembleOptions mine{request.seed + static_cast<std::uint64_t>(first), count, request.threads};
+    const EnsembleOptions mine{request.seed + static_cast<std::uint64_t>(first), count, request.threads,
+                               request.scope};
     std::optional<ScenarioResults> results;
     const auto total = static_cast<std::int64_t>(scenarios.size()) * request.runs;
     context.watch(total, WorkKind::runs, [&](std::atomic<std::int64_t>* done) {
@@ -61,6 +62,7 @@ namespace {
     FitSettings settings = defaultFitSettings();
     settings.prior = request.prior;
     settings.changes = request.changes;
+    settings.scope = request.scope;
     settings.seed = request.seed;
     settings.forecastRuns = request.runs;
     settings.threads = request.threads;
@@ -231,7 +233,8 @@ Result execute(Request request, const Context& context, Keep keep) {
     const Request& r = result.request;
     switch (r.mode()) {
         case Mode::run:
-            if (context.isRoot()) result.value = RunValue{seededRun(r.parameters, r.changes, r.seed)};
+            if (context.isRoot())
+                result.value = RunValue{seededRun(r.parameters, r.changes, r.seed, r.scope)};
             break;
         case Mode::ensemble: {
             EnsembleValue e;

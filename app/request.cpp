@@ -70,8 +70,12 @@ public:
     static void threads(RequestDraft& draft, const std::string& text) {
         draft.request_.threads = static_cast<int>(input::wholeNumberIn(text, input::threadsRange));
     }
+    // Options whose range depends on N or D are checked against the widest
+    // range at once, and again once N and D are known.
     static void change(RequestDraft& draft, const std::string& text) {
-        input::addChanges(draft.request_.changes, text);
+        Schedule alone;
+        input::addChanges(alone, text, scopeLimits.maxDays);
+        draft.changes_.push_back(text);
     }
     static void scenarios(RequestDraft& draft, const std::string& text) {
         draft.scenarioFile_ = fileName(text);
@@ -86,10 +90,18 @@ public:
         draft.observedFile_ = fileName(text);
     }
     static void population(RequestDraft& draft, const std::string& text) {
-        draft.population_ = static_cast<int>(input::wholeNumberIn(text, input::populationRange));
+        draft.request_.scope.persons = static_cast<int>(input::wholeNumberIn(text, input::populationRange));
+    }
+    static void initial(RequestDraft& draft, const std::string& text) {
+        static_cast<void>(input::wholeNumberIn(text, input::initialCasesRange(scopeLimits.maxPersons)));
+        draft.initialCases_ = text;
+    }
+    static void days(RequestDraft& draft, const std::string& text) {
+        draft.request_.scope.days = static_cast<int>(input::wholeNumberIn(text, input::daysRange));
     }
     static void firstDay(RequestDraft& draft, const std::string& text) {
-        draft.firstDay_ = static_cast<int>(input::wholeNumberIn(text, input::dayRange));
+        static_cast<void>(input::wholeNumberIn(text, input::daysRange));
+        draft.firstDay_ = text;
     }
     static void prior(RequestDraft& draft, const std::string& text) {
         draft.priors_.push_back(input::parsePrior(text));
@@ -104,15 +116,19 @@ private:
 
 namespace {
 
+// The tool takes a parameter's toolRange; the window's slider, a part of it.
 [[nodiscard]] std::vector<OptionEntry> parameterEntries() {
     std::vector<OptionEntry> entries;
     for (const ParameterInfo& info : parameterTable) {
         const input::WholeRange range = input::wholeRange(info.parameter);
-        entries.push_back({{std::string(info.name), "N",
-                            std::string(info.description) + " (" + input::rangeText(range) + ", default " +
-                                std::to_string(info.defaultValue) + ")",
-                            false, wholeNumberHint(range)},
-                           nullptr});
+        const ParameterRange window = parameterRange(info.parameter);
+        entries.push_back(
+            {{std::string(info.name), "N",
+              std::string(info.description) + " (" + input::rangeText(range) + "; the window's slider " +
+                  std::to_string(window.min) + ".." + std::to_string(window.max) + ", default " +
+                  std::to_string(info.defaultValue) + ")",
+              false, wholeNumberHint(range)},
+             nullptr});
     }
     return entries;
 }
@@ -134,8 +150,22 @@ namespace {
         wholeNumberHelp("Worker threads; the output does not depend on them", input::threadsRange,
                         "one per processor core"),
         &OptionSetters::threads, false, wholeNumberHint(input::threadsRange));
+    add("population", "N",
+        wholeNumberHelp("Persons simulated in every run; observed counts are persons of them; the window's "
+                        "runs have 1000",
+                        input::populationRange, std::to_string(RunScope{}.persons)),
+        &OptionSetters::population, false, wholeNumberHint(input::populationRange));
+    add("initial", "K",
+        "Persons infected on day 0 (1..N/2-2, default " + std::to_string(RunScope{}.initialCases) +
+            "): case i of K (0..K-1) is person (i + 3/2)/(K + 2) of N, rounded half up, so 300, 500 "
+            "and 700 of 1000",
+        &OptionSetters::initial, false, "; expected a whole number in 1..N/2-2");
+    add("days", "D",
+        wholeNumberHelp("Days simulated in every run; the window's runs have 180", input::daysRange,
+                        std::to_string(RunScope{}.days)),
+        &OptionSetters::days, false, wholeNumberHint(input::daysRange));
     add("change", "DAY:NAME=VALUE[,NAME=VALUE...]",
-        "From day DAY (1..180) on, the named parameters (" + input::parameterList() +
+        "From day DAY (1..D) on, the named parameters (" + input::parameterList() +
             ") have the new values; one day per --change, repeatable",
         &OptionSetters::change, true);
     add("scenarios", "FILE", "TOML file of named scenarios, each run --runs times on the same seeds",
@@ -147,21 +177,17 @@ namespace {
     add("measure", "NAME", measureHelp(), &OptionSetters::measure);
     add("observed", "FILE",
         "CSV of observed counts (day and any of not_infected, infected, recovered): fits the parameters not "
-        "given and forecasts days 1..180 from the runs that match; --runs K is then the number of matching "
+        "given and forecasts days 1..D from the runs that match; --runs K is then the number of matching "
         "runs (default " +
             std::to_string(defaultMatchingRuns) + ")",
         &OptionSetters::observed);
-    add("population", "N",
-        wholeNumberHelp("With --observed: the persons the counts were counted in; they are scaled to 1000 "
-                        "persons, and every output is per 1000 persons",
-                        input::populationRange, std::to_string(countedPersons)),
-        &OptionSetters::population, false, wholeNumberHint(input::populationRange));
     add("first_day", "N",
-        wholeNumberHelp("With --observed: the model's day of the file's first day; the other days follow it",
-                        input::dayRange, "the file's days are the model's"),
-        &OptionSetters::firstDay, false, wholeNumberHint(input::dayRange));
+        "With --observed: the model's day of the file's first day (1..D, default the file's days are the "
+        "model's); the other days follow it",
+        &OptionSetters::firstDay, false, "; expected a whole number in 1..D");
     add("prior", "NAME=FROM..TO",
-        "With --observed: the values the parameter may take (default its whole range); once per parameter",
+        "With --observed: the values the parameter may take, within the tool's range (default the window's "
+        "slider range); once per parameter",
         &OptionSetters::prior, true);
     return entries;
 }
@@ -246,13 +272,13 @@ void RequestDraft::checkSweeps() const {
 
 void RequestDraft::checkScenarios() const {
     // A fit's changes hold the interventions that already happened.
-    if (given("scenarios") && !request_.changes.empty() && !given("observed"))
+    if (given("scenarios") && !changes_.empty() && !given("observed"))
         refuse(name("change") + ": with " + name("scenarios") + " the changes belong in the scenario file");
 }
 
 void RequestDraft::checkFit() const {
     const bool fits = given("observed");
-    for (const char* const keyword : {"population", "first_day", "prior"})
+    for (const char* const keyword : {"first_day", "prior"})
         if (given(keyword) && !fits) refuse(name(keyword) + ": needs " + name("observed"));
     if (fits && given("sweep")) refuse(name("sweep") + ": cannot be combined with " + name("observed"));
 }
@@ -277,15 +303,47 @@ auto readFor(const Wording& wording, std::string_view keyword, const Read& read)
 
 }  // namespace
 
-void RequestDraft::readObserved() {
-    Observations observed = readFor(wording_, "observed", [&] {
-        return observedText_
-                   ? input::parseObservations(observedText_->first, observedText_->second, population_)
-                   : input::readObservations(observedFile_, population_);
+// Options whose range depends on N or D are read once those are known,
+// whatever the order given; their messages follow the option's name.
+template <typename Read>
+void RequestDraft::readOption(std::string_view keyword, const Read& read) {
+    try {
+        read();
+    } catch (const input::UsageError& error) {
+        refuse(name(keyword) + ": " + error.what());
+    }
+}
+
+void RequestDraft::readScope() {
+    if (!given("initial")) return;
+    readOption("initial", [this] {
+        RunScope& scope = request_.scope;
+        scope.initialCases =
+            static_cast<int>(input::wholeNumberIn(initialCases_, input::initialCasesRange(scope.persons)));
     });
-    if (firstDay_ > 0)
-        observed =
-            input::startingOnDay(std::move(observed), firstDay_, name("first_day") + wording_.assignment);
+}
+
+void RequestDraft::readChanges() {
+    for (const std::string& text : changes_)
+        readOption("change", [&] { input::addChanges(request_.changes, text, request_.scope.days); });
+    request_.changes = sortedByDay(std::move(request_.changes));
+}
+
+void RequestDraft::readObserved() {
+    const RunScope& scope = request_.scope;
+    Observations observed = readFor(wording_, "observed", [&] {
+        return observedText_ ? input::parseObservations(observedText_->first, observedText_->second,
+                                                        scope.persons, scope.days)
+                             : input::readObservations(observedFile_, scope.persons, scope.days);
+    });
+    if (given("first_day")) {
+        int firstDay = 0;
+        readOption("first_day", [&] {
+            firstDay = static_cast<int>(input::wholeNumberIn(firstDay_, input::dayRangeOf(scope.days)));
+        });
+        observed = input::startingOnDay(std::move(observed), firstDay,
+                                        name("first_day") + wording_.assignment, scope.days);
+    }
     request_.observed = std::move(observed);
     request_.prior = fitPrior();
     if (!given("runs")) request_.runs = defaultMatchingRuns;
@@ -314,10 +372,12 @@ std::array<ParameterRange, parameterTable.size()> RequestDraft::fitPrior() const
 }
 
 void RequestDraft::readScenarios() {
-    request_.scenarios =
-        scenarioValues_ ? scenariosOf(*scenarioValues_, request_.parameters, wording_)
-                        : readFor(wording_, "scenarios",
-                                  [&] { return input::loadScenarios(scenarioFile_, request_.parameters); });
+    const int lastDay = request_.scope.days;
+    request_.scenarios = scenarioValues_
+                             ? scenariosOf(*scenarioValues_, request_.parameters, wording_, lastDay)
+                             : readFor(wording_, "scenarios", [&] {
+                                   return input::loadScenarios(scenarioFile_, request_.parameters, lastDay);
+                               });
     if (request_.fits())
         checkScenariosOfFit(request_.scenarios, request_.parameters, request_.observed.lastDay(), wording_);
 }
@@ -329,7 +389,8 @@ void RequestDraft::check() const {
 }
 
 Request RequestDraft::finish() && {
-    request_.changes = sortedByDay(std::move(request_.changes));
+    readScope();
+    readChanges();
     check();
     if (given("observed")) readObserved();
     if (given("scenarios")) readScenarios();
@@ -352,7 +413,7 @@ void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameter
 }
 
 std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given, const Parameters& defaults,
-                                  const Wording& wording) {
+                                  const Wording& wording, int lastDay) {
     std::vector<Scenario> scenarios;
     scenarios.reserve(given.size());
     for (const ScenarioText& text : given) {
@@ -375,7 +436,7 @@ std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given, const 
         }
         for (const std::string& change : text.changes) {
             try {
-                input::addChanges(scenario.changes, change);
+                input::addChanges(scenario.changes, change, lastDay);
             } catch (const input::UsageError& error) {
                 refuse(where + ": changes: " + error.what());
             }

@@ -38,8 +38,9 @@ struct Request {
     std::vector<Scenario> scenarios;                            // empty for none
     std::vector<SweepAxis> sweeps;                              // at most two
     Outcome measure = Outcome::finalRecovered;                  // what a sweep's image shows
-    Observations observed;                                      // scaled to 1000 persons; empty for none
+    Observations observed;                                      // persons of N; empty for none
     std::array<ParameterRange, parameterTable.size()> prior{};  // a fit's: min == max held fixed
+    RunScope scope;                                             // persons, first cases and days of every run
 
     [[nodiscard]] Mode mode() const noexcept;
     [[nodiscard]] bool fits() const noexcept { return !observed.days.empty(); }
@@ -71,9 +72,11 @@ struct ScenarioText {
 void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameters& fitted,
                          int lastObservedDay, const Wording& wording);
 
-// Scenarios given by value, each name once, parameters left out from `defaults`.
+// Scenarios given by value, each name once, parameters left out from
+// `defaults`, changes on days 1..lastDay.
 [[nodiscard]] std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given,
-                                                const Parameters& defaults, const Wording& wording);
+                                                const Parameters& defaults, const Wording& wording,
+                                                int lastDay = runDays);
 
 // The options given so far, collected before they are checked together.
 class RequestDraft {
@@ -104,6 +107,10 @@ private:
     void checkSweeps() const;
     void checkScenarios() const;
     void checkFit() const;
+    template <typename Read>
+    void readOption(std::string_view keyword, const Read& read);
+    void readScope();
+    void readChanges();
     void readObserved();
     void readScenarios();
     [[nodiscard]] std::array<ParameterRange, parameterTable.size()> fitPrior() const;
@@ -116,8 +123,10 @@ private:
     std::optional<std::vector<ScenarioText>> scenarioValues_;
     std::string observedFile_;
     std::optional<std::pair<std::string, std::string>> observedText_;  // text, source
-    int population_ = countedPersons;
-    int firstDay_ = 0;  // 0: the file's days are the model's
+    // Read once the scope is known, which sets their ranges.
+    std::string initialCases_;
+    std::vector<std::string> changes_;
+    std::string firstDay_;  // empty: the file's days are the model's
     std::vector<std::pair<Parameter, ParameterRange>> priors_;
 };
 

@@ -63,15 +63,19 @@ void printError(const std::string& message) {
 
 [[nodiscard]] OptionParser optionsOf(CliOptions& options, app::RequestDraft& draft, bool& quiet) {
     OptionParser parser(
-        "Runs the epidemic model of 1000 persons for 180 days without the window and writes CSV.\n"
-        "One run: day,not_infected,infected,recovered for days 1..180.\n"
+        "Runs the epidemic model of N persons (--population, default 1000) for D days (--days, default\n"
+        "180) without the window and writes CSV; counts are persons of N.\n"
+        "One run: day,not_infected,infected,recovered for days 1..D.\n"
+        "Parameters take the tool's ranges, wider than the window's sliders (both said below); the\n"
+        "window's runs always have 1000 persons, 3 first cases and 180 days.\n"
         "Several runs (--runs K): one summary row per run; run i uses the seed seed + i.\n"
         "With --png, --bands or --summary and no --output, only those files are written.\n"
         "Every option but --change and --sweep is given at most once.");
     parser.add({"--version", "", "", "Display program version information and exit", Arity::flag,
                 [](const std::string&) {}, ""});
     for (const ParameterInfo& info : parameterTable) parser.add(requestOption(info.name, draft));
-    for (const char* const keyword : {"seed", "runs", "threads"}) parser.add(requestOption(keyword, draft));
+    for (const char* const keyword : {"population", "initial", "days", "seed", "runs", "threads"})
+        parser.add(requestOption(keyword, draft));
     parser.add(fileOption("--output", options.output, "Output file; - is standard output (default -)"));
     parser.add(fileOption("--png", options.png,
                           "PNG image of the chart; with --runs K, the median curves and 10..90 % bands"));
@@ -86,7 +90,7 @@ void printError(const std::string& message) {
     parser.add(
         fileOption("--differences", options.differences,
                    "With --scenarios: CSV of each scenario's run-by-run differences against the first"));
-    for (const char* const keyword : {"sweep", "measure", "observed", "population", "first_day", "prior"})
+    for (const char* const keyword : {"sweep", "measure", "observed", "first_day", "prior"})
         parser.add(requestOption(keyword, draft));
     parser.add(fileOption("--posterior", options.posterior,
                           "With --observed: CSV of the posterior sample, one row per particle"));

@@ -10,7 +10,8 @@
 namespace pandemie::input {
 
 // Adds the changes of text to changes (which sortedByDay then orders). A
-// parameter changed twice on one day, here or in changes already, is refused.
-void addChanges(Schedule& changes, const std::string& text);
+// parameter changed twice on one day, here or in changes already, is
+// refused; days run 1..lastDay, values over the tool's ranges.
+void addChanges(Schedule& changes, const std::string& text, int lastDay = runDays);
 
 }  // namespace pandemie::input

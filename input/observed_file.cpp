@@ -59,7 +59,8 @@ struct Column {
 
 class ObservedFile {
 public:
-    ObservedFile(std::string_view file, int population) : shown_(shownFile(file)), population_(population) {}
+    ObservedFile(std::string_view file, int population, int days)
+        : shown_(shownFile(file)), population_(population), lineOfDay_(static_cast<std::size_t>(days) + 1) {}
 
     [[nodiscard]] Observations parse(std::string_view text) {
         refuseAtOnce(text);
@@ -180,7 +181,7 @@ private:
             if (!series || cells[i].empty()) continue;
             const double persons = personsOf(cells[i]);
             sum += persons;
-            observed.counts[static_cast<std::size_t>(*series)] = scaled(persons);
+            observed.counts[static_cast<std::size_t>(*series)] = persons;
         }
         if (std::ranges::none_of(observed.counts, [](const auto& count) { return count.has_value(); }))
             failOnLine("no count on day " + std::to_string(observed.day));
@@ -195,9 +196,10 @@ private:
         int day = 0;
         const auto [end, error] = std::from_chars(cell.data(), cell.data() + cell.size(), day);
         const bool whole = error == std::errc{} && end == cell.data() + cell.size() && cell.front() != '-';
-        if (!whole || day < 1 || day > runDays)
+        const int lastDay = static_cast<int>(lineOfDay_.size()) - 1;
+        if (!whole || day < 1 || day > lastDay)
             failOnLine("day " + quotedValue(cell) + " is not a whole number in 1.." +
-                       std::to_string(runDays));
+                       std::to_string(lastDay));
         int& first = lineOfDay_[static_cast<std::size_t>(day)];
         if (first != 0)
             failOnLine("day " + std::to_string(day) + " is counted twice, first on line " +
@@ -231,39 +233,33 @@ private:
         return persons;
     }
 
-    [[nodiscard]] double scaled(double persons) const {
-        if (population_ == countedPersons) return persons;  // unchanged to the last bit
-        return persons * countedPersons / population_;
-    }
-
     std::string shown_;  // how messages name the file
     int population_;
     int line_ = 0;
     char separator_ = ',';
-    std::vector<Column> columns_;               // of the header, in its order
-    std::array<int, runDays + 1> lineOfDay_{};  // the line each day is on, 0 for none yet
+    std::vector<Column> columns_;  // of the header, in its order
+    std::vector<int> lineOfDay_;   // by day 0..D, the line each day is on, 0 for none yet
     Observations observations_;
 };
 
 }  // namespace
 
-Observations parseObservations(std::string_view text, std::string_view file, int population) {
-    return ObservedFile(file, population).parse(text);
+Observations parseObservations(std::string_view text, std::string_view file, int population, int days) {
+    return ObservedFile(file, population, days).parse(text);
 }
 
-Observations readObservations(const std::string& path, int population) {
+Observations readObservations(const std::string& path, int population, int days) {
     const std::string text =
         readInputFile(path, shownFile(path), maxObservedFileBytes, InputKind::regularFile);
-    return parseObservations(text, path, population);
+    return parseObservations(text, path, population, days);
 }
 
-Observations startingOnDay(Observations observed, int firstDay, std::string_view name) {
+Observations startingOnDay(Observations observed, int firstDay, std::string_view name, int days) {
     const int shift = firstDay - observed.firstDay();
-    if (observed.lastDay() + shift > runDays)
+    if (observed.lastDay() + shift > days)
         throw UsageError(std::string(name) + std::to_string(firstDay) + ": the file's last day " +
                          std::to_string(observed.lastDay()) + " would be day " +
-                         std::to_string(observed.lastDay() + shift) + ", after day " +
-                         std::to_string(runDays));
+                         std::to_string(observed.lastDay() + shift) + ", after day " + std::to_string(days));
     for (ObservedDay& day : observed.days) day.day += shift;
     return observed;
 }

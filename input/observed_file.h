@@ -13,21 +13,23 @@
 
 namespace pandemie::input {
 
-// Far more than 180 rows of counts ever take.
+// Far more than 1000 rows of counts ever take.
 inline constexpr std::size_t maxObservedFileBytes = std::size_t{64} << 20U;
 
-// The counts in `text` (a file's contents), named `file` in messages, counted
-// in a population of `population` persons and scaled to 1000 persons. Throws
-// UsageError with one line naming the file, the line and what is wrong.
-[[nodiscard]] Observations parseObservations(std::string_view text, std::string_view file, int population);
+// The counts in `text` (a file's contents), named `file` in messages:
+// persons of a population of `population`, as given, on days 1..days.
+// Throws UsageError with one line naming the file, the line and what is wrong.
+[[nodiscard]] Observations parseObservations(std::string_view text, std::string_view file, int population,
+                                             int days = runDays);
 
 // The same read from the file at `path`; a directory, a named pipe or a
 // device is refused before it is opened.
-[[nodiscard]] Observations readObservations(const std::string& path, int population);
+[[nodiscard]] Observations readObservations(const std::string& path, int population, int days = runDays);
 
 // observed with its first day moved to model day firstDay and the others
 // following; throws UsageError, its message after `name` (the option and
-// a blank), when the last day would come after day 180.
-[[nodiscard]] Observations startingOnDay(Observations observed, int firstDay, std::string_view name);
+// a blank), when the last day would come after day `days`.
+[[nodiscard]] Observations startingOnDay(Observations observed, int firstDay, std::string_view name,
+                                         int days = runDays);
 
 }  // namespace pandemie::input

@@ -9,7 +9,7 @@
 namespace pandemie::input {
 
 WholeRange wholeRange(Parameter parameter) {
-    const ParameterRange range = parameterRange(parameter);
+    const ParameterRange range = toolRange(parameter);
     return {static_cast<std::uint64_t>(range.min), static_cast<std::uint64_t>(range.max)};
 }
 

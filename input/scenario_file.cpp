@@ -72,8 +72,11 @@ namespace {
 
 class ScenarioFile {
 public:
-    ScenarioFile(std::string path, const Parameters& defaults)
-        : path_(std::move(path)), shown_("--scenarios: " + input::shownPath(path_)), defaults_(defaults) {}
+    ScenarioFile(std::string path, const Parameters& defaults, int lastDay)
+        : path_(std::move(path)),
+          shown_("--scenarios: " + input::shownPath(path_)),
+          defaults_(defaults),
+          lastDay_(lastDay) {}
 
     // A pipe or a device is read as well, as from `--scenarios <(...)`.
     [[nodiscard]] std::string read() const {
@@ -139,7 +142,7 @@ private:
                 result.name = name(node);
             } else if (const auto parameter = parameterNamed(key.str())) {
                 setParameterValue(result.parameters, *parameter,
-                                  wholeValue(node, parameterRange(*parameter), key.str()));
+                                  wholeValue(node, toolRange(*parameter), key.str()));
             } else if (key.str() == "change") {
                 if (!node.is_array_of_tables())
                     fail(node.source(), "change must be tables, written [[scenario.change]]");
@@ -158,7 +161,7 @@ private:
     void addChanges(const toml::table& table, Schedule& changes) const {
         const toml::node* const dayNode = table.get("day");
         if (dayNode == nullptr) fail(table.source(), "change without a day");
-        const int day = wholeValue(*dayNode, {1, runDays}, "day");
+        const int day = wholeValue(*dayNode, {1, lastDay_}, "day");
         bool any = false;
         for (auto&& [key, node] : table) {
             if (key.str() == "day") continue;
@@ -172,7 +175,7 @@ private:
             if (twice)
                 fail(key.source(),
                      std::string(key.str()) + " is changed twice on day " + std::to_string(day));
-            changes.push_back({day, *parameter, wholeValue(node, parameterRange(*parameter), key.str())});
+            changes.push_back({day, *parameter, wholeValue(node, toolRange(*parameter), key.str())});
             any = true;
         }
         if (!any) fail(table.source(), "change on day " + std::to_string(day) + " changes nothing");
@@ -181,20 +184,21 @@ private:
     std::string path_;
     std::string shown_;  // how messages name the file
     Parameters defaults_;
+    int lastDay_;
     std::vector<Scenario> scenarios_;
     std::unordered_set<std::string> names_;  // of scenarios_, so that a long file is read in linear time
 };
 
 }  // namespace
 
-std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults) {
-    ScenarioFile file(path, defaults);
+std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults, int lastDay) {
+    ScenarioFile file(path, defaults, lastDay);
     return file.load(file.read());
 }
 
 std::vector<Scenario> scenariosFromText(std::string_view text, const std::string& path,
-                                        const Parameters& defaults) {
-    return ScenarioFile(path, defaults).load(text);
+                                        const Parameters& defaults, int lastDay) {
+    return ScenarioFile(path, defaults, lastDay).load(text);
 }
 
 }  // namespace pandemie::input

@@ -21,12 +21,14 @@ inline constexpr int maxScenarioNesting = 32;  // open brackets and braces plus 
 // The scenarios of a TOML file: [[scenario]] tables with a name, parameters
 // (those left out from defaults) and [[scenario.change]] tables with a day
 // and new values. Errors name --scenarios, the file and the line.
-[[nodiscard]] std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults);
+// Values take the tool's ranges (toolRange), days 1..lastDay.
+[[nodiscard]] std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults,
+                                                  int lastDay = runDays);
 
 // The same from the file's text, for callers that hold it in memory (the
 // fuzzing of the parser, for one): the scenarios of text, the contents of the file at path (which messages
 // name); throws UsageError as loadScenarios does.
 [[nodiscard]] std::vector<Scenario> scenariosFromText(std::string_view text, const std::string& path,
-                                                      const Parameters& defaults);
+                                                      const Parameters& defaults, int lastDay = runDays);
 
 }  // namespace pandemie::input

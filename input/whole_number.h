@@ -31,11 +31,23 @@ struct WholeRange {
 [[nodiscard]] std::uint64_t wholeNumberIn(std::string_view text, WholeRange range);
 
 // The ranges of the whole numbers the tool and the module take besides the
-// parameters, whose ranges are their sliders' (wholeRange).
+// parameters, whose ranges are the tool's (wholeRange).
 inline constexpr WholeRange seedRange{0, std::numeric_limits<std::uint64_t>::max()};
 inline constexpr WholeRange runsRange{1, 1'000'000};
 inline constexpr WholeRange threadsRange{1, mostThreads};
-inline constexpr WholeRange populationRange{1, 100'000'000};
-inline constexpr WholeRange dayRange{1, runDays};
+inline constexpr WholeRange populationRange{static_cast<std::uint64_t>(scopeLimits.minPersons),
+                                            static_cast<std::uint64_t>(scopeLimits.maxPersons)};
+inline constexpr WholeRange daysRange{1, static_cast<std::uint64_t>(scopeLimits.maxDays)};
+
+// The first cases a population of `persons` (10 or more) takes: 1..N/2-2.
+[[nodiscard]] constexpr WholeRange initialCasesRange(int persons) noexcept {
+    return {static_cast<std::uint64_t>(scopeLimits.minInitialCases),
+            static_cast<std::uint64_t>(mostInitialCases(persons))};
+}
+
+// The days of a run of `days` days: 1..D.
+[[nodiscard]] constexpr WholeRange dayRangeOf(int days) noexcept {
+    return {1, static_cast<std::uint64_t>(days)};
+}
 
 }  // namespace pandemie::input

@@ -75,49 +75,49 @@ int CountHistogram::percentile(int percent) const {
     return maxValue_;
 }
 
-namespace {
+static_assert(bandUnitsPerRun <= 0xFFFF, "a band unit fits in two bytes");
 
-// Histograms of a band statistics: one per day and series.
-constexpr std::size_t bandHistograms = static_cast<std::size_t>(runDays) * seriesFields.size();
-static_assert(countedPersons <= 0xFFFF, "a count fits in two bytes");
-
-}  // namespace
+std::size_t BandStatistics::histogramCount() const noexcept {
+    return static_cast<std::size_t>(days_) * seriesFields.size();
+}
 
 std::int64_t BandStatistics::runs() const noexcept {
-    return days_.empty() ? static_cast<std::int64_t>(rows_.size() / bandHistograms) : days_.front().total();
+    return byDay_.empty() ? static_cast<std::int64_t>(rows_.size() / histogramCount())
+                          : byDay_.front().total();
 }
 
 CountHistogram BandStatistics::day(int day, Series series) const {
     const std::size_t index =
         static_cast<std::size_t>(day - 1) * seriesFields.size() + static_cast<std::size_t>(series);
-    if (!days_.empty()) return days_.at(index);
-    if (index >= bandHistograms) throw std::out_of_range("no such day");
-    CountHistogram histogram(countedPersons);
-    for (std::size_t at = index; at < rows_.size(); at += bandHistograms) histogram.add(rows_[at]);
+    if (!byDay_.empty()) return byDay_.at(index);
+    if (index >= histogramCount()) throw std::out_of_range("no such day");
+    CountHistogram histogram(bandUnitsPerRun);
+    for (std::size_t at = index; at < rows_.size(); at += histogramCount()) histogram.add(rows_[at]);
     return histogram;
 }
 
 void BandStatistics::add(const Trajectory& trajectory) {
-    if (days_.empty()) {
+    if (byDay_.empty()) {
         // A single run's counts take their room exactly.
-        if (rows_.empty()) rows_.reserve(bandHistograms);
+        if (rows_.empty()) rows_.reserve(histogramCount());
         for (const DailyCounts& counts : trajectory)
             for (const SeriesField& field : seriesFields)
-                rows_.push_back(static_cast<std::uint16_t>(counts.*field.count));
+                rows_.push_back(static_cast<std::uint16_t>(bandUnits(counts.*field.count, persons_)));
         if (runs() == rowsUntil) useHistograms();
         return;
     }
-    auto histogram = days_.begin();
+    auto histogram = byDay_.begin();
     for (const DailyCounts& counts : trajectory)
-        for (const SeriesField& field : seriesFields) (histogram++)->add(counts.*field.count);
+        for (const SeriesField& field : seriesFields)
+            (histogram++)->add(bandUnits(counts.*field.count, persons_));
 }
 
 void BandStatistics::addRows(const std::vector<std::uint16_t>& rows) {
-    for (std::size_t at = 0; at < rows.size(); ++at) days_[at % bandHistograms].add(rows[at]);
+    for (std::size_t at = 0; at < rows.size(); ++at) byDay_[at % histogramCount()].add(rows[at]);
 }
 
 void BandStatistics::useHistograms() {
-    days_.assign(bandHistograms, CountHistogram(countedPersons));
+    byDay_.assign(histogramCount(), CountHistogram(bandUnitsPerRun));
     addRows(rows_);
     rows_ = std::vector<std::uint16_t>();  // its room given back
 }
@@ -126,41 +126,41 @@ void BandStatistics::useHistograms() {
 // the runs are others than those added, the counts of each day and series
 // the same.
 void BandStatistics::useRows() {
-    std::vector<std::uint16_t> rows(static_cast<std::size_t>(runs()) * bandHistograms);
-    for (std::size_t index = 0; index < days_.size(); ++index) {
+    std::vector<std::uint16_t> rows(static_cast<std::size_t>(runs()) * histogramCount());
+    for (std::size_t index = 0; index < byDay_.size(); ++index) {
         std::size_t at = index;
-        const std::vector<std::uint32_t> byValue = days_[index].counts();
+        const std::vector<std::uint32_t> byValue = byDay_[index].counts();
         for (std::size_t value = 0; value < byValue.size(); ++value)
-            for (std::uint32_t n = 0; n < byValue[value]; ++n, at += bandHistograms)
+            for (std::uint32_t n = 0; n < byValue[value]; ++n, at += histogramCount())
                 rows[at] = static_cast<std::uint16_t>(value);
     }
     rows_ = std::move(rows);
-    days_ = std::vector<CountHistogram>();
+    byDay_ = std::vector<CountHistogram>();
 }
 
 void BandStatistics::merge(const BandStatistics& other) {
-    if (days_.empty() && other.days_.empty() && runs() + other.runs() < rowsUntil) {
+    if (byDay_.empty() && other.byDay_.empty() && runs() + other.runs() < rowsUntil) {
         rows_.insert(rows_.end(), other.rows_.begin(), other.rows_.end());
         return;
     }
-    if (days_.empty()) useHistograms();
-    if (other.days_.empty()) {
+    if (byDay_.empty()) useHistograms();
+    if (other.byDay_.empty()) {
         addRows(other.rows_);
         return;
     }
-    for (std::size_t i = 0; i < days_.size(); ++i) days_[i].merge(other.days_[i]);
+    for (std::size_t i = 0; i < byDay_.size(); ++i) byDay_[i].merge(other.byDay_[i]);
 }
 
 void BandStatistics::transferCounters(CounterTransfer& transfer) {
-    if (days_.empty()) useHistograms();
-    for (CountHistogram& histogram : days_) histogram.transferCounters(transfer);
+    if (byDay_.empty()) useHistograms();
+    for (CountHistogram& histogram : byDay_) histogram.transferCounters(transfer);
     if (runs() < rowsUntil) useRows();
 }
 
 PercentileCourses BandStatistics::courses() const {
-    const Trajectory days(static_cast<std::size_t>(runDays));
-    PercentileCourses courses{days, days, days};
-    for (int d = 1; d <= runDays; ++d) {
+    const Trajectory empty(static_cast<std::size_t>(days_));
+    PercentileCourses courses{empty, empty, empty};
+    for (int d = 1; d <= days_; ++d) {
         const auto at = static_cast<std::size_t>(d - 1);
         for (const SeriesField& field : seriesFields) {
             const CountHistogram values = day(d, field.series);
@@ -172,9 +172,11 @@ PercentileCourses BandStatistics::courses() const {
     return courses;
 }
 
-OutcomeHistograms::OutcomeHistograms(Range range) {
-    for (const OutcomeInfo& info : outcomeTable)
-        histograms_.emplace_back(range == Range::differences ? -info.max : 0, info.max);
+OutcomeHistograms::OutcomeHistograms(Range range, const RunScope& scope) {
+    for (const OutcomeInfo& info : outcomeTable) {
+        const int max = outcomeMax(info.outcome, scope);
+        histograms_.emplace_back(range == Range::differences ? -max : 0, max);
+    }
 }
 
 void OutcomeHistograms::merge(const OutcomeHistograms& other) {

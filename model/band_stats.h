@@ -1,6 +1,6 @@
 #pragma once
 // Statistics of an ensemble kept in bounded memory: for every day and series
-// a histogram of the counts 0..1000, and a histogram of each outcome figure.
+// a histogram of the counts in band units, and a histogram of each outcome figure.
 // Histograms of whole counts do not depend on the order in which runs are
 // added, so the results are the same for any number of threads.
 //
@@ -17,6 +17,9 @@
 #include "model/parameters.h"
 
 namespace pandemie {
+
+// Band units of a run: a count of all N persons.
+inline constexpr int bandUnitsPerRun = 1000;
 
 // Every counter of a statistics object as one flat array, in a fixed order:
 // collected from the object, or written back into it. Statistics of several
@@ -97,6 +100,17 @@ private:
     int maxValue_;
 };
 
+// A count of N persons in band units, per mille of N rounded half to even:
+// the count itself for N = 1000, so a band unit is a tenth of a percent.
+[[nodiscard]] constexpr int bandUnits(int count, int persons) noexcept {
+    if (persons == bandUnitsPerRun) return count;
+    const std::int64_t scaled = std::int64_t{count} * bandUnitsPerRun;
+    const auto whole = static_cast<int>(scaled / persons);
+    const std::int64_t twiceRest = 2 * (scaled % persons);
+    if (twiceRest > persons || (twiceRest == persons && whole % 2 == 1)) return whole + 1;
+    return whole;
+}
+
 // The 10th, 50th and 90th percentile of each day's counts, as three courses.
 struct PercentileCourses {
     Trajectory p10;
@@ -104,37 +118,49 @@ struct PercentileCourses {
     Trajectory p90;
 };
 
-// For every day and series, a histogram of the counts. Up to a few
-// thousand runs each run's counts are kept as they are, two bytes each: less
-// room than the histograms, which take their place from then on.
+// For every day and series of runs of one scope, a histogram of the counts
+// in band units (0..1000 whatever N). Up to a few thousand runs each run's
+// units are kept as they are, two bytes each: less room than the
+// histograms, which take their place from then on.
 class BandStatistics {
 public:
+    BandStatistics() = default;
+    explicit BandStatistics(const RunScope& scope) : persons_(scope.persons), days_(scope.days) {}
+
+    // A run of days 1..D of the scope.
     void add(const Trajectory& trajectory);
+    // Adds the other's runs; both must have the same scope.
     void merge(const BandStatistics& other);
-    // As 540 histograms, day by day, whatever the form.
+    // As 3 x D histograms, day by day, whatever the form.
     void transferCounters(CounterTransfer& transfer);
 
+    [[nodiscard]] int days() const noexcept { return days_; }
     [[nodiscard]] std::int64_t runs() const noexcept;
+    // The band units of the day's counts.
     [[nodiscard]] CountHistogram day(int day, Series series) const;
+    // In band units, for days 1..D.
     [[nodiscard]] PercentileCourses courses() const;
 
 private:
     // From this many runs on, histograms take less room than the counts.
-    static constexpr std::int64_t rowsUntil = 2 * (std::int64_t{countedPersons} + 1);
+    static constexpr std::int64_t rowsUntil = 2 * (std::int64_t{bandUnitsPerRun} + 1);
+    [[nodiscard]] std::size_t histogramCount() const noexcept;
     void useHistograms();
     void useRows();
     void addRows(const std::vector<std::uint16_t>& rows);
 
-    std::vector<std::uint16_t> rows_;   // with few runs: index run * 540 + (day - 1) * 3 + series
-    std::vector<CountHistogram> days_;  // with many: index (day - 1) * 3 + series
+    int persons_ = countedPersons;
+    int days_ = runDays;
+    std::vector<std::uint16_t> rows_;    // with few runs: index run * 3D + (day - 1) * 3 + series
+    std::vector<CountHistogram> byDay_;  // with many: index (day - 1) * 3 + series
 };
 
 // One histogram per outcome of outcomeTable, at the outcome's place.
 class OutcomeHistograms {
 public:
-    // An outcome's values run 0..max; differences of two runs -max..max.
+    // An outcome's values run 0..max of the scope; differences of two runs -max..max.
     enum class Range : std::uint8_t { values, differences };
-    explicit OutcomeHistograms(Range range);
+    explicit OutcomeHistograms(Range range, const RunScope& scope = {});
 
     void add(Outcome outcome, int value) { histograms_[static_cast<std::size_t>(outcome)].add(value); }
     void merge(const OutcomeHistograms& other);
@@ -151,6 +177,10 @@ private:
 // without an infected counted person.
 class OutcomeStatistics {
 public:
+    OutcomeStatistics() = default;
+    explicit OutcomeStatistics(const RunScope& scope)
+        : histograms_(OutcomeHistograms::Range::values, scope), scope_(scope) {}
+
     void add(const RunSummary& summary);
     void merge(const OutcomeStatistics& other);
     void transferCounters(CounterTransfer& transfer);
@@ -160,7 +190,9 @@ public:
     [[nodiscard]] const CountHistogram& histogram(Outcome outcome) const noexcept {
         return histograms_.of(outcome);
     }
-    // Runs in which no counted person is infected on day 180.
+    // What the runs are of.
+    [[nodiscard]] const RunScope& scope() const noexcept { return scope_; }
+    // Runs in which no counted person is infected on the last day.
     [[nodiscard]] std::int64_t runsWithoutInfected() const noexcept { return runsWithoutInfected_; }
     // Their share of the runs; 0 for no runs at all.
     [[nodiscard]] double shareWithoutInfected() const noexcept {
@@ -169,6 +201,7 @@ public:
 
 private:
     OutcomeHistograms histograms_{OutcomeHistograms::Range::values};
+    RunScope scope_;
     std::int64_t runsWithoutInfected_ = 0;
 };
 

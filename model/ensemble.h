@@ -15,9 +15,9 @@ namespace pandemie {
 
 struct RunSummary {
     std::uint64_t seed = 0;
-    int peakInfected = 0;  // largest infected count of days 1..180
+    int peakInfected = 0;  // largest infected count of days 1..D
     int peakDay = 0;       // first day on which it is reached
-    DailyCounts final;     // the counts of day 180
+    DailyCounts final;     // the counts of day D
 
     friend bool operator==(const RunSummary&, const RunSummary&) = default;
 };
@@ -36,10 +36,16 @@ struct RunSummary {
     return 0;
 }
 
+// Built from the leading values given, the scope last, so that callers
+// which run the window's scope leave it out.
 struct EnsembleOptions {
-    std::uint64_t baseSeed = windowSeed;
-    std::int64_t runs = 1;
-    int threads = 1;
+    explicit(false) EnsembleOptions(std::uint64_t base = windowSeed, std::int64_t count = 1,
+                                    int threadCount = 1, const RunScope& runScope = {})
+        : baseSeed(base), runs(count), threads(threadCount), scope(runScope) {}
+
+    std::uint64_t baseSeed;
+    std::int64_t runs;
+    int threads;
     RunScope scope;
 };
 

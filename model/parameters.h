@@ -4,6 +4,7 @@
 // file, sweeps, the window's sliders, the images, the completion) reads these
 // tables instead of keeping its own copy.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -22,7 +23,7 @@ struct ParameterInfo {
     std::string_view caption;      // German, as the window's slider label says it
     std::string_view axisCaption;  // German, on an image's axis
     std::string_view unit;         // in the tool's own words
-    int min;                         // the window's slider runs min..max
+    int min;                       // the window's slider runs min..max
     int max;
     int defaultValue;                // the window's start-up and "Default - Werte"
     std::string_view changeCaption;  // German, a change marker's text; %1 is the new value
@@ -85,9 +86,9 @@ struct ParameterRange {
 }
 
 [[nodiscard]] constexpr bool toolRangesHoldWindowRanges() noexcept {
-    for (const ParameterInfo& info : parameterTable)
-        if (info.toolMin > info.min || info.toolMax < info.max) return false;
-    return true;
+    return std::ranges::all_of(parameterTable, [](const ParameterInfo& info) {
+        return info.toolMin <= info.min && info.toolMax >= info.max;
+    });
 }
 static_assert(toolRangesHoldWindowRanges());
 
@@ -133,27 +134,35 @@ static_assert(defaultParameters() == Parameters{}, "the table's defaults are tho
 
 enum class Outcome : std::uint8_t { peakInfected, peakDay, finalRecovered };
 
+// What an outcome counts: persons of the run's N, or a day of its D.
+enum class OutcomeUnit : std::uint8_t { persons, days };
+
 struct OutcomeInfo {
     Outcome outcome;
     std::string_view name;         // in the CSV files and for --measure
     std::string_view description;  // for --help
     std::string_view caption;      // German, on an image's axis
-    int max;                       // values run 0..max
+    OutcomeUnit unit;              // values run 0..N or 0..D
 };
 
 inline constexpr std::array<OutcomeInfo, 3> outcomeTable{{
     {Outcome::peakInfected, "peak_infected", "the most persons infected on one day",
-     "h\u00f6chster Anteil aktuell Infizierter in %", countedPersons},
+     "h\u00f6chster Anteil aktuell Infizierter in %", OutcomeUnit::persons},
     {Outcome::peakDay, "peak_day", "the day with the most persons infected",
-     "Tag mit den meisten aktuell Infizierten", runDays},
-    {Outcome::finalRecovered, "final_recovered", "the persons recovered on day 180",
-     "Genesene am Tag 180 in %", countedPersons},
+     "Tag mit den meisten aktuell Infizierten", OutcomeUnit::days},
+    {Outcome::finalRecovered, "final_recovered", "the persons recovered on the last day",
+     "Genesene am Tag 180 in %", OutcomeUnit::persons},
 }};
 
 static_assert(inEnumeratorOrder(outcomeTable, &OutcomeInfo::outcome));
 
 [[nodiscard]] constexpr const OutcomeInfo& infoOf(Outcome outcome) noexcept {
     return outcomeTable[static_cast<std::size_t>(outcome)];
+}
+
+// The largest value of the outcome in runs of the scope: 1000 or 180 in the window's.
+[[nodiscard]] constexpr int outcomeMax(Outcome outcome, const RunScope& scope) noexcept {
+    return infoOf(outcome).unit == OutcomeUnit::persons ? scope.persons : scope.days;
 }
 
 // The outcome called name, or nothing.

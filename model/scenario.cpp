@@ -54,9 +54,11 @@ void PairedDifferences::add(const RunSummary& scenario, const RunSummary& first)
                          outcomeValue(scenario, info.outcome) - outcomeValue(first, info.outcome));
 }
 
-ScenarioResults::ScenarioResults(std::size_t scenarios, Detail detail) : summaries(scenarios) {
-    if (detail == Detail::bandsAndDifferences) bands.resize(scenarios);
-    if (detail != Detail::summaries) differences.resize(scenarios > 0 ? scenarios - 1 : 0);
+ScenarioResults::ScenarioResults(std::size_t scenarios, Detail detail, const RunScope& scope)
+    : summaries(scenarios, OutcomeStatistics(scope)) {
+    if (detail == Detail::bandsAndDifferences) bands.assign(scenarios, BandStatistics(scope));
+    if (detail != Detail::summaries)
+        differences.assign(scenarios > 0 ? scenarios - 1 : 0, PairedDifferences(scope));
 }
 
 void ScenarioResults::merge(const ScenarioResults& other) {
@@ -159,7 +161,7 @@ private:
 ScenarioResults runScenarios(const std::vector<Scenario>& scenarios, const EnsembleOptions& options,
                              Detail detail, std::vector<RunSummary>* perRunOfFirst,
                              std::atomic<std::int64_t>* done) {
-    ScenarioResults results(scenarios.size(), detail);
+    ScenarioResults results(scenarios.size(), detail, options.scope);
     const std::int64_t runs = std::max<std::int64_t>(options.runs, 0);
     if (perRunOfFirst != nullptr) perRunOfFirst->assign(static_cast<std::size_t>(runs), {});
     ScenarioJob job(scenarios, options, results);
@@ -171,7 +173,7 @@ ScenarioResults runScenarios(const std::vector<Scenario>& scenarios, const Ensem
 ScenarioResults continueScenarios(const std::vector<Scenario>& scenarios, const std::vector<RunStart>& starts,
                                   int threads, std::vector<RunSummary>* perRunOfFirst,
                                   std::atomic<std::int64_t>* done, const RunScope& scope) {
-    ScenarioResults results(scenarios.size(), Detail::bandsAndDifferences);
+    ScenarioResults results(scenarios.size(), Detail::bandsAndDifferences, scope);
     const EnsembleOptions options{0, std::ssize(starts), threads, scope};
     if (perRunOfFirst != nullptr) perRunOfFirst->assign(starts.size(), {});
     ScenarioJob job(scenarios, options, results, &starts);

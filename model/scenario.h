@@ -61,6 +61,9 @@ struct SweepAxis {
 // Run-by-run differences of a scenario against the first one, on the same seeds.
 class PairedDifferences {
 public:
+    PairedDifferences() = default;
+    explicit PairedDifferences(const RunScope& scope)
+        : differences_(OutcomeHistograms::Range::differences, scope) {}
     void add(const RunSummary& scenario, const RunSummary& first);
     void merge(const PairedDifferences& other) { differences_.merge(other.differences_); }
     void transferCounters(CounterTransfer& transfer) { differences_.transferCounters(transfer); }
@@ -83,11 +86,12 @@ struct ScenarioResults {
     std::vector<BandStatistics> bands;           // one per scenario, with bands only
     std::vector<PairedDifferences> differences;  // one per scenario after the first, with differences only
 
-    ScenarioResults(std::size_t scenarios, Detail detail);
+    // Of runs of the scope.
+    ScenarioResults(std::size_t scenarios, Detail detail, const RunScope& scope = {});
     void merge(const ScenarioResults& other);
 };
 
-// Runs every scenario with the seeds base..base+runs-1, spread over the
+// Runs every scenario with the seeds base..base+runs-1 in the options' scope, spread over the
 // threads; a work item is one seed for all scenarios or, with fewer seeds
 // than threads to keep busy, for a block of them, so the runs that are
 // compared are computed together and nothing per run is kept. With

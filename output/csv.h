@@ -12,7 +12,7 @@
 
 namespace pandemie::output {
 
-// day,not_infected,infected,recovered for days 1..180.
+// day,not_infected,infected,recovered for days 1..D.
 [[nodiscard]] Table trajectoryTable(const Trajectory& trajectory);
 [[nodiscard]] inline std::string trajectoryCsv(const Trajectory& trajectory) {
     return csvOf(trajectoryTable(trajectory));

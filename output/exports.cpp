@@ -46,14 +46,15 @@ namespace {
 Table bandsTable(const BandStatistics& statistics) {
     Table table{{integerColumn("day"), textColumn("series"), realColumn("mean", 3)}};
     for (const char* name : percentileNames) table.columns.push_back(realColumn(name, 1));
-    for (Column& column : table.columns) column.reserve(runDays * seriesFields.size());
-    for (int day = 1; day <= runDays; ++day) {
+    const int days = statistics.days();
+    for (Column& column : table.columns) column.reserve(static_cast<std::size_t>(days) * seriesFields.size());
+    for (int day = 1; day <= days; ++day) {
         for (const SeriesField& field : seriesFields) {
             const CountHistogram& counts = statistics.day(day, field.series);
             table.columns[0].add(day);
             table.columns[1].add(field.name);
             table.columns[2].add(counts.mean() / 10.0);
-            // A count of the 1000 counted persons in percent: exact with one decimal.
+            // Band units, per mille of the persons, in percent: exact with one decimal.
             for (std::size_t p = 0; p < percents.size(); ++p)
                 table.columns[3 + p].add(counts.percentile(percents[p]) / 10.0);
         }
@@ -66,7 +67,7 @@ void addSummaryRows(std::span<Column> columns, const OutcomeStatistics& statisti
         columns[0].add(info.name);
         addFigures(columns.subspan(1), statistics.histogram(info.outcome));
     }
-    columns[0].add("runs_without_infected_on_day_180");
+    columns[0].add("runs_without_infected_on_day_" + std::to_string(statistics.scope().days));
     columns[1].add(statistics.shareWithoutInfected(), 6);
     for (Column& percentile : columns.subspan(2)) percentile.addEmpty();
 }
@@ -90,7 +91,7 @@ std::string summaryText(const OutcomeStatistics& statistics) {
                 .append(std::to_string(values.percentile(percent)));
         text += '\n';
     }
-    text.append("no counted person infected on day 180 in ")
+    text.append("no counted person infected on day " + std::to_string(statistics.scope().days) + " in ")
         .append(fixed(100.0 * statistics.shareWithoutInfected(), 2))
         .append(" % of the runs\n");
     return text;

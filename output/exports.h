@@ -17,17 +17,18 @@ namespace pandemie::output {
 // column's decimals, then the 10th, 50th and 90th percentile.
 void addFigures(std::span<Column> columns, const CountHistogram& values);
 
-// day,series,mean,p10,p50,p90 for days 1..180, each day's rows in the order
-// not_infected, infected, recovered; values in percent of the 1000 counted
-// persons, the mean with three decimals, percentiles with one.
+// day,series,mean,p10,p50,p90 for days 1..D, each day's rows in the order
+// not_infected, infected, recovered; values in percent of the N counted
+// persons (of band units, so exact with one decimal), the mean with three
+// decimals, percentiles with one.
 [[nodiscard]] Table bandsTable(const BandStatistics& statistics);
 [[nodiscard]] inline std::string bandsCsv(const BandStatistics& statistics) {
     return csvOf(bandsTable(statistics));
 }
 
-// measure,mean,p10,p50,p90 for peak_infected (persons), peak_day and
-// final_recovered (persons), the mean with three decimals, then
-// runs_without_infected_on_day_180 as a share of the runs with six
+// measure,mean,p10,p50,p90 for peak_infected (persons of N), peak_day and
+// final_recovered (persons of N), the mean with three decimals, then
+// runs_without_infected_on_day_D as a share of the runs with six
 // decimals in the mean column, its percentiles empty.
 [[nodiscard]] Table summaryTable(const OutcomeStatistics& statistics);
 [[nodiscard]] inline std::string summaryCsv(const OutcomeStatistics& statistics) {

@@ -73,7 +73,8 @@ Table sweepTable(const std::vector<SweepAxis>& axes, const std::vector<Scenario>
         table.columns.push_back(integerColumn(std::string(infoOf(axis.parameter).name)));
     table.columns.push_back(integerColumn("runs"));
     for (const OutcomeInfo& info : outcomeTable) addFigureColumns(table, std::string(info.name) + "_");
-    table.columns.push_back(realColumn("share_without_infected_on_day_180", 6));
+    const int lastDay = results.summaries.empty() ? runDays : results.summaries.front().scope().days;
+    table.columns.push_back(realColumn("share_without_infected_on_day_" + std::to_string(lastDay), 6));
     for (std::size_t point = 0; point < grid.size(); ++point) {
         auto column = table.columns.begin();
         for (const SweepAxis& axis : axes)

@@ -40,7 +40,7 @@ namespace pandemie::output {
 
 // One row per point in grid order: the swept values, runs, then mean, p10,
 // p50 and p90 of each measure, then the share of runs without an infected
-// person on day 180.
+// person on day D.
 [[nodiscard]] Table sweepTable(const std::vector<SweepAxis>& axes, const std::vector<Scenario>& grid,
                                const ScenarioResults& results);
 [[nodiscard]] inline std::string sweepCsv(const std::vector<SweepAxis>& axes,

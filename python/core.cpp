@@ -247,7 +247,7 @@ py::class_<Holder> resultClass(py::module_& module, const char* name, const char
 
 void defineResults(py::module_& module) {
     defineTable(module);
-    resultClass<RunResult>(module, "RunResult", "One run of days 1..180.");
+    resultClass<RunResult>(module, "RunResult", "One run of days 1..D.");
     resultClass<EnsembleResult>(module, "EnsembleResult", "The runs of one ensemble.");
     resultClass<ComparisonResult>(module, "ComparisonResult", "Scenarios run on the same seeds.")
         .def("names", [](const ComparisonResult& c) {

@@ -4,6 +4,7 @@
 #include <numeric>
 #include <random>
 #include <ranges>
+#include <stdexcept>
 #include <vector>
 
 #include "model/band_stats.h"
@@ -157,6 +158,50 @@ TEST(bandStatistics, runsKeptAsCountsOrHistogramsGiveTheSameBands) {
         for (std::size_t run = 0; run < split; ++run) unchanged.add(runs[run]);
         expectSameBands(first, unchanged);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Band units are per mille of N, rounded half to even, and a count itself
+// for N = 1000; a band statistics of D days keeps 3 x D histograms of them.
+TEST(bandStatistics, countsOfAnyPopulationAreKeptInBandUnits) {
+    using pandemie::bandUnits;
+    EXPECT_EQ(bandUnits(437, 1000), 437);
+    EXPECT_EQ(bandUnits(1, 2000), 0);  // 0.5: to the even 0
+    EXPECT_EQ(bandUnits(3, 2000), 2);  // 1.5: to the even 2
+    EXPECT_EQ(bandUnits(5, 2000), 2);  // 2.5: to the even 2
+    EXPECT_EQ(bandUnits(1, 763), 1);   // 1.31
+    EXPECT_EQ(bandUnits(762, 763), 999);
+    EXPECT_EQ(bandUnits(10'000'000, 10'000'000), 1000);
+    EXPECT_EQ(bandUnits(9'999'499, 10'000'000), 1000);  // 999.9499
+
+    const pandemie::RunScope scope{2000, 3, 200};
+    BandStatistics bands(scope);
+    pandemie::Trajectory run(200, pandemie::DailyCounts{1997, 3, 0});
+    run.back() = {1, 5, 1994};
+    bands.add(run);
+    bands.add(run);
+    EXPECT_EQ(bands.runs(), 2);
+    EXPECT_EQ(bands.day(200, pandemie::Series::recovered).percentile(50), 997);
+    EXPECT_EQ(bands.day(200, pandemie::Series::infected).percentile(50), 2);
+    EXPECT_EQ(bands.day(1, pandemie::Series::notInfected).percentile(50), 998);  // 998.5 to even
+    EXPECT_EQ(bands.courses().p90.size(), 200U);
+    CounterTransfer counters;
+    bands.transferCounters(counters);
+    EXPECT_EQ(counters.values().size(), 600U * 1003U);
+    EXPECT_EQ(bands.day(200, pandemie::Series::recovered).percentile(50), 997);
+    EXPECT_THROW(static_cast<void>(bands.day(201, pandemie::Series::recovered)), std::out_of_range);
+
+    // Outcomes run 0..N and 1..D, differences -N..N.
+    pandemie::OutcomeStatistics figures(scope);
+    figures.add({1, 2000, 200, {0, 0, 2000}});
+    EXPECT_EQ(figures.histogram(pandemie::Outcome::peakInfected).percentile(100), 2000);
+    EXPECT_EQ(figures.histogram(pandemie::Outcome::peakDay).percentile(100), 200);
+    CounterTransfer outcomes;
+    figures.transferCounters(outcomes);
+    EXPECT_EQ(outcomes.values().size(), (2001U + 2) + (201U + 2) + (2001U + 2) + 1);
 }
 
 }  // namespace

@@ -45,8 +45,9 @@ constexpr int wrongPercent = 40;
 
 const std::vector<WholeOption>& wholeOptions() {
     static const std::vector<WholeOption> options{
-        {"--encounters", 0, 20}, {"--infection", 0, 20}, {"--latency", 0, 10},  {"--recovery", 8, 24},
-        {"--seed", 0, maxSeed},  {"--runs", 1, 1000000}, {"--threads", 1, 256},
+        {"--encounters", 0, 100}, {"--infection", 0, 1000},       {"--latency", 0, 60},
+        {"--recovery", 1, 120},   {"--population", 10, 10000000}, {"--days", 1, 1000},
+        {"--seed", 0, maxSeed},   {"--runs", 1, 1000000},         {"--threads", 1, 256},
     };
     return options;
 }
@@ -189,10 +190,16 @@ TEST(cli, badValuesAreRefusedOnOneLine) {
         std::string option, value, range;
     };
     const Case cases[] = {
-        {"--encounters", "25", "0..20"},
-        {"--infection", "2.5", "0..20"},
-        {"--latency", "5x", "0..10"},
-        {"--recovery", "7", "8..24"},
+        {"--encounters", "101", "0..100"},
+        {"--infection", "2.5", "0..1000"},
+        {"--latency", "5x", "0..60"},
+        {"--recovery", "0", "1..120"},
+        {"--population", "9", "10..10000000"},
+        {"--population", "10000001", "10..10000000"},
+        {"--initial", "0", "1..4999998"},
+        {"--initial", "499", "1..498"},
+        {"--days", "1001", "1..1000"},
+        {"--days", "0", "1..1000"},
         {"--seed", "-1", "0..18446744073709551615"},
         {"--seed", "18446744073709551616", "0..18446744073709551615"},
         {"--runs", "0", "1..1000000"},
@@ -207,6 +214,19 @@ TEST(cli, badValuesAreRefusedOnOneLine) {
         EXPECT_NE(run.err.find(c.option + ": "), std::string::npos);
         EXPECT_NE(run.err.find(c.value.empty() ? "\"\"" : c.value), std::string::npos);
         EXPECT_NE(run.err.find(c.range), std::string::npos);
+    }
+    // Ranges that follow N and D, whatever the order of the options.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> scoped{
+        {{"--initial", "4", "--population", "11"}, "--initial: \"4\" is not a whole number in 1..3"},
+        {{"--change", "15:encounters=3", "--days", "14"}, "day \"15\" is not a whole number in 1..14"},
+        {{"--days", "14", "--change", "3:recovery=121"}, "recovery \"121\" is not a whole number in 1..120"},
+    };
+    for (const auto& [args, message] : scoped) {
+        SCOPED_TRACE(args.front());
+        const Parsed run = parseInProcess(args);
+        EXPECT_EQ(std::get<ExitStatus>(run.result), pandemie::cli::exitUsageError);
+        ASSERT_EQ(lines(run.err).size(), 1U);
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
     }
     for (const std::string arg : {"--bogus", "stray"}) {
         const Parsed run = parseInProcess({"--runs", "2", arg});
@@ -233,6 +253,9 @@ void expectOptionsAsRequested(const CliOptions& options, const Request& r) {
     EXPECT_EQ(p.latencyDays, int(valueOr(r, "--latency", std::uint64_t(d.parameters.latencyDays))));
     EXPECT_EQ(p.recoveryDays, int(valueOr(r, "--recovery", std::uint64_t(d.parameters.recoveryDays))));
     EXPECT_EQ(p.calcDays, d.parameters.calcDays);
+    EXPECT_EQ(options.request.scope.persons, int(valueOr(r, "--population", 1000)));
+    EXPECT_EQ(options.request.scope.days, int(valueOr(r, "--days", 180)));
+    EXPECT_EQ(options.request.scope.initialCases, 3);
     EXPECT_EQ(options.request.seed, valueOr(r, "--seed", d.seed));
     EXPECT_EQ(options.request.runs, std::int64_t(valueOr(r, "--runs", 1)));
     const auto hardware = std::clamp<std::uint64_t>(std::thread::hardware_concurrency(), 1, 256);

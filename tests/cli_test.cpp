@@ -47,7 +47,7 @@ using cli_process::ScratchDirectory;
 
 [[nodiscard]] std::string expectedCsv(const pandemie::Trajectory& days) {
     std::string csv = "day,not_infected,infected,recovered\n";
-    for (int day = 1; day <= pandemie::runDays; ++day) {
+    for (int day = 1; day <= std::ssize(days); ++day) {
         const auto& c = days[static_cast<std::size_t>(day - 1)];
         csv += std::to_string(day) + ',' + std::to_string(c.countSusceptible) + ',' +
                std::to_string(c.countInfected) + ',' + std::to_string(c.countRecovered) + '\n';
@@ -72,6 +72,60 @@ TEST(cli, parametersAndSeedReachTheModel) {
         {"--encounters", "14", "--infection", "12", "--latency", "3", "--recovery", "20", "--seed", "42"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, expectedCsv(trajectory(parameters, 42)));
+}
+
+// N, K and D reach every mode: a run's CSV is the model's run of that
+// scope, counts add up to N on each of days 1..D, figures lie in 0..N and
+// 1..D, and the bytes are the same for 1 and 3 threads.
+TEST(cli, aPopulationOfItsOwnRunsInEveryMode) {
+    const ScratchDirectory dir;
+    const std::vector<std::string> scope{"--population", "5000", "--initial", "7", "--days", "365"};
+    const auto with = [&scope](std::vector<std::string> args) {
+        args.insert(args.begin(), scope.begin(), scope.end());
+        return args;
+    };
+    const Outcome run = runCli(with({"--seed", "4"}));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, expectedCsv(pandemie::seededRun({}, {}, 4, {5000, 7, 365})));
+    EXPECT_EQ(lines(run.out).back().rfind("365,", 0), 0U);
+
+    std::vector<std::string> outputs;
+    for (const std::string threads : {"1", "3"}) {
+        const std::string p = (dir / threads).string();
+        const Outcome ensemble = runCli(with({"--runs", "12", "--threads", threads, "--bands", p + "b.csv",
+                                              "--summary", p + "s.csv", "--output", p + "r.csv", "-q"}));
+        ASSERT_EQ(ensemble.status, 0) << ensemble.err;
+        const Outcome swept =
+            runCli(with({"--sweep", "infection=4,30", "--runs", "4", "--threads", threads, "-q"}));
+        ASSERT_EQ(swept.status, 0) << swept.err;
+        outputs.push_back(readFile(p + "b.csv") + readFile(p + "s.csv") + readFile(p + "r.csv") + swept.out);
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+    const auto bands = lines(readFile(dir / "1b.csv"));
+    ASSERT_EQ(bands.size(), 1U + 3 * 365);
+    EXPECT_EQ(bands.back().rfind("365,recovered,", 0), 0U);
+    const auto summary = lines(readFile(dir / "1s.csv"));
+    EXPECT_EQ(summary.back().rfind("runs_without_infected_on_day_365,", 0), 0U);
+    const auto perRun = lines(readFile(dir / "1r.csv"));
+    ASSERT_EQ(perRun.size(), 13U);
+    for (const std::string& row : std::vector(perRun.begin() + 1, perRun.end())) {
+        std::vector<long> cells;
+        std::stringstream cellText(row);
+        for (std::string cell; std::getline(cellText, cell, ',');) cells.push_back(std::stol(cell));
+        ASSERT_EQ(cells.size(), 7U) << row;
+        EXPECT_LE(cells[2], 5000);                        // peak infected
+        EXPECT_TRUE(cells[3] >= 1 && cells[3] <= 365);    // peak day
+        EXPECT_EQ(cells[4] + cells[5] + cells[6], 5000);  // the counts of day 365
+    }
+    EXPECT_NE(outputs[0].find("share_without_infected_on_day_365"), std::string::npos);
+
+    scratch::writeFile(dir / "s.toml",
+                       "[[scenario]]\nname = \"a\"\n[[scenario]]\nname = \"b\"\nrecovery = 100\n"
+                       "[[scenario.change]]\nday = 300\nencounters = 50\n");
+    const Outcome compared = runCli(with({"--scenarios", (dir / "s.toml").string(), "--runs", "3", "--bands",
+                                          (dir / "cb.csv").string(), "-q"}));
+    ASSERT_EQ(compared.status, 0) << compared.err;
+    EXPECT_EQ(lines(readFile(dir / "cb.csv")).size(), 1U + 2 * 3 * 365);
 }
 
 TEST(cli, ensembleRowsSummarizeTheSingleRuns) {
@@ -212,9 +266,10 @@ TEST(cli, helpAndVersionExitZeroWhateverElseIsGiven) {
 TEST(cli, everyOptionRefusesAnEmptyValueAndTakesOnlyOneValue) {
     const ScratchDirectory dir;
     const std::string taken = (dir / "taken").string();
-    for (const char* option : {"--encounters", "--infection", "--latency", "--recovery", "--seed", "--runs",
-                               "--threads", "--output", "--png", "--bands", "--summary", "--change",
-                               "--scenarios", "--differences", "--sweep", "--measure"}) {
+    for (const char* option :
+         {"--encounters", "--infection", "--latency", "--recovery", "--population", "--initial", "--days",
+          "--seed", "--runs", "--threads", "--output", "--png", "--bands", "--summary", "--change",
+          "--scenarios", "--differences", "--sweep", "--measure"}) {
         for (const std::vector<std::string>& args : {std::vector<std::string>{option, ""},
                                                      {std::string(option) + "="},
                                                      {std::string(option) + "=", taken}}) {
@@ -305,7 +360,9 @@ TEST(exportImage, pngFollowsSeedAndParameters) {
     pandemie::Random random(5);
     const QImage expected = chart::firstRunImage(pandemie::runTrajectory(parameters, random));
     EXPECT_TRUE(pngOf(dir / "run.png") == expected.convertToFormat(QImage::Format_RGB32));
-    EXPECT_FALSE(pngOf(dir / "run.png") == chart::firstRunImage(pandemie::Trajectory(pandemie::runDays)).convertToFormat(QImage::Format_RGB32));
+    EXPECT_FALSE(
+        pngOf(dir / "run.png") ==
+        chart::firstRunImage(pandemie::Trajectory(pandemie::runDays)).convertToFormat(QImage::Format_RGB32));
 }
 
 TEST(exportBands, shapeOrderAndOrderedPercentiles) {
@@ -482,7 +539,8 @@ TEST(labCli, badInputExitsTwoOnOneLineBeforeAnyRun) {
     const FileCase files[] = {
         {"[[scenario]]\nname = \"a\"\nencounters = \n", 3, ""},
         {"[[scenario]]\nname = \"a\"\nspeed = 3\n", 3, "unknown key \"speed\""},
-        {"[[scenario]]\nname = \"a\"\n[[scenario.change]]\nday = 30\nlatency = 11\n", 5, "0..10"},
+        {"[[scenario]]\nname = \"a\"\n[[scenario.change]]\nday = 30\nlatency = 61\n", 5, "0..60"},
+        {"[[scenario]]\nname = \"a\"\n[[scenario.change]]\nday = 181\nlatency = 1\n", 4, "1..180"},
         {"[[scenario]]\nname = \"a\"\n\n[[scenario]]\nname = \"a\"\n", 5, "named twice"},
         {"[[scenario]]\nname = \"a\\u007f\"\n", 2, "without control characters"},
         {"[[scenario]]\nname = \"a\\u0085\"\n", 2, "without control characters"},
@@ -503,7 +561,7 @@ TEST(labCli, badInputExitsTwoOnOneLineBeforeAnyRun) {
         {"--change", "30:encounters=4", "--change", "30:encounters=5,latency=1"},
         {"--change", "181:latency=1"},
         {"--sweep", "infection=5..2"},
-        {"--sweep", "recovery=7,9"},
+        {"--sweep", "recovery=0,9"},
         {"--sweep", "encounters=1,2", "--summary", summary},
         {"--differences", summary},
         {"--measure", "peak_day"},

@@ -13,7 +13,7 @@ launch=(timeout 300 mpirun -q --oversubscribe)
 
 case $case_name in
     ensemble) args=(--runs 301 --bands bands.csv --summary summary.csv --output runs.csv) ;;
-    scenarios) args=(--scenarios "$examples/kontaktbeschraenkung.toml" --runs 200 --summary summary.csv
+    scenarios) args=(--scenarios "$examples/kontaktbeschraenkung.toml" --runs 200 --population 3000 --days 250 --summary summary.csv
                      --differences differences.csv --bands bands.csv) ;;
     fit) args=(--observed "$examples/beobachtet.csv" --latency 3 --runs 40 --posterior posterior.csv
                --summary summary.csv --bands bands.csv -q) ;;
@@ -34,7 +34,7 @@ case $case_name in
             fi
         }
         expect_failure 2 --runs 0
-        expect_failure 2 --runs 10 --sweep encounters=0..30
+        expect_failure 2 --runs 10 --sweep encounters=0..130
         expect_failure 1 --runs 10 --output "$scratch/missing/runs.csv"
         exit $((failures > 0))
         ;;

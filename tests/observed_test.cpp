@@ -67,13 +67,19 @@ TEST(observed, spreadsheetFormsReadAsThePlainForm) {
     EXPECT_EQ(back.days[99].counts[2], run[99].countRecovered);
 }
 
-TEST(observed, countsAreScaledToAThousandPersons) {
+TEST(observed, countsArePersonsOfThePopulationAsGiven) {
     const Observations small = parseObservations("day,infected\n1,100\n2,763\n3,0.1\n", "c.csv", 763);
-    EXPECT_DOUBLE_EQ(*small.days[0].counts[1], 131.06159895150720);
-    EXPECT_EQ(small.days[1].counts[1], 1000.0);
+    EXPECT_EQ(small.days[0].counts[1], 100.0);
+    EXPECT_EQ(small.days[1].counts[1], 763.0);
     const Observations large = parseObservations("day;not_infected\n1;48000\n2;12\n", "c.csv", 48000);
-    EXPECT_EQ(large.days[0].counts[0], 1000.0);
-    EXPECT_EQ(large.days[1].counts[0], 0.25);
+    EXPECT_EQ(large.days[0].counts[0], 48000.0);
+    EXPECT_EQ(large.days[1].counts[0], 12.0);
+    // Days run 1..D of the run.
+    EXPECT_EQ(parseObservations("day,infected\n400,1\n", "c.csv", 1000, 400).lastDay(), 400);
+    EXPECT_NE(refusal([] {
+                  return parseObservations("day,infected\n15,1\n", "c.csv", 763, 14);
+              }).find("c.csv:2: day \"15\" is not a whole number in 1..14"),
+              std::string::npos);
     EXPECT_EQ(parseObservations("day,infected\n1,0.1\n", "c.csv", 1000).days[0].counts[1], 0.1);
     // Decimals that add up to the population by a rounding's worth more.
     EXPECT_EQ(refusal("day,not_infected,infected,recovered\n1,0.1,0.2,0.7\n", 1), "");

@@ -125,3 +125,46 @@ TEST(scenario, fewSeedsOnManyThreadsGiveTheRunsOfEachSeed) {
 }
 
 }  // namespace
+
+namespace {
+
+// A scope unlike the window's in each of N, K and D.
+constexpr pandemie::RunScope school{763, 5, 240};
+
+// Every day's counts add up to N, the summaries' figures lie in 0..N and
+// 1..D, the bands cover days 1..D, and the bytes do not depend on the threads.
+TEST(scenario, runsOfAnotherScopeCountItsPersonsOverItsDays) {
+    const Parameters quick{12, 20, 1, 6};
+    const pandemie::Trajectory run = seededRun(quick, {{30, Parameter::encounters, 2}}, 5, school);
+    ASSERT_EQ(run.size(), 240U);
+    for (const pandemie::DailyCounts& day : run)
+        EXPECT_EQ(day.countSusceptible + day.countInfected + day.countRecovered, 763);
+    EXPECT_GT(run.back().countRecovered, 5) << "the outbreak took off";
+
+    const std::vector<Scenario> scenarios{{"a", quick, {}}, {"b", quick, {{20, Parameter::encounters, 0}}}};
+    std::vector<ScenarioResults> byThreads;
+    for (const int threads : {1, 3})
+        byThreads.push_back(
+            runScenarios(scenarios, {9, 40, threads, school}, pandemie::Detail::bandsAndDifferences));
+    for (std::size_t s = 0; s < scenarios.size(); ++s) {
+        expectSameFigures(byThreads[0].summaries[s], byThreads[1].summaries[s]);
+        const OutcomeStatistics& figures = byThreads[0].summaries[s];
+        EXPECT_EQ(figures.scope(), school);
+        EXPECT_LE(figures.histogram(pandemie::Outcome::peakInfected).percentile(100), 763);
+        EXPECT_GT(figures.histogram(pandemie::Outcome::finalRecovered).percentile(90), 180);
+        EXPECT_LE(figures.histogram(pandemie::Outcome::peakDay).percentile(100), 240);
+        const pandemie::BandStatistics& bands = byThreads[0].bands[s];
+        EXPECT_EQ(bands.days(), 240);
+        EXPECT_EQ(bands.courses().p50.size(), 240U);
+        EXPECT_EQ(bands.day(240, pandemie::Series::recovered).mean(),
+                  byThreads[1].bands[s].day(240, pandemie::Series::recovered).mean());
+    }
+    // Differences run over -N..N: stopping all encounters on day 20 saves persons.
+    EXPECT_LT(byThreads[0].differences[0].histogram(pandemie::Outcome::finalRecovered).percentile(50), -150);
+    // A continued run is the same run in the scope given.
+    const ScenarioResults continued = continueScenarios(scenarios, {{9, quick}}, 1, nullptr, nullptr, school);
+    EXPECT_EQ(continued.bands[0].day(240, pandemie::Series::recovered).mean(),
+              pandemie::bandUnits(seededRun(quick, {}, 9, school).back().countRecovered, 763));
+}
+
+}  // namespace

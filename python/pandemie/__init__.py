@@ -1,20 +1,25 @@
 """The epidemic model of pandemie from Python.
 
-1000 persons meet in random pairs for 180 days; an encounter with an
-infectious person infects with a chance in per mille. The functions run the
+N persons (``population``, default 1000) meet in random pairs for D days
+(``days``, 1..1000, default 180), ``initial`` of them (default 3) infected
+at the start; an encounter with an infectious person infects with a chance
+in per mille. Counts are persons of N; bands are in percent. The functions run the
 same C++ code as ``pandemie-cli`` and give the same numbers for the same
 arguments and seed, for any number of threads:
 
-- ``run``: one run of days 1..180, optionally with changes;
+- ``run``: one run of days 1..D, optionally with changes;
 - ``ensemble``: many runs, their bands, summary and per-run table;
 - ``compare``: scenarios on common random numbers, with paired differences;
 - ``sweep``: ensembles over one or two parameters' values;
 - ``fit``: the parameters from observed counts, and a forecast.
 
-The parameters are keyword arguments with the tool's names and ranges:
-``encounters`` (thousands a day, 0..20, default 10), ``infection`` (per mille,
-0..20, default 8), ``latency`` (days, 0..10, default 2) and ``recovery``
-(days, 8..24, default 14). Tables are numpy structured arrays with the tool's
+The parameters are keyword arguments with the tool's names and ranges,
+wider than the window's sliders (in brackets): ``encounters`` (thousands a
+day, 0..100 [0..20], default 10), ``infection`` (per mille, 0..1000 [0..20],
+default 8), ``latency`` (days, 0..60 [0..10], default 2) and ``recovery``
+(days, 1..120 [8..24], default 14). ``population`` (10..10000000),
+``initial`` (1..N/2-2; case i of K is person (i + 3/2)/(K + 2) of N) and
+``days`` are taken by every call. Tables are numpy structured arrays with the tool's
 columns in its order; a result shows itself in a notebook as the tool's chart.
 
 Tables are made from the C++ values, never parsed: names are str, seeds
@@ -75,7 +80,7 @@ ChangeLike = Union["Change", Sequence[Any]]
 
 
 class Change:
-    """From day ``day`` (1..180) on, the named parameters have new values.
+    """From day ``day`` (1..D) on, the named parameters have new values.
 
     ``Change(30, encounters=4)`` is ``(30, {"encounters": 4})``, and the
     tool's ``--change 30:encounters=4``.
@@ -139,9 +144,11 @@ def _parameters(parameters: Mapping[str, Any]) -> dict:
 
 
 def _options(parameters: Mapping[str, Any], seed: Optional[int] = None, runs: Optional[int] = None,
-             threads: Optional[int] = None, changes: Iterable[ChangeLike] = ()) -> dict:
+             threads: Optional[int] = None, changes: Iterable[ChangeLike] = (),
+             scope: Optional[Mapping[str, Any]] = None) -> dict:
     options = _parameters(parameters)
-    for keyword, value in (("seed", seed), ("runs", runs), ("threads", threads)):
+    given = (*(scope or {}).items(), ("seed", seed), ("runs", runs), ("threads", threads))
+    for keyword, value in given:
         if value is not None:
             options[keyword] = _whole(keyword, value)
     texts = _changes(changes)
@@ -160,8 +167,8 @@ def _path(keyword: str, value: Any) -> str:
 
 
 # The tool's options in the order the equivalent command names them.
-_TOOL_OPTIONS = (*PARAMETERS, "seed", "runs", "changes", "scenarios", "sweep", "measure", "observed",
-                 "population", "first_day", "prior")
+_TOOL_OPTIONS = (*PARAMETERS, "population", "initial", "days", "seed", "runs", "changes", "scenarios",
+                 "sweep", "measure", "observed", "first_day", "prior")
 _TOOL_NAMES = {"changes": "--change", "first_day": "--first-day"}
 
 
@@ -301,9 +308,9 @@ class _Result:
 
 
 class Run(_Result):
-    """One run of days 1..180.
+    """One run of days 1..D.
 
-    ``table``: day, not_infected, infected, recovered, one row per day.
+    ``table``: day, not_infected, infected, recovered (persons of N), one row per day.
     """
 
     _tables = ("run",)
@@ -313,13 +320,13 @@ class Run(_Result):
     def __repr__(self) -> str:
         peak = int(self.table["infected"].argmax())
         return (f"<pandemie.Run: peak {self.table['infected'][peak]} infected on day {peak + 1}, "
-                f"{self.table['recovered'][-1]} recovered on day 180>")
+                f"{self.table['recovered'][-1]} recovered on day {len(self.table)}>")
 
 
 class Ensemble(_Result):
     """The runs of an ensemble; run i has the seed seed + i.
 
-    ``bands``: day, series, mean, p10, p50, p90 in percent of the 1000
+    ``bands``: day, series, mean, p10, p50, p90 in percent of the N
     persons; ``summary``: measure, mean, p10, p50, p90; ``runs``: one row per
     run, as the tool's tables.
     """
@@ -548,8 +555,9 @@ def _observed_message(message: str, rows: list) -> str:
 
 def run(*, seed: Optional[int] = None, changes: Iterable[ChangeLike] = (),
         encounters: Optional[int] = None, infection: Optional[int] = None,
-        latency: Optional[int] = None, recovery: Optional[int] = None) -> Run:
-    """One run of days 1..180 from ``seed`` (the window's first run by
+        latency: Optional[int] = None, recovery: Optional[int] = None, population: Optional[int] = None,
+        initial: Optional[int] = None, days: Optional[int] = None) -> Run:
+    """One run of days 1..``days`` of ``population`` persons from ``seed`` (the window's first run by
     default), with ``changes``: a list of ``Change(day, name=value)`` or
     ``(day, {name: value})``. Parameters left out have their defaults.
 
@@ -558,19 +566,22 @@ def run(*, seed: Optional[int] = None, changes: Iterable[ChangeLike] = (),
     102
     """
     options = _options(dict(encounters=encounters, infection=infection, latency=latency,
-                            recovery=recovery), seed, None, None, changes)
+                            recovery=recovery), seed, None, None, changes,
+                       dict(population=population, initial=initial, days=days))
     return Run(_core.run(options), options)
 
 
 def ensemble(*, runs: int = 100, seed: Optional[int] = None, threads: Optional[int] = None,
              changes: Iterable[ChangeLike] = (), progress: Progress = None,
              encounters: Optional[int] = None, infection: Optional[int] = None,
-             latency: Optional[int] = None, recovery: Optional[int] = None) -> Ensemble:
+             latency: Optional[int] = None, recovery: Optional[int] = None, population: Optional[int] = None,
+             initial: Optional[int] = None, days: Optional[int] = None) -> Ensemble:
     """``runs`` runs (2..1000000, default 100), run i from seed + i, on
     ``threads`` threads (default one per core; the results do not depend on
     them): their bands, summary and per-run table."""
     options = _options(dict(encounters=encounters, infection=infection, latency=latency,
-                            recovery=recovery), seed, runs, threads, changes)
+                            recovery=recovery), seed, runs, threads, changes,
+                       dict(population=population, initial=initial, days=days))
     if isinstance(runs, int) and runs == 1:
         raise ValueError('runs: "1": an ensemble needs 2 or more runs; one run is pandemie.run')
     core = _core.ensemble(options, _progress(progress))
@@ -580,7 +591,8 @@ def ensemble(*, runs: int = 100, seed: Optional[int] = None, threads: Optional[i
 
 def compare(scenarios: Any, *, runs: int = 100, seed: Optional[int] = None, threads: Optional[int] = None,
             progress: Progress = None, encounters: Optional[int] = None, infection: Optional[int] = None,
-            latency: Optional[int] = None, recovery: Optional[int] = None) -> Comparison:
+            latency: Optional[int] = None, recovery: Optional[int] = None, population: Optional[int] = None,
+            initial: Optional[int] = None, days: Optional[int] = None) -> Comparison:
     """Each scenario ``runs`` times on the same seeds, so that their
     differences come from the scenarios. ``scenarios``: the name of a TOML
     scenario file as ``--scenarios`` reads it, a list of dicts such as
@@ -588,7 +600,8 @@ def compare(scenarios: Any, *, runs: int = 100, seed: Optional[int] = None, thre
     or a dict of names to such dicts. The parameters given are the
     scenarios' defaults."""
     options = _options(dict(encounters=encounters, infection=infection, latency=latency,
-                            recovery=recovery), seed, runs, threads)
+                            recovery=recovery), seed, runs, threads, (),
+                       dict(population=population, initial=initial, days=days))
     file, given = _scenarios(scenarios)
     options.update(file)
     core = _with_files(options, lambda: _core.compare(options, given, _progress(progress)))
@@ -599,13 +612,15 @@ def compare(scenarios: Any, *, runs: int = 100, seed: Optional[int] = None, thre
 def sweep(axes: Any, *, runs: int = 100, seed: Optional[int] = None, threads: Optional[int] = None,
           measure: str = "final_recovered", changes: Iterable[ChangeLike] = (), progress: Progress = None,
           encounters: Optional[int] = None, infection: Optional[int] = None,
-          latency: Optional[int] = None, recovery: Optional[int] = None) -> Sweep:
+          latency: Optional[int] = None, recovery: Optional[int] = None, population: Optional[int] = None,
+          initial: Optional[int] = None, days: Optional[int] = None) -> Sweep:
     """An ensemble of ``runs`` runs at every point of a grid of one or two
     parameters: ``axes`` maps each to its values, a list, a ``range`` or the
     tool's text ``"FROM..TO[:STEP]"``, e.g. ``{"encounters": range(0, 21, 2)}``.
     The chart shows ``measure`` (peak_infected, peak_day or final_recovered)."""
     options = _options(dict(encounters=encounters, infection=infection, latency=latency,
-                            recovery=recovery), seed, runs, threads, changes)
+                            recovery=recovery), seed, runs, threads, changes,
+                       dict(population=population, initial=initial, days=days))
     if isinstance(axes, str):
         axes = [axes]
     if isinstance(axes, Mapping):
@@ -622,26 +637,27 @@ def sweep(axes: Any, *, runs: int = 100, seed: Optional[int] = None, threads: Op
     return Sweep(core, options)
 
 
-def fit(observed: Any, *, population: Optional[int] = None, first_day: Optional[int] = None,
+def fit(observed: Any, *, population: Optional[int] = None, initial: Optional[int] = None,
+        days: Optional[int] = None, first_day: Optional[int] = None,
         prior: Optional[Mapping[str, Sequence[int]]] = None, runs: Optional[int] = None,
         seed: Optional[int] = None, threads: Optional[int] = None, changes: Iterable[ChangeLike] = (),
         progress: Progress = None, encounters: Optional[int] = None, infection: Optional[int] = None,
         latency: Optional[int] = None, recovery: Optional[int] = None) -> Fit:
     """Fits the parameters not given to observed counts and forecasts days
-    1..180 from the ``runs`` matching runs (default 200).
+    1..``days`` from the ``runs`` matching runs (default 200).
 
     ``observed``: a CSV file's name as ``--observed`` reads it, a pandas
     DataFrame or a dict of columns: ``day`` and any of not_infected,
-    infected, recovered. ``population``: the persons they were counted in
-    (scaled to 1000); ``first_day``: the model's day of the first observed
+    infected, recovered, persons of ``population``, the persons every run
+    simulates (default 1000); ``first_day``: the model's day of the first observed
     day; ``prior``: a range per parameter, e.g. ``{"encounters": (5, 15)}``;
     ``changes``: known interventions. Use ``Fit.compare`` for scenarios.
     """
     options = _options(dict(encounters=encounters, infection=infection, latency=latency,
-                            recovery=recovery), seed, runs, threads, changes)
-    for keyword, value in (("population", population), ("first_day", first_day)):
-        if value is not None:
-            options[keyword] = _whole(keyword, value)
+                            recovery=recovery), seed, runs, threads, changes,
+                       dict(population=population, initial=initial, days=days))
+    if first_day is not None:
+        options["first_day"] = _whole("first_day", first_day)
     if prior is not None:
         if not isinstance(prior, Mapping):
             raise TypeError(f"prior: expected a dict of names to (FROM, TO), got {prior!r}")

@@ -129,6 +129,29 @@ def test_fit_from_a_file_or_a_dict_equals_the_tools(tmp_path):
     assert "the data do not tell encounters and infection apart" in from_dict.report
 
 
+def test_a_population_of_its_own_reaches_every_call(tmp_path):
+    scope = ("--population", "763", "--initial", "5", "--days", "300")
+    single = pandemie.run(population=763, initial=5, days=300, seed=3, recovery=4)
+    assert single.csv() == tool(*scope, "--seed", "3", "--recovery", "4", cwd=tmp_path)
+    assert len(single.table) == 300 and single.table["day"][-1] == 300
+    totals = single.table["not_infected"] + single.table["infected"] + single.table["recovered"]
+    assert set(totals.tolist()) == {763}
+    assert " ".join(scope) in single.command
+    ensembles = [pandemie.ensemble(runs=8, population=5000, days=250, threads=threads) for threads in (1, 3)]
+    assert ensembles[0].csv("bands") == ensembles[1].csv("bands")
+    assert ensembles[0].csv("runs") == ensembles[1].csv("runs")
+    assert len(ensembles[0].band("infected")) == 250
+    assert ensembles[0].summary["measure"][-1] == "runs_without_infected_on_day_250"
+    assert ensembles[0].runs["peak_infected"].max() <= 5000
+    compared = pandemie.compare({"a": {}, "b": {"changes": [(200, {"encounters": 0})]}}, runs=4,
+                                population=2000, initial=9, days=240, threads=2)
+    assert len(compared.bands) == 2 * 3 * 240
+    assert " --population 2000 --initial 9 --days 240 " in compared.command
+    swept = pandemie.sweep({"latency": [0, 40]}, runs=3, population=400, days=20, recovery=30)
+    assert swept.table["final_recovered_p90"].max() <= 400
+    assert "share_without_infected_on_day_20" in swept.table.dtype.names
+
+
 def test_pandas_frames_in_and_out():
     pandas = pytest.importorskip("pandas")
     frame = pandas.read_csv(EXAMPLES / "beobachtet.csv").set_index("day")
@@ -141,21 +164,27 @@ def test_pandas_frames_in_and_out():
 
 
 BAD_CALLS = [
-    (lambda: pandemie.run(encounters=99), ValueError, 'encounters: "99" is not a whole number in 0..20'),
+    (lambda: pandemie.run(encounters=101), ValueError, 'encounters: "101" is not a whole number in 0..100'),
     (lambda: pandemie.run(encounters=2.5), TypeError, "encounters: expected a whole number, got 2.5"),
     (lambda: pandemie.run(seed=-1), ValueError, 'seed: "-1" is not a whole number in 0..18446744073709551615'),
     (lambda: pandemie.run(changes=[(30, {"enc": 4})]), ValueError,
      'changes: "30:enc=4": unknown parameter "enc"; expected encounters, infection, latency or recovery'),
     (lambda: pandemie.run(changes=[30]), TypeError, "changes: expected Change(day, name=value)"),
     (lambda: pandemie.ensemble(runs=0), ValueError, 'runs: "0" is not a whole number in 1..1000000'),
+    (lambda: pandemie.run(population=9), ValueError, 'population: "9" is not a whole number in 10..10000000'),
+    (lambda: pandemie.run(initial=499), ValueError, 'initial: "499" is not a whole number in 1..498'),
+    (lambda: pandemie.ensemble(days=1001), ValueError, 'days: "1001" is not a whole number in 1..1000'),
+    (lambda: pandemie.run(days=14, changes=[(15, {"encounters": 3})]), ValueError,
+     'changes: "15:encounters=3": day "15" is not a whole number in 1..14'),
+    (lambda: pandemie.run(recovery=121), ValueError, 'recovery: "121" is not a whole number in 1..120'),
     (lambda: pandemie.sweep({"encounters": "9..3"}), ValueError,
      'sweep: "encounters=9..3": FROM must not be greater than TO'),
     (lambda: pandemie.sweep({"encounters": [1, 2]}, encounters=3), ValueError,
      "encounters: cannot be combined with sweep of encounters"),
     (lambda: pandemie.sweep({"encounters": [1, 2]}, measure="peak"), ValueError,
      'measure: unknown measure "peak"; expected peak_infected, peak_day or final_recovered'),
-    (lambda: pandemie.compare([{"name": "a", "encounters": 30}]), ValueError,
-     'scenarios: scenario "a": encounters: "30" is not a whole number in 0..20'),
+    (lambda: pandemie.compare([{"name": "a", "encounters": 130}]), ValueError,
+     'scenarios: scenario "a": encounters: "130" is not a whole number in 0..100'),
     (lambda: pandemie.compare("no such file.toml"), FileNotFoundError, "scenarios: "),
     (lambda: pandemie.fit("no such file.csv"), FileNotFoundError, "observed: "),
     (lambda: pandemie.fit({"day": [1, 2], "infected": [3, -1]}), ValueError, "observed: row 1: "),
