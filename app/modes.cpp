@@ -202,17 +202,19 @@ QImage Result::image(Image image) const {
     if (const ComparisonValue* c = comparison()) return chart::scenarioImage(c->scenarios, c->results);
     return std::visit(
         Overloaded{
-            [this](const RunValue& r) { return chart::firstRunImage(r.trajectory, request.changes); },
+            [this](const RunValue& r) {
+                return chart::firstRunImage(r.trajectory, request.changes, request.scope.persons);
+            },
             [this](const EnsembleValue& e) {
                 const BandStatistics& bands = e.results.bands.front();
                 return chart::bandImage(bands.courses(), bands.runs(), request.parameters, request.changes);
             },
             [](const ComparisonValue&) { return QImage(); },
             [this](const SweepValue& s) {
-                return chart::sweepImage(request.sweeps, request.measure, s.results.summaries);
+                return chart::sweepImage(request.sweeps, request.measure, s.results.summaries, request.scope);
             },
             [this](const FitValue& f) {
-                return chart::forecastImage(f.fit, request.observed, request.changes);
+                return chart::forecastImage(f.fit, request.observed, request.changes, request.scope.persons);
             },
         },
         value);
