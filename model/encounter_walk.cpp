@@ -8,13 +8,13 @@
 
 namespace pandemie {
 
-void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& rule, PersonTable& table,
-                         Random& random) noexcept {
+void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& rule, const StatusCounts& counts,
+                         PersonTable& table, Random& random) noexcept {
     if (encounters <= 0) return;
     rule_ = rule;
     table_ = &table;
     scale_ = {static_cast<std::uint32_t>(table.counted()), Random::lowestValueReaching(rule.threshold)};
-    estimateDifferingShare();
+    estimateDifferingShare(counts);
     int position = 0;
     draws_.fill(random, valuesWanted(encounters), scale_);
     prepareCodes();
@@ -46,18 +46,11 @@ void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& 
 
 // The share of draws of two persons whose statuses differ, as the table
 // stands at the start of the day, in parts of all pairs.
-PANDEMIE_VECTOR_CLONES void EncounterWalk::estimateDifferingShare() noexcept {
-    int notInfectedCount = 0;
-    int infectedCount = 0;
-    for (const std::uint8_t status : table_->status) {
-        notInfectedCount += status == notInfected ? 1 : 0;
-        infectedCount += status == infected ? 1 : 0;
-    }
+void EncounterWalk::estimateDifferingShare(const StatusCounts& counts) noexcept {
     const std::int64_t persons = std::ssize(table_->status);
-    const std::int64_t recoveredCount = persons - notInfectedCount - infectedCount;
     allPairs_ = persons * persons;
-    differingPairs_ = allPairs_ - std::int64_t{notInfectedCount} * notInfectedCount -
-                      std::int64_t{infectedCount} * infectedCount - recoveredCount * recoveredCount;
+    differingPairs_ = allPairs_;
+    for (const std::int64_t count : counts) differingPairs_ -= count * count;
 }
 
 // Two values an encounter and a third where the statuses differ, as many as
@@ -106,8 +99,7 @@ void EncounterWalk::infect(int position, int next, int day) noexcept {
     const auto infector = static_cast<std::size_t>(values[position + (firstInfects ? 0 : 1)]);
     const auto target = static_cast<std::size_t>(values[position + (firstInfects ? 1 : 0)]);
     if (day - table_->infectionDay[infector] <= rule_.latencyDays) return;
-    table_->status[target] = infected;
-    table_->infectionDay[target] = static_cast<std::int16_t>(day);
+    table_->infect(static_cast<std::int32_t>(target), day);
     markInfectedFrom(next, static_cast<int>(target));
 }
 

@@ -129,6 +129,8 @@ public:
 private:
     [[nodiscard]] bool encountersCanChangeTable() const noexcept;
     [[nodiscard]] std::int64_t encountersOfDay() const noexcept;
+    [[nodiscard]] StatusCounts statusCounts() const noexcept;
+    void walk(int day) noexcept;
     void recoveryStep(int day) noexcept;
     void dailyTally() noexcept;
 
@@ -137,6 +139,12 @@ private:
     EncounterRule rule_;
     Random& random_;
     PersonTable personTable_;
+    // Recoveries and the tally follow the infection order, so that a day
+    // costs its infections and recoveries rather than a pass over the table.
+    std::size_t firstNotRecovered_ = 0;  // in the infection order
+    std::size_t tallied_ = 0;            // infections already counted
+    int everInfected_ = 0;               // counted persons, that is 1..N
+    int recoveredCount_ = 0;
     DailyCounts counts_;
     EncounterWalk walk_;
 };
