@@ -11,7 +11,6 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -35,9 +34,7 @@ class BaselineGenerator {
 public:
     explicit BaselineGenerator(std::uint32_t seed) : engine_(seed) {}
 
-    int wholeNumber0To1000() {
-        return static_cast<int>(std::nearbyint(static_cast<double>(uniform_(engine_)) * 1000.0));
-    }
+    float unit() { return uniform_(engine_); }
 
 private:
     std::mt19937 engine_;
