@@ -125,11 +125,13 @@ TEST(random, personsAreRoundHalfEvenOfRTimesN) {
 }
 
 TEST(random, drawFillMatchesSingleDrawsForAnyPopulation) {
+    // 1024 and 2^22 persons make ties of the rounding common (one value in
+    // 2^14 and one in 4), on the 32-bit and the 64-bit path.
     const int threshold = 8;
-    for (const std::uint32_t n : {8U, 37U, 1000U, 2040U, 2048U, 100'000U, 10'000'000U}) {
+    for (const std::uint32_t n : {8U, 37U, 1000U, 1024U, 2040U, 2048U, 100'000U, 1U << 22U, 10'000'000U}) {
         const Random::DrawScale scale{n, Random::lowestValueReaching(threshold)};
         for (int offset = 0; offset < Random::lanes; ++offset) {
-            for (const int count : {0, 1, 5, 8, 17, 256, 1001}) {
+            for (const int count : {0, 1, 5, 8, 17, 256, 1001, 1 << 17}) {
                 Random bulk(static_cast<std::uint64_t>(n) + 3);
                 Random single = bulk;
                 for (int i = 0; i < offset; ++i) {
