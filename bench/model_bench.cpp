@@ -165,7 +165,9 @@ void registerPopulations(Size size) {
     if (size == Size::small) persons = {1000, 20'000};
     if (size == Size::large) persons.push_back(10'000'000);
     for (const std::int64_t n : persons) {
-        auto* run = benchmark::RegisterBenchmark("BM_Population", BM_Population)->Arg(n)->Unit(benchmark::kMillisecond);
+        auto* run = benchmark::RegisterBenchmark("BM_Population", BM_Population)
+                        ->Arg(n)
+                        ->Unit(benchmark::kMillisecond);
         if (n >= 1'000'000) run->Iterations(1);  // seconds a run
     }
     const std::int64_t ensemblePersons = size == Size::small ? 10'000 : 100'000;

@@ -8,8 +8,8 @@
 
 namespace pandemie {
 
-void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& rule, const StatusCounts& counts,
-                         PersonTable& table, Random& random) noexcept {
+void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& rule,
+                         const StatusCounts& counts, PersonTable& table, Random& random) noexcept {
     if (encounters <= 0) return;
     rule_ = rule;
     table_ = &table;
@@ -23,11 +23,13 @@ void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& 
         // encounters take at most six values, one at most three.
         for (;;) {
             const int room = draws_.size() - position;
-            if (const int pairs = static_cast<int>(std::min<std::int64_t>(remaining / 2, room / pairMaxValues));
+            if (const int pairs =
+                    static_cast<int>(std::min<std::int64_t>(remaining / 2, room / pairMaxValues));
                 pairs > 0) {
                 remaining -= 2 * pairs;
                 position = walkPairs(position, pairs, day);
-            } else if (const int singles = static_cast<int>(std::min<std::int64_t>(remaining, room / singleMaxValues));
+            } else if (const int singles =
+                           static_cast<int>(std::min<std::int64_t>(remaining, room / singleMaxValues));
                        singles > 0) {
                 remaining -= singles;
                 for (int n = 0; n < singles; ++n) position = encounterAt(position, day);
@@ -61,9 +63,9 @@ std::int64_t EncounterWalk::valuesWanted(std::int64_t encounters) const noexcept
     constexpr std::int64_t margin = 128;
     // Both below 2^62 for a day's encounters of the largest population.
     const std::int64_t expected =
-        2 * encounters + static_cast<std::int64_t>(static_cast<double>(encounters) *
-                                                   static_cast<double>(differingPairs_) /
-                                                   static_cast<double>(allPairs_));
+        2 * encounters +
+        static_cast<std::int64_t>(static_cast<double>(encounters) * static_cast<double>(differingPairs_) /
+                                  static_cast<double>(allPairs_));
     return std::min(std::int64_t{singleMaxValues} * encounters, expected + margin);
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-
 namespace pandemie {
 
 namespace {
@@ -70,16 +69,14 @@ void Epidemic::walk(int day) noexcept {
 
 // Persons 0..N, from the last tally of 1..N and person 0.
 StatusCounts Epidemic::statusCounts() const noexcept {
-    StatusCounts counts{counts_.countSusceptible, counts_.countInfected, counts_.countRecovered};
-    ++counts[personTable_.status[0]];
-    return counts;
+    StatusCounts all{counts_.countSusceptible, counts_.countInfected, counts_.countRecovered};
+    ++all[personTable_.status[0]];
+    return all;
 }
 
 bool Epidemic::encountersCanChangeTable() const noexcept {
-    // The tally leaves out person 0.
-    const std::uint8_t zero = personTable_.status[0];
-    return counts_.countInfected + (zero == infected ? 1 : 0) > 0 &&
-           counts_.countSusceptible + (zero == notInfected ? 1 : 0) > 0;
+    const StatusCounts all = statusCounts();
+    return all[infected] > 0 && all[notInfected] > 0;
 }
 
 // Every infected person whose infection day lies recoveryDays or more back
@@ -112,8 +109,8 @@ Trajectory runTrajectory(const Parameters& parameters, Random& random, const Run
     return trajectory;
 }
 
-Trajectory runSeeded(const Parameters& parameters, std::uint64_t seed, std::span<const ParameterChange> changes,
-                     const RunScope& scope) {
+Trajectory runSeeded(const Parameters& parameters, std::uint64_t seed,
+                     std::span<const ParameterChange> changes, const RunScope& scope) {
     SeededEpidemic run(parameters, seed, scope);
     Trajectory trajectory(static_cast<std::size_t>(scope.days));
     stepDays(run, changes, scope.days, [&](int day, const DailyCounts& counts) {

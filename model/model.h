@@ -37,7 +37,9 @@ struct ScopeLimits {
 inline constexpr ScopeLimits scopeLimits{};
 
 // Neighbouring first cases lie at least two persons apart.
-[[nodiscard]] constexpr int mostInitialCases(int persons) noexcept { return persons / 2 - 2; }
+[[nodiscard]] constexpr int mostInitialCases(int persons) noexcept {
+    return persons / 2 - 2;
+}
 
 // Whether a run of this scope can be simulated.
 [[nodiscard]] constexpr bool isValidScope(const RunScope& scope) noexcept {
@@ -163,7 +165,8 @@ void runLinear(const Parameters& parameters, Random& random, OnDay&& onDay, cons
     }
 }
 
-[[nodiscard]] Trajectory runTrajectory(const Parameters& parameters, Random& random, const RunScope& scope = {});
+[[nodiscard]] Trajectory runTrajectory(const Parameters& parameters, Random& random,
+                                       const RunScope& scope = {});
 
 // Steps a run (Epidemic, CountEpidemic, SeededEpidemic) through days
 // 1..lastDay, the changes (sorted by day; of several on one day the last

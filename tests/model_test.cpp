@@ -118,7 +118,8 @@ TEST(random, personsAreRoundHalfEvenOfRTimesN) {
     // below 2048) and of the 64-bit one, up to the largest.
     for (const std::uint32_t n : {10U, 37U, 1000U, 2040U, 2048U, 100'000U, 10'000'000U}) {
         for (std::uint32_t m = 0; m < (1U << 24U); ++m) {
-            const auto expected = static_cast<std::int32_t>(std::nearbyint(static_cast<double>(m) * 0x1p-24 * n));
+            const auto expected =
+                static_cast<std::int32_t>(std::nearbyint(static_cast<double>(m) * 0x1p-24 * n));
             if (Random::roundedPersons(m, n) != expected) FAIL() << "N = " << n << ", m = " << m;
         }
     }
@@ -196,8 +197,8 @@ TEST(model, matchesTheLiteralReadingDrawForDraw) {
 TEST(model, matchesTheLiteralReadingAtAnyScope) {
     // Populations on both paths of the draws, several first cases, days
     // beyond 180, and parameters from the tool's ranges.
-    const std::array<pandemie::RunScope, 6> scopes{{
-        {10, 1, 400}, {37, 2, 200}, {250, 5, 300}, {1000, 7, 180}, {2048, 3, 120}, {4000, 40, 90}}};
+    const std::array<pandemie::RunScope, 6> scopes{
+        {{10, 1, 400}, {37, 2, 200}, {250, 5, 300}, {1000, 7, 180}, {2048, 3, 120}, {4000, 40, 90}}};
     std::mt19937 pick(29U);
     for (const auto& scope : scopes) {
         for (int set = 0; set < 4; ++set) {
@@ -222,7 +223,8 @@ TEST(model, exactTrajectoriesWithoutSpread) {
     expectFlat(pandemie::runTrajectory(with(20, 20, 10, 8), random), 8);  // latency outlasts illness
     expectFlat(pandemie::runTrajectory(with(20, 0, 0, 24), random), 24);  // no infection chance
     // At the ends of the tool's ranges: infectious only after the recovery.
-    for (const pandemie::RunScope scope : {pandemie::RunScope{1000, 3, 300}, pandemie::RunScope{5000, 12, 200}})
+    for (const pandemie::RunScope scope :
+         {pandemie::RunScope{1000, 3, 300}, pandemie::RunScope{5000, 12, 200}})
         expectFlat(pandemie::runTrajectory(with(100, 1000, 60, 60), random, scope), 60, scope);
     // No encounters draw nothing at all.
     Random untouched(1);
@@ -398,7 +400,8 @@ TEST(model, aLargePopulationFollowsTheExpectedCourse) {
     const std::vector<DailyCounts> expected = expectedCourse(p, scope);
     constexpr int seeds = 6;
     std::vector<Trajectory> runs;
-    for (std::uint64_t seed = 0; seed < seeds; ++seed) runs.push_back(pandemie::runSeeded(p, 100 + seed, {}, scope));
+    for (std::uint64_t seed = 0; seed < seeds; ++seed)
+        runs.push_back(pandemie::runSeeded(p, 100 + seed, {}, scope));
     for (const int day : {5, 10, 20, 25, 30, 40}) {
         for (const pandemie::SeriesField& field : pandemie::seriesFields) {
             double sum = 0;
