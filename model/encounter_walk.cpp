@@ -110,18 +110,26 @@ PANDEMIE_VECTOR_CLONES void EncounterWalk::prepareCodes() noexcept {
     // force reloads on each step.
     const std::int32_t* const values = draws_.persons();
     const std::uint8_t* const low = draws_.low();
-    const std::uint8_t* const status = table_->status.data();
     std::uint8_t* const drawn = drawnStatus_.data();
     std::uint8_t* const single = singleCode_.data();
     std::uint8_t* const pair = pairCode_.data();
     const int size = draws_.size();
     // Eight statuses, one 64-bit register, gathered in a scratch, then stored at once.
     static_assert((DrawBuffer::capacity + DrawBuffer::padding) % 8 == 0);
-    for (int i = 0; i < size + DrawBuffer::padding; i += 8) {
-        std::array<std::uint8_t, 8> chunk;
-        for (std::size_t k = 0; k < chunk.size(); ++k)
-            chunk[k] = status[values[static_cast<std::size_t>(i) + k]];
-        std::memcpy(drawn + i, chunk.data(), chunk.size());
+    const auto gatherStatuses = [&](auto statusOf) {
+        for (int i = 0; i < size + DrawBuffer::padding; i += 8) {
+            std::array<std::uint8_t, 8> chunk;
+            for (std::size_t k = 0; k < chunk.size(); ++k)
+                chunk[k] = statusOf(values[static_cast<std::size_t>(i) + k]);
+            std::memcpy(drawn + i, chunk.data(), chunk.size());
+        }
+    };
+    if (table_->counted() < packedFrom) {
+        const std::uint8_t* const status = table_->status.data();
+        gatherStatuses([status](std::int32_t person) { return status[person]; });
+    } else {
+        const std::uint8_t* const packed = table_->packedStatus.data();
+        gatherStatuses([packed](std::int32_t person) { return PersonTable::packedStatusOf(packed, person); });
     }
     for (int i = 0; i < size + readAhead - 2; ++i) {
         const int differ = static_cast<int>(drawn[i] != drawn[i + 1]);

@@ -89,7 +89,7 @@ void Epidemic::recoveryStep(int day) noexcept {
         const auto person = static_cast<std::size_t>(order[firstNotRecovered_]);
         if (personTable_.infectionDay[person] > lastInfectedDay) break;
         if (person == 0) continue;
-        personTable_.status[person] = recovered;
+        personTable_.setStatus(person, recovered);
         ++recoveredCount_;
     }
 }

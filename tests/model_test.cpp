@@ -215,6 +215,13 @@ TEST(model, matchesTheLiteralReadingAtAnyScope) {
             ASSERT_EQ(pandemie::runSeeded(p, seed, {}, scope), pandemie::runTrajectory(p, seeded, scope));
         }
     }
+    // A population whose statuses the walk looks up four a byte, a few
+    // days of many infections.
+    const pandemie::RunScope large{131'071, 500, 8};
+    Random fast(3);
+    Random literal = fast;
+    EXPECT_EQ(pandemie::runTrajectory(with(10, 300, 0, 3), fast, large),
+              literalRun(with(10, 300, 0, 3), literal, large));
 }
 
 TEST(model, exactTrajectoriesWithoutSpread) {
