@@ -26,7 +26,7 @@ void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& 
             if (const int pairs =
                     static_cast<int>(std::min<std::int64_t>(remaining / 2, room / pairMaxValues));
                 pairs > 0) {
-                remaining -= 2 * pairs;
+                remaining -= std::int64_t{2} * pairs;
                 position = walkPairs(position, pairs, day);
             } else if (const int singles =
                            static_cast<int>(std::min<std::int64_t>(remaining, room / singleMaxValues));
