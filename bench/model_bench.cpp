@@ -2,9 +2,15 @@
 //   build/bench/model_bench
 // The full two-way sweep (441 points of 100 runs) is left out unless asked for:
 //   build/bench/model_bench --full-grid --benchmark_filter=SweepGrid
+// Populations beyond the window's: encounters per second at N = 1,000,
+// 100,000 and 1,000,000 and 100 runs of 100,000 persons on 2 threads; with
+// --large also a run of 10,000,000 persons (with the largest resident memory
+// of the process) and 1000 runs of 100,000 persons, minutes in all:
+//   build/bench/model_bench --large --benchmark_filter=Population
+// --short takes small populations instead, as the CTest short mode does.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -28,9 +34,7 @@ class BaselineGenerator {
 public:
     explicit BaselineGenerator(std::uint32_t seed) : engine_(seed) {}
 
-    int wholeNumber0To1000() {
-        return static_cast<int>(std::nearbyint(static_cast<double>(uniform_(engine_)) * 1000.0));
-    }
+    float unit() { return uniform_(engine_); }
 
 private:
     std::mt19937 engine_;
@@ -120,15 +124,77 @@ void BM_Ensemble1000(benchmark::State& state) {
 }
 BENCHMARK(BM_Ensemble1000)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The largest resident memory of the process so far, in MB: of the run
+// itself when a benchmark of one population is selected alone.
+double maxResidentMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kB on Linux
+}
+
+// One 180-day run of N persons at the default parameters; items are
+// encounters (every day draws all of them: the generator is not discarded).
+void BM_Population(benchmark::State& state) {
+    const pandemie::RunScope scope{static_cast<int>(state.range(0))};
+    pandemie::Random random(pandemie::windowSeed);
+    for (auto _ : state) benchmark::DoNotOptimize(pandemie::runTrajectory({}, random, scope));
+    state.SetItemsProcessed(state.iterations() * std::int64_t{10} * scope.persons * scope.days);
+    state.counters["maxRssMB"] = maxResidentMegabytes();
+}
+
+// Independent seeded runs of N persons on 2 threads, as an ensemble makes
+// them (runs from seeds windowSeed + i).
+void BM_PopulationEnsemble(benchmark::State& state) {
+    const pandemie::RunScope scope{static_cast<int>(state.range(0))};
+    const std::int64_t runs = state.range(1);
+    std::vector<pandemie::DailyCounts> finals(static_cast<std::size_t>(runs));
+    for (auto _ : state) {
+        pandemie::forEachIndex(runs, 2, [&](std::int64_t i) {
+            const auto seed = pandemie::windowSeed + static_cast<std::uint64_t>(i);
+            finals[static_cast<std::size_t>(i)] = pandemie::runSeeded({}, seed, {}, scope).back();
+        });
+        benchmark::DoNotOptimize(finals.data());
+    }
+    state.SetItemsProcessed(state.iterations() * runs);  // runs
+}
+
+enum class Size : std::uint8_t { small, usual, large };
+
+void registerPopulations(Size size) {
+    std::vector<std::int64_t> persons{1000, 100'000, 1'000'000};
+    if (size == Size::small) persons = {1000, 20'000};
+    if (size == Size::large) persons.push_back(10'000'000);
+    for (const std::int64_t n : persons) {
+        auto* run = benchmark::RegisterBenchmark("BM_Population", BM_Population)
+                        ->Arg(n)
+                        ->Unit(benchmark::kMillisecond);
+        if (n >= 1'000'000) run->Iterations(1);  // seconds a run
+    }
+    const std::int64_t ensemblePersons = size == Size::small ? 10'000 : 100'000;
+    const std::int64_t ensembleRuns = size == Size::small ? 4 : size == Size::usual ? 100 : 1000;
+    benchmark::RegisterBenchmark("BM_PopulationEnsemble", BM_PopulationEnsemble)
+        ->ArgNames({"persons", "runs"})
+        ->Args({ensemblePersons, ensembleRuns})
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<char*> arguments;
+    Size size = Size::usual;
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--full-grid") == 0)
             sweepRunsPerPoint = 100;
+        else if (std::strcmp(argv[i], "--short") == 0)
+            size = Size::small;
+        else if (std::strcmp(argv[i], "--large") == 0)
+            size = Size::large;
         else
             arguments.push_back(argv[i]);
     }
+    registerPopulations(size);
     return bench::runBenchmarks(arguments);
 }

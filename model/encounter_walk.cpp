@@ -8,13 +8,13 @@
 
 namespace pandemie {
 
-void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& rule, PersonTable& table,
-                         Random& random) noexcept {
+void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& rule,
+                         const StatusCounts& counts, PersonTable& table, Random& random) noexcept {
     if (encounters <= 0) return;
     rule_ = rule;
     table_ = &table;
     scale_ = {static_cast<std::uint32_t>(table.counted()), Random::lowestValueReaching(rule.threshold)};
-    estimateDifferingShare();
+    estimateDifferingShare(counts);
     int position = 0;
     draws_.fill(random, valuesWanted(encounters), scale_);
     prepareCodes();
@@ -23,11 +23,13 @@ void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& 
         // encounters take at most six values, one at most three.
         for (;;) {
             const int room = draws_.size() - position;
-            if (const int pairs = static_cast<int>(std::min<std::int64_t>(remaining / 2, room / pairMaxValues));
+            if (const int pairs =
+                    static_cast<int>(std::min<std::int64_t>(remaining / 2, room / pairMaxValues));
                 pairs > 0) {
-                remaining -= 2 * pairs;
+                remaining -= std::int64_t{2} * pairs;
                 position = walkPairs(position, pairs, day);
-            } else if (const int singles = static_cast<int>(std::min<std::int64_t>(remaining, room / singleMaxValues));
+            } else if (const int singles =
+                           static_cast<int>(std::min<std::int64_t>(remaining, room / singleMaxValues));
                        singles > 0) {
                 remaining -= singles;
                 for (int n = 0; n < singles; ++n) position = encounterAt(position, day);
@@ -46,18 +48,11 @@ void EncounterWalk::walk(std::int64_t encounters, int day, const EncounterRule& 
 
 // The share of draws of two persons whose statuses differ, as the table
 // stands at the start of the day, in parts of all pairs.
-PANDEMIE_VECTOR_CLONES void EncounterWalk::estimateDifferingShare() noexcept {
-    int notInfectedCount = 0;
-    int infectedCount = 0;
-    for (const std::uint8_t status : table_->status) {
-        notInfectedCount += status == notInfected ? 1 : 0;
-        infectedCount += status == infected ? 1 : 0;
-    }
+void EncounterWalk::estimateDifferingShare(const StatusCounts& counts) noexcept {
     const std::int64_t persons = std::ssize(table_->status);
-    const std::int64_t recoveredCount = persons - notInfectedCount - infectedCount;
     allPairs_ = persons * persons;
-    differingPairs_ = allPairs_ - std::int64_t{notInfectedCount} * notInfectedCount -
-                      std::int64_t{infectedCount} * infectedCount - recoveredCount * recoveredCount;
+    differingPairs_ = allPairs_;
+    for (const std::int64_t count : counts) differingPairs_ -= count * count;
 }
 
 // Two values an encounter and a third where the statuses differ, as many as
@@ -68,9 +63,9 @@ std::int64_t EncounterWalk::valuesWanted(std::int64_t encounters) const noexcept
     constexpr std::int64_t margin = 128;
     // Both below 2^62 for a day's encounters of the largest population.
     const std::int64_t expected =
-        2 * encounters + static_cast<std::int64_t>(static_cast<double>(encounters) *
-                                                   static_cast<double>(differingPairs_) /
-                                                   static_cast<double>(allPairs_));
+        2 * encounters +
+        static_cast<std::int64_t>(static_cast<double>(encounters) * static_cast<double>(differingPairs_) /
+                                  static_cast<double>(allPairs_));
     return std::min(std::int64_t{singleMaxValues} * encounters, expected + margin);
 }
 
@@ -106,8 +101,7 @@ void EncounterWalk::infect(int position, int next, int day) noexcept {
     const auto infector = static_cast<std::size_t>(values[position + (firstInfects ? 0 : 1)]);
     const auto target = static_cast<std::size_t>(values[position + (firstInfects ? 1 : 0)]);
     if (day - table_->infectionDay[infector] <= rule_.latencyDays) return;
-    table_->status[target] = infected;
-    table_->infectionDay[target] = static_cast<std::int16_t>(day);
+    table_->infect(static_cast<std::int32_t>(target), day);
     markInfectedFrom(next, static_cast<int>(target));
 }
 
@@ -116,18 +110,26 @@ PANDEMIE_VECTOR_CLONES void EncounterWalk::prepareCodes() noexcept {
     // force reloads on each step.
     const std::int32_t* const values = draws_.persons();
     const std::uint8_t* const low = draws_.low();
-    const std::uint8_t* const status = table_->status.data();
     std::uint8_t* const drawn = drawnStatus_.data();
     std::uint8_t* const single = singleCode_.data();
     std::uint8_t* const pair = pairCode_.data();
     const int size = draws_.size();
     // Eight statuses, one 64-bit register, gathered in a scratch, then stored at once.
     static_assert((DrawBuffer::capacity + DrawBuffer::padding) % 8 == 0);
-    for (int i = 0; i < size + DrawBuffer::padding; i += 8) {
-        std::array<std::uint8_t, 8> chunk;
-        for (std::size_t k = 0; k < chunk.size(); ++k)
-            chunk[k] = status[values[static_cast<std::size_t>(i) + k]];
-        std::memcpy(drawn + i, chunk.data(), chunk.size());
+    const auto gatherStatuses = [&](auto statusOf) {
+        for (int i = 0; i < size + DrawBuffer::padding; i += 8) {
+            std::array<std::uint8_t, 8> chunk;
+            for (std::size_t k = 0; k < chunk.size(); ++k)
+                chunk[k] = statusOf(values[static_cast<std::size_t>(i) + k]);
+            std::memcpy(drawn + i, chunk.data(), chunk.size());
+        }
+    };
+    if (table_->counted() < packedFrom) {
+        const std::uint8_t* const status = table_->status.data();
+        gatherStatuses([status](std::int32_t person) { return status[person]; });
+    } else {
+        const std::uint8_t* const packed = table_->packedStatus.data();
+        gatherStatuses([packed](std::int32_t person) { return PersonTable::packedStatusOf(packed, person); });
     }
     for (int i = 0; i < size + readAhead - 2; ++i) {
         const int differ = static_cast<int>(drawn[i] != drawn[i + 1]);

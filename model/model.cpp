@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "model/vector_clones.h"
-
 namespace pandemie {
 
 namespace {
@@ -38,7 +36,7 @@ Epidemic::Epidemic(const Parameters& parameters, Random& random, const RunScope&
       rule_(ruleOf(parameters)),
       random_(random),
       personTable_(scope.persons) {
-    for (const int person : initialCasesOf(scope)) personTable_.status[static_cast<std::size_t>(person)] = infected;
+    for (const int person : initialCasesOf(scope)) personTable_.infect(person, 0);
     dailyTally();
 }
 
@@ -54,48 +52,52 @@ std::int64_t Epidemic::encountersOfDay() const noexcept {
 }
 
 void Epidemic::simulateDay(int day) noexcept {
-    walk_.walk(encountersOfDay(), day, rule_, personTable_, random_);
+    walk(day);
     recoveryStep(day);
     dailyTally();
 }
 
 void Epidemic::simulateDayOfIndependentRun(int day) noexcept {
-    if (encountersCanChangeTable())
-        walk_.walk(encountersOfDay(), day, rule_, personTable_, random_);
+    if (encountersCanChangeTable()) walk(day);
     recoveryStep(day);
     dailyTally();
 }
 
+void Epidemic::walk(int day) noexcept {
+    walk_.walk(encountersOfDay(), day, rule_, statusCounts(), personTable_, random_);
+}
+
+// Persons 0..N, from the last tally of 1..N and person 0.
+StatusCounts Epidemic::statusCounts() const noexcept {
+    StatusCounts all{counts_.countSusceptible, counts_.countInfected, counts_.countRecovered};
+    ++all[personTable_.status[0]];
+    return all;
+}
+
 bool Epidemic::encountersCanChangeTable() const noexcept {
-    // The tally leaves out person 0.
-    const std::uint8_t zero = personTable_.status[0];
-    return counts_.countInfected + (zero == infected ? 1 : 0) > 0 &&
-           counts_.countSusceptible + (zero == notInfected ? 1 : 0) > 0;
+    const StatusCounts all = statusCounts();
+    return all[infected] > 0 && all[notInfected] > 0;
 }
 
-PANDEMIE_VECTOR_CLONES void Epidemic::recoveryStep(int day) noexcept {
-    std::uint8_t* const status = personTable_.status.data();
-    const std::int16_t* const infectionDay = personTable_.infectionDay.data();
-    // Locals, so that the byte stores cannot alias them and the loop runs in vector code.
+// Every infected person whose infection day lies recoveryDays or more back
+// recovers, except person 0. The infection order is sorted by day, so those
+// are the next ones in it.
+void Epidemic::recoveryStep(int day) noexcept {
+    const std::vector<std::int32_t>& order = personTable_.infectionOrder;
     const int lastInfectedDay = day - parameters_.recoveryDays;
-    const auto persons = static_cast<std::size_t>(persons_) + 1;
-    for (std::size_t k = 1; k < persons; ++k) {
-        const bool recovers = (status[k] == infected) & (infectionDay[k] <= lastInfectedDay);
-        status[k] = recovers ? std::uint8_t{recovered} : status[k];
+    for (; firstNotRecovered_ < order.size(); ++firstNotRecovered_) {
+        const auto person = static_cast<std::size_t>(order[firstNotRecovered_]);
+        if (personTable_.infectionDay[person] > lastInfectedDay) break;
+        if (person == 0) continue;
+        personTable_.setStatus(person, recovered);
+        ++recoveredCount_;
     }
 }
 
-// Counted as sums of comparisons rather than by status, so the loop runs in vector code.
-PANDEMIE_VECTOR_CLONES void Epidemic::dailyTally() noexcept {
-    const std::uint8_t* const status = personTable_.status.data();
-    const auto persons = static_cast<std::size_t>(persons_) + 1;
-    int susceptible = 0;
-    int infectedCount = 0;
-    for (std::size_t k = 1; k < persons; ++k) {
-        susceptible += status[k] == notInfected ? 1 : 0;
-        infectedCount += status[k] == infected ? 1 : 0;
-    }
-    counts_ = {susceptible, infectedCount, persons_ - susceptible - infectedCount};
+void Epidemic::dailyTally() noexcept {
+    const std::vector<std::int32_t>& order = personTable_.infectionOrder;
+    for (; tallied_ < order.size(); ++tallied_) everInfected_ += order[tallied_] != 0 ? 1 : 0;
+    counts_ = {persons_ - everInfected_, everInfected_ - recoveredCount_, recoveredCount_};
 }
 
 Trajectory runTrajectory(const Parameters& parameters, Random& random, const RunScope& scope) {
@@ -107,8 +109,8 @@ Trajectory runTrajectory(const Parameters& parameters, Random& random, const Run
     return trajectory;
 }
 
-Trajectory runSeeded(const Parameters& parameters, std::uint64_t seed, std::span<const ParameterChange> changes,
-                     const RunScope& scope) {
+Trajectory runSeeded(const Parameters& parameters, std::uint64_t seed,
+                     std::span<const ParameterChange> changes, const RunScope& scope) {
     SeededEpidemic run(parameters, seed, scope);
     Trajectory trajectory(static_cast<std::size_t>(scope.days));
     stepDays(run, changes, scope.days, [&](int day, const DailyCounts& counts) {

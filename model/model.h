@@ -37,7 +37,9 @@ struct ScopeLimits {
 inline constexpr ScopeLimits scopeLimits{};
 
 // Neighbouring first cases lie at least two persons apart.
-[[nodiscard]] constexpr int mostInitialCases(int persons) noexcept { return persons / 2 - 2; }
+[[nodiscard]] constexpr int mostInitialCases(int persons) noexcept {
+    return persons / 2 - 2;
+}
 
 // Whether a run of this scope can be simulated.
 [[nodiscard]] constexpr bool isValidScope(const RunScope& scope) noexcept {
@@ -129,6 +131,8 @@ public:
 private:
     [[nodiscard]] bool encountersCanChangeTable() const noexcept;
     [[nodiscard]] std::int64_t encountersOfDay() const noexcept;
+    [[nodiscard]] StatusCounts statusCounts() const noexcept;
+    void walk(int day) noexcept;
     void recoveryStep(int day) noexcept;
     void dailyTally() noexcept;
 
@@ -137,6 +141,12 @@ private:
     EncounterRule rule_;
     Random& random_;
     PersonTable personTable_;
+    // Recoveries and the tally follow the infection order, so that a day
+    // costs its infections and recoveries rather than a pass over the table.
+    std::size_t firstNotRecovered_ = 0;  // in the infection order
+    std::size_t tallied_ = 0;            // infections already counted
+    int everInfected_ = 0;               // counted persons, that is 1..N
+    int recoveredCount_ = 0;
     DailyCounts counts_;
     EncounterWalk walk_;
 };
@@ -155,7 +165,8 @@ void runLinear(const Parameters& parameters, Random& random, OnDay&& onDay, cons
     }
 }
 
-[[nodiscard]] Trajectory runTrajectory(const Parameters& parameters, Random& random, const RunScope& scope = {});
+[[nodiscard]] Trajectory runTrajectory(const Parameters& parameters, Random& random,
+                                       const RunScope& scope = {});
 
 // Steps a run (Epidemic, CountEpidemic, SeededEpidemic) through days
 // 1..lastDay, the changes (sorted by day; of several on one day the last

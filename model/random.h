@@ -73,7 +73,8 @@ public:
     // rounded to the nearest whole number, ties to the even one; for 1000
     // persons the same as roundedThousandths. m * persons < 2^48: exact in
     // 64-bit integers.
-    [[nodiscard]] static constexpr std::int32_t roundedPersons(std::uint32_t m, std::uint32_t persons) noexcept {
+    [[nodiscard]] static constexpr std::int32_t roundedPersons(std::uint32_t m,
+                                                               std::uint32_t persons) noexcept {
         const std::uint64_t x = std::uint64_t{m} * persons;
         return static_cast<std::int32_t>((x + belowHalf24 + ((x >> 24U) & 1U)) >> 24U);
     }
@@ -103,9 +104,10 @@ public:
         if (i < count) {
             i += fillRounds((count - i) / lanes, [&](int at, const Wide& m, int values) {
                 const Wide scaled = m * 125U;  // roundedThousandths, eight at a time
-                const auto rounded = __builtin_convertvector(
-                    (scaled + belowHalf + ((scaled >> 21U) & 1U)) >> 21U, WideShorts);
-                std::memcpy(out + i + at, &rounded, values == 2 * lanes ? sizeof rounded : sizeof rounded / 2);
+                const auto rounded =
+                    __builtin_convertvector((scaled + belowHalf + ((scaled >> 21U) & 1U)) >> 21U, WideShorts);
+                std::memcpy(out + i + at, &rounded,
+                            values == 2 * lanes ? sizeof rounded : sizeof rounded / 2);
             });
         }
         for (; i < count; ++i) out[i] = wholeNumber0To1000();
@@ -121,7 +123,8 @@ public:
     // The next `count` values, each as the person it draws and as whether
     // it is an infection draw below the threshold (1 or 0): the values
     // `count` calls of next24 would give.
-    [[gnu::always_inline]] void fillDraws(std::int32_t* persons, std::uint8_t* low, int count, const DrawScale& scale) noexcept {
+    [[gnu::always_inline]] void fillDraws(std::int32_t* persons, std::uint8_t* low, int count,
+                                          const DrawScale& scale) noexcept {
         const auto single = [&](int at) {
             const std::uint32_t m = next24();
             persons[at] = roundedPersons(m, scale.persons);
@@ -147,13 +150,15 @@ public:
             if (const std::uint32_t eighth = scale.persons / 8; scale.persons % 8 == 0 && eighth < 256) {
                 i += fillRounds(rounds, [&](int at, const Wide& m, int values) {
                     const Wide x = m * eighth;
-                    store(at, m, __builtin_convertvector((x + belowHalf + ((x >> 21U) & 1U)) >> 21U, WideInts),
+                    store(at, m,
+                          __builtin_convertvector((x + belowHalf + ((x >> 21U) & 1U)) >> 21U, WideInts),
                           values);
                 });
             } else {
                 i += fillRounds(rounds, [&](int at, const Wide& m, int values) {
                     const WideLongs x = __builtin_convertvector(m, WideLongs) * std::uint64_t{scale.persons};
-                    store(at, m, __builtin_convertvector((x + belowHalf24 + ((x >> 24U) & 1U)) >> 24U, WideInts),
+                    store(at, m,
+                          __builtin_convertvector((x + belowHalf24 + ((x >> 24U) & 1U)) >> 24U, WideInts),
                           values);
                 });
             }

@@ -29,15 +29,44 @@ Parameters randomParameters(std::mt19937& pick) {
     return p;
 }
 
+// Anywhere in the tool's ranges.
+Parameters toolParameters(std::mt19937& pick) {
+    auto in = [&](pandemie::Parameter parameter) {
+        const auto range = pandemie::toolRange(parameter);
+        return std::uniform_int_distribution<int>(range.min, range.max)(pick);
+    };
+    Parameters p;
+    p.encountersPerDay = in(pandemie::Parameter::encounters);
+    p.infectionPerMille = static_cast<float>(in(pandemie::Parameter::infection));
+    p.latencyDays = in(pandemie::Parameter::latency);
+    p.recoveryDays = static_cast<std::int16_t>(in(pandemie::Parameter::recovery));
+    return p;
+}
+
 Parameters with(int encounters, int infection, int latency, int recovery) {
     return {encounters, static_cast<float>(infection), latency, static_cast<std::int16_t>(recovery)};
 }
 
-void expectFlat(const Trajectory& t, int recoveryDays) {
-    for (int day = 1; day <= 180; ++day) {
-        const DailyCounts expected = day < recoveryDays ? DailyCounts{997, 3, 0} : DailyCounts{997, 0, 3};
+// The first cases stay the only ones: infected until their recovery day.
+void expectFlat(const Trajectory& t, int recoveryDays, const pandemie::RunScope& scope = {}) {
+    ASSERT_EQ(std::ssize(t), scope.days);
+    const int n = scope.persons;
+    const int k = scope.initialCases;
+    for (int day = 1; day <= scope.days; ++day) {
+        const DailyCounts expected = day < recoveryDays ? DailyCounts{n - k, k, 0} : DailyCounts{n - k, 0, k};
         ASSERT_EQ(t[static_cast<std::size_t>(day - 1)], expected) << "day " << day;
     }
+}
+
+// The generator read one 24-bit value at a time, as r = m / 2^24.
+struct LiteralDraws {
+    Random& random;
+    double unit() { return static_cast<double>(random.next24()) * 0x1p-24; }
+};
+
+Trajectory literalRun(const Parameters& p, Random& random, const pandemie::RunScope& scope = {}) {
+    LiteralDraws draws{random};
+    return pandemie::reference::run(p, draws, scope);
 }
 
 }  // namespace
@@ -50,6 +79,7 @@ TEST(random, wholeNumberIsRoundHalfEvenOfRTimes1000) {
         const int expected = static_cast<int>(std::nearbyint(static_cast<double>(m) * 0x1p-24 * 1000.0));
         const int got = Random::roundedThousandths(m);
         if (got != expected) FAIL() << "m = " << m << ": " << got << " instead of " << expected;
+        if (Random::roundedPersons(m, 1000) != got) FAIL() << "m = " << m << ": persons of 1000 differ";
         ++histogram[static_cast<std::size_t>(got)];
     }
     EXPECT_EQ(Random::roundedThousandths(1U << 20U), 62);   // 62.5 goes down to even
@@ -83,6 +113,73 @@ TEST(random, bulkFillMatchesSingleDrawsAtAnyOffset) {
     }
 }
 
+TEST(random, personsAreRoundHalfEvenOfRTimesN) {
+    // Every 24-bit value, at populations of the 32-bit path (multiples of 8
+    // below 2048) and of the 64-bit one, up to the largest.
+    for (const std::uint32_t n : {10U, 37U, 1000U, 2040U, 2048U, 100'000U, 10'000'000U}) {
+        for (std::uint32_t m = 0; m < (1U << 24U); ++m) {
+            const auto expected =
+                static_cast<std::int32_t>(std::nearbyint(static_cast<double>(m) * 0x1p-24 * n));
+            if (Random::roundedPersons(m, n) != expected) FAIL() << "N = " << n << ", m = " << m;
+        }
+    }
+}
+
+TEST(random, drawFillMatchesSingleDrawsForAnyPopulation) {
+    // 1024 and 2^22 persons make ties of the rounding common (one value in
+    // 2^14 and one in 4), on the 32-bit and the 64-bit path.
+    const int threshold = 8;
+    for (const std::uint32_t n : {8U, 37U, 1000U, 1024U, 2040U, 2048U, 100'000U, 1U << 22U, 10'000'000U}) {
+        const Random::DrawScale scale{n, Random::lowestValueReaching(threshold)};
+        for (int offset = 0; offset < Random::lanes; ++offset) {
+            for (const int count : {0, 1, 5, 8, 17, 256, 1001, 1 << 17}) {
+                Random bulk(static_cast<std::uint64_t>(n) + 3);
+                Random single = bulk;
+                for (int i = 0; i < offset; ++i) {
+                    (void)bulk.next24();
+                    (void)single.next24();
+                }
+                std::vector<std::int32_t> persons(static_cast<std::size_t>(count));
+                std::vector<std::uint8_t> low(static_cast<std::size_t>(count));
+                bulk.fillDraws(persons.data(), low.data(), count, scale);
+                for (std::size_t i = 0; i < persons.size(); ++i) {
+                    const std::uint32_t m = single.next24();
+                    ASSERT_EQ(persons[i], Random::roundedPersons(m, n)) << "N " << n << ", count " << count;
+                    ASSERT_EQ(low[i] != 0, Random::roundedThousandths(m) < threshold) << "N " << n;
+                }
+                ASSERT_TRUE(bulk == single) << "N " << n << ", offset " << offset << ", count " << count;
+            }
+        }
+    }
+}
+
+TEST(model, initialCasesFollowTheirRule) {
+    EXPECT_EQ(pandemie::initialCasesOf({}), (std::vector<int>{300, 500, 700}));
+    EXPECT_EQ(pandemie::initialCasesOf({1000, 1}), std::vector<int>{500});
+    EXPECT_EQ(pandemie::initialCasesOf({10, 3}), (std::vector<int>{3, 5, 7}));
+    for (const int n : {10, 11, 37, 250, 1000, 4001, 10'000'000}) {
+        for (const int k : {1, 2, 3, 7, 100, pandemie::mostInitialCases(n)}) {
+            const pandemie::RunScope scope{n, k};
+            if (!pandemie::isValidScope(scope)) continue;
+            const std::vector<int> cases = pandemie::initialCasesOf(scope);
+            ASSERT_EQ(std::ssize(cases), k);
+            // Inside 1..N, at least two apart, gaps differing by at most one,
+            // and placed alike from both ends.
+            EXPECT_GE(cases.front(), 1) << n << " " << k;
+            EXPECT_LE(cases.back(), n) << n << " " << k;
+            const int gap = cases.size() > 1 ? cases[1] - cases[0] : 2;
+            for (std::size_t i = 0; i < cases.size(); ++i) {
+                if (i > 0) {
+                    EXPECT_GE(cases[i] - cases[i - 1], 2) << n << " " << k;
+                    EXPECT_LE(std::abs(cases[i] - cases[i - 1] - gap), 1) << n << " " << k;
+                }
+                EXPECT_LE(std::abs(cases[i] + cases[cases.size() - 1 - i] - n), 1) << n << " " << k;
+            }
+        }
+    }
+    EXPECT_FALSE(pandemie::isValidScope({1000, pandemie::mostInitialCases(1000) + 1}));
+}
+
 TEST(model, matchesTheLiteralReadingDrawForDraw) {
     std::mt19937 pick(20240601U);
     for (int set = 0; set < 24; ++set) {
@@ -90,11 +187,41 @@ TEST(model, matchesTheLiteralReadingDrawForDraw) {
         Random fast(static_cast<std::uint64_t>(set) * 7919U);
         Random literal = fast;
         for (int run = 0; run < 2; ++run) {  // the second run continues the sequence
-            ASSERT_EQ(pandemie::runTrajectory(p, fast), pandemie::reference::run(p, literal))
+            ASSERT_EQ(pandemie::runTrajectory(p, fast), literalRun(p, literal))
                 << "set " << set << " run " << run << " encounters " << p.encountersPerDay;
             ASSERT_EQ(fast, literal) << "the generator must advance by exactly the draws used";
         }
     }
+}
+
+TEST(model, matchesTheLiteralReadingAtAnyScope) {
+    // Populations on both paths of the draws, several first cases, days
+    // beyond 180, and parameters from the tool's ranges.
+    const std::array<pandemie::RunScope, 6> scopes{
+        {{10, 1, 400}, {37, 2, 200}, {250, 5, 300}, {1000, 7, 180}, {2048, 3, 120}, {4000, 40, 90}}};
+    std::mt19937 pick(29U);
+    for (const auto& scope : scopes) {
+        for (int set = 0; set < 4; ++set) {
+            Parameters p = toolParameters(pick);
+            if (set == 0) p = Parameters{};
+            Random fast(static_cast<std::uint64_t>(scope.persons) * 31U + static_cast<std::uint64_t>(set));
+            Random literal = fast;
+            ASSERT_EQ(pandemie::runTrajectory(p, fast, scope), literalRun(p, literal, scope))
+                << "N " << scope.persons << ", set " << set << ", encounters " << p.encountersPerDay
+                << ", infection " << p.infectionPerMille;
+            ASSERT_EQ(fast, literal);
+            const auto seed = static_cast<std::uint64_t>(set) + 17U;
+            Random seeded(seed);
+            ASSERT_EQ(pandemie::runSeeded(p, seed, {}, scope), pandemie::runTrajectory(p, seeded, scope));
+        }
+    }
+    // A population whose statuses the walk looks up four a byte, a few
+    // days of many infections.
+    const pandemie::RunScope large{131'071, 500, 8};
+    Random fast(3);
+    Random literal = fast;
+    EXPECT_EQ(pandemie::runTrajectory(with(10, 300, 0, 3), fast, large),
+              literalRun(with(10, 300, 0, 3), literal, large));
 }
 
 TEST(model, exactTrajectoriesWithoutSpread) {
@@ -102,6 +229,10 @@ TEST(model, exactTrajectoriesWithoutSpread) {
     expectFlat(pandemie::runTrajectory(with(0, 8, 2, 14), random), 14);   // no encounters
     expectFlat(pandemie::runTrajectory(with(20, 20, 10, 8), random), 8);  // latency outlasts illness
     expectFlat(pandemie::runTrajectory(with(20, 0, 0, 24), random), 24);  // no infection chance
+    // At the ends of the tool's ranges: infectious only after the recovery.
+    for (const pandemie::RunScope scope :
+         {pandemie::RunScope{1000, 3, 300}, pandemie::RunScope{5000, 12, 200}})
+        expectFlat(pandemie::runTrajectory(with(100, 1000, 60, 60), random, scope), 60, scope);
     // No encounters draw nothing at all.
     Random untouched(1);
     Random before = untouched;
@@ -232,4 +363,70 @@ TEST(ensemble, aStopHandsOutNoFurtherRunAndThrowsAfterTheThreadsEnd) {
     started.store(0);
     pandemie::forEachIndex(50, 2, count);
     EXPECT_EQ(started.load(), 50);
+}
+
+namespace {
+
+// The expected course of a large population, day by day: each encounter
+// meets a given person as either of its two draws with chance 1/N each, so
+// a susceptible escapes a day of E x N encounters, I of them infectious
+// (past the latency, not recovered), with chance (1 - 2 q I / N^2)^(E N),
+// q the chance of an infection draw below the threshold.
+std::vector<DailyCounts> expectedCourse(const Parameters& p, const pandemie::RunScope& scope) {
+    const double n = scope.persons;
+    const double q = (std::ceil(p.infectionPerMille) - 0.5) / 1000.0;
+    std::vector<double> newlyInfected(static_cast<std::size_t>(scope.days) + 1);
+    newlyInfected[0] = scope.initialCases;
+    double susceptible = n - scope.initialCases;
+    std::vector<DailyCounts> course;
+    for (int day = 1; day <= scope.days; ++day) {
+        double infectious = 0;
+        for (int j = std::max(0, day - p.recoveryDays); j < day - p.latencyDays; ++j)
+            infectious += newlyInfected[static_cast<std::size_t>(j)];
+        const double escape = std::pow(1 - 2 * q * infectious / (n * n), p.encountersPerDay * n);
+        newlyInfected[static_cast<std::size_t>(day)] = susceptible * (1 - escape);
+        susceptible -= newlyInfected[static_cast<std::size_t>(day)];
+        double infected = 0;
+        for (int j = std::max(0, day - p.recoveryDays + 1); j <= day; ++j)
+            infected += newlyInfected[static_cast<std::size_t>(j)];
+        course.push_back({static_cast<int>(std::lround(susceptible)), static_cast<int>(std::lround(infected)),
+                          static_cast<int>(std::lround(n - susceptible - infected))});
+    }
+    return course;
+}
+
+}  // namespace
+
+TEST(model, aLargePopulationFollowsTheExpectedCourse) {
+    // 100,000 persons, 1000 of them infected first, over the rise, peak and
+    // fall: the runs' mean lies within a few standard errors (and a small
+    // allowance for the expected course being a mean of rates) of the
+    // expected course, and chance spreads the runs by about a percent of N.
+    const pandemie::RunScope scope{100'000, 1000, 40};
+    const Parameters p = with(10, 20, 2, 8);
+    const std::vector<DailyCounts> expected = expectedCourse(p, scope);
+    constexpr int seeds = 6;
+    std::vector<Trajectory> runs;
+    for (std::uint64_t seed = 0; seed < seeds; ++seed)
+        runs.push_back(pandemie::runSeeded(p, 100 + seed, {}, scope));
+    for (const int day : {5, 10, 20, 25, 30, 40}) {
+        for (const pandemie::SeriesField& field : pandemie::seriesFields) {
+            double sum = 0;
+            double squares = 0;
+            for (const Trajectory& t : runs) {
+                const double count = t[static_cast<std::size_t>(day - 1)].*field.count;
+                sum += count;
+                squares += count * count;
+            }
+            const double mean = sum / seeds;
+            const double spread = std::sqrt((squares - sum * mean) / (seeds - 1));
+            const double wanted = expected[static_cast<std::size_t>(day - 1)].*field.count;
+            EXPECT_NEAR(mean, wanted, 4 * spread / std::sqrt(seeds) + 0.003 * scope.persons)
+                << field.name << " on day " << day;
+            if (day >= 20) {  // before, the first cases alone have recovered
+                EXPECT_GT(spread, 0.001 * scope.persons) << field.name << " on day " << day;
+                EXPECT_LT(spread, 0.03 * scope.persons) << field.name << " on day " << day;
+            }
+        }
+    }
 }
