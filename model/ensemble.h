@@ -36,17 +36,12 @@ struct RunSummary {
     return 0;
 }
 
-// Built from the leading values given, the scope last, so that callers
-// which run the window's scope leave it out.
+// The scope last, so that callers which run the window's scope leave it out.
 struct EnsembleOptions {
-    explicit(false) EnsembleOptions(std::uint64_t base = windowSeed, std::int64_t count = 1,
-                                    int threadCount = 1, const RunScope& runScope = {})
-        : baseSeed(base), runs(count), threads(threadCount), scope(runScope) {}
-
-    std::uint64_t baseSeed;
-    std::int64_t runs;
-    int threads;
-    RunScope scope;
+    std::uint64_t baseSeed = windowSeed;
+    std::int64_t runs = 1;
+    int threads = 1;
+    RunScope scope{};
 };
 
 // The most threads one ensemble is given; more would only wait for a core.
