@@ -16,8 +16,10 @@ inline constexpr std::uint64_t windowSeed = 0x5EED'2020'C0F1'D01AULL;
 // Four xoshiro128+ streams (each of period 2^128 - 1) taken in turn: value n
 // comes from stream n mod 4. The four steps of a round are independent, so a
 // bulk draw runs them side by side in vector registers. The 16 state words
-// are expanded from a 64-bit seed by splitmix64. Only the top 24 bits of an
-// output are used, the bits in which xoshiro128+ is strongest.
+// are expanded from a 64-bit seed by splitmix64. The top 24 bits of an
+// output are used, the bits in which xoshiro128+ is strongest, and below
+// them 8 more only to draw persons of populations past a million, whom 24
+// bits cannot draw evenly.
 class Random {
 public:
     static constexpr int lanes = 4;
@@ -41,7 +43,11 @@ public:
     }
 
     // The next 24-bit value m; the uniform value it stands for is r = m / 2^24.
-    [[nodiscard]] constexpr std::uint32_t next24() noexcept {
+    [[nodiscard]] constexpr std::uint32_t next24() noexcept { return next32() >> 8U; }
+
+    // The same value with the 8 bits below: r = x / 2^32, for draws among
+    // more values than 24 bits tell apart.
+    [[nodiscard]] constexpr std::uint32_t next32() noexcept {
         if (used_ == lanes) {
             pending_ = stepRound();
             used_ = 0;
@@ -79,6 +85,23 @@ public:
         return static_cast<std::int32_t>((x + belowHalf24 + ((x >> 24U) & 1U)) >> 24U);
     }
 
+    // Above this many persons 24 bits would draw some persons by one value
+    // and others by two; their draws take all 32 bits of the value.
+    static constexpr std::uint32_t mostPersonsOf24Bits = 1U << 20U;
+
+    // The same from the 32-bit value x: x * persons < 2^56.
+    [[nodiscard]] static constexpr std::int32_t roundedPersons32(std::uint32_t x,
+                                                                 std::uint32_t persons) noexcept {
+        const std::uint64_t y = std::uint64_t{x} * persons;
+        return static_cast<std::int32_t>((y + belowHalf32 + ((y >> 32U) & 1U)) >> 32U);
+    }
+
+    // The person 0..persons that the value x draws.
+    [[nodiscard]] static constexpr std::int32_t personOf(std::uint32_t x, std::uint32_t persons) noexcept {
+        return persons > mostPersonsOf24Bits ? roundedPersons32(x, persons)
+                                             : roundedPersons(x >> 8U, persons);
+    }
+
     // The smallest 24-bit value whose rounded thousandths are at least
     // `threshold`: an infection draw d has d < threshold exactly when its
     // value lies below this one. 2^24 where no value reaches the threshold.
@@ -102,8 +125,8 @@ public:
         int i = 0;
         for (; i < count && used_ < lanes; ++i) out[i] = wholeNumber0To1000();
         if (i < count) {
-            i += fillRounds((count - i) / lanes, [&](int at, const Wide& m, int values) {
-                const Wide scaled = m * 125U;  // roundedThousandths, eight at a time
+            i += fillRounds((count - i) / lanes, [&](int at, const Wide& x, int values) {
+                const Wide scaled = (x >> 8U) * 125U;  // roundedThousandths, eight at a time
                 const auto rounded =
                     __builtin_convertvector((scaled + belowHalf + ((scaled >> 21U) & 1U)) >> 21U, WideShorts);
                 std::memcpy(out + i + at, &rounded,
@@ -122,19 +145,19 @@ public:
 
     // The next `count` values, each as the person it draws and as whether
     // it is an infection draw below the threshold (1 or 0): the values
-    // `count` calls of next24 would give.
+    // `count` calls of next32 would give.
     [[gnu::always_inline]] void fillDraws(std::int32_t* persons, std::uint8_t* low, int count,
                                           const DrawScale& scale) noexcept {
         const auto single = [&](int at) {
-            const std::uint32_t m = next24();
-            persons[at] = roundedPersons(m, scale.persons);
-            low[at] = m < scale.lowBelow ? 1 : 0;
+            const std::uint32_t x = next32();
+            persons[at] = personOf(x, scale.persons);
+            low[at] = (x >> 8U) < scale.lowBelow ? 1 : 0;
         };
         int i = 0;
         for (; i < count && used_ < lanes; ++i) single(i);
         if (i < count) {
-            const auto store = [&](int at, const Wide& m, const WideInts& drawn, int values) {
-                const auto isLow = __builtin_convertvector(-(m < scale.lowBelow), WideBytes);
+            const auto store = [&](int at, const Wide& x, const WideInts& drawn, int values) {
+                const auto isLow = __builtin_convertvector(-((x >> 8U) < scale.lowBelow), WideBytes);
                 // Whole vectors where they fit, so the copies stay in registers.
                 if (values == 2 * lanes) {
                     std::memcpy(persons + i + at, &drawn, sizeof drawn);
@@ -148,17 +171,25 @@ public:
             // Persons a multiple of 8 below 2048: m * persons / 8 < 2^32, so
             // 32-bit lanes hold the product.
             if (const std::uint32_t eighth = scale.persons / 8; scale.persons % 8 == 0 && eighth < 256) {
-                i += fillRounds(rounds, [&](int at, const Wide& m, int values) {
-                    const Wide x = m * eighth;
-                    store(at, m,
-                          __builtin_convertvector((x + belowHalf + ((x >> 21U) & 1U)) >> 21U, WideInts),
+                i += fillRounds(rounds, [&](int at, const Wide& x, int values) {
+                    const Wide y = (x >> 8U) * eighth;
+                    store(at, x,
+                          __builtin_convertvector((y + belowHalf + ((y >> 21U) & 1U)) >> 21U, WideInts),
+                          values);
+                });
+            } else if (scale.persons <= mostPersonsOf24Bits) {
+                i += fillRounds(rounds, [&](int at, const Wide& x, int values) {
+                    const WideLongs y =
+                        __builtin_convertvector(x >> 8U, WideLongs) * std::uint64_t{scale.persons};
+                    store(at, x,
+                          __builtin_convertvector((y + belowHalf24 + ((y >> 24U) & 1U)) >> 24U, WideInts),
                           values);
                 });
             } else {
-                i += fillRounds(rounds, [&](int at, const Wide& m, int values) {
-                    const WideLongs x = __builtin_convertvector(m, WideLongs) * std::uint64_t{scale.persons};
-                    store(at, m,
-                          __builtin_convertvector((x + belowHalf24 + ((x >> 24U) & 1U)) >> 24U, WideInts),
+                i += fillRounds(rounds, [&](int at, const Wide& x, int values) {
+                    const WideLongs y = __builtin_convertvector(x, WideLongs) * std::uint64_t{scale.persons};
+                    store(at, x,
+                          __builtin_convertvector((y + belowHalf32 + ((y >> 32U) & 1U)) >> 32U, WideInts),
                           values);
                 });
             }
@@ -171,12 +202,12 @@ public:
 private:
     using Round = std::array<std::uint32_t, lanes>;
 
-    // One step of each stream; their outputs' top 24 bits.
+    // One step of each stream; their outputs.
     constexpr Round stepRound() noexcept {
         auto& [s0, s1, s2, s3] = state_;
         Round out{};
         for (std::size_t l = 0; l < lanes; ++l) {
-            out[l] = (s0[l] + s3[l]) >> 8U;
+            out[l] = s0[l] + s3[l];
             const std::uint32_t t = s1[l] << 9U;
             s2[l] ^= s0[l];
             s3[l] ^= s1[l];
@@ -203,10 +234,11 @@ private:
     using WideShorts = std::int16_t __attribute__((vector_size(16)));
     using WideBytes = std::uint8_t __attribute__((vector_size(8)));
     static constexpr std::uint64_t belowHalf24 = 0x7F'FFFFU;
+    static constexpr std::uint64_t belowHalf32 = 0x7FFF'FFFFU;
 
     // `rounds` rounds of values, in vector registers, two rounds at a time:
-    // store(at, m, n) takes the eight values m of rounds at / 4 and the one
-    // after, of which the first n count (four for an odd last round).
+    // store(at, x, n) takes the eight 32-bit values x of rounds at / 4 and
+    // the one after, of which the first n count (four for an odd last round).
     // Returns the number of values handed out; nothing is left pending.
     template <class Store>
     [[gnu::always_inline]] int fillRounds(int rounds, Store&& store) noexcept {
@@ -219,7 +251,7 @@ private:
         std::memcpy(&s2, state_[2].data(), sizeof s2);
         std::memcpy(&s3, state_[3].data(), sizeof s3);
         const auto step = [&] {
-            const Vector m = (s0 + s3) >> 8U;
+            const Vector m = s0 + s3;
             const Vector t = s1 << 9U;
             s2 ^= s0;
             s3 ^= s1;
@@ -233,21 +265,21 @@ private:
         for (int r = 0; r < rounds; r += 2) {
             const Vector first = step();
             last = r + 1 < rounds ? step() : first;
-            const Wide m = __builtin_shufflevector(first, last, 0, 1, 2, 3, 4, 5, 6, 7);
-            store(r * lanes, m, r + 1 < rounds ? 2 * lanes : lanes);
+            const Wide x = __builtin_shufflevector(first, last, 0, 1, 2, 3, 4, 5, 6, 7);
+            store(r * lanes, x, r + 1 < rounds ? 2 * lanes : lanes);
         }
         std::memcpy(state_[0].data(), &s0, sizeof s0);
         std::memcpy(state_[1].data(), &s1, sizeof s1);
         std::memcpy(state_[2].data(), &s2, sizeof s2);
         std::memcpy(state_[3].data(), &s3, sizeof s3);
-        // All handed out, but kept as next24 keeps them, so equal states compare equal.
+        // All handed out, but kept as next32 keeps them, so equal states compare equal.
         if (rounds > 0) std::memcpy(pending_.data(), &last, sizeof last);
         return rounds * lanes;
     }
 
     std::array<Round, 4> state_{};  // state word w of stream l is state_[w][l]
     Round pending_{};               // the outputs of the last round
-    int used_ = lanes;              // how many of them next24 has handed out
+    int used_ = lanes;              // how many of them next32 has handed out
 };
 
 }  // namespace pandemie

@@ -58,10 +58,12 @@ void expectFlat(const Trajectory& t, int recoveryDays, const pandemie::RunScope&
     }
 }
 
-// The generator read one 24-bit value at a time, as r = m / 2^24.
+// The generator read one value at a time, as r = m / 2^24 or, for persons
+// past 2^20, r = x / 2^32.
 struct LiteralDraws {
     Random& random;
     double unit() { return static_cast<double>(random.next24()) * 0x1p-24; }
+    double unit32() { return static_cast<double>(random.next32()) * 0x1p-32; }
 };
 
 Trajectory literalRun(const Parameters& p, Random& random, const pandemie::RunScope& scope = {}) {
@@ -123,6 +125,19 @@ TEST(random, personsAreRoundHalfEvenOfRTimesN) {
             if (Random::roundedPersons(m, n) != expected) FAIL() << "N = " << n << ", m = " << m;
         }
     }
+    // Past 2^20 persons all 32 bits: 2^22 persons make a tie of every 1024th
+    // value. Values around those ties over the whole range, exact in long double.
+    for (const std::uint32_t n : {(1U << 20U) + 1U, 1U << 22U, 10'000'000U}) {
+        for (std::uint32_t k = 0; k < (1U << 22U); k += 97) {
+            for (const std::uint32_t offset : {0U, 511U, 512U, 513U, 1023U}) {
+                const std::uint32_t x = k * 1024 + offset;
+                const auto expected = static_cast<std::int32_t>(std::nearbyintl(x * 0x1p-32L * n));
+                if (Random::personOf(x, n) != expected) FAIL() << "N = " << n << ", x = " << x;
+            }
+        }
+        EXPECT_EQ(Random::personOf(0xFFFF'FFFFU, n), static_cast<std::int32_t>(n));
+    }
+    EXPECT_EQ(Random::personOf(5U << 8U, 1000), Random::roundedPersons(5, 1000)) << "24 bits up to 2^20";
 }
 
 TEST(random, drawFillMatchesSingleDrawsForAnyPopulation) {
@@ -143,8 +158,11 @@ TEST(random, drawFillMatchesSingleDrawsForAnyPopulation) {
                 std::vector<std::uint8_t> low(static_cast<std::size_t>(count));
                 bulk.fillDraws(persons.data(), low.data(), count, scale);
                 for (std::size_t i = 0; i < persons.size(); ++i) {
-                    const std::uint32_t m = single.next24();
-                    ASSERT_EQ(persons[i], Random::roundedPersons(m, n)) << "N " << n << ", count " << count;
+                    const std::uint32_t x = single.next32();
+                    const std::uint32_t m = x >> 8U;
+                    const std::int32_t person =
+                        n > (1U << 20U) ? Random::roundedPersons32(x, n) : Random::roundedPersons(m, n);
+                    ASSERT_EQ(persons[i], person) << "N " << n << ", count " << count;
                     ASSERT_EQ(low[i] != 0, Random::roundedThousandths(m) < threshold) << "N " << n;
                 }
                 ASSERT_TRUE(bulk == single) << "N " << n << ", offset " << offset << ", count " << count;

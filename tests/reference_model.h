@@ -3,7 +3,8 @@
 // encounter walk in the tests and the baseline of the benchmark. Generator
 // is anything with unit(), a uniform value r in [0, 1): persons are r * N
 // and infection draws r * 1000, each rounded to the nearest whole number,
-// ties to the even one.
+// ties to the even one; and, for populations past 2^20, unit32(), the same
+// value with 32 bits.
 
 #include <cmath>
 #include <cstddef>
@@ -18,6 +19,17 @@ int rounded(Generator& random, int scale) {
     return static_cast<int>(std::nearbyint(static_cast<double>(random.unit()) * scale));
 }
 
+// Past 2^20 persons a person is r * N of a value with 32 bits, unit32();
+// in long double, whose 64-bit mantissa holds the product exactly.
+template <typename Generator>
+int person(Generator& random, int persons) {
+    if constexpr (requires { random.unit32(); }) {
+        if (persons > (1 << 20))
+            return static_cast<int>(std::nearbyintl(static_cast<long double>(random.unit32()) * persons));
+    }
+    return rounded(random, persons);
+}
+
 template <typename Generator>
 Trajectory run(const Parameters& p, Generator& random, const RunScope& scope = {}) {
     const int n = scope.persons;
@@ -29,8 +41,8 @@ Trajectory run(const Parameters& p, Generator& random, const RunScope& scope = {
     Trajectory result(static_cast<std::size_t>(scope.days));
     for (int day = 1; day <= scope.days; ++day) {
         for (long long e = 0; e < static_cast<long long>(p.encountersPerDay) * n; ++e) {
-            const auto a = static_cast<std::size_t>(rounded(random, n));
-            const auto b = static_cast<std::size_t>(rounded(random, n));
+            const auto a = static_cast<std::size_t>(person(random, n));
+            const auto b = static_cast<std::size_t>(person(random, n));
             if (status[a] == status[b]) continue;
             const int draw = rounded(random, 1000);
             if (status[b] == 1 && status[a] == 0 && day - infectionDay[b] > p.latencyDays &&
