@@ -35,7 +35,8 @@ while read -r folder _; do
 done <<<"$components"
 [ "$missing" -eq 0 ] || exit 1
 
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DPANDEMIE_COVERAGE=ON -DPANDEMIE_BUILD_WINDOW=ON \
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DPANDEMIE_COVERAGE=ON \
+  -DPANDEMIE_BUILD_WINDOW=ON \
   -DPANDEMIE_BUILD_BENCH=OFF -DPANDEMIE_PYTHON=OFF -DPANDEMIE_INSTALL_CHECKS=OFF >/dev/null
 cmake --build "$build_dir" --parallel "$jobs"
 find "$build_dir" -name '*.gcda' -delete
