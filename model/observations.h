@@ -34,10 +34,10 @@ inline constexpr std::array<std::string_view, 4> observedSeriesNames{"not_infect
 }
 
 struct ObservedDay {
-    int day = 1;         // the day the row closes: 1..D, the model's day
-    int periodDays = 1;  // new cases: of the days day - periodDays + 1 .. day (those of them from day 1)
+    int day = 1;  // the day the row closes: 1..D, the model's day
     // Per series in the order of ObservedSeries; nothing where it was not counted.
     std::array<std::optional<double>, 4> counts;
+    int periodDays = 1;  // new cases: of the days day - periodDays + 1 .. day (those of them from day 1)
 
     friend bool operator==(const ObservedDay&, const ObservedDay&) = default;
 };
