@@ -46,7 +46,7 @@ struct Observations {
     std::vector<ObservedDay> days;  // ascending, each day once, at least one
     // The date of day 1, as days since 1970-01-01, where the rows had dates.
     // Without a known start, day 1 is the first day of the first row's period.
-    std::optional<std::int64_t> dateOfDayOne;
+    std::optional<std::int64_t> dateOfDayOne{};
 
     [[nodiscard]] int firstDay() const noexcept { return days.empty() ? 0 : days.front().day; }
     [[nodiscard]] int lastDay() const noexcept { return days.empty() ? 0 : days.back().day; }
