@@ -63,6 +63,7 @@ namespace {
     settings.prior = request.prior;
     settings.changes = request.changes;
     settings.scope = request.scope;
+    settings.reportDelay = request.reportDelay;
     settings.seed = request.seed;
     settings.forecastRuns = request.runs;
     settings.threads = request.threads;

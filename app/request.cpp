@@ -46,6 +46,8 @@ struct OptionEntry {
            std::string(infoOf(Request{}.measure).name) + ")";
 }
 
+constexpr input::WholeRange reportDelayRange{0, 60};
+
 void refuse(const std::string& message) {
     throw input::UsageError(message);
 }
@@ -105,6 +107,12 @@ public:
     }
     static void prior(RequestDraft& draft, const std::string& text) {
         draft.priors_.push_back(input::parsePrior(text));
+    }
+    static void reporting(RequestDraft& draft, const std::string& text) {
+        draft.reporting_ = input::reportingIn(text);
+    }
+    static void reportDelay(RequestDraft& draft, const std::string& text) {
+        draft.request_.reportDelay = static_cast<int>(input::wholeNumberIn(text, reportDelayRange));
     }
 
 private:
@@ -176,19 +184,27 @@ namespace {
         &OptionSetters::sweep, true);
     add("measure", "NAME", measureHelp(), &OptionSetters::measure);
     add("observed", "FILE",
-        "CSV of observed counts (day and any of not_infected, infected, recovered): fits the parameters not "
-        "given and forecasts days 1..D from the runs that match; --runs K is then the number of matching "
-        "runs (default " +
+        "CSV of observed counts (day or date, and any of not_infected, infected, recovered, new_cases, "
+        "cumulative_cases): fits the parameters not given and forecasts days 1..D from the runs that match; "
+        "--runs K is then the number of matching runs (default " +
             std::to_string(defaultMatchingRuns) + ")",
         &OptionSetters::observed);
     add("first_day", "N",
-        "With --observed: the model's day of the file's first day (1..D, default the file's days are the "
-        "model's); the other days follow it",
+        "With --observed: the model's day of the file's first row (1..D, default the file's days are the "
+        "model's; with dates the fit infers it); the other rows follow it",
         &OptionSetters::firstDay, false, "; expected a whole number in 1..D");
     add("prior", "NAME=FROM..TO",
-        "With --observed: the values the parameter may take, within the tool's range (default the window's "
-        "slider range); once per parameter",
+        "With --observed: the values a parameter, reporting (0.001..1) or start may take, within the tool's "
+        "range (default the window's slider range, reporting 0.001..1, start 1..120 days before dated "
+        "data); once per name",
         &OptionSetters::prior, true);
+    add("reporting", "R",
+        "With --observed new cases: the share of cases counted, held fixed (0.001..1; default fitted)",
+        &OptionSetters::reporting, false, "; expected a share in 0.001..1");
+    add("report_delay", "D",
+        wholeNumberHelp("With --observed new cases: days from a case's infectiousness to its count",
+                        reportDelayRange, "0"),
+        &OptionSetters::reportDelay, false, wholeNumberHint(reportDelayRange));
     return entries;
 }
 
@@ -278,7 +294,7 @@ void RequestDraft::checkScenarios() const {
 
 void RequestDraft::checkFit() const {
     const bool fits = given("observed");
-    for (const char* const keyword : {"first_day", "prior"})
+    for (const char* const keyword : {"first_day", "prior", "reporting", "report_delay"})
         if (given(keyword) && !fits) refuse(name(keyword) + ": needs " + name("observed"));
     if (fits && given("sweep")) refuse(name("sweep") + ": cannot be combined with " + name("observed"));
 }
@@ -350,23 +366,45 @@ void RequestDraft::readObserved() {
 }
 
 // Each parameter's whole range, or its value alone where it is given,
-// narrowed by the priors given, one per parameter and none for a given one.
-std::array<ParameterRange, parameterTable.size()> RequestDraft::fitPrior() const {
-    std::array<ParameterRange, parameterTable.size()> prior{};
+// narrowed by the priors given, one per name and none for a given one. New
+// cases are counted with a share fitted unless --reporting holds it; dated
+// rows start a number of days after the first infections, fitted unless
+// --first-day gives the model's day.
+std::array<ParameterRange, fitQuantityTable.size()> RequestDraft::fitPrior() const {
+    std::array<ParameterRange, fitQuantityTable.size()> prior = defaultFitSettings().prior;
+    std::array<bool, fitQuantityTable.size()> fixed{};
     for (const ParameterInfo& info : parameterTable) {
         const auto p = static_cast<std::size_t>(info.parameter);
         const int value = parameterValue(request_.parameters, info.parameter);
-        prior[p] = request_.given[p] ? ParameterRange{value, value} : ParameterRange{info.min, info.max};
+        fixed[p] = request_.given[p];
+        prior[p] = fixed[p] ? ParameterRange{value, value} : ParameterRange{info.min, info.max};
     }
+    const Observations& observed = request_.observed;
+    const std::size_t reporting = indexOf(FitQuantity::reporting);
+    fixed[reporting] = reporting_.has_value();
+    if (reporting_)
+        prior[reporting] = {*reporting_, *reporting_};
+    else if (observed.counts(ObservedSeries::newCases))
+        prior[reporting] = {1, reportingScale};
+    const std::size_t start = indexOf(FitQuantity::start);
+    fixed[start] = given("first_day");
+    if (observed.dateOfDayOne && !fixed[start]) prior[start] = defaultStartPrior;
     const std::string option = name("prior") + ": ";
     for (std::size_t i = 0; i < priors_.size(); ++i) {
-        const auto [parameter, range] = priors_[i];
-        const std::string parameterName(infoOf(parameter).name);
-        if (request_.given[static_cast<std::size_t>(parameter)])
-            refuse(option + parameterName + " is held fixed by " + wording_.fixedBy);
+        const auto [quantity, range] = priors_[i];
+        const std::size_t q = indexOf(quantity);
+        const std::string quantityName(fitQuantityTable[q].name);
+        if (fixed[q])
+            refuse(option + quantityName + " is held fixed by " +
+                   (q < parameterTable.size() ? wording_.fixedBy : name(q == reporting ? "reporting" : "first_day")));
+        if (q == reporting && !observed.counts(ObservedSeries::newCases))
+            refuse(option + "reporting needs new_cases or cumulative_cases in the observed counts");
+        if (q == start && !observed.dateOfDayOne)
+            refuse(option + "start needs dates in the observed counts; with days, " + name("first_day") +
+                   " gives the model's day of the first row");
         for (std::size_t j = 0; j < i; ++j)
-            if (priors_[j].first == parameter) refuse(option + parameterName + " is given twice");
-        prior[static_cast<std::size_t>(parameter)] = range;
+            if (priors_[j].first == quantity) refuse(option + quantityName + " is given twice");
+        prior[q] = range;
     }
     return prior;
 }

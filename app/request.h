@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "model/ensemble.h"
+#include "model/fit.h"
 #include "model/observations.h"
 #include "model/parameters.h"
 #include "model/scenario.h"
@@ -39,8 +40,9 @@ struct Request {
     std::vector<SweepAxis> sweeps;                              // at most two
     Outcome measure = Outcome::finalRecovered;                  // what a sweep's image shows
     Observations observed;                                      // persons of N; empty for none
-    std::array<ParameterRange, parameterTable.size()> prior{};  // a fit's: min == max held fixed
-    RunScope scope;                                             // persons, first cases and days of every run
+    std::array<ParameterRange, fitQuantityTable.size()> prior{};  // a fit's: min == max held fixed
+    RunScope scope;  // persons, first cases and days of every run
+    int reportDelay = 0;  // a fit's days from a case's infectiousness to its count
 
     [[nodiscard]] Mode mode() const noexcept;
     [[nodiscard]] bool fits() const noexcept { return !observed.days.empty(); }
@@ -113,7 +115,7 @@ private:
     void readChanges();
     void readObserved();
     void readScenarios();
-    [[nodiscard]] std::array<ParameterRange, parameterTable.size()> fitPrior() const;
+    [[nodiscard]] std::array<ParameterRange, fitQuantityTable.size()> fitPrior() const;
     [[nodiscard]] std::string name(std::string_view keyword) const { return wording_.name(keyword); }
 
     Wording wording_;
@@ -127,7 +129,8 @@ private:
     std::string initialCases_;
     std::vector<std::string> changes_;
     std::string firstDay_;  // empty: the file's days are the model's
-    std::vector<std::pair<Parameter, ParameterRange>> priors_;
+    std::vector<std::pair<FitQuantity, ParameterRange>> priors_;
+    std::optional<int> reporting_;  // --reporting, in the grid's units
 };
 
 // An option that sets a request from its text, as a front end offers it.

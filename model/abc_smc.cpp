@@ -11,7 +11,7 @@ namespace pandemie {
 
 namespace {
 
-constexpr std::size_t parameterCount = parameterTable.size();
+constexpr std::size_t parameterCount = fitQuantityTable.size();
 
 // The kernel's steps reach 3.5 sigma: the normal density leaves less than
 // 5e-4 of its weight beyond.

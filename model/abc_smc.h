@@ -50,7 +50,7 @@ private:
     const FitSettings& settings_;
     std::vector<Particle> particles_;
     WeightedDraw draw_;
-    std::array<StepKernel, parameterTable.size()> kernels_{};
+    std::array<StepKernel, fitQuantityTable.size()> kernels_{};
     std::vector<std::pair<ParameterValues, double>> points_;  // distinct particles, summed weights
 };
 

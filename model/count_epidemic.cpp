@@ -16,12 +16,6 @@ constexpr double largestInvertedMean = 250;
 // persons hit are counted in bulk, at a cost per person hit.
 constexpr std::int64_t mostContactsOneByOne = 1024;
 
-// The chance of an infection draw below the threshold of `infectionPerMille`.
-double drawBelowChance(float infectionPerMille) noexcept {
-    const int threshold = wholeNumberThreshold(infectionPerMille);
-    return threshold <= 0 ? 0.0 : std::min(1.0, (threshold - 0.5) / 1000.0);
-}
-
 // x^n with multiplications only, so that every machine gets the same bits.
 double power(double x, std::int64_t n) noexcept {
     double result = 1;
@@ -94,6 +88,11 @@ bool isInfectious(int personDay, int day, int latencyDays) noexcept {
 }
 
 }  // namespace
+
+double drawBelowChance(float infectionPerMille) noexcept {
+    const int threshold = wholeNumberThreshold(infectionPerMille);
+    return threshold <= 0 ? 0.0 : std::min(1.0, (threshold - 0.5) / 1000.0);
+}
 
 std::int64_t binomialCount(Random& random, std::int64_t n, double p) noexcept {
     if (p <= 0 || n <= 0) return 0;
@@ -217,6 +216,18 @@ void CountEpidemic::simulateDay(int day) noexcept {
     infectionsOfDay(day);
     recoveriesOfDay(day);
     tally();
+}
+
+Trajectory countingRun(const Parameters& parameters, std::uint64_t seed, std::span<const ParameterChange> changes,
+                       const RunScope& scope) {
+    CountEpidemic run(parameters, seed, scope);
+    Trajectory days;
+    days.reserve(static_cast<std::size_t>(std::max(scope.days, 0)));
+    stepDays(run, changes, scope.days, [&](int, const DailyCounts& counts) {
+        days.push_back(counts);
+        return true;
+    });
+    return days;
 }
 
 }  // namespace pandemie

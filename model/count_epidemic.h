@@ -17,6 +17,7 @@
 // counts per infection day, persons 0 and N one by one.
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "model/model.h"
@@ -28,6 +29,9 @@ namespace pandemie {
 // mean of up to a few hundred (the draws every run of 1000 persons at the
 // window's ranges takes), by transformed rejection beyond, at a few uniform
 // values a draw for any n.
+// The chance that an encounter's infection draw lies below the threshold of `infectionPerMille`.
+[[nodiscard]] double drawBelowChance(float infectionPerMille) noexcept;
+
 [[nodiscard]] std::int64_t binomialCount(Random& random, std::int64_t n, double p) noexcept;
 
 class CountEpidemic {
@@ -67,5 +71,10 @@ private:
     Single last_;                     // person N
     DailyCounts counts_;
 };
+
+// A run of the counting engine through the scope's days, the changes
+// (sorted by day; of several on one day the last holds) applied on their days.
+[[nodiscard]] Trajectory countingRun(const Parameters& parameters, std::uint64_t seed,
+                                     std::span<const ParameterChange> changes, const RunScope& scope);
 
 }  // namespace pandemie

@@ -1,10 +1,12 @@
 #include "model/fit.h"
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 
 #include "model/abc_smc.h"
 #include "model/count_epidemic.h"
+#include "model/fit_seeds.h"
 #include "model/forecast.h"
 #include "model/posterior.h"
 
@@ -21,8 +23,27 @@ Spread threadSpread(int threads) {
 FitSettings defaultFitSettings() {
     FitSettings settings;
     for (const ParameterInfo& info : parameterTable)
-        settings.prior[static_cast<std::size_t>(info.parameter)] = {info.min, info.max};
+        settings.prior[indexOf(fitQuantityOf(info.parameter))] = {info.min, info.max};
+    settings.prior[indexOf(FitQuantity::reporting)] = {reportingScale, reportingScale};
+    settings.prior[indexOf(FitQuantity::start)] = {1, 1};
     return settings;
+}
+
+RunScope runScopeOf(const FitSettings& settings, const ParameterValues& values) {
+    RunScope scope = settings.scope;
+    scope.days += startOf(values) - 1;
+    return scope;
+}
+
+Schedule onModelDays(const Schedule& changes, const ParameterValues& values) {
+    Schedule shifted = changes;
+    for (Change& change : shifted) change.day += startOf(values) - 1;
+    return shifted;
+}
+
+Sighting sightingOf(const FitSettings& settings, const ParameterValues& values, std::uint64_t runSeed) {
+    return {startOf(values), settings.reportDelay, reportingOf(values),
+            seedOf(runSeed, Stream::reporting, 0, 0)};
 }
 
 Parameters parametersOf(const ParameterValues& values) {
@@ -30,6 +51,12 @@ Parameters parametersOf(const ParameterValues& values) {
     for (const ParameterInfo& info : parameterTable)
         setParameterValue(parameters, info.parameter, values[static_cast<std::size_t>(info.parameter)]);
     return parameters;
+}
+
+double reproductionNumber(const ParameterValues& values) {
+    const Parameters parameters = parametersOf(values);
+    const int infectiousDays = std::max(0, parameters.recoveryDays - parameters.latencyDays);
+    return 2.0 * parameters.encountersPerDay * drawBelowChance(parameters.infectionPerMille) * infectiousDays;
 }
 
 std::vector<RunSummary> FitResult::matchingSummaries() const {
@@ -54,14 +81,17 @@ FitResult fit(const Observations& observed, const FitSettings& settings, const S
     // The generations judge runs of the counting engine, stopped once past the tolerance.
     const Judge judge = [&](const ParameterValues& values, std::uint64_t seed, double bound) {
         const Parameters parameters = parametersOf(values);
-        CountEpidemic run(parameters, seed, settings.scope);
-        const double sum = sumOfSquaresOf(run, distance, changesByDay(parameters, settings.changes), bound);
+        CountEpidemic run(parameters, seed, runScopeOf(settings, values));
+        const double sum = sumOfSquaresOf(run, parameters, changesByDay(parameters, onModelDays(settings.changes, values)),
+                                          distance, sightingOf(settings, values, seed),
+                                          settings.scope.initialCases, bound);
         if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
         return sum;
     };
     SmcResult smc = abcSmc(settings, distance, judge, spread);
     FitResult result;
     result.scope = settings.scope;
+    result.prior = settings.prior;
     result.posterior = std::move(smc.posterior);
     result.generations = std::move(smc.generations);
     const auto judgingDone = std::chrono::steady_clock::now();

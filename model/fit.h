@@ -26,6 +26,8 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "model/band_stats.h"
@@ -47,7 +49,59 @@ struct JointPosterior {
     std::vector<double> weight;
 };
 
-using ParameterValues = std::array<int, parameterTable.size()>;  // in the order of parameterTable
+// What a fit infers, each on a grid of whole numbers: the model's four
+// parameters in the order of parameterTable, then how its cases are seen.
+enum class FitQuantity : std::uint8_t { encounters, infection, latency, recovery, reporting, start };
+
+struct FitQuantityInfo {
+    FitQuantity quantity;
+    std::string_view name;         // --prior NAME=A..B, the report's and the tables' name
+    std::string_view description;  // for --help and the report
+    int toolMin;                   // in grid units
+    int toolMax;
+};
+
+// The grid's units of one reporting share: the share is drawn in steps of 1/1000.
+inline constexpr int reportingScale = 1000;
+
+inline constexpr std::array<FitQuantityInfo, 6> fitQuantityTable{{
+    {FitQuantity::encounters, infoOf(Parameter::encounters).name, infoOf(Parameter::encounters).description,
+     infoOf(Parameter::encounters).toolMin, infoOf(Parameter::encounters).toolMax},
+    {FitQuantity::infection, infoOf(Parameter::infection).name, infoOf(Parameter::infection).description,
+     infoOf(Parameter::infection).toolMin, infoOf(Parameter::infection).toolMax},
+    {FitQuantity::latency, infoOf(Parameter::latency).name, infoOf(Parameter::latency).description,
+     infoOf(Parameter::latency).toolMin, infoOf(Parameter::latency).toolMax},
+    {FitQuantity::recovery, infoOf(Parameter::recovery).name, infoOf(Parameter::recovery).description,
+     infoOf(Parameter::recovery).toolMin, infoOf(Parameter::recovery).toolMax},
+    {FitQuantity::reporting, "reporting", "Share of the cases that are counted (0.001..1)", 1, reportingScale},
+    {FitQuantity::start, "start",
+     "Days from the first infections (model day 0) to the data's first day, which is the model's day START",
+     1, scopeLimits.maxDays},
+}};
+static_assert(inEnumeratorOrder(fitQuantityTable, &FitQuantityInfo::quantity));
+
+[[nodiscard]] constexpr std::size_t indexOf(FitQuantity quantity) noexcept {
+    return static_cast<std::size_t>(quantity);
+}
+[[nodiscard]] constexpr FitQuantity fitQuantityOf(Parameter parameter) noexcept {
+    return static_cast<FitQuantity>(parameter);
+}
+[[nodiscard]] constexpr std::optional<FitQuantity> fitQuantityNamed(std::string_view name) noexcept {
+    return keyNamed(fitQuantityTable, &FitQuantityInfo::quantity, name);
+}
+
+// The start's prior where the data have dates and nothing fixes it: up to
+// four months of unseen spread before the first count.
+inline constexpr ParameterRange defaultStartPrior{1, 120};
+
+using ParameterValues = std::array<int, fitQuantityTable.size()>;  // in the order of fitQuantityTable
+
+[[nodiscard]] constexpr double reportingOf(const ParameterValues& values) noexcept {
+    return values[indexOf(FitQuantity::reporting)] / static_cast<double>(reportingScale);
+}
+[[nodiscard]] constexpr int startOf(const ParameterValues& values) noexcept {
+    return values[indexOf(FitQuantity::start)];
+}
 
 // Computes values[i] = item(i) for every i in 0..count-1, spread over
 // threads or processes as the caller likes.
@@ -58,9 +112,13 @@ using Spread = std::function<void(std::int64_t count, const std::function<double
 [[nodiscard]] Spread threadSpread(int threads);
 
 struct FitSettings {
-    std::array<ParameterRange, parameterTable.size()> prior;  // min == max: held fixed
-    Schedule changes;                                         // known interventions, in every run
-    RunScope scope;                                           // persons, first cases and days of every run
+    std::array<ParameterRange, fitQuantityTable.size()> prior;  // min == max: held fixed
+    // Known interventions, in every run, on the data's days: day k is the model's day k + start - 1.
+    Schedule changes;
+    // Persons and first cases of every run; its days are the data's days
+    // 1..D, after the start - 1 days before them.
+    RunScope scope;
+    int reportDelay = 0;  // days from a case's infectiousness to its count
     std::uint64_t seed = windowSeed;
     int threads = 1;  // for the work every process does alike: the matching runs' days 1..D
     int particles = 1000;
@@ -70,9 +128,10 @@ struct FitSettings {
     std::int64_t simulationBudget = 6'000'000;
     int maxGenerations = 40;
 
-    [[nodiscard]] bool isFree(std::size_t parameter) const noexcept {
-        return prior[parameter].min < prior[parameter].max;
+    [[nodiscard]] bool isFree(std::size_t quantity) const noexcept {
+        return prior[quantity].min < prior[quantity].max;
     }
+    [[nodiscard]] bool isFree(FitQuantity quantity) const noexcept { return isFree(indexOf(quantity)); }
 };
 
 [[nodiscard]] FitSettings defaultFitSettings();
@@ -117,9 +176,19 @@ struct ParameterFigures {
 struct Misfit {
     double observedDistance = 0;   // median distance of posterior runs to the observations
     double syntheticDistance = 0;  // 95th percentile of the same between two posterior runs
-    std::vector<Parameter>
+    std::vector<FitQuantity>
         atPriorEdge;  // most posterior weight on a bound of the prior inside the tool's range
     [[nodiscard]] bool fails() const noexcept { return observedDistance > syntheticDistance; }
+};
+
+// A row of the forecast in the data's own units: one of the data's rows or
+// of those that continue their spacing to day D, for one series.
+struct ForecastRow {
+    int day = 0;  // the data's day the row closes
+    int periodDays = 1;
+    ObservedSeries series = ObservedSeries::infected;
+    std::optional<double> observed;  // the data's count, where it has one
+    ParameterFigures figures;        // over the matching runs, as they would be counted
 };
 
 struct FitResult {
@@ -130,6 +199,9 @@ struct FitResult {
     BandStatistics bands;
     OutcomeStatistics outcomes;
     Misfit misfit;
+    std::array<ParameterRange, fitQuantityTable.size()> prior{};  // the settings'
+    std::vector<ForecastRow> forecastRows;  // by row, then series
+    ParameterFigures countedCases;          // new cases counted in the forecast rows' periods
     RunScope scope;              // of every run, the matching runs' continuations included
     double judgingSeconds = 0;   // the generations' runs
     double forecastSeconds = 0;  // the exact runs, the check of the fit
@@ -137,7 +209,12 @@ struct FitResult {
     [[nodiscard]] std::int64_t simulations() const noexcept;
     // The matching runs' summaries, by distance: the forecast's per-run table.
     [[nodiscard]] std::vector<RunSummary> matchingSummaries() const;
-    [[nodiscard]] ParameterFigures figures(Parameter parameter) const;
+    [[nodiscard]] bool fitted(FitQuantity quantity) const noexcept {
+        return prior[indexOf(quantity)].min < prior[indexOf(quantity)].max;
+    }
+    [[nodiscard]] ParameterFigures figures(FitQuantity quantity) const;
+    [[nodiscard]] ParameterFigures figures(Parameter parameter) const { return figures(fitQuantityOf(parameter)); }
+    [[nodiscard]] ParameterFigures reproductionFigures() const;
     [[nodiscard]] double correlation(Parameter a, Parameter b) const;
     // The transmission the data identify: encounters x (infection - 1/2).
     [[nodiscard]] ParameterFigures transmissionFigures() const;
@@ -145,6 +222,19 @@ struct FitResult {
 };
 
 [[nodiscard]] Parameters parametersOf(const ParameterValues& values);
+
+// The scope of a run of these values: the settings' persons and first cases,
+// the start - 1 days before the data's first and the data's days 1..D.
+[[nodiscard]] RunScope runScopeOf(const FitSettings& settings, const ParameterValues& values);
+// The changes, given on the data's days, on the model's days of a run of these values.
+[[nodiscard]] Schedule onModelDays(const Schedule& changes, const ParameterValues& values);
+// How a run of these values from `runSeed` is seen.
+[[nodiscard]] Sighting sightingOf(const FitSettings& settings, const ParameterValues& values,
+                                  std::uint64_t runSeed);
+// The basic reproduction number: an infectious person meets 2 x encounters
+// persons a day, each infected with the infection draw's chance, on the
+// recovery - latency days it is infectious.
+[[nodiscard]] double reproductionNumber(const ParameterValues& values);
 
 // Each scenario's changes applied to the matching runs, after the known
 // changes: every matching run again from its seed, so up to a scenario's

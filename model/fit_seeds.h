@@ -7,8 +7,9 @@
 
 namespace pandemie {
 
-// Independent streams of seeds: proposals, their runs, forecast draws, forecast runs, checks.
-enum class Stream : std::uint64_t { proposal, judgedRun, forecastDraw, forecastRun, checkRun };
+// Independent streams of seeds: proposals, their runs, forecast draws,
+// forecast runs, checks, and the counting of a run's cases.
+enum class Stream : std::uint64_t { proposal, judgedRun, forecastDraw, forecastRun, checkRun, reporting };
 
 [[nodiscard]] constexpr std::uint64_t seedOf(std::uint64_t base, Stream stream, std::uint64_t generation,
                                              std::uint64_t index) noexcept {

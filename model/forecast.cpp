@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "model/count_epidemic.h"
 #include "model/fit_seeds.h"
 #include "model/posterior.h"
 
@@ -11,14 +12,125 @@ namespace pandemie {
 namespace {
 
 // The matching runs as starts of runs of their own.
-std::vector<RunStart> startsOf(const std::vector<ForecastRun>& matching) {
+std::vector<RunStart> startsOf(const std::vector<ForecastRun>& matching, const RunScope& scope) {
     std::vector<RunStart> starts;
     starts.reserve(matching.size());
-    for (const ForecastRun& run : matching) starts.push_back({run.seed, parametersOf(run.values)});
+    for (const ForecastRun& run : matching)
+        starts.push_back({run.seed, parametersOf(run.values), startOf(run.values) - 1, usesCountingEngine(scope)});
     return starts;
 }
 
+// The rows of the forecast: the data's rows, then rows at the data's
+// spacing up to day D, each with every series the data count.
+std::vector<ObservedRow> forecastLayout(const std::vector<ObservedRow>& observed, int lastDay) {
+    RowValues counted{-1, -1, -1, -1};
+    int spacing = observed.size() > 1 ? lastDay : 1;
+    for (std::size_t r = 0; r < observed.size(); ++r) {
+        for (std::size_t s = 0; s < counted.size(); ++s)
+            if (observed[r].values[s] >= 0) counted[s] = 0;
+        if (r > 0) spacing = std::min(spacing, observed[r].day - observed[r - 1].day);
+    }
+    std::vector<ObservedRow> rows = observed;
+    for (ObservedRow& row : rows) row.values = counted;
+    for (int day = rows.back().day + spacing; day <= lastDay; day += spacing)
+        rows.push_back({day, spacing, counted, spacing == 1});
+    return rows;
+}
+
+// The mean and percentiles of equally weighted values.
+ParameterFigures figuresOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    ParameterFigures figures;
+    figures.mean = std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
+    const auto percentile = [&](std::size_t share) {
+        // The smallest value with at least share/10 of the values at or below it.
+        const std::size_t count = (values.size() * share + 9) / 10;
+        return values[std::max<std::size_t>(count, 1) - 1];
+    };
+    figures.p10 = percentile(1);
+    figures.p50 = percentile(5);
+    figures.p90 = percentile(9);
+    return figures;
+}
+
+// A matching run continued to day D: its days from the data's day 1 on and its values on the rows.
+struct ContinuedRun {
+    Trajectory days;
+    std::vector<RowValues> rows;
+};
+
+template <class Engine>
+ContinuedRun continued(Engine& engine, const ForecastRun& run, const FitSettings& settings,
+                       const std::vector<ObservedRow>& layout) {
+    const Parameters parameters = parametersOf(run.values);
+    ContinuedRun result;
+    Trajectory all;
+    RecordedRun recorded(engine, all);
+    observeRows(recorded, parameters, changesByDay(parameters, onModelDays(settings.changes, run.values)),
+                layout, sightingOf(settings, run.values, run.seed), settings.scope.initialCases,
+                settings.scope.days, [&](std::size_t, const RowValues& values) {
+                    result.rows.push_back(values);
+                    return true;
+                });
+    const auto lead = static_cast<std::ptrdiff_t>(startOf(run.values) - 1);
+    result.days.assign(all.begin() + std::min(lead, std::ssize(all)), all.end());
+    return result;
+}
+
+ContinuedRun continuedRun(const ForecastRun& run, const FitSettings& settings,
+                          const std::vector<ObservedRow>& layout) {
+    const Parameters parameters = parametersOf(run.values);
+    const RunScope scope = runScopeOf(settings, run.values);
+    if (usesCountingEngine(settings.scope)) {
+        CountEpidemic engine(parameters, run.seed, scope);
+        return continued(engine, run, settings, layout);
+    }
+    SeededEpidemic engine(parameters, run.seed, scope);
+    return continued(engine, run, settings, layout);
+}
+
+// The sum of squares of a candidate over the observed rows.
+double candidateSum(const ForecastRun& run, const FitSettings& settings, const ObservationDistance& distance) {
+    const Parameters parameters = parametersOf(run.values);
+    const RunScope scope = runScopeOf(settings, run.values);
+    const auto changes = changesByDay(parameters, onModelDays(settings.changes, run.values));
+    const Sighting sighting = sightingOf(settings, run.values, run.seed);
+    if (usesCountingEngine(settings.scope)) {
+        CountEpidemic engine(parameters, run.seed, scope);
+        return sumOfSquaresOf(engine, parameters, changes, distance, sighting, scope.initialCases, unreached);
+    }
+    SeededEpidemic engine(parameters, run.seed, scope);
+    return sumOfSquaresOf(engine, parameters, changes, distance, sighting, scope.initialCases, unreached);
+}
+
+void addForecastRows(FitResult& result, const std::vector<ObservedRow>& layout,
+                     const std::vector<ObservedRow>& observed, const std::vector<ContinuedRun>& runs) {
+    std::vector<double> values(runs.size());
+    for (std::size_t r = 0; r < layout.size(); ++r) {
+        for (std::size_t s = 0; s < layout[r].values.size(); ++s) {
+            if (layout[r].values[s] < 0) continue;
+            for (std::size_t m = 0; m < runs.size(); ++m) values[m] = runs[m].rows[r][s];
+            ForecastRow row{layout[r].day, layout[r].periodDays, static_cast<ObservedSeries>(s), std::nullopt,
+                            figuresOf(values)};
+            if (r < observed.size() && observed[r].values[s] >= 0) row.observed = observed[r].values[s];
+            result.forecastRows.push_back(row);
+        }
+    }
+    // Every case a run counts, in the rows' periods from the first one's on.
+    std::vector<double> totals;
+    for (const ContinuedRun& run : runs) {
+        double total = 0;
+        for (const RowValues& row : run.rows) total += std::max(0.0, row[static_cast<std::size_t>(ObservedSeries::newCases)]);
+        totals.push_back(total);
+    }
+    if (!totals.empty()) result.countedCases = figuresOf(std::move(totals));
+}
+
 }  // namespace
+
+bool usesCountingEngine(const RunScope& scope) noexcept {
+    return scope.persons > largestExactForecast;
+}
 
 void forecastFromPosterior(FitResult& result, const FitSettings& settings,
                            const ObservationDistance& distance, const Spread& spread,
@@ -36,11 +148,7 @@ void forecastFromPosterior(FitResult& result, const FitSettings& settings,
     spread(
         candidates,
         [&](std::int64_t c) {
-            const ForecastRun run = candidate(c);
-            const Parameters parameters = parametersOf(run.values);
-            SeededEpidemic exact(parameters, run.seed, settings.scope);
-            const double sum =
-                sumOfSquaresOf(exact, distance, changesByDay(parameters, settings.changes), unreached);
+            const double sum = candidateSum(candidate(c), settings, distance);
             if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
             return sum;
         },
@@ -57,13 +165,22 @@ void forecastFromPosterior(FitResult& result, const FitSettings& settings,
         result.matching.push_back(run);
     }
     result.forecastCandidates = candidates;
-    std::vector<RunSummary> summaries;
-    ScenarioResults continued =
-        continueScenarios({Scenario{{}, {}, settings.changes}}, startsOf(result.matching), settings.threads,
-                          &summaries, done, settings.scope);
-    for (std::size_t m = 0; m < summaries.size(); ++m) result.matching[m].summary = summaries[m];
-    result.bands = std::move(continued.bands.front());
-    result.outcomes = std::move(continued.summaries.front());
+
+    const std::vector<ObservedRow> layout = forecastLayout(distance.rows(), settings.scope.days);
+    std::vector<ContinuedRun> runs(result.matching.size());
+    forEachIndex(std::ssize(runs), settings.threads, [&](std::int64_t m) {
+        const auto i = static_cast<std::size_t>(m);
+        runs[i] = continuedRun(result.matching[i], settings, layout);
+        if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
+    });
+    result.bands = BandStatistics(settings.scope);
+    result.outcomes = OutcomeStatistics(settings.scope);
+    for (std::size_t m = 0; m < runs.size(); ++m) {
+        result.matching[m].summary = summarize(result.matching[m].seed, runs[m].days);
+        result.bands.add(runs[m].days);
+        result.outcomes.add(result.matching[m].summary);
+    }
+    addForecastRows(result, layout, distance.rows(), runs);
 }
 
 ScenarioResults forecastScenarios(const FitResult& result, const std::vector<Scenario>& scenarios,
@@ -74,7 +191,8 @@ ScenarioResults forecastScenarios(const FitResult& result, const std::vector<Sce
         all.insert(all.end(), scenario.changes.begin(), scenario.changes.end());
         afterKnown.push_back({scenario.name, scenario.parameters, sortedByDay(std::move(all))});
     }
-    return continueScenarios(afterKnown, startsOf(result.matching), threads, nullptr, done, result.scope);
+    return continueScenarios(afterKnown, startsOf(result.matching, result.scope), threads, nullptr, done,
+                             result.scope);
 }
 
 }  // namespace pandemie

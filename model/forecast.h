@@ -9,6 +9,12 @@
 
 namespace pandemie {
 
+// Up to this many persons the forecast's runs are the exact engine's; beyond,
+// the counting engine's, whose law is the same at a fraction of the cost.
+inline constexpr int largestExactForecast = 10'000;
+
+[[nodiscard]] bool usesCountingEngine(const RunScope& scope) noexcept;
+
 // Fills the result's matching runs, forecast candidates, bands and outcomes
 // from its posterior; `done` counts the runs.
 void forecastFromPosterior(FitResult& result, const FitSettings& settings,

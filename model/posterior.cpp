@@ -43,18 +43,20 @@ double transmissionOf(const ParameterValues& values) {
            std::max(0.0, values[static_cast<std::size_t>(Parameter::infection)] - 0.5);
 }
 
-// A run of the counting engine up to the last observed day.
-Trajectory judgedTrajectory(const ParameterValues& values, const FitSettings& settings,
-                            const ObservationDistance& distance, std::uint64_t seed) {
+// A run of the counting engine's values on the observed rows.
+std::vector<RowValues> judgedRows(const ParameterValues& values, const FitSettings& settings,
+                                  const ObservationDistance& distance, std::uint64_t seed) {
     const Parameters parameters = parametersOf(values);
-    CountEpidemic run(parameters, seed, settings.scope);
-    Trajectory trajectory(static_cast<std::size_t>(distance.lastDay()));
-    stepDays(run, changesByDay(parameters, settings.changes), distance.lastDay(),
-             [&](int day, const DailyCounts& counts) {
-                 trajectory[static_cast<std::size_t>(day - 1)] = counts;
-                 return true;
-             });
-    return trajectory;
+    CountEpidemic run(parameters, seed, runScopeOf(settings, values));
+    std::vector<RowValues> rows;
+    rows.reserve(distance.rows().size());
+    observeRows(run, parameters, changesByDay(parameters, onModelDays(settings.changes, values)),
+                distance.rows(), sightingOf(settings, values, seed), settings.scope.initialCases,
+                distance.lastDay(), [&](std::size_t, const RowValues& row) {
+                    rows.push_back(row);
+                    return true;
+                });
+    return rows;
 }
 
 }  // namespace
@@ -78,10 +80,10 @@ Misfit misfitOf(const std::vector<Particle>& posterior, const FitSettings& setti
     for (std::int64_t k = 0; k < checkPairs; ++k) {
         const auto pair = static_cast<std::uint64_t>(k);
         Random random(seedOf(settings.seed, Stream::checkRun, 0, pair));
-        const auto a = judgedTrajectory(draw.draw(random).values, settings, distance,
-                                        seedOf(settings.seed, Stream::checkRun, 1, pair));
-        const auto b = judgedTrajectory(draw.draw(random).values, settings, distance,
-                                        seedOf(settings.seed, Stream::checkRun, 2, pair));
+        const auto a = judgedRows(draw.draw(random).values, settings, distance,
+                                  seedOf(settings.seed, Stream::checkRun, 1, pair));
+        const auto b = judgedRows(draw.draw(random).values, settings, distance,
+                                  seedOf(settings.seed, Stream::checkRun, 2, pair));
         toObserved[static_cast<std::size_t>(k)] = distance.distance(sumOfSquaresOver(a, distance));
         const ObservationDistance fromA(distance.observationsLike(a));
         between[static_cast<std::size_t>(k)] = fromA.distance(sumOfSquaresOver(b, fromA));
@@ -91,28 +93,33 @@ Misfit misfitOf(const std::vector<Particle>& posterior, const FitSettings& setti
     std::sort(between.begin(), between.end());
     misfit.observedDistance = toObserved[checkPairs / 2];
     misfit.syntheticDistance = between[checkPairs * 95 / 100];
-    for (const ParameterInfo& info : parameterTable) {
-        const auto p = static_cast<std::size_t>(info.parameter);
+    for (const FitQuantityInfo& info : fitQuantityTable) {
+        const std::size_t p = indexOf(info.quantity);
         const ParameterRange range = settings.prior[p];
         if (range.min == range.max) continue;
         // A bound the tool's range ends at has nothing beyond it to want: latency 0, say.
-        const ParameterRange tool = toolRange(info.parameter);
         const auto onOpenBound = [&](int value) {
-            return (value == range.min && range.min > tool.min) ||
-                   (value == range.max && range.max < tool.max);
+            return (value == range.min && range.min > info.toolMin) ||
+                   (value == range.max && range.max < info.toolMax);
         };
         double atEdge = 0;
         for (const Particle& particle : posterior)
             if (onOpenBound(particle.values[p])) atEdge += particle.weight;
-        if (atEdge > edgeShare) misfit.atPriorEdge.push_back(info.parameter);
+        if (atEdge > edgeShare) misfit.atPriorEdge.push_back(info.quantity);
     }
     return misfit;
 }
 
-ParameterFigures FitResult::figures(Parameter parameter) const {
+ParameterFigures FitResult::figures(FitQuantity quantity) const {
+    std::vector<std::pair<double, double>> values;
+    for (const Particle& particle : posterior) values.emplace_back(particle.values[indexOf(quantity)], particle.weight);
+    return weightedFigures(std::move(values));
+}
+
+ParameterFigures FitResult::reproductionFigures() const {
     std::vector<std::pair<double, double>> values;
     for (const Particle& particle : posterior)
-        values.emplace_back(particle.values[static_cast<std::size_t>(parameter)], particle.weight);
+        values.emplace_back(reproductionNumber(particle.values), particle.weight);
     return weightedFigures(std::move(values));
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "model/count_epidemic.h"
+
 namespace pandemie {
 
 Schedule sortedByDay(Schedule changes) {
@@ -138,8 +140,16 @@ private:
     // A continued run starts from its own parameters with the scenario's changes.
     [[nodiscard]] Trajectory trajectoryOf(std::size_t s, std::int64_t run, std::uint64_t seed) const {
         if (starts_ == nullptr) return runSeeded(scenarios_[s].parameters, seed, changes_[s], options_.scope);
-        return seededRun((*starts_)[static_cast<std::size_t>(run)].parameters, scenarios_[s].changes, seed,
-                         options_.scope);
+        const RunStart& start = (*starts_)[static_cast<std::size_t>(run)];
+        RunScope scope = options_.scope;
+        scope.days += start.leadDays;
+        Schedule changes = scenarios_[s].changes;
+        for (Change& change : changes) change.day += start.leadDays;
+        const auto byDay = changesByDay(start.parameters, changes);
+        Trajectory days = start.counting ? countingRun(start.parameters, seed, byDay, scope)
+                                         : runSeeded(start.parameters, seed, byDay, scope);
+        days.erase(days.begin(), days.begin() + std::min<std::ptrdiff_t>(start.leadDays, std::ssize(days)));
+        return days;
     }
 
     [[nodiscard]] ScenarioBlock blockOf(std::size_t block) const noexcept {

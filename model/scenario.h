@@ -102,10 +102,14 @@ struct ScenarioResults {
                                            std::vector<RunSummary>* perRunOfFirst = nullptr,
                                            std::atomic<std::int64_t>* done = nullptr);
 
-// Where a run of its own starts: its seed and parameters.
+// Where a run of its own starts: its seed and parameters, the days it runs
+// before the scope's day 1 (changes and results count from that day), and
+// whether the counting engine runs it.
 struct RunStart {
     std::uint64_t seed = 0;
     Parameters parameters;
+    int leadDays = 0;
+    bool counting = false;
 };
 
 // As runScenarios, but run i of every scenario starts from starts[i], each

@@ -1,7 +1,9 @@
 #include "output/fit_exports.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "model/calendar.h"
 #include "output/exports.h"
 
 namespace pandemie::output {
@@ -9,6 +11,8 @@ namespace pandemie::output {
 namespace {
 
 constexpr std::string_view transmissionName = "transmission";
+constexpr std::string_view reproductionName = "reproduction";
+constexpr int reportingDecimals = 3;
 
 void addFigures(Table& table, std::string_view measure, const ParameterFigures& figures, int decimals) {
     table.columns[0].add(measure);
@@ -30,23 +34,99 @@ std::string padded(std::string_view text, std::size_t width) {
 
 std::string seriesList(const Observations& observed) {
     std::string list;
-    for (const SeriesField& field : seriesFields)
-        if (observed.counts(field.series)) list.append(list.empty() ? "" : ", ").append(field.name);
+    for (std::size_t s = 0; s < observedSeriesNames.size(); ++s)
+        if (observed.counts(static_cast<ObservedSeries>(s)))
+            list.append(list.empty() ? "" : ", ").append(observedSeriesNames[s]);
     return list;
+}
+
+ParameterFigures scaled(ParameterFigures figures, double factor) {
+    figures.mean *= factor;
+    figures.p10 *= factor;
+    figures.p50 *= factor;
+    figures.p90 *= factor;
+    return figures;
+}
+
+bool countsNewCases(const FitResult& result) {
+    return std::ranges::any_of(result.forecastRows,
+                               [](const ForecastRow& row) { return row.series == ObservedSeries::newCases; });
+}
+
+bool wholeNumber(double value) {
+    return value == std::floor(value);
+}
+
+// "80 (60..95)" with the decimals given.
+std::string withInterval(const ParameterFigures& figures, int decimals) {
+    return fixed(figures.p50, decimals) + "  (" + fixed(figures.p10, decimals) + ".." +
+           fixed(figures.p90, decimals) + ")";
+}
+
+// The date of the data's day, or the day itself where the data had no dates.
+std::string dayOrDate(const Observations& observed, double day) {
+    if (!observed.dateOfDayOne) return "day " + fixed(day, 0);
+    return isoDate(*observed.dateOfDayOne + static_cast<std::int64_t>(day) - 1);
+}
+
+// "40 observed days", or the rows and their spacing where the data had dates.
+std::string observedPhrase(const Observations& observed) {
+    const std::size_t rows = observed.days.size();
+    if (!observed.dateOfDayOne) return std::to_string(rows) + (rows == 1 ? " observed day" : " observed days");
+    int spacing = 0;
+    for (std::size_t r = 1; r < rows; ++r) {
+        const int gap = observed.days[r].day - observed.days[r - 1].day;
+        spacing = spacing == 0 ? gap : std::min(spacing, gap);
+    }
+    const std::string what = spacing == 7 ? " weekly row" : spacing <= 1 ? " daily row" : " row";
+    std::string phrase = std::to_string(rows) + what + (rows == 1 ? "" : "s");
+    if (spacing > 1 && spacing != 7) phrase += ", " + std::to_string(spacing) + " days apart";
+    return phrase;
+}
+
+// "days 1..40", or the first and last row's dates.
+std::string spanText(const Observations& observed) {
+    if (!observed.dateOfDayOne)
+        return "days " + std::to_string(observed.firstDay()) + ".." + std::to_string(observed.lastDay());
+    return dayOrDate(observed, observed.firstDay()) + ".." + dayOrDate(observed, observed.lastDay());
+}
+
+// The start as a date: the first infections `start` days before the data's first day.
+std::string startText(const FitResult& result, const FitSettings& settings, std::int64_t dateOfDayOne) {
+    std::string text = "  " + padded("start", 14);
+    if (!result.fitted(FitQuantity::start))
+        return text + isoDate(dateOfDayOne - settings.prior[indexOf(FitQuantity::start)].min) +
+               "  (held fixed): the first infections\n";
+    const ParameterFigures days = result.figures(FitQuantity::start);
+    const auto dateOf = [&](double start) { return isoDate(dateOfDayOne - static_cast<std::int64_t>(start)); };
+    // The more days before the data, the earlier the date.
+    return text + dateOf(days.p50) + "  (" + dateOf(days.p90) + ".." + dateOf(days.p10) +
+           "): the first infections, " + withInterval(days, 0) + " days before the data's first day\n";
 }
 
 }  // namespace
 
 Table posteriorTable(const FitResult& result) {
     Table table;
-    for (const ParameterInfo& info : parameterTable)
-        table.columns.push_back(integerColumn(std::string(info.name)));
+    std::vector<std::size_t> shown;  // the quantities fitted, the model's parameters always
+    for (const FitQuantityInfo& info : fitQuantityTable) {
+        if (indexOf(info.quantity) >= parameterTable.size() && !result.fitted(info.quantity)) continue;
+        shown.push_back(indexOf(info.quantity));
+        table.columns.push_back(info.quantity == FitQuantity::reporting
+                                    ? realColumn(std::string(info.name), reportingDecimals)
+                                    : integerColumn(std::string(info.name)));
+    }
     table.columns.push_back(realColumn("weight", 9));
     table.columns.push_back(realColumn("distance", 6));
     for (Column& column : table.columns) column.reserve(result.posterior.size());
     for (const Particle& particle : result.posterior) {
         auto column = table.columns.begin();
-        for (const int value : particle.values) (column++)->add(value);
+        for (const std::size_t q : shown) {
+            if (q == indexOf(FitQuantity::reporting))
+                (column++)->add(reportingOf(particle.values));
+            else
+                (column++)->add(particle.values[q]);
+        }
         (column++)->add(particle.weight);
         column->add(particle.distance);
     }
@@ -58,16 +138,44 @@ Table fitSummaryTable(const FitResult& result) {
     for (const char* percentile : {"p10", "p50", "p90"}) table.columns.push_back(realColumn(percentile, 0));
     for (const ParameterInfo& info : parameterTable)
         addFigures(table, info.name, result.figures(info.parameter), 0);
+    if (result.fitted(FitQuantity::reporting))
+        addFigures(table, "reporting", scaled(result.figures(FitQuantity::reporting), 1.0 / reportingScale),
+                   reportingDecimals);
+    if (result.fitted(FitQuantity::start)) addFigures(table, "start", result.figures(FitQuantity::start), 0);
     addFigures(table, transmissionName, result.transmissionFigures(), 1);
+    addFigures(table, reproductionName, result.reproductionFigures(), 2);
     addSummaryRows(table.columns, result.outcomes);
+    if (countsNewCases(result)) addFigures(table, "counted_cases", result.countedCases, 0);
+    return table;
+}
+
+Table forecastTable(const FitResult& result, const Observations& observed) {
+    Table table{{textColumn("date"), integerColumn("day"), textColumn("series"), realColumn("observed", 1),
+                 realColumn("mean", 3)}};
+    for (const char* percentile : {"p10", "p50", "p90"}) table.columns.push_back(realColumn(percentile, 0));
+    for (Column& column : table.columns) column.reserve(result.forecastRows.size());
+    for (const ForecastRow& row : result.forecastRows) {
+        auto column = table.columns.begin();
+        if (observed.dateOfDayOne)
+            (column++)->add(isoDate(*observed.dateOfDayOne + row.day - 1));
+        else
+            (column++)->addEmpty();
+        (column++)->add(row.day);
+        (column++)->add(nameOf(row.series));
+        if (row.observed)
+            (column++)->add(*row.observed, wholeNumber(*row.observed) ? 0 : 1);
+        else
+            (column++)->addEmpty();
+        (column++)->add(row.figures.mean);
+        for (const double value : {row.figures.p10, row.figures.p50, row.figures.p90}) (column++)->add(value);
+    }
     return table;
 }
 
 std::string fitReportText(const FitResult& result, const FitSettings& settings, const Observations& observed,
                           double seconds) {
-    std::string text = "fit to " + std::to_string(observed.days.size()) + " observed days (" +
-                       seriesList(observed) + ", days " + std::to_string(observed.firstDay()) + ".." +
-                       std::to_string(observed.lastDay()) + "), median and 80 % interval:\n";
+    std::string text = "fit to " + observedPhrase(observed) + " (" + seriesList(observed) + ", " +
+                       spanText(observed) + "), median and 80 % interval:\n";
     for (const ParameterInfo& info : parameterTable) {
         text.append("  ").append(padded(info.name, 14));
         if (!isFree(settings, info.parameter)) {
@@ -75,28 +183,46 @@ std::string fitReportText(const FitResult& result, const FitSettings& settings, 
                 .append("  (held fixed)\n");
             continue;
         }
-        const ParameterFigures figures = result.figures(info.parameter);
-        text.append(fixed(figures.p50, 0))
-            .append("  (")
-            .append(fixed(figures.p10, 0))
-            .append("..")
-            .append(fixed(figures.p90, 0))
-            .append(")\n");
+        text.append(withInterval(result.figures(info.parameter), 0)).append("\n");
     }
+    if (observed.counts(ObservedSeries::newCases)) {
+        text.append("  ").append(padded("reporting", 14));
+        if (result.fitted(FitQuantity::reporting))
+            text.append(withInterval(scaled(result.figures(FitQuantity::reporting), 1.0 / reportingScale),
+                                     reportingDecimals));
+        else
+            text.append(fixed(settings.prior[indexOf(FitQuantity::reporting)].min / double{reportingScale},
+                              reportingDecimals))
+                .append("  (held fixed)");
+        text.append(": the share of cases counted\n");
+    }
+    if (observed.dateOfDayOne) text.append(startText(result, settings, *observed.dateOfDayOne));
     if (isFree(settings, Parameter::encounters) && isFree(settings, Parameter::infection)) {
-        const ParameterFigures transmission = result.transmissionFigures();
         const double correlation = result.correlation(Parameter::encounters, Parameter::infection);
         text.append("  encounters x (infection - 1/2) ")
-            .append(fixed(transmission.p50, 1))
-            .append("  (")
-            .append(fixed(transmission.p10, 1))
-            .append("..")
-            .append(fixed(transmission.p90, 1))
-            .append(")\n");
+            .append(withInterval(result.transmissionFigures(), 1))
+            .append("\n");
         if (correlation < -0.3)
             text.append("  the data do not tell encounters and infection apart (correlation ")
                 .append(fixed(correlation, 2))
                 .append("): they act through their product, which is fitted more closely than either\n");
+    }
+    text.append("  basic reproduction number ").append(withInterval(result.reproductionFigures(), 2)).append("\n");
+    if (countsNewCases(result))
+        text.append("  cases counted up to ")
+            .append(dayOrDate(observed, settings.scope.days))
+            .append(" ")
+            .append(withInterval(result.countedCases, 0))
+            .append("\n");
+    if (observed.dateOfDayOne) {
+        const CountHistogram& peak = result.outcomes.histogram(Outcome::peakDay);
+        text.append("  peak of the infected on ")
+            .append(dayOrDate(observed, peak.percentile(50)))
+            .append("  (")
+            .append(dayOrDate(observed, peak.percentile(10)))
+            .append("..")
+            .append(dayOrDate(observed, peak.percentile(90)))
+            .append(")\n");
     }
     const Generation& last = result.generations.back();
     text.append(std::to_string(result.simulations()))
@@ -125,9 +251,9 @@ std::string fitReportText(const FitResult& result, const FitSettings& settings, 
             .append(") is beyond what the fitted model's own runs reach (95 % below ")
             .append(fixed(misfit.syntheticDistance, 2))
             .append("); the forecast is not to be trusted\n");
-    for (const Parameter parameter : misfit.atPriorEdge)
+    for (const FitQuantity quantity : misfit.atPriorEdge)
         text.append("note: most of the posterior of ")
-            .append(infoOf(parameter).name)
+            .append(fitQuantityTable[indexOf(quantity)].name)
             .append(" lies on a bound of its range; the data may want a value outside it\n");
     return text;
 }

@@ -23,6 +23,10 @@ namespace pandemie::output {
     return csvOf(fitSummaryTable(result));
 }
 
+// date,day,series,observed,mean,p10,p50,p90: a row per row of the forecast
+// and series, in the data's units; date empty where the data had day numbers.
+[[nodiscard]] Table forecastTable(const FitResult& result, const Observations& observed);
+
 // One screen for a reader: each parameter with its 80 % interval, what the
 // data cannot tell apart, whether the model fits at all, the work done.
 [[nodiscard]] std::string fitReportText(const FitResult& result, const FitSettings& settings,

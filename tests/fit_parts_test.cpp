@@ -117,9 +117,7 @@ TEST(observationDistance, levelsAndChangesOfTheObservedPoints) {
     const pandemie::Observations observed{
         {{1, {std::nullopt, 10, std::nullopt}}, {2, {std::nullopt, 14, std::nullopt}}}};
     const pandemie::ObservationDistance distance(observed);
-    pandemie::Trajectory run(180);
-    run[0].countInfected = 12;
-    run[1].countInfected = 13;
+    const std::vector<pandemie::RowValues> run{{-1, 12, -1, -1}, {-1, 13, -1, -1}};
     const double levels = std::pow(std::sqrt(12.375) - std::sqrt(10.375), 2) +
                           std::pow(std::sqrt(13.375) - std::sqrt(14.375), 2);
     const double sum = pandemie::sumOfSquaresOver(run, distance);
@@ -149,12 +147,14 @@ TEST(observationDistance, runsStepTheChangesAndStopPastTheBound) {
     // From day 4 the run has 5 infected, of two changes that day the last holding.
     const std::vector<pandemie::ParameterChange> changes{{4, {9}}, {4, {5}}};
     ScriptedRun run{{3}};
-    const double sum = pandemie::sumOfSquaresOf(run, distance, changes, pandemie::unreached);
+    const double sum =
+        pandemie::sumOfSquaresOf(run, {3}, changes, distance, pandemie::Sighting{}, 0, pandemie::unreached);
     const double level = std::pow(std::sqrt(3.375) - std::sqrt(5.375), 2);
     EXPECT_EQ(run.days, 10);
     EXPECT_NEAR(sum, 3 * level + 4.0 / 4, 1e-12);  // days 1..3 off, and day 4's change of 2 against 0
     ScriptedRun stopped{{3}};
-    EXPECT_EQ(pandemie::sumOfSquaresOf(stopped, distance, changes, 2.5 * level), pandemie::unreached);
+    EXPECT_EQ(pandemie::sumOfSquaresOf(stopped, {3}, changes, distance, pandemie::Sighting{}, 0, 2.5 * level),
+              pandemie::unreached);
     EXPECT_EQ(stopped.days, 3);
 }
 

@@ -130,7 +130,9 @@ TEST(fit, noSpreadLeavesNoWeightWhereSpreadIsLikely) {
     ASSERT_EQ(run[29].countRecovered, 3);
     const FitResult result = pandemie::fit(infectedOf(run, 30), quickSettings(), pandemie::threadSpread(2));
     for (const pandemie::Particle& particle : result.posterior) {
-        const auto [encounters, infection, latency, recovery] = particle.values;
+        const auto [encounters, infection, latency, recovery, reporting, start] = particle.values;
+        EXPECT_EQ(reporting, pandemie::reportingScale);
+        EXPECT_EQ(start, 1);
         EXPECT_EQ(recovery, 8);  // the day the first cases recover tells recovery
         // The first cases' effective contacts expected over their infectious days
         // 0.006 e (i - 1/2) (r - l): at 10 and more, a run without spread has a chance below 1e-4.
