@@ -34,6 +34,8 @@ std::string_view tableName(TableKind table) noexcept {
             return "sweep";
         case TableKind::posterior:
             return "posterior";
+        case TableKind::forecast:
+            return "forecast";
     }
     return "";
 }
@@ -125,9 +127,9 @@ std::vector<TableKind> Result::tables() const {
             [](const FitValue& f) {
                 if (f.scenarios)
                     return std::vector{TableKind::summary, TableKind::bands, TableKind::differences,
-                                       TableKind::posterior};
-                return std::vector{TableKind::summary, TableKind::posterior, TableKind::bands,
-                                   TableKind::runs};
+                                       TableKind::posterior, TableKind::forecast};
+                return std::vector{TableKind::summary, TableKind::posterior, TableKind::bands, TableKind::runs,
+                                   TableKind::forecast};
             },
         },
         value);
@@ -147,6 +149,7 @@ const ComparisonValue* Result::comparison() const {
 output::Table Result::table(TableKind table) const {
     if (!has(table)) noSuchTable(table, tables());
     if (table == TableKind::posterior) return output::posteriorTable(std::get<FitValue>(value).fit);
+    if (table == TableKind::forecast) return output::forecastTable(std::get<FitValue>(value).fit, request.observed);
     if (const ComparisonValue* c = comparison()) return comparisonTable(*c, table);
     return std::visit(
         Overloaded{

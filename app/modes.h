@@ -57,7 +57,7 @@ public:
 };
 
 // The tables a result can give, by the names the front ends use.
-enum class TableKind : std::uint8_t { run, runs, bands, summary, differences, sweep, posterior };
+enum class TableKind : std::uint8_t { run, runs, bands, summary, differences, sweep, posterior, forecast };
 [[nodiscard]] std::string_view tableName(TableKind table) noexcept;
 
 // The images a result can give.

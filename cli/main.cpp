@@ -47,14 +47,15 @@ private:
 };
 
 // The export files asked for, each under its option's name.
-[[nodiscard]] std::array<std::pair<const char*, const std::string*>, 6> exportsOf(
+[[nodiscard]] std::array<std::pair<const char*, const std::string*>, 7> exportsOf(
     const cli::CliOptions& options) {
     return {{{"--png", &options.png},
              {"--bands", &options.bands},
              {"--summary", &options.summary},
              {"--differences", &options.differences},
              {"--posterior", &options.posterior},
-             {"--posterior-png", &options.posteriorPng}}};
+             {"--posterior-png", &options.posteriorPng},
+             {"--forecast", &options.forecast}}};
 }
 
 // The files of the call, each under its option's name; "-" is standard output.
@@ -123,8 +124,9 @@ private:
 
 void writeResult(const cli::CliOptions& options, const app::Result& result, output::OutputBatch& files) {
     if (options.progress != cli::Progress::quiet) std::cerr << result.report();
-    const std::array<std::tuple<const char*, const std::string*, app::TableKind>, 4> tables{
+    const std::array<std::tuple<const char*, const std::string*, app::TableKind>, 5> tables{
         {{"--posterior", &options.posterior, app::TableKind::posterior},
+         {"--forecast", &options.forecast, app::TableKind::forecast},
          {"--summary", &options.summary, app::TableKind::summary},
          {"--bands", &options.bands, app::TableKind::bands},
          {"--differences", &options.differences, app::TableKind::differences}}};
