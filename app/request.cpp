@@ -176,7 +176,8 @@ namespace {
         &OptionSetters::sweep, true);
     add("measure", "NAME", measureHelp(), &OptionSetters::measure);
     add("observed", "FILE",
-        "CSV of observed counts (day and any of not_infected, infected, recovered): fits the parameters not "
+        "CSV of observed counts (day or date, and any of not_infected, infected, recovered, new_cases or "
+        "cumulative_cases): fits the parameters not "
         "given and forecasts days 1..D from the runs that match; --runs K is then the number of matching "
         "runs (default " +
             std::to_string(defaultMatchingRuns) + ")",

@@ -647,8 +647,9 @@ def fit(observed: Any, *, population: Optional[int] = None, initial: Optional[in
     1..``days`` from the ``runs`` matching runs (default 200).
 
     ``observed``: a CSV file's name as ``--observed`` reads it, a pandas
-    DataFrame or a dict of columns: ``day`` and any of not_infected,
-    infected, recovered, persons of ``population``, the persons every run
+    DataFrame or a dict of columns: ``day`` or ``date`` and any of
+    not_infected, infected, recovered, new_cases (or cumulative_cases),
+    persons of ``population``, the persons every run
     simulates (default 1000); ``first_day``: the model's day of the first observed
     day; ``prior``: a range per parameter, e.g. ``{"encounters": (5, 15)}``;
     ``changes``: known interventions. Use ``Fit.compare`` for scenarios.
