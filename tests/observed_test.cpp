@@ -65,7 +65,8 @@ template <typename Call>
 void expectRefusals(const std::vector<std::pair<std::string, std::string>>& cases,
                     int days = pandemie::runDays) {
     for (const auto& [text, says] : cases) {
-        const std::string message = refusal([&] { return parseObservations(text, "c.csv", 1000, days); });
+        const std::string message =
+            refusal([&text = text, days] { return parseObservations(text, "c.csv", 1000, days); });
         EXPECT_EQ(message.rfind("--observed: c.csv" + says, 0), 0U) << text << "\n" << message;
         EXPECT_EQ(message.find_first_of("\n\r"), std::string::npos) << message;
         EXPECT_LT(message.size(), 200U) << message;
