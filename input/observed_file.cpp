@@ -94,7 +94,7 @@ struct Column {
     return names;
 }
 
-// text as a number of 1..maxDigits digits, when it is one.
+// text as a number of minDigits..maxDigits digits, when it is one.
 [[nodiscard]] std::optional<int> digitsValue(std::string_view text, std::size_t minDigits,
                                              std::size_t maxDigits) {
     int value = 0;
