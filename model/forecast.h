@@ -11,7 +11,7 @@ namespace pandemie {
 
 // Up to this many persons the forecast's runs are the exact engine's; beyond,
 // the counting engine's, whose law is the same at a fraction of the cost.
-inline constexpr int largestExactForecast = 10'000;
+inline constexpr int largestExactForecast = 2000;
 
 [[nodiscard]] bool usesCountingEngine(const RunScope& scope) noexcept;
 
