@@ -75,8 +75,11 @@ public:
     // Options whose range depends on N or D are checked against the widest
     // range at once, and again once N and D are known.
     static void change(RequestDraft& draft, const std::string& text) {
-        Schedule alone;
-        input::addChanges(alone, text, scopeLimits.maxDays);
+        // A date's day is known once the observed rows are read.
+        if (!input::dateOfText(text.substr(0, std::min(text.find(':'), text.size())))) {
+            Schedule alone;
+            input::addChanges(alone, text, {scopeLimits.maxDays, std::nullopt});
+        }
         draft.changes_.push_back(text);
     }
     static void scenarios(RequestDraft& draft, const std::string& text) {
@@ -341,7 +344,7 @@ void RequestDraft::readScope() {
 
 void RequestDraft::readChanges() {
     for (const std::string& text : changes_)
-        readOption("change", [&] { input::addChanges(request_.changes, text, request_.scope.days); });
+        readOption("change", [&] { input::addChanges(request_.changes, text, dayReading()); });
     request_.changes = sortedByDay(std::move(request_.changes));
 }
 
@@ -410,11 +413,10 @@ std::array<ParameterRange, fitQuantityTable.size()> RequestDraft::fitPrior() con
 }
 
 void RequestDraft::readScenarios() {
-    const int lastDay = request_.scope.days;
     request_.scenarios = scenarioValues_
-                             ? scenariosOf(*scenarioValues_, request_.parameters, wording_, lastDay)
+                             ? scenariosOf(*scenarioValues_, request_.parameters, wording_, dayReading())
                              : readFor(wording_, "scenarios", [&] {
-                                   return input::loadScenarios(scenarioFile_, request_.parameters, lastDay);
+                                   return input::loadScenarios(scenarioFile_, request_.parameters, dayReading());
                                });
     if (request_.fits())
         checkScenariosOfFit(request_.scenarios, request_.parameters, request_.observed.lastDay(), wording_);
@@ -426,11 +428,15 @@ void RequestDraft::check() const {
     checkFit();
 }
 
+input::DayReading RequestDraft::dayReading() const {
+    return {request_.scope.days, request_.observed.dateOfDayOne};
+}
+
 Request RequestDraft::finish() && {
     readScope();
-    readChanges();
     check();
     if (given("observed")) readObserved();
+    readChanges();
     if (given("scenarios")) readScenarios();
     return std::move(request_);
 }
@@ -451,7 +457,7 @@ void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameter
 }
 
 std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given, const Parameters& defaults,
-                                  const Wording& wording, int lastDay) {
+                                  const Wording& wording, const input::DayReading& days) {
     std::vector<Scenario> scenarios;
     scenarios.reserve(given.size());
     for (const ScenarioText& text : given) {
@@ -474,7 +480,7 @@ std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given, const 
         }
         for (const std::string& change : text.changes) {
             try {
-                input::addChanges(scenario.changes, change, lastDay);
+                input::addChanges(scenario.changes, change, days);
             } catch (const input::UsageError& error) {
                 refuse(where + ": changes: " + error.what());
             }

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "input/dates.h"
 #include "model/ensemble.h"
 #include "model/fit.h"
 #include "model/observations.h"
@@ -78,7 +79,7 @@ void checkScenariosOfFit(const std::vector<Scenario>& scenarios, const Parameter
 // `defaults`, changes on days 1..lastDay.
 [[nodiscard]] std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given,
                                                 const Parameters& defaults, const Wording& wording,
-                                                int lastDay = runDays);
+                                                const input::DayReading& days = {});
 
 // The options given so far, collected before they are checked together.
 class RequestDraft {
@@ -115,6 +116,7 @@ private:
     void readChanges();
     void readObserved();
     void readScenarios();
+    [[nodiscard]] input::DayReading dayReading() const;
     [[nodiscard]] std::array<ParameterRange, fitQuantityTable.size()> fitPrior() const;
     [[nodiscard]] std::string name(std::string_view keyword) const { return wording_.name(keyword); }
 

@@ -8,12 +8,11 @@
 
 namespace pandemie::input {
 
-void addChanges(Schedule& changes, const std::string& text, int lastDay) {
+void addChanges(Schedule& changes, const std::string& text, const DayReading& days) {
     const std::string context = quotedValue(text) + ": ";
     const std::size_t colon = text.find(':');
     if (colon == std::string::npos) throw UsageError(context + "expected DAY:NAME=VALUE[,NAME=VALUE...]");
-    const int day =
-        parameterValueIn(std::string_view(text).substr(0, colon), dayRangeOf(lastDay), context + "day ");
+    const int day = dayIn(std::string_view(text).substr(0, colon), days, context);
     for (const std::string_view part : commaSeparated(std::string_view(text).substr(colon + 1))) {
         const auto [parameter, value] = parameterAssignment(part, context);
         const Change change{day, parameter,

@@ -5,13 +5,15 @@
 
 #include <string>
 
+#include "input/dates.h"
 #include "model/scenario.h"
 
 namespace pandemie::input {
 
 // Adds the changes of text to changes (which sortedByDay then orders). A
 // parameter changed twice on one day, here or in changes already, is
-// refused; days run 1..lastDay, values over the tool's ranges.
-void addChanges(Schedule& changes, const std::string& text, int lastDay = runDays);
+// refused; DAY is a day 1..lastDay or a date of the data, values over the
+// tool's ranges.
+void addChanges(Schedule& changes, const std::string& text, const DayReading& days = {});
 
 }  // namespace pandemie::input

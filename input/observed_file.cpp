@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "input/closest_name.h"
+#include "input/dates.h"
 #include "input/input_file.h"
 #include "input/quoted.h"
 #include "input/usage_error.h"
@@ -94,35 +95,6 @@ struct Column {
     return names;
 }
 
-// text as a number of minDigits..maxDigits digits, when it is one.
-[[nodiscard]] std::optional<int> digitsValue(std::string_view text, std::size_t minDigits,
-                                             std::size_t maxDigits) {
-    int value = 0;
-    if (text.size() < minDigits || text.size() > maxDigits ||
-        !std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
-// A date as 2015-11-20 or, as German spreadsheets write it, 20.11.2015 or
-// 5.1.2016; any date of the calendar's form, whether it exists or not.
-[[nodiscard]] std::optional<CivilDate> dateOfText(std::string_view text) {
-    const bool german = text.find('.') != std::string_view::npos;
-    const char mark = german ? '.' : '-';
-    const std::size_t first = text.find(mark);
-    const std::size_t second = first == std::string_view::npos ? first : text.find(mark, first + 1);
-    if (second == std::string_view::npos) return std::nullopt;
-    const std::array<std::string_view, 3> parts{
-        text.substr(0, first), text.substr(first + 1, second - first - 1), text.substr(second + 1)};
-    const std::string_view year = german ? parts[2] : parts[0];
-    const std::string_view day = german ? parts[0] : parts[2];
-    const auto yearValue = digitsValue(year, 4, 4);
-    const auto monthValue = digitsValue(parts[1], 1, 2);
-    const auto dayValue = digitsValue(day, 1, 2);
-    if (!yearValue || !monthValue || !dayValue) return std::nullopt;
-    return CivilDate{*yearValue, *monthValue, *dayValue};
-}
 
 // A number a cell holds: counted persons, or new cases, whole.
 struct Quantity {

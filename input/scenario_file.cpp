@@ -72,11 +72,11 @@ namespace {
 
 class ScenarioFile {
 public:
-    ScenarioFile(std::string path, const Parameters& defaults, int lastDay)
+    ScenarioFile(std::string path, const Parameters& defaults, const DayReading& days)
         : path_(std::move(path)),
           shown_("--scenarios: " + input::shownPath(path_)),
           defaults_(defaults),
-          lastDay_(lastDay) {}
+          days_(days) {}
 
     // A pipe or a device is read as well, as from `--scenarios <(...)`.
     [[nodiscard]] std::string read() const {
@@ -158,17 +158,34 @@ private:
         return result;
     }
 
-    void addChanges(const toml::table& table, Schedule& changes) const {
+    // A change's day, or the day of its date (2015-11-20, a TOML date).
+    [[nodiscard]] int dayOf(const toml::table& table) const {
         const toml::node* const dayNode = table.get("day");
-        if (dayNode == nullptr) fail(table.source(), "change without a day");
-        const int day = wholeValue(*dayNode, {1, lastDay_}, "day");
+        const toml::node* const dateNode = table.get("date");
+        if (dayNode != nullptr && dateNode != nullptr)
+            fail(table.source(), "change with both a day and a date; give one of them");
+        if (dayNode != nullptr) return wholeValue(*dayNode, {1, days_.lastDay}, "day");
+        if (dateNode == nullptr) fail(table.source(), "change without a day");
+        const auto* const date = dateNode->as_date();
+        if (date == nullptr) fail(dateNode->source(), "date must be a date such as 2015-11-20");
+        const std::string text =
+            isoDate(daysFromCivil({date->get().year, date->get().month, date->get().day}));
+        try {
+            return dayIn(text, days_, "");
+        } catch (const UsageError& error) {
+            fail(dateNode->source(), error.what());
+        }
+    }
+
+    void addChanges(const toml::table& table, Schedule& changes) const {
+        const int day = dayOf(table);
         bool any = false;
         for (auto&& [key, node] : table) {
-            if (key.str() == "day") continue;
+            if (key.str() == "day" || key.str() == "date") continue;
             const auto parameter = parameterNamed(key.str());
             if (!parameter)
                 fail(key.source(), "unknown key " + quotedValue(key.str()) +
-                                       "; expected day, encounters, infection, latency or recovery");
+                                       "; expected day or date, encounters, infection, latency or recovery");
             const bool twice = std::ranges::any_of(changes, [&](const Change& other) {
                 return other.day == day && other.parameter == *parameter;
             });
@@ -184,21 +201,21 @@ private:
     std::string path_;
     std::string shown_;  // how messages name the file
     Parameters defaults_;
-    int lastDay_;
+    DayReading days_;
     std::vector<Scenario> scenarios_;
     std::unordered_set<std::string> names_;  // of scenarios_, so that a long file is read in linear time
 };
 
 }  // namespace
 
-std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults, int lastDay) {
-    ScenarioFile file(path, defaults, lastDay);
+std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults, const DayReading& days) {
+    ScenarioFile file(path, defaults, days);
     return file.load(file.read());
 }
 
 std::vector<Scenario> scenariosFromText(std::string_view text, const std::string& path,
-                                        const Parameters& defaults, int lastDay) {
-    return ScenarioFile(path, defaults, lastDay).load(text);
+                                        const Parameters& defaults, const DayReading& days) {
+    return ScenarioFile(path, defaults, days).load(text);
 }
 
 }  // namespace pandemie::input

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "input/dates.h"
 #include "input/usage_error.h"
 #include "model/scenario.h"
 
@@ -20,15 +21,16 @@ inline constexpr int maxScenarioNesting = 32;  // open brackets and braces plus 
 
 // The scenarios of a TOML file: [[scenario]] tables with a name, parameters
 // (those left out from defaults) and [[scenario.change]] tables with a day
-// and new values. Errors name --scenarios, the file and the line.
-// Values take the tool's ranges (toolRange), days 1..lastDay.
+// (or, where the data have dates, a date) and new values. Errors name
+// --scenarios, the file and the line. Values take the tool's ranges
+// (toolRange), days 1..lastDay.
 [[nodiscard]] std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults,
-                                                  int lastDay = runDays);
+                                                  const DayReading& days = {});
 
 // The same from the file's text, for callers that hold it in memory (the
 // fuzzing of the parser, for one): the scenarios of text, the contents of the file at path (which messages
 // name); throws UsageError as loadScenarios does.
 [[nodiscard]] std::vector<Scenario> scenariosFromText(std::string_view text, const std::string& path,
-                                                      const Parameters& defaults, int lastDay = runDays);
+                                                      const Parameters& defaults, const DayReading& days = {});
 
 }  // namespace pandemie::input

@@ -205,14 +205,15 @@ struct FitRun {
                                           const py::object& progress) {
     const app::Request& request = fitted.result.request;
     const app::Wording wording = moduleWording();
+    const input::DayReading days{request.scope.days, request.observed.dateOfDayOne};
     std::vector<Scenario> scenarios =
         options.contains("scenarios")
             ? named("scenarios",
                     [&] {
                         return input::loadScenarios(py::cast<std::string>(options["scenarios"]),
-                                                    request.parameters);
+                                                    request.parameters, days);
                     })
-            : app::scenariosOf(scenarioTexts(given), request.parameters, wording);
+            : app::scenariosOf(scenarioTexts(given), request.parameters, wording, days);
     if (scenarios.empty()) throw input::UsageError("scenarios: no scenario given");
     app::checkScenariosOfFit(scenarios, request.parameters, request.observed.lastDay(), wording);
     const ModuleContext context(progress);
