@@ -3,6 +3,7 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "chart/counts_image.h"
 #include "chart/fit_image.h"
 #include "chart/run_image.h"
 #include "chart/scenario_image.h"
@@ -128,8 +129,8 @@ std::vector<TableKind> Result::tables() const {
                 if (f.scenarios)
                     return std::vector{TableKind::summary, TableKind::bands, TableKind::differences,
                                        TableKind::posterior, TableKind::forecast};
-                return std::vector{TableKind::summary, TableKind::posterior, TableKind::bands, TableKind::runs,
-                                   TableKind::forecast};
+                return std::vector{TableKind::summary, TableKind::posterior, TableKind::bands,
+                                   TableKind::runs, TableKind::forecast};
             },
         },
         value);
@@ -149,7 +150,8 @@ const ComparisonValue* Result::comparison() const {
 output::Table Result::table(TableKind table) const {
     if (!has(table)) noSuchTable(table, tables());
     if (table == TableKind::posterior) return output::posteriorTable(std::get<FitValue>(value).fit);
-    if (table == TableKind::forecast) return output::forecastTable(std::get<FitValue>(value).fit, request.observed);
+    if (table == TableKind::forecast)
+        return output::forecastTable(std::get<FitValue>(value).fit, request.observed);
     if (const ComparisonValue* c = comparison()) return comparisonTable(*c, table);
     return std::visit(
         Overloaded{
@@ -218,6 +220,8 @@ QImage Result::image(Image image) const {
                 return chart::sweepImage(request.sweeps, request.measure, s.results.summaries, request.scope);
             },
             [this](const FitValue& f) {
+                if (request.observed.counts(pandemie::ObservedSeries::newCases))
+                    return chart::countsForecastImage(f.fit, request.observed);
                 return chart::forecastImage(f.fit, request.observed, request.changes, request.scope.persons);
             },
         },
