@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
+#include <cmath>
+#include <map>
 #include <optional>
 #include <span>
 #include <vector>
@@ -11,17 +14,22 @@
 #include "input/input_file.h"
 #include "input/quoted.h"
 #include "input/usage_error.h"
-#include "model/person_table.h"
+#include "model/calendar.h"
 
 namespace pandemie::input {
 
 namespace {
 
 constexpr std::string_view dayColumn = "day";
+constexpr std::string_view dateColumn = "date";
+constexpr std::string_view cumulativeColumn = "cumulative_cases";
+constexpr std::size_t newCasesAt = static_cast<std::size_t>(ObservedSeries::newCases);
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view blanks = " \t";
 // Decimals summed may pass the population by a rounding's worth.
 constexpr double sumTolerance = 1e-9;
+constexpr int firstYear = 1000;
+constexpr int lastYear = 9999;
 
 [[nodiscard]] std::string shownFile(std::string_view file) {
     return "--observed: " + shownPath(file);
@@ -33,9 +41,13 @@ constexpr double sumTolerance = 1e-9;
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
+// The header's names in the order messages list them: day and date, then
+// the series' columns.
+constexpr std::size_t firstSeriesColumn = 2;
 [[nodiscard]] std::vector<std::string> knownColumns() {
-    std::vector<std::string> names{std::string(dayColumn)};
-    for (const SeriesField& field : seriesFields) names.emplace_back(field.name);
+    std::vector<std::string> names{std::string(dayColumn), std::string(dateColumn)};
+    for (const std::string_view name : observedSeriesNames) names.emplace_back(name);
+    names.emplace_back(cumulativeColumn);
     return names;
 }
 
@@ -43,24 +55,100 @@ constexpr double sumTolerance = 1e-9;
     return std::to_string(count) + (count == 1 ? " cell" : " cells");
 }
 
-[[nodiscard]] std::optional<Series> seriesNamed(std::string_view name) {
-    const auto* const field =
-        std::ranges::find_if(seriesFields, [name](const SeriesField& known) { return known.name == name; });
-    if (field == seriesFields.end()) return std::nullopt;
-    return field->series;
+[[nodiscard]] std::string wholeText(double count) {
+    return std::to_string(static_cast<long long>(count));
 }
 
-// A cell of the day column or of a series' column.
+// What a column holds.
 struct Column {
-    std::optional<Series> series;  // nothing for the day
+    enum class Kind : std::uint8_t { day, date, count, cumulative };
+    Kind kind = Kind::day;
+    ObservedSeries series = ObservedSeries::notInfected;  // of a count; new cases for the cumulative
 
     friend bool operator==(const Column&, const Column&) = default;
+};
+
+[[nodiscard]] std::optional<Column> columnNamed(std::string_view name) {
+    if (name == dayColumn) return Column{Column::Kind::day};
+    if (name == dateColumn) return Column{Column::Kind::date};
+    if (name == cumulativeColumn) return Column{Column::Kind::cumulative, ObservedSeries::newCases};
+    const auto* const known = std::ranges::find(observedSeriesNames, name);
+    if (known == observedSeriesNames.end()) return std::nullopt;
+    return Column{Column::Kind::count, static_cast<ObservedSeries>(known - observedSeriesNames.begin())};
+}
+
+// The known names that hold `given` as one of their words: "cases" is in
+// new_cases and cumulative_cases.
+[[nodiscard]] std::vector<std::string> namesWithWord(std::string_view given,
+                                                     std::span<const std::string> known) {
+    std::string word(given);
+    std::ranges::transform(word, word.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::vector<std::string> names;
+    for (const std::string& name : known) {
+        const std::size_t at = name.find(word);
+        const bool starts = at == 0 || (at != std::string::npos && name[at - 1] == '_');
+        const std::size_t after = at + word.size();
+        if (!word.empty() && starts && (after == name.size() || name[after] == '_')) names.push_back(name);
+    }
+    return names;
+}
+
+// text as a number of minDigits..maxDigits digits, when it is one.
+[[nodiscard]] std::optional<int> digitsValue(std::string_view text, std::size_t minDigits,
+                                             std::size_t maxDigits) {
+    int value = 0;
+    if (text.size() < minDigits || text.size() > maxDigits ||
+        !std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// A date as 2015-11-20 or, as German spreadsheets write it, 20.11.2015 or
+// 5.1.2016; any date of the calendar's form, whether it exists or not.
+[[nodiscard]] std::optional<CivilDate> dateOfText(std::string_view text) {
+    const bool german = text.find('.') != std::string_view::npos;
+    const char mark = german ? '.' : '-';
+    const std::size_t first = text.find(mark);
+    const std::size_t second = first == std::string_view::npos ? first : text.find(mark, first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    const std::array<std::string_view, 3> parts{
+        text.substr(0, first), text.substr(first + 1, second - first - 1), text.substr(second + 1)};
+    const std::string_view year = german ? parts[2] : parts[0];
+    const std::string_view day = german ? parts[0] : parts[2];
+    const auto yearValue = digitsValue(year, 4, 4);
+    const auto monthValue = digitsValue(parts[1], 1, 2);
+    const auto dayValue = digitsValue(day, 1, 2);
+    if (!yearValue || !monthValue || !dayValue) return std::nullopt;
+    return CivilDate{*yearValue, *monthValue, *dayValue};
+}
+
+// A number a cell holds: counted persons, or new cases, whole.
+struct Quantity {
+    std::string_view what;  // "a number of persons"
+    std::string_view unit;  // "persons"
+    bool whole;
+};
+constexpr Quantity persons{"a number of persons", "persons", false};
+constexpr Quantity cases{"a whole number of cases", "cases", true};
+
+// A row as read, before the days and periods are known.
+struct Row {
+    std::int64_t key = 0;  // the day, or the date as days since 1970-01-01
+    std::string keyText;   // as "day 4" or the date as the cell gives it
+    int line = 0;
+    ObservedDay observed;
+    std::optional<double> cumulative;  // cumulative_cases
 };
 
 class ObservedFile {
 public:
     ObservedFile(std::string_view file, int population, int days)
-        : shown_(shownFile(file)), population_(population), lineOfDay_(static_cast<std::size_t>(days) + 1) {}
+        : shown_(shownFile(file)),
+          population_(population),
+          days_(days),
+          lineOfDay_(static_cast<std::size_t>(days) + 1) {}
 
     [[nodiscard]] Observations parse(std::string_view text) {
         refuseAtOnce(text);
@@ -77,8 +165,15 @@ public:
                 readHeader(line);
         }
         if (columns_.empty()) fail("an empty file; expected a header such as day,infected and a row per day");
-        if (observations_.days.empty()) fail("a header but no counted day");
-        std::ranges::sort(observations_.days, {}, &ObservedDay::day);
+        if (rows_.empty()) fail("a header but no counted day");
+        if (!dated()) std::ranges::sort(rows_, {}, &Row::key);
+        if (has(Column::Kind::cumulative)) takeDifferences();
+        if (dated() || carriesNewCases()) setPeriods();
+        if (dated()) numberDays();
+        refuseMoreNewCasesThanPersons();
+        for (const Row& row : rows_)
+            if (std::ranges::any_of(row.observed.counts, [](const auto& count) { return count.has_value(); }))
+                observations_.days.push_back(row.observed);
         return std::move(observations_);
     }
 
@@ -100,6 +195,20 @@ private:
     [[noreturn]] void fail(const std::string& what) const { throw UsageError(shown_ + ": " + what); }
     [[noreturn]] void failOnLine(const std::string& what) const {
         throw UsageError(shown_ + ":" + std::to_string(line_) + ": " + what);
+    }
+    [[noreturn]] void failOnRow(const Row& row, const std::string& what) {
+        line_ = row.line;
+        failOnLine(what);
+    }
+
+    [[nodiscard]] bool has(Column::Kind kind) const {
+        return std::ranges::any_of(columns_, [kind](const Column& column) { return column.kind == kind; });
+    }
+    [[nodiscard]] bool dated() const { return has(Column::Kind::date); }
+    [[nodiscard]] bool carriesNewCases() const {
+        return std::ranges::find(columns_, Column{Column::Kind::count, ObservedSeries::newCases}) !=
+                   columns_.end() ||
+               has(Column::Kind::cumulative);
     }
 
     // The cell of line that starts at `at`, without the quotes and blanks
@@ -134,28 +243,33 @@ private:
     void readHeader(std::string_view line) {
         separator_ = line.find(';') != std::string_view::npos ? ';' : ',';
         const std::vector<std::string> known = knownColumns();
+        const std::string seriesNames = listedNames(std::span(known).subspan(firstSeriesColumn));
         for (std::size_t at = 0; at != std::string_view::npos;) {
             const std::string name = nextCell(line, at);
-            const Column column{seriesNamed(name)};
+            const std::optional<Column> column = columnNamed(name);
             if (name.empty())
                 failOnLine("column " + std::to_string(columns_.size() + 1) + " has no name; expected " +
                            listedNames(known));
-            if (!column.series && name != dayColumn) failOnLine(unknownColumn(name, known));
-            if (std::ranges::find(columns_, column) != columns_.end())
+            if (!column) failOnLine(unknownColumn(name, known));
+            if (std::ranges::find(columns_, *column) != columns_.end())
                 failOnLine("two columns named " + name);
-            columns_.push_back(column);
+            columns_.push_back(*column);
         }
-        if (std::ranges::find(columns_, Column{}) == columns_.end())
-            failOnLine("no column named day; expected day and one or more of " +
-                       listedNames(std::span(known).subspan(1)));
-        if (columns_.size() == 1)
-            failOnLine("no column of counts; expected one or more of " +
-                       listedNames(std::span(known).subspan(1)));
+        if (has(Column::Kind::day) && has(Column::Kind::date))
+            failOnLine("the header has both day and date; give one of them");
+        if (!has(Column::Kind::day) && !dated())
+            failOnLine("no column named day or date; expected day or date and one or more of " + seriesNames);
+        if (has(Column::Kind::cumulative) &&
+            std::ranges::find(columns_, Column{Column::Kind::count, ObservedSeries::newCases}) !=
+                columns_.end())
+            failOnLine("the header has both new_cases and cumulative_cases; give one of them");
+        if (columns_.size() == 1) failOnLine("no column of counts; expected one or more of " + seriesNames);
     }
 
     [[nodiscard]] static std::string unknownColumn(const std::string& name,
                                                    std::span<const std::string> known) {
-        const std::string closest = closestName(name, known);
+        std::string closest = closestName(name, known);
+        if (closest.empty()) closest = listedNames(namesWithWord(name, known));
         if (closest.empty())
             return "unknown column " + quotedValue(name) + "; expected " + listedNames(known);
         return "unknown column " + quotedValue(name) + "; did you mean " + closest + "?";
@@ -173,22 +287,34 @@ private:
         if (blank) return;  // blank, or the empty cells a spreadsheet writes below its table
         if (given != columns_.size())
             failOnLine(cellsPhrase(given) + ", but the header has " + cellsPhrase(columns_.size()));
-        const auto dayAt = std::ranges::find(columns_, Column{}) - columns_.begin();
-        ObservedDay observed{dayOf(cells[static_cast<std::size_t>(dayAt)]), {}};
-        double sum = 0;
+        Row row;
+        row.line = line_;
+        double levels = 0;
         for (std::size_t i = 0; i < cells.size(); ++i) {
-            const std::optional<Series> series = columns_[i].series;
-            if (!series || cells[i].empty()) continue;
-            const double persons = personsOf(cells[i]);
-            sum += persons;
-            observed.counts[static_cast<std::size_t>(*series)] = persons;
+            const Column column = columns_[i];
+            if (column.kind == Column::Kind::day) {
+                row.observed.day = dayOf(cells[i]);
+                row.key = row.observed.day;
+                row.keyText = "day " + std::to_string(row.key);
+            } else if (column.kind == Column::Kind::date) {
+                row.key = dateOf(cells[i]);
+                row.keyText = cells[i];
+            } else if (!cells[i].empty() && column.kind == Column::Kind::cumulative) {
+                row.cumulative = amountOf(cells[i], cases);
+            } else if (!cells[i].empty()) {
+                const bool newCases = column.series == ObservedSeries::newCases;
+                const double count = amountOf(cells[i], newCases ? cases : persons);
+                if (!newCases) levels += count;
+                row.observed.counts[static_cast<std::size_t>(column.series)] = count;
+            }
         }
-        if (std::ranges::none_of(observed.counts, [](const auto& count) { return count.has_value(); }))
-            failOnLine("no count on day " + std::to_string(observed.day));
-        if (sum > population_ * (1 + sumTolerance))
-            failOnLine("the counts of day " + std::to_string(observed.day) +
-                       " add up to more than the population of " + std::to_string(population_));
-        observations_.days.push_back(observed);
+        if (!row.cumulative &&
+            std::ranges::none_of(row.observed.counts, [](const auto& count) { return count.has_value(); }))
+            failOnLine("no count on " + row.keyText);
+        if (levels > population_ * (1 + sumTolerance))
+            failOnLine("the counts of " + row.keyText + " add up to more than the population of " +
+                       std::to_string(population_));
+        rows_.push_back(std::move(row));
     }
 
     [[nodiscard]] int dayOf(const std::string& cell) {
@@ -196,10 +322,8 @@ private:
         int day = 0;
         const auto [end, error] = std::from_chars(cell.data(), cell.data() + cell.size(), day);
         const bool whole = error == std::errc{} && end == cell.data() + cell.size() && cell.front() != '-';
-        const int lastDay = static_cast<int>(lineOfDay_.size()) - 1;
-        if (!whole || day < 1 || day > lastDay)
-            failOnLine("day " + quotedValue(cell) + " is not a whole number in 1.." +
-                       std::to_string(lastDay));
+        if (!whole || day < 1 || day > days_)
+            failOnLine("day " + quotedValue(cell) + " is not a whole number in 1.." + std::to_string(days_));
         int& first = lineOfDay_[static_cast<std::size_t>(day)];
         if (first != 0)
             failOnLine("day " + std::to_string(day) + " is counted twice, first on line " +
@@ -208,9 +332,27 @@ private:
         return day;
     }
 
-    // A number of persons: digits with at most one decimal mark, a point or,
-    // in a file separated by `;`, a comma.
-    [[nodiscard]] double personsOf(const std::string& cell) const {
+    // The date of the cell as days since 1970-01-01, after the row above's.
+    [[nodiscard]] std::int64_t dateOf(const std::string& cell) {
+        if (cell.empty()) failOnLine("no date in the date column");
+        const std::optional<CivilDate> date = dateOfText(cell);
+        if (!date || date->year < firstYear || date->year > lastYear)
+            failOnLine("date " + quotedValue(cell) +
+                       " is not a date such as 2015-11-20 or 20.11.2015 of the years " +
+                       std::to_string(firstYear) + ".." + std::to_string(lastYear));
+        if (!isValidDate(*date)) failOnLine("date " + quotedValue(cell) + " does not exist");
+        const std::int64_t days = daysFromCivil(*date);
+        if (rows_.empty()) germanDates_ = cell.find('.') != std::string::npos;
+        if (!rows_.empty() && days <= rows_.back().key)
+            failOnLine(cell + " is not after " + rows_.back().keyText + " on line " +
+                       std::to_string(rows_.back().line) + "; the rows go in the order of their dates");
+        return days;
+    }
+
+    // A count: digits with at most one decimal mark, a point or, in a file
+    // separated by `;`, a comma; for cases a whole one.
+    [[nodiscard]] double amountOf(const std::string& cell, const Quantity& quantity) const {
+        const std::string what(quantity.what);
         std::string number = cell;
         if (separator_ == ';') std::ranges::replace(number, ',', '.');
         const bool digits =
@@ -218,27 +360,101 @@ private:
         const bool plain = digits && std::ranges::count(number, '.') <= 1 && number != ".";
         if (!plain) {
             if (cell.front() == '-' && cell.size() > 1)
-                failOnLine(quotedValue(cell) + " is negative, not a number of persons");
-            failOnLine(quotedValue(cell) + " is not a number of persons");
+                failOnLine(quotedValue(cell) + " is negative, not " + what);
+            failOnLine(quotedValue(cell) + " is not " + what);
         }
-        double persons = 0;
+        double amount = 0;
         const auto [end, error] =
-            std::from_chars(number.data(), number.data() + number.size(), persons, std::chars_format::fixed);
+            std::from_chars(number.data(), number.data() + number.size(), amount, std::chars_format::fixed);
         if ((error != std::errc{} && error != std::errc::result_out_of_range) ||
             end != number.data() + number.size())
-            failOnLine(quotedValue(cell) + " is not a number of persons");
-        if (error == std::errc::result_out_of_range || persons > population_)
-            failOnLine(quotedValue(cell) + " persons are more than the population of " +
-                       std::to_string(population_));
-        return persons;
+            failOnLine(quotedValue(cell) + " is not " + what);
+        if (error == std::errc::result_out_of_range || amount > population_)
+            failOnLine(quotedValue(cell) + " " + std::string(quantity.unit) +
+                       " are more than the population of " + std::to_string(population_));
+        if (quantity.whole && amount != std::floor(amount)) failOnLine(quotedValue(cell) + " is not " + what);
+        return amount;
+    }
+
+    // cumulative_cases as new cases: each row's value less the row before's;
+    // the first row, and one after a row without a value, give none.
+    void takeDifferences() {
+        if (rows_.size() < 2)
+            failOnRow(
+                rows_.front(),
+                "a single row of cumulative_cases; its first row is where the counting of new cases starts");
+        const Row* given = nullptr;  // the last row with a value
+        for (Row& row : rows_) {
+            if (!row.cumulative) continue;
+            if (given != nullptr) {
+                if (*row.cumulative < *given->cumulative)
+                    failOnRow(row, "cumulative_cases fall from " + wholeText(*given->cumulative) +
+                                       " on line " + std::to_string(given->line) + " to " +
+                                       wholeText(*row.cumulative));
+                if (given + 1 == &row) row.observed.counts[newCasesAt] = *row.cumulative - *given->cumulative;
+            }
+            given = &row;
+        }
+    }
+
+    // Each row's period: the days since the row before. The rows are a
+    // steady number of days apart, the first row's period as long; a gap of
+    // a whole multiple of it is a period without a row.
+    void setPeriods() {
+        std::map<std::int64_t, int> spacings;  // by days between neighbours, how often
+        for (std::size_t i = 1; i < rows_.size(); ++i) ++spacings[rows_[i].key - rows_[i - 1].key];
+        const std::int64_t smallest = spacings.empty() ? 1 : spacings.begin()->first;
+        if (!std::ranges::all_of(spacings,
+                                 [smallest](const auto& entry) { return entry.first % smallest == 0; })) {
+            // Named after the usual spacing, the message points at the row
+            // that breaks it; some row does, as the smallest breaks the others.
+            const std::int64_t usual =
+                std::ranges::max_element(spacings, {}, [](const auto& entry) { return entry.second; })->first;
+            for (std::size_t i = 1; i < rows_.size(); ++i)
+                if (const std::int64_t apart = rows_[i].key - rows_[i - 1].key; apart % usual != 0)
+                    failOnRow(rows_[i], rows_[i].keyText + " is " + std::to_string(apart) + " days after " +
+                                            (dated() ? "the row before" : rows_[i - 1].keyText) +
+                                            "; the rows are " + std::to_string(usual) + " days apart");
+        }
+        for (std::size_t i = 1; i < rows_.size(); ++i)
+            rows_[i].observed.periodDays = static_cast<int>(rows_[i].key - rows_[i - 1].key);
+        rows_.front().observed.periodDays = static_cast<int>(smallest);
+    }
+
+    // Dated rows' days: day 1 is the first day of the first row's period.
+    void numberDays() {
+        const std::int64_t dateOfDayOne = rows_.front().key - rows_.front().observed.periodDays + 1;
+        for (Row& row : rows_) {
+            const std::int64_t day = row.key - dateOfDayOne + 1;
+            if (day > days_)
+                failOnRow(row, row.keyText + " is day " + std::to_string(day) + " counted from " +
+                                   (germanDates_ ? germanDate(dateOfDayOne) : isoDate(dateOfDayOne)) +
+                                   ", after day " + std::to_string(days_) + "; give a larger --days");
+            row.observed.day = static_cast<int>(day);
+        }
+        observations_.dateOfDayOne = dateOfDayOne;
+    }
+
+    // Every person becomes a case once at most.
+    void refuseMoreNewCasesThanPersons() {
+        double total = 0;
+        for (const Row& row : rows_) {
+            total += row.observed.counts[newCasesAt].value_or(0);
+            if (total > population_)
+                failOnRow(row, "the new cases up to " + row.keyText + " add up to " + wholeText(total) +
+                                   ", more than the population of " + std::to_string(population_));
+        }
     }
 
     std::string shown_;  // how messages name the file
     int population_;
+    int days_;
     int line_ = 0;
     char separator_ = ',';
+    bool germanDates_ = false;     // whether the first date is written as 20.11.2015
     std::vector<Column> columns_;  // of the header, in its order
     std::vector<int> lineOfDay_;   // by day 0..D, the line each day is on, 0 for none yet
+    std::vector<Row> rows_;        // in the file's order, day files' then by day
     Observations observations_;
 };
 
@@ -261,6 +477,8 @@ Observations startingOnDay(Observations observed, int firstDay, std::string_view
                          std::to_string(observed.lastDay()) + " would be day " +
                          std::to_string(observed.lastDay() + shift) + ", after day " + std::to_string(days));
     for (ObservedDay& day : observed.days) day.day += shift;
+    // The rows keep their dates.
+    if (observed.dateOfDayOne) *observed.dateOfDayOne -= shift;
     return observed;
 }
 

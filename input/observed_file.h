@@ -1,9 +1,16 @@
 #pragma once
 // The counts of a file of observed days (`--observed`), as a fit reads them:
-// CSV with a header row naming the column day and one or more of the series'
-// columns (seriesFields), in any order. Files from spreadsheets are read as
-// they are written: a byte order mark, CRLF line ends, double-quoted cells,
-// and `;` as separator with decimal commas when the header holds a `;`.
+// CSV with a header row naming the column day or date and one or more of the
+// series' columns (observedSeriesNames, or cumulative_cases in place of
+// new_cases), in any order. Files from spreadsheets are read as they are
+// written: a byte order mark, CRLF line ends, double-quoted cells, `;` as
+// separator with decimal commas when the header holds a `;`, and dates as
+// 20.11.2015 besides 2015-11-20.
+//
+// Rows with dates, or with new cases, are a steady number of days apart
+// (a gap is a whole multiple of it); each row's period runs from the day
+// after the row before, the first row's is one spacing long. Dated rows
+// ascend; day 1 is the first day of the first row's period.
 
 #include <cstddef>
 #include <string>
@@ -27,7 +34,7 @@ inline constexpr std::size_t maxObservedFileBytes = std::size_t{64} << 20U;
 [[nodiscard]] Observations readObservations(const std::string& path, int population, int days = runDays);
 
 // observed with its first day moved to model day firstDay and the others
-// following; throws UsageError, its message after `name` (the option and
+// following, the rows keeping their dates; throws UsageError, its message after `name` (the option and
 // a blank), when the last day would come after day `days`.
 [[nodiscard]] Observations startingOnDay(Observations observed, int firstDay, std::string_view name,
                                          int days = runDays);

@@ -87,7 +87,48 @@ bool isInfectious(int personDay, int day, int latencyDays) noexcept {
     return day - personDay > latencyDays;
 }
 
+// Contact k (1-based) among M persons hits one hit before with the chance
+// j/M, j the distinct persons of contacts 1..k-1, which is at most k - 1.
+// Within a block of contacts up to b, candidates come at the steady chance
+// q = (b - 1)/M, geometric gaps apart, and a candidate is a repeat with the
+// chance j/(M q): each contact is a repeat with the chance j/M, exactly.
+std::int64_t repeatedHits(Random& random, std::int64_t contacts, double persons) noexcept {
+    std::int64_t repeats = 0;
+    for (std::int64_t k = 2; k <= contacts;) {
+        const std::int64_t blockEnd = std::min(contacts, 2 * k);
+        const double q = static_cast<double>(blockEnd - 1) / persons;
+        const double logMiss = std::log1p(-q);
+        for (;;) {
+            // Trials up to the next candidate: 1 + floor(log U / log(1 - q)), U in (0, 1].
+            k += static_cast<std::int64_t>(std::floor(std::log(1 - random.nextUnit()) / logMiss));
+            if (k > blockEnd) break;
+            const auto before = static_cast<double>(k - 1 - repeats);
+            if (random.nextUnit() * q * persons < before) ++repeats;
+            ++k;
+        }
+        k = blockEnd + 1;
+    }
+    return repeats;
+}
+
 }  // namespace
+
+std::int64_t distinctHits(Random& random, std::int64_t contacts, std::int64_t persons) noexcept {
+    const auto others = static_cast<double>(persons);
+    // Few contacts among many persons hit the same person rarely: counting
+    // those repeats costs less than counting the persons hit.
+    if (2 * contacts < persons) return contacts - repeatedHits(random, contacts, others);
+    std::int64_t hit = 0;
+    for (double used = 0; hit < persons; ++hit) {
+        // Trials up to the next new person: 1 + floor(log U / log(j / M)), U in (0, 1].
+        const double trials = hit == 0 ? 1
+                                       : 1 + std::floor(std::log(1 - random.nextUnit()) /
+                                                        std::log(static_cast<double>(hit) / others));
+        if (used + trials > static_cast<double>(contacts)) break;
+        used += trials;
+    }
+    return hit;
+}
 
 double drawBelowChance(float infectionPerMille) noexcept {
     const int threshold = wholeNumberThreshold(infectionPerMille);
@@ -183,17 +224,7 @@ int CountEpidemic::distinctHitsInBulk(std::int64_t contacts, int singleWeight, i
         if (hitsZero) zero_ = {infected, day};
         if (hitsLast) last_ = {infected, day};
     }
-    const auto others = static_cast<double>(notInfected_);
-    const auto otherContacts = static_cast<double>(contacts - singleContacts);
-    int hit = 0;
-    for (double used = 0; hit < notInfected_; ++hit) {
-        // Trials up to the next new person: 1 + floor(log U / log(j / M)), U in (0, 1].
-        const double trials =
-            hit == 0 ? 1 : 1 + std::floor(std::log(1 - random_.nextUnit()) / std::log(hit / others));
-        if (used + trials > otherContacts) break;
-        used += trials;
-    }
-    return hit;
+    return static_cast<int>(distinctHits(random_, contacts - singleContacts, notInfected_));
 }
 
 void CountEpidemic::recoveriesOfDay(int day) noexcept {

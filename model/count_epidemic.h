@@ -34,6 +34,11 @@ namespace pandemie {
 
 [[nodiscard]] std::int64_t binomialCount(Random& random, std::int64_t n, double p) noexcept;
 
+// The distinct persons that `contacts` contacts hit, each drawn evenly among
+// `persons`, exact in law: at a cost per person hit, or per repeated hit
+// where the contacts are fewer than half the persons.
+[[nodiscard]] std::int64_t distinctHits(Random& random, std::int64_t contacts, std::int64_t persons) noexcept;
+
 class CountEpidemic {
 public:
     CountEpidemic(const Parameters& parameters, std::uint64_t seed, const RunScope& scope = {});

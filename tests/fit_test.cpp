@@ -68,6 +68,29 @@ std::array<std::vector<double>, 3> countsOfDays(const LawCase& c, int runs, Run&
     return counts;
 }
 
+TEST(fit, distinctHitsHaveTheOccupancyLaw) {
+    // C contacts among M persons: E H = M (1 - a), a = (1 - 1/M)^C; Var H =
+    // M a + M (M - 1) (1 - 2/M)^C - M^2 a^2. Repeats counted (C < M/2), and
+    // persons hit counted, near the switch and past saturation.
+    const std::array<std::array<std::int64_t, 2>, 5> cases{
+        {{100, 1000}, {4000, 10'000}, {20'000, 1'000'000}, {6000, 10'000}, {50'000, 20'000}}};
+    for (const auto& [contacts, persons] : cases) {
+        pandemie::Random random(11);
+        std::vector<double> hits;
+        for (int k = 0; k < 4000; ++k)
+            hits.push_back(static_cast<double>(pandemie::distinctHits(random, contacts, persons)));
+        const auto m = static_cast<double>(persons);
+        const auto c = static_cast<double>(contacts);
+        const double a = std::pow(1 - 1 / m, c);
+        const double mean = m * (1 - a);
+        const double variance = m * a + m * (m - 1) * std::pow(1 - 2 / m, c) - m * m * a * a;
+        const Moments drawn = momentsOf(hits);
+        EXPECT_NEAR(drawn.mean, mean, 4 * std::sqrt(variance / 4000) + 1e-9) << contacts << " of " << persons;
+        EXPECT_NEAR(std::sqrt(drawn.variance), std::sqrt(variance), 4 * drawn.spreadError + 0.01)
+            << contacts << " of " << persons;
+    }
+}
+
 TEST(fit, countEngineHasTheExactEnginesLaw) {
     // Small, middle and large populations, the window's ranges and the tool's
     // wider ones: contact chances near one, recovery within days, days with

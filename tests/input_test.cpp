@@ -225,7 +225,8 @@ TEST(inputText, invisibleCharactersShowEscapedTheirNeighboursAsTheyAre) {
     EXPECT_EQ(
         observedRefusal("\xef\xbb\xbf\xef\xbb\xbf"
                         "day,infected\n1,3\n"),
-        R"(--observed: c.csv:1: unknown column "\xef\xbb\xbfday"; expected day, not_infected, infected or recovered)");
+        R"(--observed: c.csv:1: unknown column "\xef\xbb\xbfday"; expected day, date, not_infected, infected, )"
+        "recovered, new_cases or cumulative_cases");
     EXPECT_EQ(observedRefusal("\xef\xbb\xbf"
                               "day,infected\n1,3\n"),
               "");

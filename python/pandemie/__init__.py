@@ -168,8 +168,8 @@ def _path(keyword: str, value: Any) -> str:
 
 # The tool's options in the order the equivalent command names them.
 _TOOL_OPTIONS = (*PARAMETERS, "population", "initial", "days", "seed", "runs", "changes", "scenarios",
-                 "sweep", "measure", "observed", "first_day", "prior")
-_TOOL_NAMES = {"changes": "--change", "first_day": "--first-day"}
+                 "sweep", "measure", "observed", "first_day", "prior", "reporting", "report_delay")
+_TOOL_NAMES = {"changes": "--change", "first_day": "--first-day", "report_delay": "--report-delay"}
 
 
 def _command(options: Mapping[str, Any], image_option: str = "--png") -> str:
@@ -224,6 +224,19 @@ def _pandas(table: _np.ndarray) -> Any:
 def _table_property(name: str) -> Any:
     """A result's table `name` as a structured array, made once."""
     return property(lambda self: self._table(name), doc=f"The table {name} as a numpy structured array.")
+
+
+def _with_dates(table: _np.ndarray) -> _np.ndarray:
+    """A table whose column date (ISO text, empty for none) is datetime64[D], NaT for none."""
+    if table.dtype.names is None or "date" not in table.dtype.names:
+        return table
+    dates = _np.array([_np.datetime64(str(text)) if str(text) else _np.datetime64("NaT")
+                       for text in table["date"]], dtype="datetime64[D]")
+    fields = [(name, dates.dtype if name == "date" else table.dtype[name]) for name in table.dtype.names]
+    dated = _np.empty(table.shape, dtype=fields)
+    for name in table.dtype.names:
+        dated[name] = dates if name == "date" else table[name]
+    return dated
 
 
 class _Snapshot:
@@ -292,7 +305,7 @@ class _Result:
 
     def _table(self, name: str) -> _np.ndarray:
         if name not in self._cache:
-            self._cache[name] = self._core.table(name).array()
+            self._cache[name] = _with_dates(self._core.table(name).array())
         return self._cache[name]
 
     def to_pandas(self, table: Optional[str] = None) -> Any:
@@ -384,11 +397,14 @@ class Fit(_Result):
     """The parameters fitted to observed counts, and the forecast.
 
     ``posterior``: one row per particle; ``summary``: each parameter,
-    transmission and the forecast's figures; ``bands`` and ``runs``: the
-    forecast of the matching runs; ``report``: the tool's report.
+    transmission, the basic reproduction number and the forecast's figures;
+    ``forecast``: date (datetime64, NaT for day numbers), day, series,
+    observed, mean, p10, p50, p90 in the data's rows and units, as they would
+    be counted; ``bands`` and ``runs``: the forecast of the matching runs;
+    ``report``: the tool's report.
     """
 
-    _tables = ("summary", "posterior", "bands", "runs")
+    _tables = ("summary", "posterior", "bands", "runs", "forecast")
 
     def __init__(self, core: Any, options: Mapping[str, Any], call: tuple) -> None:
         super().__init__(core, options)
@@ -402,6 +418,7 @@ class Fit(_Result):
     summary = _table_property("summary")
     bands = _table_property("bands")
     runs = _table_property("runs")
+    forecast = _table_property("forecast")
 
     @property
     def report(self) -> str:
@@ -507,6 +524,8 @@ def _observed_text(observed: Any) -> tuple:
     if hasattr(observed, "to_csv") and hasattr(observed, "columns"):
         if "day" not in observed.columns and getattr(observed.index, "name", None) == "day":
             observed = observed.reset_index()
+        elif "date" not in observed.columns and _is_date_index(observed.index):
+            observed = observed.rename_axis("date").reset_index()
         rows = list(observed.index)
         observed = {name: list(observed[name]) for name in observed.columns}
     if not isinstance(observed, Mapping):
@@ -521,6 +540,8 @@ def _observed_text(observed: Any) -> tuple:
     def cell(name: Any, row: int, value: Any) -> str:
         if value is None or (isinstance(value, (float, _np.floating)) and _math.isnan(value)):
             return ""
+        if name == "date" and not isinstance(value, str):
+            return _iso_date(value)
         if isinstance(value, (float, _np.floating)):
             if name == "day":  # as pandas keeps whole days once one is missing
                 if not float(value).is_integer():
@@ -535,6 +556,17 @@ def _observed_text(observed: Any) -> tuple:
     writer.writerows([cell(name, row, value) for name, value in zip(names, values)]
                      for row, values in enumerate(zip(*columns)))
     return out.getvalue(), rows
+
+
+def _is_date_index(index: Any) -> bool:
+    """Whether a DataFrame's index holds dates (a DatetimeIndex, or datetime64 values)."""
+    return _np.issubdtype(getattr(index, "dtype", _np.dtype(object)), _np.datetime64)
+
+
+def _iso_date(value: Any) -> str:
+    """YYYY-MM-DD of a date, a datetime, a pandas Timestamp or a numpy datetime64; NaT as no date."""
+    day = _np.datetime64(value, "D") if not hasattr(value, "date") else _np.datetime64(value.date(), "D")
+    return "" if _np.isnat(day) else str(day)
 
 
 def _observed_message(message: str, rows: list) -> str:
@@ -642,22 +674,32 @@ def fit(observed: Any, *, population: Optional[int] = None, initial: Optional[in
         prior: Optional[Mapping[str, Sequence[int]]] = None, runs: Optional[int] = None,
         seed: Optional[int] = None, threads: Optional[int] = None, changes: Iterable[ChangeLike] = (),
         progress: Progress = None, encounters: Optional[int] = None, infection: Optional[int] = None,
-        latency: Optional[int] = None, recovery: Optional[int] = None) -> Fit:
+        latency: Optional[int] = None, recovery: Optional[int] = None, reporting: Optional[float] = None,
+        report_delay: Optional[int] = None) -> Fit:
     """Fits the parameters not given to observed counts and forecasts days
     1..``days`` from the ``runs`` matching runs (default 200).
 
     ``observed``: a CSV file's name as ``--observed`` reads it, a pandas
-    DataFrame or a dict of columns: ``day`` and any of not_infected,
-    infected, recovered, persons of ``population``, the persons every run
-    simulates (default 1000); ``first_day``: the model's day of the first observed
-    day; ``prior``: a range per parameter, e.g. ``{"encounters": (5, 15)}``;
-    ``changes``: known interventions. Use ``Fit.compare`` for scenarios.
+    DataFrame or a dict of columns: ``day`` or ``date`` (or a DataFrame
+    with a DatetimeIndex) and any of not_infected, infected, recovered,
+    new_cases, cumulative_cases, persons of ``population``, the persons every
+    run simulates (default 1000); ``first_day``: the model's day of the first
+    observed row (with dates the fit infers it); ``prior``: a range per
+    parameter, reporting or start, e.g. ``{"encounters": (5, 15),
+    "reporting": (0.05, 1)}``; ``reporting``: the share of new cases counted,
+    held fixed (default fitted); ``report_delay``: days from a case's
+    infectiousness to its count; ``changes``: known interventions. Use
+    ``Fit.compare`` for scenarios.
     """
     options = _options(dict(encounters=encounters, infection=infection, latency=latency,
                             recovery=recovery), seed, runs, threads, changes,
                        dict(population=population, initial=initial, days=days))
     if first_day is not None:
         options["first_day"] = _whole("first_day", first_day)
+    if reporting is not None:
+        options["reporting"] = _share("reporting", reporting)
+    if report_delay is not None:
+        options["report_delay"] = _whole("report_delay", report_delay)
     if prior is not None:
         if not isinstance(prior, Mapping):
             raise TypeError(f"prior: expected a dict of names to (FROM, TO), got {prior!r}")
@@ -696,4 +738,13 @@ def _prior_text(name: Any, bounds: Any) -> str:
         raise TypeError(f"{keyword}: expected (FROM, TO), got {bounds!r}")
     if len(bounds) != 2:
         raise ValueError(f"{keyword}: expected (FROM, TO), two numbers, got {len(bounds)}: {bounds!r}")
+    if name == "reporting":
+        return f"{name}={_share(keyword, bounds[0])}..{_share(keyword, bounds[1])}"
     return f"{name}={_whole(keyword, bounds[0])}..{_whole(keyword, bounds[1])}"
+
+
+def _share(keyword: str, value: Any) -> str:
+    """A share such as reporting as the tool's text: 0.25 as "0.25"."""
+    if isinstance(value, bool) or not isinstance(value, (int, float, _np.integer, _np.floating)):
+        raise TypeError(f"{keyword}: expected a number in 0.001..1, got {value!r}")
+    return repr(float(value)) if float(value) != int(value) else str(int(value))

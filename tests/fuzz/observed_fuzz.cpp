@@ -1,6 +1,6 @@
 // The observed counts' file: any text gives counts or one usage error of one
 // line, never a crash; what is read holds days 1..D once each, ascending,
-// and counts of 0..N persons.
+// periods of a day or more, counts of 0..N persons and new cases of N at most.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,12 +15,15 @@ namespace {
 
 [[nodiscard]] bool holdsCounts(const pandemie::Observations& observations, int population, int days) {
     int previous = 0;
+    double newCases = 0;
     for (const pandemie::ObservedDay& day : observations.days) {
-        if (day.day <= previous || day.day > days) return false;
+        if (day.day <= previous || day.day > days || day.periodDays < 1) return false;
         previous = day.day;
         for (const auto& count : day.counts)
             if (count && !(*count >= 0 && *count <= population)) return false;
+        newCases += day.counts[static_cast<std::size_t>(pandemie::ObservedSeries::newCases)].value_or(0);
     }
+    if (newCases > population) return false;
     return !observations.days.empty();
 }
 
