@@ -96,10 +96,9 @@ std::vector<DayTick> dateTicks(int from, int to, double pixelsPerDay, std::int64
 // A step of 1, 2 or 5 times a power of ten that divides the counts up to
 // `largest` into at most five.
 double countStepOf(double largest) {
-    double step = 1;
     for (double power = 1;; power *= 10)
         for (const double factor : {1.0, 2.0, 5.0})
-            if (step = factor * power; largest <= 5 * step) return step;
+            if (largest <= 5 * factor * power) return factor * power;
 }
 
 bool drawn(ObservedSeries series, const pandemie::Observations& observed) {
@@ -114,7 +113,7 @@ std::vector<ForecastRow> rowsOf(const pandemie::FitResult& result, ObservedSerie
 }
 
 QRectF rounded(double left, double top, double right, double bottom) {
-    return QRectF(QPointF(std::round(left), std::round(top)), QPointF(std::round(right), std::round(bottom)));
+    return {QPointF(std::round(left), std::round(top)), QPointF(std::round(right), std::round(bottom))};
 }
 
 const QColor newCasesColour = QBColor(4);
@@ -183,7 +182,9 @@ QString germanCount(double count) {
 }
 
 void drawCountAxis(Surface& picture, const CountsLayout& layout) {
-    for (double count = 0; count <= layout.countTop + 0.5; count += layout.countStep) {
+    const auto steps = static_cast<int>(std::lround(layout.countTop / layout.countStep));
+    for (int k = 0; k <= steps; ++k) {
+        const double count = k * layout.countStep;
         const double y = std::round(layout.y(count));
         if (count > 0) picture.Line(layout.plot.left(), y, layout.plot.right(), y, QBColor(7));
         printText(picture, layout.plot.left() - 5, y - 7, germanCount(count), labelSize, Align::right);
