@@ -3,6 +3,7 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "chart/counts_image.h"
 #include "chart/fit_image.h"
 #include "chart/run_image.h"
 #include "chart/scenario_image.h"
@@ -218,6 +219,8 @@ QImage Result::image(Image image) const {
                 return chart::sweepImage(request.sweeps, request.measure, s.results.summaries, request.scope);
             },
             [this](const FitValue& f) {
+                if (request.observed.counts(pandemie::ObservedSeries::newCases))
+                    return chart::countsForecastImage(f.fit, request.observed);
                 return chart::forecastImage(f.fit, request.observed, request.changes, request.scope.persons);
             },
         },

@@ -34,16 +34,12 @@ double markRadiusOf(const pandemie::Observations& observed) {
     return markRadius;
 }
 
-void drawMark(Surface& picture, double x, double y, double radius, const QColor& colour) {
-    picture.FilledCircle(x, y, radius, colour, colour.darker(200));
-}
-
 void drawObservedKey(Surface& picture, const pandemie::Observations& observed) {
     constexpr int entry = 2;
     double x = keyEntryX(entry) + markRadius;
     for (const SeriesStyle& style : seriesStyles) {
         if (!observed.counts(style.series)) continue;
-        drawMark(picture, x, keyTop + 6, markRadius, QBColor(style.colour));
+        drawObservedMark(picture, x, keyTop + 6, markRadius, QBColor(style.colour));
         x += 2 * markRadius + 2;
     }
     printKeyText(picture, entry, QStringLiteral("beobachtet"));
@@ -56,24 +52,12 @@ void drawMarks(Surface& picture, const pandemie::Observations& observed, const D
         for (const SeriesStyle& style : seriesStyles) {
             const auto& count = day.counts.at(static_cast<std::size_t>(style.series));
             if (count)
-                drawMark(picture, axis.x(day.day), rowOf(style, *count, persons), radius,
-                         QBColor(style.colour));
+                drawObservedMark(picture, axis.x(day.day), rowOf(style, *count, persons), radius,
+                                 QBColor(style.colour));
         }
     }
 }
 
-const QColor lastDayColour = QBColor(5);
-
-// Dashed, so that it stands out from the change days' lines, and two pixels
-// wide, so that it does over the grid lines of days 30, 60, ...
-void drawLastDayLine(Surface& picture, int day, const DayAxis& axis) {
-    picture.setDrawWidth(2);
-    for (int y = 62; y < 559; y += 9)
-        picture.Line(axis.x(day), y, axis.x(day), std::min(y + 4, 558), lastDayColour);
-    picture.setDrawWidth(1);
-}
-
-const QColor misfitColour(200, 0, 0);
 constexpr double misfitTextSize = 13;
 
 // The warning's panel at the top of the plot area, centred over it.
@@ -85,19 +69,43 @@ QRectF misfitPanel(const QString& text) {
 void drawMisfit(Surface& picture, const QRectF& panel, const QString& text) {
     picture.LineFilledBox(panel.left(), panel.top(), panel.right() - 1, panel.bottom() - 1, QBColor(15));
     printText(picture, panel.center().x(), panel.top() + 1, text, misfitTextSize, Align::centre,
-              misfitColour);
-}
-
-// Below the day labels: how many runs make the forecast, then the parameters.
-void drawLinesBelow(Surface& picture, std::int64_t runs, const QString& parameterLine) {
-    constexpr double size = 9;
-    const QString runsLine = runs == 1 ? QStringLiteral("Prognose aus 1 passenden Lauf")
-                                       : QStringLiteral("Prognose aus %1 passenden L\u00E4ufen").arg(runs);
-    printText(picture, 60, 583, runsLine, size);
-    printText(picture, 60, 597, shortened(parameterLine, size, Surface::width - 64), size);
+              misfitColour());
 }
 
 }  // namespace
+
+void drawObservedMark(Surface& picture, double x, double y, double radius, const QColor& colour) {
+    picture.FilledCircle(x, y, radius, colour, colour.darker(200));
+}
+
+QColor lastObservationColour() {
+    return QBColor(5);
+}
+
+// Dashed, so that it stands out from the change days' lines, and two pixels
+// wide, so that it does over the grid lines.
+void drawDashedLine(Surface& picture, double x, int top, int bottom) {
+    picture.setDrawWidth(2);
+    for (int y = top; y <= bottom; y += 9)
+        picture.Line(x, y, x, std::min(y + 4, bottom), lastObservationColour());
+    picture.setDrawWidth(1);
+}
+
+QColor misfitColour() {
+    return {200, 0, 0};
+}
+
+QString misfitText() {
+    return QStringLiteral("Das Modell passt nicht zu den Beobachtungen");
+}
+
+void drawLinesBelow(Surface& picture, double top, std::int64_t runs, const QString& parameterLine) {
+    constexpr double size = 9;
+    const QString runsLine = runs == 1 ? QStringLiteral("Prognose aus 1 passenden Lauf")
+                                       : QStringLiteral("Prognose aus %1 passenden L\u00E4ufen").arg(runs);
+    printText(picture, 60, top, runsLine, size);
+    printText(picture, 60, top + 14, shortened(parameterLine, size, Surface::width - 64), size);
+}
 
 QImage forecastImage(const ForecastFigure& figure) {
     Surface picture = bandChart(figure.courses);
@@ -108,21 +116,20 @@ QImage forecastImage(const ForecastFigure& figure) {
     drawChangeLines(picture, schedules, grey, axis);
     const int lastDay = figure.observed.lastDay();
     const bool lastDayShown = lastDay >= 1 && lastDay <= axis.days;
-    if (lastDayShown) drawLastDayLine(picture, lastDay, axis);
+    if (lastDayShown) drawDashedLine(picture, axis.x(lastDay), 62, 558);
     drawMarks(picture, figure.observed, axis, figure.persons);
-    drawLinesBelow(picture, figure.runs, figure.parameterLine);
+    drawLinesBelow(picture, 583, figure.runs, figure.parameterLine);
 
     // Top down in the plot area: the warning, the last day's label, the change labels.
     double top = firstLabelRowTop;
-    const QString misfitText = QStringLiteral("Das Modell passt nicht zu den Beobachtungen");
-    const QRectF panel = misfitPanel(misfitText);
+    const QRectF panel = misfitPanel(misfitText());
     if (figure.misfit) top = panel.bottom() + 2;
     const ChangeLabel lastDayLabel =
         dayLabel(lastDay, QStringLiteral("Tag %1: letzte Beobachtung").arg(lastDay), top, axis);
     if (lastDayShown) top = lastDayLabel.box.bottom() + 1;
     drawChangeLabels(picture, layoutChangeLabels(schedules, runLabelRows, top, axis), grey);
-    if (lastDayShown) drawLabelPanel(picture, lastDayLabel.box, lastDayLabel.text, lastDayColour);
-    if (figure.misfit) drawMisfit(picture, panel, misfitText);
+    if (lastDayShown) drawLabelPanel(picture, lastDayLabel.box, lastDayLabel.text, lastObservationColour());
+    if (figure.misfit) drawMisfit(picture, panel, misfitText());
     return picture.image();
 }
 

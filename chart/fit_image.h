@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "chart/surface.h"
 #include "model/band_stats.h"
 #include "model/fit.h"
 #include "model/observations.h"
@@ -39,6 +40,19 @@ struct ForecastFigure {
 // The forecast image of a fit to observed with the known changes, in the fit's population.
 [[nodiscard]] QImage forecastImage(const pandemie::FitResult& result, const pandemie::Observations& observed,
                                    const pandemie::Schedule& changes, int persons = pandemie::countedPersons);
+
+// Pieces the images of fits share.
+// An observed count: a disc of the colour in a darker outline.
+void drawObservedMark(Surface& picture, double x, double y, double radius, const QColor& colour);
+// The colour of the last observation's line and label.
+[[nodiscard]] QColor lastObservationColour();
+// The last observation's line at x, dashed from y = top to bottom, two pixels wide.
+void drawDashedLine(Surface& picture, double x, int top, int bottom);
+// The warning, "Das Modell passt nicht zu den Beobachtungen", and its red.
+[[nodiscard]] QString misfitText();
+[[nodiscard]] QColor misfitColour();
+// Two lines in size 9 from y = top: how many runs make the forecast, then the parameter line.
+void drawLinesBelow(Surface& picture, double top, std::int64_t runs, const QString& parameterLine);
 
 // The heat map of the sweep's images over the two parameters' whole values,
 // each cell in the viridis scale of its weight against the heaviest cell's,

@@ -10,11 +10,13 @@
 
 #include "chart/change_labels.h"
 #include "chart/chart.h"
+#include "chart/counts_image.h"
 #include "chart/fit_image.h"
 #include "chart/heat_map.h"
 #include "chart/run_image.h"
 #include "chart/scenario_image.h"
 #include "chart/surface.h"
+#include "model/calendar.h"
 #include "tests/ink_height.h"
 
 TEST(chart, frameGridAndLegendPanelLieOnTheirCoordinates) {
@@ -248,4 +250,105 @@ TEST(chart, imagesOfOtherDaysAndPopulationsFollowTheirAxes) {
     figure.persons = 763;
     const QImage forecast = chart::forecastImage(figure);
     EXPECT_EQ(forecast.pixelColor(static_cast<int>(chart::DayAxis{14}.x(7)), 559 - 250), red);
+}
+
+namespace {
+
+// Four weekly rows of new cases from 1 to 28 November 2015, and two weeks of forecast after them.
+struct WeeklyFit {
+    pandemie::Observations observed;
+    pandemie::FitResult result;
+};
+
+WeeklyFit weeklyFit() {
+    WeeklyFit fit;
+    fit.observed.dateOfDayOne = pandemie::daysFromCivil({2015, 11, 1});
+    const std::vector<double> cases{10, 40, 20, 5};
+    for (std::size_t i = 0; i < 6; ++i) {
+        const int day = 7 * static_cast<int>(i + 1);
+        const double median = i < cases.size() ? cases[i] : 2;
+        pandemie::ForecastRow row{day,
+                                  7,
+                                  pandemie::ObservedSeries::newCases,
+                                  std::nullopt,
+                                  {median, median / 2, median, 1.5 * median}};
+        if (i < cases.size()) {
+            row.observed = cases[i];
+            pandemie::ObservedDay observedDay{day, {}, 7};
+            observedDay.counts.back() = cases[i];
+            fit.observed.days.push_back(observedDay);
+        }
+        fit.result.forecastRows.push_back(row);
+    }
+    fit.result.posterior = {{{10, 30, 3, 10, 500, 12}, 1, 0}};
+    return fit;
+}
+
+// The bars' translucent navy, over white or over the band.
+bool bluish(const QColor& c) {
+    return c.blue() > c.red() + 20 && c.blue() > c.green() + 20;
+}
+
+}  // namespace
+
+TEST(chart, countsImageDrawsEachPeriodsBarAcrossItsDaysWithTheKeyClearOfTheData) {
+    const WeeklyFit fit = weeklyFit();
+    const chart::CountsLayout layout = chart::countsLayout(fit.result, fit.observed);
+    EXPECT_EQ(layout.countTop, 60) << "round steps up to the largest 10..90 % bound, 60";
+    ASSERT_EQ(layout.bars.size(), 4U);
+    ASSERT_EQ(layout.bands.size(), 6U);
+    const QImage image = chart::countsForecastImage(fit.result, fit.observed);
+    // Week 2 (days 8..14, 40 cases) spans x(7)..x(14); each bar stops a pixel short of the next.
+    EXPECT_NEAR(layout.bars[1].left(), layout.x(7) + 1, 1);
+    EXPECT_NEAR(layout.bars[1].right(), layout.x(14) - 1, 1);
+    for (const double day : {7.3, 10.5, 13.7}) {
+        const int x = static_cast<int>(layout.x(day));
+        EXPECT_TRUE(bluish(image.pixelColor(x, static_cast<int>(layout.y(38))))) << "the bar at day " << day;
+        EXPECT_FALSE(bluish(image.pixelColor(x, static_cast<int>(layout.y(42))))) << "above it at " << day;
+    }
+    EXPECT_FALSE(bluish(image.pixelColor(static_cast<int>(layout.x(31.5)), static_cast<int>(layout.y(1)))))
+        << "no bar in a forecast week";
+    EXPECT_EQ(image.pixelColor(static_cast<int>(layout.x(31.5)), static_cast<int>(layout.y(2.5))),
+              chart::lightTint(chart::QBColor(4)))
+        << "its band";
+    EXPECT_GT(
+        pixelsWhere(image, QRect(static_cast<int>(std::lround(layout.x(28))) - 1, 100, 3, 300), purplish),
+        100)
+        << "the last observation at the end of day 28";
+
+    EXPECT_FALSE(layout.key.intersects(layout.plot));
+    for (const QRectF& box : layout.bars) EXPECT_FALSE(layout.key.intersects(box));
+    for (const QRectF& box : layout.bands) EXPECT_FALSE(layout.key.intersects(box));
+    EXPECT_LE(layout.key.right(), chart::Surface::width);
+
+    const QRect caption(60, 580, 400, 25);
+    EXPECT_EQ(pixelsWhere(image, caption, reddish), 0);
+    pandemie::FitResult misfit = fit.result;
+    misfit.misfit.observedDistance = 1;
+    EXPECT_GT(pixelsWhere(chart::countsForecastImage(misfit, fit.observed), caption, reddish), 50)
+        << "the warning";
+}
+
+TEST(chart, dayAxisLabelsDatesInGermanAndDaysWithoutDates) {
+    const std::int64_t november1 = pandemie::daysFromCivil({2015, 11, 1});
+    const auto labels = [](const std::vector<chart::DayTick>& ticks) {
+        QStringList list;
+        for (const chart::DayTick& tick : ticks)
+            list << tick.label + (tick.year.isEmpty() ? "" : "/" + tick.year);
+        return list.join(QChar(' ')).toStdString();
+    };
+    // 30 days at 24 pixels: every second day.
+    EXPECT_EQ(labels(chart::dayTicks(1, 9, 24, november1)), "01.11./2015 03.11. 05.11. 07.11. 09.11.");
+    // Weekly rows closing on day 7, 14, ... at 3.5 pixels a day: every other week, from the rows' days.
+    EXPECT_EQ(labels(chart::dayTicks(1, 63, 3.5, november1, 7)),
+              "07.11./2015 21.11. 05.12. 19.12. 02.01./2016");
+    // 400 days at 1.8 pixels: the first of every month, named short, the year where it changes.
+    const std::vector<chart::DayTick> months = chart::dayTicks(1, 400, 1.8, november1);
+    EXPECT_EQ(labels({months.begin(), months.begin() + 4}), "Nov./2015 Dez. Jan./2016 Feb.");
+    EXPECT_EQ(months[2].day, 62) << "1 January 2016";
+    EXPECT_EQ(labels(chart::dayTicks(1, 100, 3, november1)).substr(0, 22), "November/2015 Dezember")
+        << "in full where they fit";
+    EXPECT_EQ(labels(chart::dayTicks(-5, 100, 7.2, std::nullopt)),
+              "Tag 0 Tag 10 Tag 20 Tag 30 Tag 40 Tag 50 "
+              "Tag 60 Tag 70 Tag 80 Tag 90 Tag 100");
 }
