@@ -70,7 +70,7 @@ void printError(const std::string& message) {
         "window's runs always have 1000 persons, 3 first cases and 180 days.\n"
         "Several runs (--runs K): one summary row per run; run i uses the seed seed + i.\n"
         "With --png, --bands or --summary and no --output, only those files are written.\n"
-        "Every option but --change and --sweep is given at most once.");
+        "Every option but --change, --sweep and --prior is given at most once.");
     parser.add({"--version", "", "", "Display program version information and exit", Arity::flag,
                 [](const std::string&) {}, ""});
     for (const ParameterInfo& info : parameterTable) parser.add(requestOption(info.name, draft));
@@ -90,7 +90,7 @@ void printError(const std::string& message) {
     parser.add(
         fileOption("--differences", options.differences,
                    "With --scenarios: CSV of each scenario's run-by-run differences against the first"));
-    for (const char* const keyword : {"sweep", "measure", "observed", "first_day", "prior"})
+    for (const char* const keyword : {"sweep", "measure", "observed", "first_day", "prior", "reporting", "report_delay"})
         parser.add(requestOption(keyword, draft));
     parser.add(fileOption("--posterior", options.posterior,
                           "With --observed: CSV of the posterior sample, one row per particle"));
