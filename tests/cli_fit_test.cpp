@@ -83,6 +83,31 @@ TEST(cliFit, reportsWhereTheModelCannotFit) {
     EXPECT_EQ(fitting.err.find("warning"), std::string::npos) << fitting.err;
 }
 
+// Weekly new cases by date, in German dates as a spreadsheet writes them.
+std::string weeklyFile(const ScratchDirectory& scratch) {
+    const auto path = scratch / "weekly.csv";
+    scratch::writeFile(path, "date;new_cases\n03.05.2009;2\n10.05.2009;9\n17.05.2009;25\n24.05.2009;31\n");
+    return path.string();
+}
+
+TEST(cliFit, datedNewCasesAreForecastInTheirRowsTheSameForAnyThreads) {
+    const ScratchDirectory scratch;
+    const std::vector<std::string> call{"--observed", weeklyFile(scratch), "--population", "370", "--days", "42",
+                                        "--latency", "2", "--recovery", "10", "--runs", "20",
+                                        "--change", "2009-05-25:encounters=4", "--forecast", "-"};
+    const Outcome twoThreads = runCli(with(call, {"--threads", "2"}));
+    ASSERT_EQ(twoThreads.status, 0) << twoThreads.err;
+    EXPECT_EQ(runCli(with(call, {"--threads", "1"})).out, twoThreads.out);
+    const auto rows = lines(twoThreads.out);
+    ASSERT_EQ(rows.size(), 7U);  // the header, then weeks 1..6 of the 42 days
+    EXPECT_EQ(rows[0], "date,day,series,observed,mean,p10,p50,p90");
+    EXPECT_EQ(rows[1].substr(0, 25), "2009-05-03,7,new_cases,2,");
+    EXPECT_EQ(rows[6].substr(0, 25), "2009-06-07,42,new_cases,,");
+    for (const char* said : {"4 weekly rows (new_cases, 2009-05-03..2009-05-24)", "reporting", "start ",
+                             "basic reproduction number", "peak of the infected on 2009-"})
+        EXPECT_NE(twoThreads.err.find(said), std::string::npos) << said << "\n" << twoThreads.err;
+}
+
 TEST(cliFit, badCallsExitTwoAndKeepTheFiles) {
     const ScratchDirectory scratch;
     const std::string observed = countsFile(scratch, "a.csv", 1, ",");
@@ -99,6 +124,14 @@ TEST(cliFit, badCallsExitTwoAndKeepTheFiles) {
         {{"--observed", observed, "--population", "10"}, "more than the population"},
         {{"--observed", observed, "--days", "39"}, "day \"40\" is not a whole number in 1..39"},
         {{"--observed", observed, "--days", "60", "--first-day", "30"}, "after day 60"},
+        {{"--observed", observed, "--prior", "start=1..9"}, "start needs dates"},
+        {{"--observed", observed, "--prior", "reporting=0.1..0.5"}, "reporting needs new_cases"},
+        {{"--observed", observed, "--change", "2009-05-25:encounters=4"}, "a date needs observed counts with dates"},
+        {{"--observed", weeklyFile(scratch), "--population", "370", "--reporting", "0"},
+         "\"0\" is not a share of the cases counted"},
+        {{"--observed", weeklyFile(scratch), "--population", "370", "--change", "2009-02-30:encounters=4"},
+         "date \"2009-02-30\" does not exist"},
+        {{"--observed", weeklyFile(scratch), "--population", "20"}, "more than the population of 20"},
     };
     for (const auto& [args, message] : calls) {
         const Outcome run = runCli(args);

@@ -158,6 +158,68 @@ TEST(observationDistance, runsStepTheChangesAndStopPastTheBound) {
     EXPECT_EQ(stopped.days, 3);
 }
 
+// A run in which `infected` persons of 100 are infected on every day d >= 1
+// (besides three on day 0): the new cases follow from the latency alone.
+struct SteadyInfections {
+    pandemie::Parameters parameters;
+    int infected = 0;
+    pandemie::DailyCounts counts_{97, 3, 0};
+    void setParameters(const pandemie::Parameters& p) { parameters = p; }
+    void simulateDay(int day) { counts_.countSusceptible = 97 - infected * day; }
+    [[nodiscard]] const pandemie::DailyCounts& counts() const { return counts_; }
+};
+
+std::vector<pandemie::RowValues> seen(const pandemie::Parameters& parameters, int periodDays, int rows,
+                                      const pandemie::Sighting& sighting,
+                                      const std::vector<pandemie::ParameterChange>& changes = {}) {
+    std::vector<pandemie::ObservedRow> layout;
+    for (int r = 1; r <= rows; ++r) layout.push_back({r * periodDays, periodDays, {-1, -1, -1, 0}, false});
+    SteadyInfections run{parameters, 2};
+    std::vector<pandemie::RowValues> values;
+    pandemie::observeRows(run, parameters, changes, layout, sighting, 3, layout.back().day,
+                          [&](std::size_t, const pandemie::RowValues& row) {
+                              values.push_back(row);
+                              return true;
+                          });
+    return values;
+}
+
+TEST(caseCounting, casesComeOnTheDayAfterTheLatencyAndSumOverTheirPeriods) {
+    pandemie::Parameters parameters;
+    parameters.latencyDays = 2;
+    constexpr std::size_t cases = 3;  // the column of new cases
+    // Day 3: the three first cases; from day 4 the two infected three days before.
+    const auto daily = seen(parameters, 1, 14, {});
+    EXPECT_EQ(daily[1][cases], 0);
+    EXPECT_EQ(daily[2][cases], 3);
+    EXPECT_EQ(daily[3][cases], 2);
+    EXPECT_EQ(daily[0][1], -1);  // levels not asked for stay unseen
+    const auto weekly = seen(parameters, 7, 2, {});
+    for (std::size_t week = 0; week < 2; ++week) {
+        double sum = 0;
+        for (std::size_t d = 7 * week; d < 7 * week + 7; ++d) sum += daily[d][cases];
+        EXPECT_EQ(weekly[week][cases], sum);
+    }
+    // Counted two days late, or with the data's day 1 on the model's day 3.
+    EXPECT_EQ(seen(parameters, 1, 14, {1, 2, 1, 0})[4][cases], 3);
+    EXPECT_EQ(seen(parameters, 1, 14, {3, 0, 1, 0})[0][cases], 3);
+    // Latency 0 from day 5: the cohorts of days 2..4 all count on day 5.
+    pandemie::Parameters shorter = parameters;
+    shorter.latencyDays = 0;
+    EXPECT_EQ(seen(parameters, 1, 14, {}, {{5, shorter}})[4][cases], 6);
+}
+
+TEST(caseCounting, eachCaseIsCountedWithTheReportingShare) {
+    pandemie::Parameters parameters;
+    parameters.latencyDays = 0;
+    double sum = 0;
+    constexpr int seeds = 2000;
+    for (int seed = 0; seed < seeds; ++seed)
+        sum += seen(parameters, 10, 1, {1, 0, 0.25, static_cast<std::uint64_t>(seed)})[0][3];
+    // 3 + 9 x 2 = 21 cases in days 1..10, a quarter of them counted.
+    EXPECT_NEAR(sum / seeds, 21 * 0.25, 4 * std::sqrt(21 * 0.25 * 0.75 / seeds));
+}
+
 TEST(posterior, weightedPercentilesAndMean) {
     pandemie::FitResult result;
     result.posterior = {particleAt(3, 0.6), particleAt(1, 0.1), particleAt(2, 0.3)};
