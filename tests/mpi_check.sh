@@ -17,6 +17,8 @@ case $case_name in
                      --differences differences.csv --bands bands.csv) ;;
     fit) args=(--observed "$examples/beobachtet.csv" --latency 3 --runs 40 --posterior posterior.csv
                --summary summary.csv --bands bands.csv -q) ;;
+    cases) args=(--observed "$examples/schule_pennsylvania_2009.csv" --population 370 --days 60 --latency 2
+                 --runs 40 --forecast forecast.csv --posterior posterior.csv --summary summary.csv -q) ;;
     sweep) args=(--sweep encounters=4..8:2 --sweep infection=6,8 --runs 50 --output sweep.csv --png sweep.png) ;;
     bad_call)
         failures=0
