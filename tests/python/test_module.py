@@ -163,6 +163,26 @@ def test_pandas_frames_in_and_out():
     assert table["recovery"].between(18, 24).all()
 
 
+def test_dated_new_cases_fit_as_the_tools_file_and_forecast_with_dates(tmp_path):
+    pandas = pytest.importorskip("pandas")
+    weeks = pandas.date_range("2009-05-03", periods=4, freq="7D")
+    frame = pandas.DataFrame({"new_cases": [2, 9, 25, 31]}, index=weeks)
+    path = tmp_path / "weekly.csv"
+    path.write_text("date,new_cases\n2009-05-03,2\n2009-05-10,9\n2009-05-17,25\n2009-05-24,31\n")
+    options = dict(population=370, days=42, latency=2, recovery=10, runs=20, threads=2)
+    from_frame = pandemie.fit(frame, **options)
+    from_column = pandemie.fit(frame.rename_axis("date").reset_index(), **options)
+    from_file = pandemie.fit(path, **options)
+    assert from_frame.csv("forecast") == from_file.csv("forecast") == from_column.csv("forecast")
+    forecast = from_frame.forecast
+    assert forecast["date"].dtype == np.dtype("datetime64[D]")
+    assert list(forecast["date"][:2]) == [np.datetime64("2009-05-03"), np.datetime64("2009-05-10")]
+    assert forecast["day"][-1] == 42 and np.isnan(forecast["observed"][-1])
+    assert list(from_frame.to_pandas("posterior").columns[4:6]) == ["reporting", "start"]
+    fixed = pandemie.fit(frame, reporting=0.5, **options)
+    assert "reporting     0.500  (held fixed)" in fixed.report
+
+
 BAD_CALLS = [
     (lambda: pandemie.run(encounters=101), ValueError, 'encounters: "101" is not a whole number in 0..100'),
     (lambda: pandemie.run(encounters=2.5), TypeError, "encounters: expected a whole number, got 2.5"),
