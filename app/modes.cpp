@@ -129,8 +129,8 @@ std::vector<TableKind> Result::tables() const {
                 if (f.scenarios)
                     return std::vector{TableKind::summary, TableKind::bands, TableKind::differences,
                                        TableKind::posterior, TableKind::forecast};
-                return std::vector{TableKind::summary, TableKind::posterior, TableKind::bands, TableKind::runs,
-                                   TableKind::forecast};
+                return std::vector{TableKind::summary, TableKind::posterior, TableKind::bands,
+                                   TableKind::runs, TableKind::forecast};
             },
         },
         value);
@@ -150,7 +150,8 @@ const ComparisonValue* Result::comparison() const {
 output::Table Result::table(TableKind table) const {
     if (!has(table)) noSuchTable(table, tables());
     if (table == TableKind::posterior) return output::posteriorTable(std::get<FitValue>(value).fit);
-    if (table == TableKind::forecast) return output::forecastTable(std::get<FitValue>(value).fit, request.observed);
+    if (table == TableKind::forecast)
+        return output::forecastTable(std::get<FitValue>(value).fit, request.observed);
     if (const ComparisonValue* c = comparison()) return comparisonTable(*c, table);
     return std::visit(
         Overloaded{

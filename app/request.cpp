@@ -399,7 +399,8 @@ std::array<ParameterRange, fitQuantityTable.size()> RequestDraft::fitPrior() con
         const std::string quantityName(fitQuantityTable[q].name);
         if (fixed[q])
             refuse(option + quantityName + " is held fixed by " +
-                   (q < parameterTable.size() ? wording_.fixedBy : name(q == reporting ? "reporting" : "first_day")));
+                   (q < parameterTable.size() ? wording_.fixedBy
+                                              : name(q == reporting ? "reporting" : "first_day")));
         if (q == reporting && !observed.counts(ObservedSeries::newCases))
             refuse(option + "reporting needs new_cases or cumulative_cases in the observed counts");
         if (q == start && !observed.dateOfDayOne)
@@ -413,11 +414,11 @@ std::array<ParameterRange, fitQuantityTable.size()> RequestDraft::fitPrior() con
 }
 
 void RequestDraft::readScenarios() {
-    request_.scenarios = scenarioValues_
-                             ? scenariosOf(*scenarioValues_, request_.parameters, wording_, dayReading())
-                             : readFor(wording_, "scenarios", [&] {
-                                   return input::loadScenarios(scenarioFile_, request_.parameters, dayReading());
-                               });
+    request_.scenarios =
+        scenarioValues_ ? scenariosOf(*scenarioValues_, request_.parameters, wording_, dayReading())
+                        : readFor(wording_, "scenarios", [&] {
+                              return input::loadScenarios(scenarioFile_, request_.parameters, dayReading());
+                          });
     if (request_.fits())
         checkScenariosOfFit(request_.scenarios, request_.parameters, request_.observed.lastDay(), wording_);
 }

@@ -36,13 +36,13 @@ struct Request {
     std::uint64_t seed = windowSeed;
     std::int64_t runs = 1;
     int threads = 1;
-    Schedule changes;                                           // ordered by day
-    std::vector<Scenario> scenarios;                            // empty for none
-    std::vector<SweepAxis> sweeps;                              // at most two
-    Outcome measure = Outcome::finalRecovered;                  // what a sweep's image shows
-    Observations observed;                                      // persons of N; empty for none
+    Schedule changes;                                             // ordered by day
+    std::vector<Scenario> scenarios;                              // empty for none
+    std::vector<SweepAxis> sweeps;                                // at most two
+    Outcome measure = Outcome::finalRecovered;                    // what a sweep's image shows
+    Observations observed;                                        // persons of N; empty for none
     std::array<ParameterRange, fitQuantityTable.size()> prior{};  // a fit's: min == max held fixed
-    RunScope scope;  // persons, first cases and days of every run
+    RunScope scope;       // persons, first cases and days of every run
     int reportDelay = 0;  // a fit's days from a case's infectiousness to its count
 
     [[nodiscard]] Mode mode() const noexcept;

@@ -90,14 +90,16 @@ void printError(const std::string& message) {
     parser.add(
         fileOption("--differences", options.differences,
                    "With --scenarios: CSV of each scenario's run-by-run differences against the first"));
-    for (const char* const keyword : {"sweep", "measure", "observed", "first_day", "prior", "reporting", "report_delay"})
+    for (const char* const keyword :
+         {"sweep", "measure", "observed", "first_day", "prior", "reporting", "report_delay"})
         parser.add(requestOption(keyword, draft));
     parser.add(fileOption("--posterior", options.posterior,
                           "With --observed: CSV of the posterior sample, one row per particle"));
-    parser.add(fileOption("--forecast", options.forecast,
-                          "With --observed: CSV date,day,series,observed,mean,p10,p50,p90 of the forecast, a row "
-                          "per row of the data's spacing up to day D and observed series, as they would be "
-                          "counted"));
+    parser.add(
+        fileOption("--forecast", options.forecast,
+                   "With --observed: CSV date,day,series,observed,mean,p10,p50,p90 of the forecast, a row "
+                   "per row of the data's spacing up to day D and observed series, as they would be "
+                   "counted"));
     parser.add(fileOption("--posterior-png", options.posteriorPng,
                           "With --observed: PNG image of the joint posterior of encounters and infection"));
     return parser;

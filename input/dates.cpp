@@ -57,8 +57,8 @@ int dayIn(std::string_view text, const DayReading& reading, const std::string& c
     const std::int64_t day = dayOfDate(daysFromCivil(*date), *reading.dateOfDayOne);
     if (day < 1 || day > reading.lastDay)
         throw UsageError(context + "date " + quotedValue(text) + " is day " + std::to_string(day) +
-                         " of the data, whose day 1 is " + isoDate(*reading.dateOfDayOne) + "; expected days 1.." +
-                         std::to_string(reading.lastDay));
+                         " of the data, whose day 1 is " + isoDate(*reading.dateOfDayOne) +
+                         "; expected days 1.." + std::to_string(reading.lastDay));
     return static_cast<int>(day);
 }
 

@@ -95,7 +95,6 @@ struct Column {
     return names;
 }
 
-
 // A number a cell holds: counted persons, or new cases, whole.
 struct Quantity {
     std::string_view what;  // "a number of persons"

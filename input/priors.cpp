@@ -15,7 +15,9 @@ namespace {
 [[nodiscard]] std::string quantityList() {
     std::string list;
     for (std::size_t i = 0; i < fitQuantityTable.size(); ++i)
-        list.append(i == 0 ? "" : i + 1 == fitQuantityTable.size() ? " or " : ", ")
+        list.append(i == 0                             ? ""
+                    : i + 1 == fitQuantityTable.size() ? " or "
+                                                       : ", ")
             .append(fitQuantityTable[i].name);
     return list;
 }
@@ -23,13 +25,13 @@ namespace {
 }  // namespace
 
 int reportingIn(std::string_view text, const std::string& context) {
-    const bool plain = !text.empty() && std::ranges::all_of(text, [](char c) {
-        return (c >= '0' && c <= '9') || c == '.';
-    }) && std::ranges::count(text, '.') <= 1 && text != ".";
+    const bool plain = !text.empty() &&
+                       std::ranges::all_of(text, [](char c) { return (c >= '0' && c <= '9') || c == '.'; }) &&
+                       std::ranges::count(text, '.') <= 1 && text != ".";
     double share = -1;
     if (plain) {
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), share,
-                                                  std::chars_format::fixed);
+        const auto [end, error] =
+            std::from_chars(text.data(), text.data() + text.size(), share, std::chars_format::fixed);
         if (error != std::errc{} || end != text.data() + text.size()) share = -1;
     }
     const double units = std::round(share * reportingScale);
@@ -57,7 +59,8 @@ std::pair<FitQuantity, ParameterRange> parsePrior(const std::string& text) {
         from = reportingIn(values.substr(0, dots), valueContext);
         to = reportingIn(values.substr(dots + 2), valueContext);
     } else {
-        const WholeRange range{static_cast<std::uint64_t>(info.toolMin), static_cast<std::uint64_t>(info.toolMax)};
+        const WholeRange range{static_cast<std::uint64_t>(info.toolMin),
+                               static_cast<std::uint64_t>(info.toolMax)};
         from = parameterValueIn(values.substr(0, dots), range, valueContext);
         to = parameterValueIn(values.substr(dots + 2), range, valueContext);
     }

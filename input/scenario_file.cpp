@@ -208,7 +208,8 @@ private:
 
 }  // namespace
 
-std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults, const DayReading& days) {
+std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults,
+                                    const DayReading& days) {
     ScenarioFile file(path, defaults, days);
     return file.load(file.read());
 }

@@ -31,6 +31,7 @@ inline constexpr int maxScenarioNesting = 32;  // open brackets and braces plus 
 // fuzzing of the parser, for one): the scenarios of text, the contents of the file at path (which messages
 // name); throws UsageError as loadScenarios does.
 [[nodiscard]] std::vector<Scenario> scenariosFromText(std::string_view text, const std::string& path,
-                                                      const Parameters& defaults, const DayReading& days = {});
+                                                      const Parameters& defaults,
+                                                      const DayReading& days = {});
 
 }  // namespace pandemie::input

@@ -249,8 +249,8 @@ void CountEpidemic::simulateDay(int day) noexcept {
     tally();
 }
 
-Trajectory countingRun(const Parameters& parameters, std::uint64_t seed, std::span<const ParameterChange> changes,
-                       const RunScope& scope) {
+Trajectory countingRun(const Parameters& parameters, std::uint64_t seed,
+                       std::span<const ParameterChange> changes, const RunScope& scope) {
     CountEpidemic run(parameters, seed, scope);
     Trajectory days;
     days.reserve(static_cast<std::size_t>(std::max(scope.days, 0)));

@@ -82,9 +82,9 @@ FitResult fit(const Observations& observed, const FitSettings& settings, const S
     const Judge judge = [&](const ParameterValues& values, std::uint64_t seed, double bound) {
         const Parameters parameters = parametersOf(values);
         CountEpidemic run(parameters, seed, runScopeOf(settings, values));
-        const double sum = sumOfSquaresOf(run, parameters, changesByDay(parameters, onModelDays(settings.changes, values)),
-                                          distance, sightingOf(settings, values, seed),
-                                          settings.scope.initialCases, bound);
+        const double sum =
+            sumOfSquaresOf(run, parameters, changesByDay(parameters, onModelDays(settings.changes, values)),
+                           distance, sightingOf(settings, values, seed), settings.scope.initialCases, bound);
         if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
         return sum;
     };

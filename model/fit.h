@@ -73,7 +73,8 @@ inline constexpr std::array<FitQuantityInfo, 6> fitQuantityTable{{
      infoOf(Parameter::latency).toolMin, infoOf(Parameter::latency).toolMax},
     {FitQuantity::recovery, infoOf(Parameter::recovery).name, infoOf(Parameter::recovery).description,
      infoOf(Parameter::recovery).toolMin, infoOf(Parameter::recovery).toolMax},
-    {FitQuantity::reporting, "reporting", "Share of the cases that are counted (0.001..1)", 1, reportingScale},
+    {FitQuantity::reporting, "reporting", "Share of the cases that are counted (0.001..1)", 1,
+     reportingScale},
     {FitQuantity::start, "start",
      "Days from the first infections (model day 0) to the data's first day, which is the model's day START",
      1, scopeLimits.maxDays},
@@ -200,11 +201,11 @@ struct FitResult {
     OutcomeStatistics outcomes;
     Misfit misfit;
     std::array<ParameterRange, fitQuantityTable.size()> prior{};  // the settings'
-    std::vector<ForecastRow> forecastRows;  // by row, then series
-    ParameterFigures countedCases;          // new cases counted in the forecast rows' periods
-    RunScope scope;              // of every run, the matching runs' continuations included
-    double judgingSeconds = 0;   // the generations' runs
-    double forecastSeconds = 0;  // the exact runs, the check of the fit
+    std::vector<ForecastRow> forecastRows;                        // by row, then series
+    ParameterFigures countedCases;  // new cases counted in the forecast rows' periods
+    RunScope scope;                 // of every run, the matching runs' continuations included
+    double judgingSeconds = 0;      // the generations' runs
+    double forecastSeconds = 0;     // the exact runs, the check of the fit
 
     [[nodiscard]] std::int64_t simulations() const noexcept;
     // The matching runs' summaries, by distance: the forecast's per-run table.
@@ -213,7 +214,9 @@ struct FitResult {
         return prior[indexOf(quantity)].min < prior[indexOf(quantity)].max;
     }
     [[nodiscard]] ParameterFigures figures(FitQuantity quantity) const;
-    [[nodiscard]] ParameterFigures figures(Parameter parameter) const { return figures(fitQuantityOf(parameter)); }
+    [[nodiscard]] ParameterFigures figures(Parameter parameter) const {
+        return figures(fitQuantityOf(parameter));
+    }
     [[nodiscard]] ParameterFigures reproductionFigures() const;
     [[nodiscard]] double correlation(Parameter a, Parameter b) const;
     // The transmission the data identify: encounters x (infection - 1/2).

@@ -23,7 +23,8 @@ std::vector<ObservedRow> rowsOf(const Observations& observed) {
     std::vector<ObservedRow> rows;
     rows.reserve(observed.days.size());
     for (const ObservedDay& day : observed.days) {
-        ObservedRow row{day.day, day.periodDays, {-1, -1, -1, -1}, !rows.empty() && rows.back().day == day.day - 1};
+        ObservedRow row{
+            day.day, day.periodDays, {-1, -1, -1, -1}, !rows.empty() && rows.back().day == day.day - 1};
         for (std::size_t s = 0; s < row.values.size(); ++s)
             if (day.counts[s]) row.values[s] = *day.counts[s];
         rows.push_back(row);
@@ -52,7 +53,8 @@ Observations ObservationDistance::observationsLike(std::span<const RowValues> va
     return observations;
 }
 
-double ObservationDistance::ofRow(std::size_t r, const RowValues& values, const RowValues& before) const noexcept {
+double ObservationDistance::ofRow(std::size_t r, const RowValues& values,
+                                  const RowValues& before) const noexcept {
     const ObservedRow& row = rows_[r];
     const ObservedRow* const previous = row.followsDayBefore ? &rows_[r - 1] : nullptr;
     double sum = 0;
@@ -91,7 +93,8 @@ void CaseTally::addDay(int day, int notInfected, int latencyDays) {
     notInfected_ = notInfected;
     // Cohort t is infectious on day d once d - t > latency.
     std::int64_t cases = 0;
-    for (; nextCohort_ < day - latencyDays; ++nextCohort_) cases += cohort_[static_cast<std::size_t>(nextCohort_)];
+    for (; nextCohort_ < day - latencyDays; ++nextCohort_)
+        cases += cohort_[static_cast<std::size_t>(nextCohort_)];
     cumulative_[d] = cumulative_[d - 1] + cases;
     lastDay_ = day;
 }

@@ -45,7 +45,8 @@ class ObservationDistance {
 public:
     explicit ObservationDistance(const Observations& observed);
     // The sum of squares of row r's points from a run's values on it and on the row before.
-    [[nodiscard]] double ofRow(std::size_t r, const RowValues& values, const RowValues& before) const noexcept;
+    [[nodiscard]] double ofRow(std::size_t r, const RowValues& values,
+                               const RowValues& before) const noexcept;
     [[nodiscard]] double distance(double sumOfSquares) const noexcept;
     [[nodiscard]] double sumOfSquaresFor(double distance) const noexcept;
     [[nodiscard]] int lastDay() const noexcept { return rows_.empty() ? 0 : rows_.back().day; }

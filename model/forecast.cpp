@@ -16,7 +16,8 @@ std::vector<RunStart> startsOf(const std::vector<ForecastRun>& matching, const R
     std::vector<RunStart> starts;
     starts.reserve(matching.size());
     for (const ForecastRun& run : matching)
-        starts.push_back({run.seed, parametersOf(run.values), startOf(run.values) - 1, usesCountingEngine(scope)});
+        starts.push_back(
+            {run.seed, parametersOf(run.values), startOf(run.values) - 1, usesCountingEngine(scope)});
     return starts;
 }
 
@@ -90,7 +91,8 @@ ContinuedRun continuedRun(const ForecastRun& run, const FitSettings& settings,
 }
 
 // The sum of squares of a candidate over the observed rows.
-double candidateSum(const ForecastRun& run, const FitSettings& settings, const ObservationDistance& distance) {
+double candidateSum(const ForecastRun& run, const FitSettings& settings,
+                    const ObservationDistance& distance) {
     const Parameters parameters = parametersOf(run.values);
     const RunScope scope = runScopeOf(settings, run.values);
     const auto changes = changesByDay(parameters, onModelDays(settings.changes, run.values));
@@ -120,7 +122,8 @@ void addForecastRows(FitResult& result, const std::vector<ObservedRow>& layout,
     std::vector<double> totals;
     for (const ContinuedRun& run : runs) {
         double total = 0;
-        for (const RowValues& row : run.rows) total += std::max(0.0, row[static_cast<std::size_t>(ObservedSeries::newCases)]);
+        for (const RowValues& row : run.rows)
+            total += std::max(0.0, row[static_cast<std::size_t>(ObservedSeries::newCases)]);
         totals.push_back(total);
     }
     if (!totals.empty()) result.countedCases = figuresOf(std::move(totals));

@@ -112,7 +112,8 @@ Misfit misfitOf(const std::vector<Particle>& posterior, const FitSettings& setti
 
 ParameterFigures FitResult::figures(FitQuantity quantity) const {
     std::vector<std::pair<double, double>> values;
-    for (const Particle& particle : posterior) values.emplace_back(particle.values[indexOf(quantity)], particle.weight);
+    for (const Particle& particle : posterior)
+        values.emplace_back(particle.values[indexOf(quantity)], particle.weight);
     return weightedFigures(std::move(values));
 }
 

@@ -72,7 +72,8 @@ std::string dayOrDate(const Observations& observed, double day) {
 // "40 observed days", or the rows and their spacing where the data had dates.
 std::string observedPhrase(const Observations& observed) {
     const std::size_t rows = observed.days.size();
-    if (!observed.dateOfDayOne) return std::to_string(rows) + (rows == 1 ? " observed day" : " observed days");
+    if (!observed.dateOfDayOne)
+        return std::to_string(rows) + (rows == 1 ? " observed day" : " observed days");
     int spacing = 0;
     for (std::size_t r = 1; r < rows; ++r) {
         const int gap = observed.days[r].day - observed.days[r - 1].day;
@@ -98,7 +99,9 @@ std::string startText(const FitResult& result, const FitSettings& settings, std:
         return text + isoDate(dateOfDayOne - settings.prior[indexOf(FitQuantity::start)].min) +
                "  (held fixed): the first infections\n";
     const ParameterFigures days = result.figures(FitQuantity::start);
-    const auto dateOf = [&](double start) { return isoDate(dateOfDayOne - static_cast<std::int64_t>(start)); };
+    const auto dateOf = [&](double start) {
+        return isoDate(dateOfDayOne - static_cast<std::int64_t>(start));
+    };
     // The more days before the data, the earlier the date.
     return text + dateOf(days.p50) + "  (" + dateOf(days.p90) + ".." + dateOf(days.p10) +
            "): the first infections, " + withInterval(days, 0) + " days before the data's first day\n";
@@ -207,7 +210,9 @@ std::string fitReportText(const FitResult& result, const FitSettings& settings, 
                 .append(fixed(correlation, 2))
                 .append("): they act through their product, which is fitted more closely than either\n");
     }
-    text.append("  basic reproduction number ").append(withInterval(result.reproductionFigures(), 2)).append("\n");
+    text.append("  basic reproduction number ")
+        .append(withInterval(result.reproductionFigures(), 2))
+        .append("\n");
     if (countsNewCases(result))
         text.append("  cases counted up to ")
             .append(dayOrDate(observed, settings.scope.days))

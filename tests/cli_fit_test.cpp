@@ -92,9 +92,14 @@ std::string weeklyFile(const ScratchDirectory& scratch) {
 
 TEST(cliFit, datedNewCasesAreForecastInTheirRowsTheSameForAnyThreads) {
     const ScratchDirectory scratch;
-    const std::vector<std::string> call{"--observed", weeklyFile(scratch), "--population", "370", "--days", "42",
-                                        "--latency", "2", "--recovery", "10", "--runs", "20",
-                                        "--change", "2009-05-25:encounters=4", "--forecast", "-"};
+    const std::vector<std::string> call{"--observed",   weeklyFile(scratch),
+                                        "--population", "370",
+                                        "--days",       "42",
+                                        "--latency",    "2",
+                                        "--recovery",   "10",
+                                        "--runs",       "20",
+                                        "--change",     "2009-05-25:encounters=4",
+                                        "--forecast",   "-"};
     const Outcome twoThreads = runCli(with(call, {"--threads", "2"}));
     ASSERT_EQ(twoThreads.status, 0) << twoThreads.err;
     EXPECT_EQ(runCli(with(call, {"--threads", "1"})).out, twoThreads.out);
@@ -126,7 +131,8 @@ TEST(cliFit, badCallsExitTwoAndKeepTheFiles) {
         {{"--observed", observed, "--days", "60", "--first-day", "30"}, "after day 60"},
         {{"--observed", observed, "--prior", "start=1..9"}, "start needs dates"},
         {{"--observed", observed, "--prior", "reporting=0.1..0.5"}, "reporting needs new_cases"},
-        {{"--observed", observed, "--change", "2009-05-25:encounters=4"}, "a date needs observed counts with dates"},
+        {{"--observed", observed, "--change", "2009-05-25:encounters=4"},
+         "a date needs observed counts with dates"},
         {{"--observed", weeklyFile(scratch), "--population", "370", "--reporting", "0"},
          "\"0\" is not a share of the cases counted"},
         {{"--observed", weeklyFile(scratch), "--population", "370", "--change", "2009-02-30:encounters=4"},
