@@ -76,9 +76,8 @@ TEST(fit, distinctHitsHaveTheOccupancyLaw) {
         {{100, 1000}, {4000, 10'000}, {20'000, 1'000'000}, {6000, 10'000}, {50'000, 20'000}}};
     for (const auto& [contacts, persons] : cases) {
         pandemie::Random random(11);
-        std::vector<double> hits;
-        for (int k = 0; k < 4000; ++k)
-            hits.push_back(static_cast<double>(pandemie::distinctHits(random, contacts, persons)));
+        std::vector<double> hits(4000);
+        for (double& hit : hits) hit = static_cast<double>(pandemie::distinctHits(random, contacts, persons));
         const auto m = static_cast<double>(persons);
         const auto c = static_cast<double>(contacts);
         const double a = std::pow(1 - 1 / m, c);
