@@ -15,6 +15,7 @@
 
 #include "chart/png_text.h"
 #include "chart/run_image.h"
+#include "input/changes.h"
 #include "input/characters.h"
 #include "input/observed_file.h"
 #include "input/quoted.h"
@@ -81,6 +82,30 @@ TEST(inputFiles, scenarioFilesNestedTooDeepOrTooLongAreRefusedBeforeParsing) {
         EXPECT_EQ(lines(run.err).size(), 1U);
         EXPECT_NE(run.err.find((dir / file).string() + says), std::string::npos) << run.err;
     }
+}
+
+TEST(inputFiles, changesTakeDatesOfTheObservedRows) {
+    // The data's day 1 is 2015-11-02.
+    const pandemie::input::DayReading days{60, pandemie::daysFromCivil({2015, 11, 2})};
+    const auto scenarios = scenariosFromText(
+        oneScenario + "[[scenario.change]]\ndate = 2015-11-20\nencounters = 4\n", "s.toml", {}, days);
+    EXPECT_EQ(scenarios.front().changes.front().day, 19);
+    pandemie::Schedule changes;
+    pandemie::input::addChanges(changes, "20.11.2015:infection=3", days);
+    EXPECT_EQ(changes.front().day, 19);
+    const auto refused = [&](const std::string& text) {
+        try {
+            pandemie::input::addChanges(changes, text, days);
+        } catch (const UsageError& error) {
+            return std::string(error.what());
+        }
+        return std::string();
+    };
+    EXPECT_NE(refused("2015-10-31:encounters=4").find("is day -1 of the data"), std::string::npos);
+    EXPECT_NE(refused("2016-01-01:encounters=4").find("expected days 1..60"), std::string::npos);
+    EXPECT_NE(refusal(oneScenario + "[[scenario.change]]\ndate = \"2015-11-20\"\nencounters = 4\n")
+                  .find("date must be a date"),
+              std::string::npos);
 }
 
 TEST(inputFiles, noOutputMayReplaceTheScenarioFile) {
