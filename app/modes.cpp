@@ -220,7 +220,9 @@ QImage Result::image(Image image) const {
                 return chart::sweepImage(request.sweeps, request.measure, s.results.summaries, request.scope);
             },
             [this](const FitValue& f) {
-                if (request.observed.counts(pandemie::ObservedSeries::newCases))
+                // Counts by date, and new cases, are drawn in the data's rows and units.
+                if (request.observed.counts(pandemie::ObservedSeries::newCases) ||
+                    request.observed.dateOfDayOne)
                     return chart::countsForecastImage(f.fit, request.observed);
                 return chart::forecastImage(f.fit, request.observed, request.changes, request.scope.persons);
             },
