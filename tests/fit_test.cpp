@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "model/calendar.h"
 #include "model/count_epidemic.h"
 #include "model/fit.h"
+#include "model/forecast.h"
 #include "output/fit_exports.h"
 
 namespace {
@@ -202,6 +204,43 @@ Observations exampleCounts(const std::string& name) {
         observed.days.push_back({day, {std::nullopt, infected, std::nullopt}});
     }
     return observed;
+}
+
+TEST(fit, datedNewCasesOfATownInferTheStartAndForecastFromTheCountingForm) {
+    // 50,000 persons, half the cases counted, the data's day 1 on the model's
+    // day 6: thirty daily rows of new cases, made by the counting form itself.
+    const Parameters truth{12, 8, 3, 12};
+    const pandemie::RunScope scope{50'000, 3, 60};
+    std::vector<pandemie::ObservedRow> layout;
+    for (int day = 1; day <= 30; ++day) layout.push_back({day, 1, {-1, -1, -1, 0}, day > 1});
+    CountEpidemic made(truth, 99, {scope.persons, 3, scope.days + 5});
+    Observations observed;
+    observed.dateOfDayOne = pandemie::daysFromCivil({2020, 3, 1});
+    pandemie::observeRows(made, truth, {}, layout, {6, 0, 0.5, 7}, 3, 30,
+                          [&](std::size_t r, const pandemie::RowValues& values) {
+                              observed.days.push_back({static_cast<int>(r) + 1, {}, 1});
+                              observed.days.back().counts[3] = values[3];
+                              return true;
+                          });
+    FitSettings settings = quickSettings();
+    settings.scope = scope;
+    settings.prior[static_cast<std::size_t>(Parameter::latency)] = {3, 3};
+    settings.prior[static_cast<std::size_t>(Parameter::recovery)] = {12, 12};
+    settings.prior[pandemie::indexOf(pandemie::FitQuantity::reporting)] = {1, 1000};
+    settings.prior[pandemie::indexOf(pandemie::FitQuantity::start)] = {1, 30};
+    const FitResult result = pandemie::fit(observed, settings, pandemie::threadSpread(2));
+    const auto start = result.figures(pandemie::FitQuantity::start);
+    EXPECT_LE(start.p10, 6);
+    EXPECT_GE(start.p90, 6);
+    ASSERT_EQ(result.forecastRows.size(), 60U);  // days 1..60 of new cases
+    EXPECT_EQ(result.forecastRows[29].observed, observed.days.back().counts[3]);
+    EXPECT_FALSE(result.forecastRows[30].observed.has_value());
+    // Scenarios continue the matching runs on the same engine from the same
+    // day: without changes, the forecast itself.
+    const auto same = pandemie::forecastScenarios(result, {pandemie::Scenario{"a", {}, {}}}, {}, 2);
+    EXPECT_EQ(same.bands.front().courses().p50, result.bands.courses().p50);
+    EXPECT_EQ(same.summaries.front().histogram(pandemie::Outcome::peakDay).percentile(50),
+              result.outcomes.histogram(pandemie::Outcome::peakDay).percentile(50));
 }
 
 TEST(fit, schoolOutbreakFitsItsOwnPopulation) {
