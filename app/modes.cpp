@@ -202,6 +202,10 @@ std::string Result::report() const {
 }
 
 QImage Result::image(Image image) const {
+    if (image == Image::curves) {
+        const auto& f = std::get<FitValue>(value);
+        return chart::forecastImage(f.fit, request.observed, request.changes, request.scope.persons);
+    }
     if (image == Image::posterior)
         return chart::jointPosteriorImage(std::get<FitValue>(value).fit.joint(
             Parameter::encounters, Parameter::infection, std::get<FitValue>(value).settings));

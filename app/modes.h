@@ -61,7 +61,9 @@ enum class TableKind : std::uint8_t { run, runs, bands, summary, differences, sw
 [[nodiscard]] std::string_view tableName(TableKind table) noexcept;
 
 // The images a result can give.
-enum class Image : std::uint8_t { chart, posterior };
+// A fit's chart draws its data's rows where they have dates or new cases;
+// its curves are the three model series in percent either way.
+enum class Image : std::uint8_t { chart, posterior, curves };
 
 struct RunValue {
     Trajectory trajectory;

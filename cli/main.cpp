@@ -47,7 +47,7 @@ private:
 };
 
 // The export files asked for, each under its option's name.
-[[nodiscard]] std::array<std::pair<const char*, const std::string*>, 7> exportsOf(
+[[nodiscard]] std::array<std::pair<const char*, const std::string*>, 8> exportsOf(
     const cli::CliOptions& options) {
     return {{{"--png", &options.png},
              {"--bands", &options.bands},
@@ -55,7 +55,8 @@ private:
              {"--differences", &options.differences},
              {"--posterior", &options.posterior},
              {"--posterior-png", &options.posteriorPng},
-             {"--forecast", &options.forecast}}};
+             {"--forecast", &options.forecast},
+             {"--curves-png", &options.curvesPng}}};
 }
 
 // The files of the call, each under its option's name; "-" is standard output.
@@ -135,6 +136,7 @@ void writeResult(const cli::CliOptions& options, const app::Result& result, outp
     if (!options.png.empty()) setPng(files, result.image(app::Image::chart), options, "--png");
     if (!options.posteriorPng.empty())
         setPng(files, result.image(app::Image::posterior), options, "--posterior-png");
+    if (!options.curvesPng.empty()) setPng(files, result.image(app::Image::curves), options, "--curves-png");
     if (options.writesCsv()) files.setContents("--output", result.csv(outputTable(result)));
 }
 
@@ -185,7 +187,9 @@ void printError(const std::exception& error) {
     if (const int status = checkedFiles(options, cluster, files); status != cli::exitSuccess) return status;
     return cluster.rootStatus(statusOf([&] {
         std::optional<ImageRendering> rendering;
-        if ((!options.png.empty() || !options.posteriorPng.empty()) && cluster.isRoot()) rendering.emplace();
+        if ((!options.png.empty() || !options.posteriorPng.empty() || !options.curvesPng.empty()) &&
+            cluster.isRoot())
+            rendering.emplace();
         const ToolContext context(cluster, options.progress);
         // The per-run table and a comparison's bands are kept only where they are written.
         const app::Keep keep{options.writesCsv(), !options.bands.empty() || !options.png.empty()};

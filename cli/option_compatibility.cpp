@@ -24,7 +24,7 @@ void checkOutputs(const CliOptions& options, const app::Request& request, const 
     for (const char* const table : {"--bands", "--summary"})
         if (given.contains(table) && request.runs <= 1 && !scenarios && !fits)
             refuse(std::string(table) + ": needs an ensemble, --runs 2 or more");
-    for (const char* const option : {"--posterior", "--posterior-png", "--forecast"})
+    for (const char* const option : {"--posterior", "--posterior-png", "--forecast", "--curves-png"})
         if (given.contains(option) && !fits) refuse(std::string(option) + ": needs --observed");
     // As a compressor would, the tool keeps binary data off the screen.
     if (options.png == output::standardOutput && standardOutputIsTerminal)

@@ -100,6 +100,10 @@ void printError(const std::string& message) {
                    "With --observed: CSV date,day,series,observed,mean,p10,p50,p90 of the forecast, a row "
                    "per row of the data's spacing up to day D and observed series, as they would be "
                    "counted"));
+    parser.add(
+        fileOption("--curves-png", options.curvesPng,
+                   "With --observed: PNG image of the three model curves in percent with their bands, as "
+                   "--png draws a fit to counts by day"));
     parser.add(fileOption("--posterior-png", options.posteriorPng,
                           "With --observed: PNG image of the joint posterior of encounters and infection"));
     return parser;

@@ -29,6 +29,7 @@ struct CliOptions {
     Progress progress = Progress::shown;  // --quiet: no progress line, no summary on standard error
     std::string posterior;                // fit: the posterior sample as CSV, empty for none
     std::string posteriorPng;             // fit: image of the joint posterior, empty for none
+    std::string curvesPng;                // fit: the three model curves in percent, empty for none
     std::string forecast;                 // fit: the forecast in the data's rows as CSV, empty for none
     std::string commandLine;              // as typed, for the images' metadata
     // The option and path of each file the call reads, which no output may replace.
@@ -36,7 +37,7 @@ struct CliOptions {
 
     [[nodiscard]] bool hasExportFiles() const noexcept {
         return !png.empty() || !bands.empty() || !summary.empty() || !differences.empty() ||
-               !posterior.empty() || !posteriorPng.empty() || !forecast.empty();
+               !posterior.empty() || !posteriorPng.empty() || !forecast.empty() || !curvesPng.empty();
     }
     // The CSV of runs goes out unless only export files were asked for.
     [[nodiscard]] bool writesCsv() const noexcept { return outputGiven || !hasExportFiles(); }

@@ -264,6 +264,10 @@ void defineResults(py::module_& module) {
              [](const FitRun& f, const std::string& command) {
                  return image(command, [&] { return f.result.image(app::Image::posterior); });
              })
+        .def("curves_png",
+             [](const FitRun& f, const std::string& command) {
+                 return image(command, [&] { return f.result.image(app::Image::curves); });
+             })
         .def("compare", &forecastOf);
 }
 

@@ -260,6 +260,7 @@ class _Snapshot:
         return self._images[command]
 
     posterior_png = png
+    curves_png = png
 
     def text(self) -> str:
         return self._values["text"]
@@ -412,7 +413,8 @@ class Fit(_Result):
         self._call = call  # the core's options and observed text: what fits again
 
     def _images(self) -> dict:
-        return {**super()._images(), _command(self._options, "--posterior-png"): self._core.posterior_png}
+        return {**super()._images(), _command(self._options, "--posterior-png"): self._core.posterior_png,
+                _command(self._options, "--curves-png"): self._core.curves_png}
 
     posterior = _table_property("posterior")
     summary = _table_property("summary")
@@ -429,6 +431,10 @@ class Fit(_Result):
     def misfit(self) -> bool:
         """Whether the model does not fit the observations."""
         return self._core.misfit()
+
+    def curves_png(self) -> bytes:
+        """The three model curves in percent with their bands, as PNG file contents."""
+        return self._core.curves_png(_command(self._options, "--curves-png"))
 
     def posterior_png(self) -> bytes:
         """The joint posterior of encounters and infection as PNG file contents."""
