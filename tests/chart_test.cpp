@@ -329,6 +329,40 @@ TEST(chart, countsImageDrawsEachPeriodsBarAcrossItsDaysWithTheKeyClearOfTheData)
         << "the warning";
 }
 
+TEST(chart, countsImageDrawsDatedLevelsAsMarksOverTheirBandAndNamesWhatTheFitInfers) {
+    // Infected counted on ten days from 1 March 2020, forecast ten days on.
+    WeeklyFit fit;
+    fit.observed.dateOfDayOne = pandemie::daysFromCivil({2020, 3, 1});
+    for (int day = 1; day <= 20; ++day) {
+        const double level = 10.0 * day;
+        pandemie::ForecastRow row{
+            day, 1, pandemie::ObservedSeries::infected, std::nullopt, {level, level - 20, level, level + 20}};
+        if (day <= 10) {
+            row.observed = level;
+            fit.observed.days.push_back({day, {std::nullopt, level + 15, std::nullopt}, 1});
+        }
+        fit.result.forecastRows.push_back(row);
+    }
+    fit.result.posterior = {{{10, 30, 3, 10, 250, 12}, 1, 0}};
+    const chart::CountsLayout layout = chart::countsLayout(fit.result, fit.observed);
+    const QImage plain = chart::countsForecastImage(fit.result, fit.observed);
+    const auto at = [&](double day, double count) {
+        return plain.pixelColor(static_cast<int>(std::lround(layout.x(day - 0.5))),
+                                static_cast<int>(std::lround(layout.y(count))));
+    };
+    EXPECT_TRUE(reddish(at(5, 65))) << "the mark of day 5, above its median";
+    EXPECT_TRUE(reddish(at(15, 150))) << "the median of day 15";
+    EXPECT_EQ(at(15, 135), chart::lightTint(chart::QBColor(12))) << "its band";
+    EXPECT_EQ(at(15, 105), QColor(Qt::white)) << "below the band";
+    // What the fit inferred, in a caption line of its own.
+    fit.result.prior[pandemie::indexOf(pandemie::FitQuantity::reporting)] = {1, 1000};
+    fit.result.prior[pandemie::indexOf(pandemie::FitQuantity::start)] = {1, 30};
+    const QImage inferred = chart::countsForecastImage(fit.result, fit.observed);
+    const auto dark = [](const QColor& c) { return c.lightness() < 100; };
+    const QRect lastLine(60, 565, 400, 40);
+    EXPECT_GT(pixelsWhere(inferred, lastLine, dark), pixelsWhere(plain, lastLine, dark) + 100);
+}
+
 TEST(chart, dayAxisLabelsDatesInGermanAndDaysWithoutDates) {
     const std::int64_t november1 = pandemie::daysFromCivil({2015, 11, 1});
     const auto labels = [](const std::vector<chart::DayTick>& ticks) {
