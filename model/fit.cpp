@@ -29,21 +29,16 @@ FitSettings defaultFitSettings() {
     return settings;
 }
 
-RunScope runScopeOf(const FitSettings& settings, const ParameterValues& values) {
-    RunScope scope = settings.scope;
-    scope.days += startOf(values) - 1;
-    return scope;
-}
-
-Schedule onModelDays(const Schedule& changes, const ParameterValues& values) {
-    Schedule shifted = changes;
-    for (Change& change : shifted) change.day += startOf(values) - 1;
-    return shifted;
-}
-
-Sighting sightingOf(const FitSettings& settings, const ParameterValues& values, std::uint64_t runSeed) {
-    return {startOf(values), settings.reportDelay, reportingOf(values),
-            seedOf(runSeed, Stream::reporting, 0, 0)};
+RunSetup runSetupOf(const FitSettings& settings, const ParameterValues& values, std::uint64_t runSeed) {
+    const int lead = startOf(values) - 1;
+    RunSetup setup{parametersOf(values), settings.scope, {}, {}};
+    setup.scope.days += lead;
+    Schedule onModelDays = settings.changes;
+    for (Change& change : onModelDays) change.day += lead;
+    setup.changes = changesByDay(setup.parameters, onModelDays);
+    setup.sighting = {startOf(values), settings.reportDelay, reportingOf(values),
+                      seedOf(runSeed, Stream::reporting, 0, 0)};
+    return setup;
 }
 
 Parameters parametersOf(const ParameterValues& values) {
@@ -80,11 +75,9 @@ FitResult fit(const Observations& observed, const FitSettings& settings, const S
     const ObservationDistance distance(observed);
     // The generations judge runs of the counting engine, stopped once past the tolerance.
     const Judge judge = [&](const ParameterValues& values, std::uint64_t seed, double bound) {
-        const Parameters parameters = parametersOf(values);
-        CountEpidemic run(parameters, seed, runScopeOf(settings, values));
-        const double sum =
-            sumOfSquaresOf(run, parameters, changesByDay(parameters, onModelDays(settings.changes, values)),
-                           distance, sightingOf(settings, values, seed), settings.scope.initialCases, bound);
+        const RunSetup setup = runSetupOf(settings, values, seed);
+        CountEpidemic run(setup.parameters, seed, setup.scope);
+        const double sum = setup.sumOfSquares(run, distance, bound);
         if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
         return sum;
     };

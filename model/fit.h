@@ -27,7 +27,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/band_stats.h"
@@ -226,13 +228,30 @@ struct FitResult {
 
 [[nodiscard]] Parameters parametersOf(const ParameterValues& values);
 
-// The scope of a run of these values: the settings' persons and first cases,
-// the start - 1 days before the data's first and the data's days 1..D.
-[[nodiscard]] RunScope runScopeOf(const FitSettings& settings, const ParameterValues& values);
-// The changes, given on the data's days, on the model's days of a run of these values.
-[[nodiscard]] Schedule onModelDays(const Schedule& changes, const ParameterValues& values);
-// How a run of these values from `runSeed` is seen.
-[[nodiscard]] Sighting sightingOf(const FitSettings& settings, const ParameterValues& values,
+// A run of the fit, judged or forecast, as its values and seed set it up:
+// its parameters; its scope, the settings' persons and first cases with the
+// start - 1 days before the data's day 1 and then the data's days 1..D; the
+// known changes (given on the data's days) on its model days; how it is seen.
+struct RunSetup {
+    Parameters parameters;
+    RunScope scope;
+    std::vector<ParameterChange> changes;
+    Sighting sighting;
+
+    // observeRows on a fresh engine of this run, through the data's day lastDataDay.
+    template <class Run, class OnRow>
+    void observe(Run& run, std::span<const ObservedRow> rows, int lastDataDay, OnRow&& onRow) const {
+        observeRows(run, parameters, changes, rows, sighting, scope.initialCases, lastDataDay,
+                    std::forward<OnRow>(onRow));
+    }
+    // sumOfSquaresOf on a fresh engine of this run.
+    template <class Run>
+    [[nodiscard]] double sumOfSquares(Run& run, const ObservationDistance& distance, double bound) const {
+        return sumOfSquaresOf(run, parameters, changes, distance, sighting, scope.initialCases, bound);
+    }
+};
+
+[[nodiscard]] RunSetup runSetupOf(const FitSettings& settings, const ParameterValues& values,
                                   std::uint64_t runSeed);
 // The basic reproduction number: an infectious person meets 2 x encounters
 // persons a day, each infected with the infection draw's chance, on the

@@ -60,49 +60,41 @@ struct ContinuedRun {
     std::vector<RowValues> rows;
 };
 
-template <class Engine>
-ContinuedRun continued(Engine& engine, const ForecastRun& run, const FitSettings& settings,
-                       const std::vector<ObservedRow>& layout) {
-    const Parameters parameters = parametersOf(run.values);
-    ContinuedRun result;
-    Trajectory all;
-    RecordedRun recorded(engine, all);
-    observeRows(recorded, parameters, changesByDay(parameters, onModelDays(settings.changes, run.values)),
-                layout, sightingOf(settings, run.values, run.seed), settings.scope.initialCases,
-                settings.scope.days, [&](std::size_t, const RowValues& values) {
-                    result.rows.push_back(values);
-                    return true;
-                });
-    const auto lead = static_cast<std::ptrdiff_t>(startOf(run.values) - 1);
-    result.days.assign(all.begin() + std::min(lead, std::ssize(all)), all.end());
-    return result;
+// f(engine) on a fresh run of the setup from `seed`: the exact engine's up to
+// largestExactForecast persons, beyond the counting form's.
+template <class F>
+auto onForecastEngine(const RunSetup& setup, std::uint64_t seed, F&& f) {
+    if (usesCountingEngine(setup.scope)) {
+        CountEpidemic engine(setup.parameters, seed, setup.scope);
+        return f(engine);
+    }
+    SeededEpidemic engine(setup.parameters, seed, setup.scope);
+    return f(engine);
 }
 
 ContinuedRun continuedRun(const ForecastRun& run, const FitSettings& settings,
                           const std::vector<ObservedRow>& layout) {
-    const Parameters parameters = parametersOf(run.values);
-    const RunScope scope = runScopeOf(settings, run.values);
-    if (usesCountingEngine(settings.scope)) {
-        CountEpidemic engine(parameters, run.seed, scope);
-        return continued(engine, run, settings, layout);
-    }
-    SeededEpidemic engine(parameters, run.seed, scope);
-    return continued(engine, run, settings, layout);
+    const RunSetup setup = runSetupOf(settings, run.values, run.seed);
+    return onForecastEngine(setup, run.seed, [&](auto& engine) {
+        ContinuedRun result;
+        Trajectory all;
+        RecordedRun recorded(engine, all);
+        setup.observe(recorded, layout, settings.scope.days, [&](std::size_t, const RowValues& values) {
+            result.rows.push_back(values);
+            return true;
+        });
+        const auto lead = static_cast<std::ptrdiff_t>(startOf(run.values) - 1);
+        result.days.assign(all.begin() + std::min(lead, std::ssize(all)), all.end());
+        return result;
+    });
 }
 
 // The sum of squares of a candidate over the observed rows.
 double candidateSum(const ForecastRun& run, const FitSettings& settings,
                     const ObservationDistance& distance) {
-    const Parameters parameters = parametersOf(run.values);
-    const RunScope scope = runScopeOf(settings, run.values);
-    const auto changes = changesByDay(parameters, onModelDays(settings.changes, run.values));
-    const Sighting sighting = sightingOf(settings, run.values, run.seed);
-    if (usesCountingEngine(settings.scope)) {
-        CountEpidemic engine(parameters, run.seed, scope);
-        return sumOfSquaresOf(engine, parameters, changes, distance, sighting, scope.initialCases, unreached);
-    }
-    SeededEpidemic engine(parameters, run.seed, scope);
-    return sumOfSquaresOf(engine, parameters, changes, distance, sighting, scope.initialCases, unreached);
+    const RunSetup setup = runSetupOf(settings, run.values, run.seed);
+    return onForecastEngine(setup, run.seed,
+                            [&](auto& engine) { return setup.sumOfSquares(engine, distance, unreached); });
 }
 
 void addForecastRows(FitResult& result, const std::vector<ObservedRow>& layout,

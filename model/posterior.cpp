@@ -46,16 +46,14 @@ double transmissionOf(const ParameterValues& values) {
 // A run of the counting engine's values on the observed rows.
 std::vector<RowValues> judgedRows(const ParameterValues& values, const FitSettings& settings,
                                   const ObservationDistance& distance, std::uint64_t seed) {
-    const Parameters parameters = parametersOf(values);
-    CountEpidemic run(parameters, seed, runScopeOf(settings, values));
+    const RunSetup setup = runSetupOf(settings, values, seed);
+    CountEpidemic run(setup.parameters, seed, setup.scope);
     std::vector<RowValues> rows;
     rows.reserve(distance.rows().size());
-    observeRows(run, parameters, changesByDay(parameters, onModelDays(settings.changes, values)),
-                distance.rows(), sightingOf(settings, values, seed), settings.scope.initialCases,
-                distance.lastDay(), [&](std::size_t, const RowValues& row) {
-                    rows.push_back(row);
-                    return true;
-                });
+    setup.observe(run, distance.rows(), distance.lastDay(), [&](std::size_t, const RowValues& row) {
+        rows.push_back(row);
+        return true;
+    });
     return rows;
 }
 
