@@ -39,21 +39,12 @@ std::vector<ObservedRow> forecastLayout(const std::vector<ObservedRow>& observed
 }
 
 // The mean and percentiles of equally weighted values.
-ParameterFigures figuresOf(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    ParameterFigures figures;
-    figures.mean = std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
-    const auto percentile = [&](std::size_t share) {
-        // The smallest value with at least share/10 of the values at or below it.
-        const std::size_t count = (values.size() * share + 9) / 10;
-        return values[std::max<std::size_t>(count, 1) - 1];
-    };
-    figures.p10 = percentile(1);
-    figures.p50 = percentile(5);
-    figures.p90 = percentile(9);
-    return figures;
+ParameterFigures figuresOf(const std::vector<double>& values) {
+    std::vector<std::pair<double, double>> valueWeights;
+    valueWeights.reserve(values.size());
+    for (const double value : values) valueWeights.emplace_back(value, 1.0);
+    return weightedFigures(std::move(valueWeights));
 }
-
 // A matching run continued to day D: its days from the data's day 1 on and its values on the rows.
 struct ContinuedRun {
     Trajectory days;
@@ -118,7 +109,7 @@ void addForecastRows(FitResult& result, const std::vector<ObservedRow>& layout,
             total += std::max(0.0, row[static_cast<std::size_t>(ObservedSeries::newCases)]);
         totals.push_back(total);
     }
-    if (!totals.empty()) result.countedCases = figuresOf(std::move(totals));
+    if (!totals.empty()) result.countedCases = figuresOf(totals);
 }
 
 }  // namespace

@@ -17,27 +17,6 @@ constexpr std::int64_t checkPairs = 200;
 // A parameter is pressed against its prior once a bound holds most of the weight.
 constexpr double edgeShare = 0.5;
 
-ParameterFigures weightedFigures(std::vector<std::pair<double, double>> valueWeights) {
-    std::sort(valueWeights.begin(), valueWeights.end());
-    ParameterFigures figures;
-    double total = 0;
-    for (const auto& [value, weight] : valueWeights) {
-        figures.mean += value * weight;
-        total += weight;
-    }
-    figures.mean /= total;
-    const auto percentile = [&](double share) {
-        double cumulative = 0;
-        for (const auto& [value, weight] : valueWeights)
-            if ((cumulative += weight) >= share * total * (1 - 1e-12)) return value;
-        return valueWeights.back().first;
-    };
-    figures.p10 = percentile(0.1);
-    figures.p50 = percentile(0.5);
-    figures.p90 = percentile(0.9);
-    return figures;
-}
-
 double transmissionOf(const ParameterValues& values) {
     return values[static_cast<std::size_t>(Parameter::encounters)] *
            std::max(0.0, values[static_cast<std::size_t>(Parameter::infection)] - 0.5);
@@ -58,6 +37,27 @@ std::vector<RowValues> judgedRows(const ParameterValues& values, const FitSettin
 }
 
 }  // namespace
+
+ParameterFigures weightedFigures(std::vector<std::pair<double, double>> valueWeights) {
+    std::sort(valueWeights.begin(), valueWeights.end());
+    ParameterFigures figures;
+    double total = 0;
+    for (const auto& [value, weight] : valueWeights) {
+        figures.mean += value * weight;
+        total += weight;
+    }
+    figures.mean /= total;
+    const auto percentile = [&](double share) {
+        double cumulative = 0;
+        for (const auto& [value, weight] : valueWeights)
+            if ((cumulative += weight) >= share * total * (1 - 1e-12)) return value;
+        return valueWeights.back().first;
+    };
+    figures.p10 = percentile(0.1);
+    figures.p50 = percentile(0.5);
+    figures.p90 = percentile(0.9);
+    return figures;
+}
 
 WeightedDraw::WeightedDraw(const std::vector<Particle>& particles) : particles_(particles) {
     double sum = 0;

@@ -2,12 +2,17 @@
 // What the fit makes of its posterior particles: draws by weight and the
 // check of how well the posterior runs match the observations.
 
+#include <utility>
 #include <vector>
 
 #include "model/fit.h"
 #include "model/random.h"
 
 namespace pandemie {
+
+// The weighted mean and percentiles of (value, weight) pairs: the smallest
+// value with at least the percentile's share of the weight at or below it.
+[[nodiscard]] ParameterFigures weightedFigures(std::vector<std::pair<double, double>> valueWeights);
 
 // Draws particles by weight.
 class WeightedDraw {
