@@ -74,11 +74,8 @@ std::string observedPhrase(const Observations& observed) {
     const std::size_t rows = observed.days.size();
     if (!observed.dateOfDayOne)
         return std::to_string(rows) + (rows == 1 ? " observed day" : " observed days");
-    int spacing = 0;
-    for (std::size_t r = 1; r < rows; ++r) {
-        const int gap = observed.days[r].day - observed.days[r - 1].day;
-        spacing = spacing == 0 ? gap : std::min(spacing, gap);
-    }
+    // Dated rows are read at a steady spacing; a row after a gap spans several.
+    const int spacing = std::ranges::min(observed.days, {}, &ObservedDay::periodDays).periodDays;
     const std::string what = spacing == 7 ? " weekly row" : spacing <= 1 ? " daily row" : " row";
     std::string phrase = std::to_string(rows) + what + (rows == 1 ? "" : "s");
     if (spacing > 1 && spacing != 7) phrase += ", " + std::to_string(spacing) + " days apart";
