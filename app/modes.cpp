@@ -91,6 +91,15 @@ namespace {
     return value;
 }
 
+// A note where a comparison or sweep has too few runs per scenario or point
+// for its percentiles to mean much: with fewer than 10, p10 is the smallest.
+[[nodiscard]] std::string fewRunsNote(std::int64_t runs, std::string_view each) {
+    if (runs >= fewPointRuns) return {};
+    return "note: " + std::to_string(runs) + (runs == 1 ? " run per " : " runs per ") + std::string(each) +
+           (runs == 1 ? " gives" : " give") + " rough percentiles; " + std::to_string(defaultPointRuns) +
+           " runs or more give steadier bands\n";
+}
+
 [[noreturn]] void noSuchTable(TableKind table, const std::vector<TableKind>& tables) {
     std::string expected;
     for (std::size_t i = 0; i < tables.size(); ++i)
@@ -188,8 +197,11 @@ std::string Result::report() const {
         Overloaded{
             [](const RunValue&) { return std::string(); },
             [](const EnsembleValue& e) { return output::summaryText(e.results.summaries.front()); },
-            [](const ComparisonValue& c) { return output::scenarioSummaryText(c.scenarios, c.results); },
-            [](const SweepValue&) { return std::string(); },
+            [this](const ComparisonValue& c) {
+                return output::scenarioSummaryText(c.scenarios, c.results) +
+                       fewRunsNote(request.runs, "scenario");
+            },
+            [this](const SweepValue&) { return fewRunsNote(request.runs, "point"); },
             [this](const FitValue& f) {
                 std::string text = output::fitReportText(f.fit, f.settings, request.observed, f.seconds) +
                                    "forecast:\n" + output::summaryText(f.fit.outcomes);

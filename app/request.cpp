@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "input/changes.h"
+#include "input/input_file.h"
 #include "input/measures.h"
 #include "input/observed_file.h"
 #include "input/parameter_names.h"
@@ -155,7 +156,10 @@ namespace {
         wholeNumberHelp("Seed of run 0; the default gives the window's first run", input::seedRange,
                         std::to_string(windowSeed)),
         &OptionSetters::seed, false, wholeNumberHint(input::seedRange));
-    add("runs", "N", wholeNumberHelp("Number of runs; more than 1 writes summaries", input::runsRange, "1"),
+    add("runs", "N",
+        wholeNumberHelp("Number of runs; more than 1 writes summaries", input::runsRange,
+                        "1; with --scenarios or --sweep " + std::to_string(defaultPointRuns) +
+                            " per scenario or point, enough for steady 10 % and 90 % percentiles"),
         &OptionSetters::runs, false, wholeNumberHint(input::runsRange));
     add("threads", "N",
         wholeNumberHelp("Worker threads; the output does not depend on them", input::threadsRange,
@@ -179,7 +183,8 @@ namespace {
         "From day DAY (1..D) on, the named parameters (" + input::parameterList() +
             ") have the new values; one day per --change, repeatable",
         &OptionSetters::change, true);
-    add("scenarios", "FILE", "TOML file of named scenarios, each run --runs times on the same seeds",
+    add("scenarios", "FILE",
+        "TOML file of named scenarios (- reads standard input), each run --runs times on the same seeds",
         &OptionSetters::scenarios);
     add("sweep", "NAME=VALUES",
         "NAME=FROM..TO[:STEP] or NAME=V1,V2,...: runs every value; once per --sweep, given twice a grid; "
@@ -187,7 +192,8 @@ namespace {
         &OptionSetters::sweep, true);
     add("measure", "NAME", measureHelp(), &OptionSetters::measure);
     add("observed", "FILE",
-        "CSV of observed counts (day or date, and any of not_infected, infected, recovered, new_cases, "
+        "CSV of observed counts (- reads standard input; separated by commas, semicolons or tabs; # starts "
+        "a comment line; day or date, and any of not_infected, infected, recovered, new_cases, "
         "cumulative_cases): fits the parameters not given and forecasts days 1..D from the runs that match; "
         "--runs K is then the number of matching runs (default " +
             std::to_string(defaultMatchingRuns) + ")",
@@ -267,8 +273,11 @@ void RequestDraft::setScenarios(std::vector<ScenarioText> scenarios) {
 
 std::vector<std::pair<std::string, std::string>> RequestDraft::inputFiles() const {
     std::vector<std::pair<std::string, std::string>> files;
-    if (!observedFile_.empty()) files.emplace_back("observed", observedFile_);
-    if (!scenarioFile_.empty()) files.emplace_back("scenarios", scenarioFile_);
+    // Standard input is no file an output could replace.
+    if (!observedFile_.empty() && observedFile_ != input::standardInput)
+        files.emplace_back("observed", observedFile_);
+    if (!scenarioFile_.empty() && scenarioFile_ != input::standardInput)
+        files.emplace_back("scenarios", scenarioFile_);
     return files;
 }
 
@@ -290,6 +299,9 @@ void RequestDraft::checkSweeps() const {
 }
 
 void RequestDraft::checkScenarios() const {
+    if (observedFile_ == input::standardInput && scenarioFile_ == input::standardInput)
+        refuse(name("observed") + " and " + name("scenarios") +
+               " both name standard input (-); at most one may");
     // A fit's changes hold the interventions that already happened.
     if (given("scenarios") && !changes_.empty() && !given("observed"))
         refuse(name("change") + ": with " + name("scenarios") + " the changes belong in the scenario file");
@@ -439,6 +451,8 @@ Request RequestDraft::finish() && {
     if (given("observed")) readObserved();
     readChanges();
     if (given("scenarios")) readScenarios();
+    if (!given("runs") && (!request_.sweeps.empty() || (request_.comparesScenarios() && !request_.fits())))
+        request_.runs = defaultPointRuns;
     return std::move(request_);
 }
 

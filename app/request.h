@@ -29,6 +29,13 @@ enum class Mode : std::uint8_t { run, ensemble, scenarios, sweep, fit };
 
 // The matching runs a fit's forecast is made of, unless the runs are given.
 inline constexpr std::int64_t defaultMatchingRuns = 200;
+// The runs of every scenario of a comparison and every point of a sweep,
+// unless the runs are given: their 10th and 90th percentiles then each
+// have 10 runs beyond them, so the bands hold still from seed to seed.
+inline constexpr std::int64_t defaultPointRuns = 100;
+// Fewer runs per scenario or point than this get a note that their
+// percentiles are rough.
+inline constexpr std::int64_t fewPointRuns = 10;
 
 struct Request {
     Parameters parameters;

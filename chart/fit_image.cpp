@@ -196,7 +196,10 @@ QString fittedParameterLine(const pandemie::FitResult& result) {
                                    static_cast<qsizetype>(info.changeCaption.size()))
                      .arg(QString::number(figures.p50, 'f', 0));
     }
-    return QStringLiteral("Median a posteriori: ") + parts.join(QStringLiteral(", "));
+    // With every quantity held fixed nothing was fitted: the values are those given.
+    const QString kind = result.fittedAnything() ? QStringLiteral("Median a posteriori: ")
+                                                 : QStringLiteral("Vorgegeben, nicht angepasst: ");
+    return kind + parts.join(QStringLiteral(", "));
 }
 
 QImage forecastImage(const pandemie::FitResult& result, const pandemie::Observations& observed,

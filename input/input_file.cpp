@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
+#include "input/quoted.h"
 #include "input/usage_error.h"
 
 namespace pandemie::input {
@@ -34,6 +36,8 @@ void requireRegularFile(const std::string& shown, const struct stat& info) {
 
 class InputFile {
 public:
+    // Standard input, already open; read, never closed.
+    explicit InputFile(std::string shown) : shown_(std::move(shown)), fd_(STDIN_FILENO), owned_(false) {}
     InputFile(const std::string& path, std::string shown, InputKind kind) : shown_(std::move(shown)) {
         // Opening a named pipe would wait for a writer, and opening a device
         // may act on it: the kind is known from the path first, and checked
@@ -53,7 +57,9 @@ public:
     }
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
-    ~InputFile() { ::close(fd_); }
+    ~InputFile() {
+        if (owned_) ::close(fd_);
+    }
 
     [[nodiscard]] std::string read(std::size_t maxBytes) const {
         std::string text;
@@ -74,13 +80,25 @@ public:
 private:
     std::string shown_;
     int fd_ = -1;
+    bool owned_ = true;
 };
 
 }  // namespace
 
 std::string readInputFile(const std::string& path, const std::string& shown, std::size_t maxBytes,
                           InputKind kind) {
+    if (path == standardInput) return InputFile(shown).read(maxBytes);
     return InputFile(path, shown, kind).read(maxBytes);
+}
+
+std::string shownInput(std::string_view path) {
+    return path == standardInput ? "standard input" : shownPath(path);
+}
+
+std::size_t lineEndAt(std::string_view text, std::size_t& next) {
+    const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
+    next = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+    return end;
 }
 
 }  // namespace pandemie::input

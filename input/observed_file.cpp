@@ -27,13 +27,36 @@ constexpr std::string_view cumulativeColumn = "cumulative_cases";
 constexpr std::size_t newCasesAt = static_cast<std::size_t>(ObservedSeries::newCases);
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view blanks = " \t";
+// The separators a header may use, as messages name them.
+struct Separator {
+    char character;
+    std::string_view name;
+};
+constexpr std::array<Separator, 3> separators{{{';', "semicolons"}, {'\t', "tabs"}, {',', "commas"}}};
+
+[[nodiscard]] std::string_view separatorName(char separator) {
+    return std::ranges::find(separators, separator, &Separator::character)->name;
+}
+
+// The number of the line that holds text[at], counting LF, CRLF and lone CR as line ends.
+[[nodiscard]] int lineOf(std::string_view text, std::size_t at) {
+    int line = 1;
+    for (std::size_t next = 0; lineEndAt(text, next) < at; text.remove_prefix(next), at -= next) ++line;
+    return line;
+}
+
+// Whether the line is a comment, # as its first character other than a blank.
+[[nodiscard]] bool isComment(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(blanks);
+    return first != std::string_view::npos && line[first] == '#';
+}
 // Decimals summed may pass the population by a rounding's worth.
 constexpr double sumTolerance = 1e-9;
 constexpr int firstYear = 1000;
 constexpr int lastYear = 9999;
 
 [[nodiscard]] std::string shownFile(std::string_view file) {
-    return "--observed: " + shownPath(file);
+    return "--observed: " + shownInput(file);
 }
 
 [[nodiscard]] std::string_view trimmed(std::string_view text) {
@@ -125,11 +148,11 @@ public:
         refuseAtOnce(text);
         if (text.starts_with(byteOrderMark)) text.remove_prefix(byteOrderMark.size());
         while (!text.empty()) {
-            const std::size_t end = std::min(text.find('\n'), text.size());
-            std::string_view line = text.substr(0, end);
-            text.remove_prefix(std::min(end + 1, text.size()));
-            if (line.ends_with('\r')) line.remove_suffix(1);
+            std::size_t next = 0;
+            const std::string_view line = text.substr(0, lineEndAt(text, next));
+            text.remove_prefix(std::min(next, text.size()));
             ++line_;
+            if (isComment(line)) continue;
             if (!columns_.empty())
                 readRow(line);
             else if (!trimmed(line).empty())
@@ -157,8 +180,7 @@ private:
             fail("longer than " + std::to_string(maxObservedFileBytes >> 20U) +
                  " MiB, more than any file of counts needs");
         if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
-            line_ = 1 + static_cast<int>(
-                            std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n'));
+            line_ = lineOf(text, nul);
             failOnLine("a NUL byte: not UTF-8 text");
         }
     }
@@ -186,7 +208,8 @@ private:
     // around it and with a doubled quote in quotes as one; moves `at` past
     // the cell's separator, to npos after the last cell.
     [[nodiscard]] std::string nextCell(std::string_view line, std::size_t& at) const {
-        at = std::min(line.find_first_not_of(blanks, at), line.size());
+        const std::string_view spaces = cellBlanks();
+        at = std::min(line.find_first_not_of(spaces, at), line.size());
         std::string cell;
         if (at < line.size() && line[at] == '"') {
             const std::size_t opening = at;
@@ -198,7 +221,7 @@ private:
                 cell.append(line.substr(at + 1, closing - at - 1));
                 at = closing + 1;
             } while (at < line.size() && line[at] == '"');
-            at = std::min(line.find_first_not_of(blanks, at), line.size());
+            at = std::min(line.find_first_not_of(spaces, at), line.size());
             if (at < line.size() && line[at] != separator_)
                 failOnLine("text after the closing quote of " + quotedValue(cell));
             cell = trimmed(cell);  // no name or number has blanks
@@ -211,8 +234,41 @@ private:
         return cell;
     }
 
+    // Blanks around a cell: spaces, and tabs unless they separate the cells.
+    [[nodiscard]] std::string_view cellBlanks() const { return separator_ == '\t' ? " " : blanks; }
+
+    // The header's separator: a semicolon, a tab or a comma, whichever the
+    // header holds outside quotes; two of them are refused.
+    void setSeparator(std::string_view line) {
+        std::vector<char> found;
+        bool quoted = false;
+        for (const char c : line) {
+            quoted = quoted != (c == '"');
+            if (!quoted && std::ranges::find(separators, c, &Separator::character) != separators.end() &&
+                std::ranges::find(found, c) == found.end())
+                found.push_back(c);
+        }
+        if (found.size() > 1)
+            failOnLine("the header is separated by both " + std::string(separatorName(found[0])) + " and " +
+                       std::string(separatorName(found[1])) + "; a file keeps to one separator");
+        separator_ = found.empty() ? ',' : found.front();
+    }
+
+    // A row with other cells than the header's, separated by another separator than the header's.
+    void refuseOtherSeparator(std::string_view line) const {
+        for (const Separator& other : separators) {
+            // A file separated by semicolons writes decimal commas.
+            const bool decimalMark = other.character == ',' && separator_ == ';';
+            if (other.character == separator_ || decimalMark ||
+                line.find(other.character) == std::string_view::npos)
+                continue;
+            failOnLine("the line is separated by " + std::string(other.name) + ", the header by " +
+                       std::string(separatorName(separator_)) + "; a file keeps the header's separator");
+        }
+    }
+
     void readHeader(std::string_view line) {
-        separator_ = line.find(';') != std::string_view::npos ? ';' : ',';
+        setSeparator(line);
         const std::vector<std::string> known = knownColumns();
         const std::string seriesNames = listedNames(std::span(known).subspan(firstSeriesColumn));
         for (std::size_t at = 0; at != std::string_view::npos;) {
@@ -256,6 +312,7 @@ private:
             if (given < columns_.size()) cells.push_back(std::move(cell));
         }
         if (blank) return;  // blank, or the empty cells a spreadsheet writes below its table
+        if (given != columns_.size()) refuseOtherSeparator(line);
         if (given != columns_.size())
             failOnLine(cellsPhrase(given) + ", but the header has " + cellsPhrase(columns_.size()));
         Row row;

@@ -74,7 +74,7 @@ class ScenarioFile {
 public:
     ScenarioFile(std::string path, const Parameters& defaults, const DayReading& days)
         : path_(std::move(path)),
-          shown_("--scenarios: " + input::shownPath(path_)),
+          shown_("--scenarios: " + input::shownInput(path_)),
           defaults_(defaults),
           days_(days) {}
 
@@ -108,7 +108,21 @@ private:
         try {
             return toml::parse(text, path_);
         } catch (const toml::parse_error& failure) {
+            refuseLoneCarriageReturn(text);
             fail(failure.source(), std::string(failure.description()));
+        }
+    }
+
+    // TOML ends lines with LF or CRLF; a file of old Mac line ends, a CR
+    // alone, reads as one line to the parser, whose message would not say so.
+    void refuseLoneCarriageReturn(std::string_view text) const {
+        for (std::size_t at = text.find('\r'); at != std::string_view::npos; at = text.find('\r', at + 1)) {
+            if (text.substr(at, 2) == "\r\n") continue;
+            const auto line =
+                1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n');
+            throw UsageError(shown_ + ":" + std::to_string(line) +
+                             ": a line ends in a carriage return alone (old Mac line ends); TOML files end "
+                             "their lines with LF or CRLF");
         }
     }
 

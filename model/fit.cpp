@@ -81,15 +81,24 @@ FitResult fit(const Observations& observed, const FitSettings& settings, const S
         if (done != nullptr) done->fetch_add(1, std::memory_order_relaxed);
         return sum;
     };
-    SmcResult smc = abcSmc(settings, distance, judge, spread);
     FitResult result;
     result.scope = settings.scope;
     result.prior = settings.prior;
-    result.posterior = std::move(smc.posterior);
-    result.generations = std::move(smc.generations);
+    if (settings.fitsAnything()) {
+        SmcResult smc = abcSmc(settings, distance, judge, spread);
+        result.posterior = std::move(smc.posterior);
+        result.generations = std::move(smc.generations);
+    } else {
+        // Nothing to fit: the values given are the whole posterior.
+        Particle given{{}, 1, 0};
+        for (std::size_t q = 0; q < given.values.size(); ++q) given.values[q] = settings.prior[q].min;
+        result.posterior.push_back(given);
+    }
     const auto judgingDone = std::chrono::steady_clock::now();
-    forecastFromPosterior(result, settings, distance, spread, done);
     result.misfit = misfitOf(result.posterior, settings, distance);
+    forecastFromPosterior(result, settings, distance, spread, done);
+    if (!settings.fitsAnything())
+        result.posterior.front().distance = result.matching.at(result.matching.size() / 2).distance;
     result.judgingSeconds = std::chrono::duration<double>(judgingDone - start).count();
     result.forecastSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - judgingDone).count();

@@ -131,10 +131,21 @@ struct FitSettings {
     std::int64_t simulationBudget = 6'000'000;
     int maxGenerations = 40;
 
-    [[nodiscard]] bool isFree(std::size_t quantity) const noexcept {
+    [[nodiscard]] constexpr bool isFree(std::size_t quantity) const noexcept {
         return prior[quantity].min < prior[quantity].max;
     }
     [[nodiscard]] bool isFree(FitQuantity quantity) const noexcept { return isFree(indexOf(quantity)); }
+    // Whether any quantity is left to fit: with every one held fixed, the
+    // forecast is forecastRuns runs of the values given, judged but not chosen.
+    [[nodiscard]] constexpr bool fitsAnything() const noexcept {
+        for (std::size_t q = 0; q < prior.size(); ++q)
+            if (isFree(q)) return true;
+        return false;
+    }
+    // The exact runs tried per matching run: all of them where nothing is fitted.
+    [[nodiscard]] constexpr int candidatesPerMatchingRun() const noexcept {
+        return fitsAnything() ? candidatesPerForecastRun : 1;
+    }
 };
 
 [[nodiscard]] FitSettings defaultFitSettings();
@@ -144,8 +155,8 @@ struct FitSettings {
 // before it ends. Each process judges its share of the proposals and of the
 // forecast's candidates and continues every matching run.
 [[nodiscard]] constexpr std::int64_t typicalFitSimulations(const FitSettings& settings, int processes) {
-    constexpr std::int64_t typicalProposals = 400'000;
-    return (typicalProposals + settings.forecastRuns * settings.candidatesPerForecastRun) / processes +
+    const std::int64_t typicalProposals = settings.fitsAnything() ? 400'000 : 0;
+    return (typicalProposals + settings.forecastRuns * settings.candidatesPerMatchingRun()) / processes +
            settings.forecastRuns;
 }
 
@@ -176,12 +187,28 @@ struct ParameterFigures {
     double p90 = 0;
 };
 
+// A share of the observed counts outside every matching run beyond which the
+// model does not fit: a count the model's closest runs never come near at its row.
+inline constexpr double maxShareOutsideRuns = 0.1;
+// How far beyond every matching run a count lies to be outside them, on the
+// distance's scale of sqrt(count + 3/8), where a count's chance spread is
+// about 1/2: two spreads beyond the farthest of the runs.
+inline constexpr double outsideMargin = 1.0;
+
 struct Misfit {
     double observedDistance = 0;   // median distance of posterior runs to the observations
     double syntheticDistance = 0;  // 95th percentile of the same between two posterior runs
+    int observedPoints = 0;        // the observed counts, one per row and series
+    int pointsOutsideRuns = 0;     // of them, those below or above every matching run at their row
     std::vector<FitQuantity>
         atPriorEdge;  // most posterior weight on a bound of the prior inside the tool's range
-    [[nodiscard]] bool fails() const noexcept { return observedDistance > syntheticDistance; }
+
+    [[nodiscard]] double shareOutsideRuns() const noexcept {
+        return observedPoints == 0 ? 0.0 : static_cast<double>(pointsOutsideRuns) / observedPoints;
+    }
+    [[nodiscard]] bool farFromRuns() const noexcept { return observedDistance > syntheticDistance; }
+    [[nodiscard]] bool outsideRuns() const noexcept { return shareOutsideRuns() > maxShareOutsideRuns; }
+    [[nodiscard]] bool fails() const noexcept { return farFromRuns() || outsideRuns(); }
 };
 
 // A row of the forecast in the data's own units: one of the data's rows or
@@ -215,6 +242,8 @@ struct FitResult {
     [[nodiscard]] bool fitted(FitQuantity quantity) const noexcept {
         return prior[indexOf(quantity)].min < prior[indexOf(quantity)].max;
     }
+    // False where every quantity was held fixed: the forecast is then runs of the values given.
+    [[nodiscard]] bool fittedAnything() const noexcept { return !generations.empty(); }
     [[nodiscard]] ParameterFigures figures(FitQuantity quantity) const;
     [[nodiscard]] ParameterFigures figures(Parameter parameter) const {
         return figures(fitQuantityOf(parameter));

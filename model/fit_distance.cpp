@@ -13,11 +13,15 @@ constexpr std::size_t newCasesAt = static_cast<std::size_t>(ObservedSeries::newC
 
 // The square of the difference of the square roots of count + 3/8.
 double rootDifferenceSquared(double count, double observed) noexcept {
-    const double difference = std::sqrt(count + 0.375) - std::sqrt(observed + 0.375);
+    const double difference = rootScale(count) - rootScale(observed);
     return difference * difference;
 }
 
 }  // namespace
+
+double rootScale(double count) noexcept {
+    return std::sqrt(count + 0.375);
+}
 
 std::vector<ObservedRow> rowsOf(const Observations& observed) {
     std::vector<ObservedRow> rows;

@@ -14,6 +14,10 @@
 
 namespace pandemie {
 
+// A count on the distance's scale, sqrt(count + 3/8), on which a count's
+// chance spread is about 1/2 whatever its size.
+[[nodiscard]] double rootScale(double count) noexcept;
+
 // The sum of squares of a run that stopped once past its bound.
 inline constexpr double unreached = std::numeric_limits<double>::infinity();
 

@@ -88,6 +88,17 @@ double candidateSum(const ForecastRun& run, const FitSettings& settings,
                             [&](auto& engine) { return setup.sumOfSquares(engine, distance, unreached); });
 }
 
+// An observed count, and whether it lies below or above every run's value
+// at its row by more than outsideMargin on the distance's scale.
+void countOutsideRuns(Misfit& misfit, double observed, const std::vector<double>& values) {
+    ++misfit.observedPoints;
+    const auto [lowest, highest] = std::ranges::minmax_element(values);
+    if (lowest == values.end()) return;
+    const double at = rootScale(observed);
+    if (at < rootScale(*lowest) - outsideMargin || at > rootScale(*highest) + outsideMargin)
+        ++misfit.pointsOutsideRuns;
+}
+
 void addForecastRows(FitResult& result, const std::vector<ObservedRow>& layout,
                      const std::vector<ObservedRow>& observed, const std::vector<ContinuedRun>& runs) {
     std::vector<double> values(runs.size());
@@ -97,7 +108,10 @@ void addForecastRows(FitResult& result, const std::vector<ObservedRow>& layout,
             for (std::size_t m = 0; m < runs.size(); ++m) values[m] = runs[m].rows[r][s];
             ForecastRow row{layout[r].day, layout[r].periodDays, static_cast<ObservedSeries>(s), std::nullopt,
                             figuresOf(values)};
-            if (r < observed.size() && observed[r].values[s] >= 0) row.observed = observed[r].values[s];
+            if (r < observed.size() && observed[r].values[s] >= 0) {
+                row.observed = observed[r].values[s];
+                countOutsideRuns(result.misfit, *row.observed, values);
+            }
             result.forecastRows.push_back(row);
         }
     }
@@ -122,7 +136,7 @@ void forecastFromPosterior(FitResult& result, const FitSettings& settings,
                            const ObservationDistance& distance, const Spread& spread,
                            std::atomic<std::int64_t>* done) {
     const WeightedDraw draw(result.posterior);
-    const std::int64_t candidates = settings.forecastRuns * settings.candidatesPerForecastRun;
+    const std::int64_t candidates = settings.forecastRuns * settings.candidatesPerMatchingRun();
     const auto candidate = [&](std::int64_t c) {
         Random random(seedOf(settings.seed, Stream::forecastDraw, 0, static_cast<std::uint64_t>(c)));
         return ForecastRun{draw.draw(random).values,

@@ -15,8 +15,9 @@ inline constexpr int largestExactForecast = 2000;
 
 [[nodiscard]] bool usesCountingEngine(const RunScope& scope) noexcept;
 
-// Fills the result's matching runs, forecast candidates, bands and outcomes
-// from its posterior; `done` counts the runs.
+// Fills the result's matching runs, forecast candidates, bands, outcomes and
+// the observed counts outside every matching run (misfit.observedPoints,
+// pointsOutsideRuns) from its posterior; `done` counts the runs.
 void forecastFromPosterior(FitResult& result, const FitSettings& settings,
                            const ObservationDistance& distance, const Spread& spread,
                            std::atomic<std::int64_t>* done);

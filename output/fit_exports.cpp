@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "model/calendar.h"
 #include "output/exports.h"
@@ -174,8 +176,9 @@ Table forecastTable(const FitResult& result, const Observations& observed) {
 
 std::string fitReportText(const FitResult& result, const FitSettings& settings, const Observations& observed,
                           double seconds) {
-    std::string text = "fit to " + observedPhrase(observed) + " (" + seriesList(observed) + ", " +
-                       spanText(observed) + "), median and 80 % interval:\n";
+    std::string text = (result.fittedAnything() ? "fit to " : "runs of the values given against ") +
+                       observedPhrase(observed) + " (" + seriesList(observed) + ", " + spanText(observed) +
+                       (result.fittedAnything() ? "), median and 80 % interval:\n" : "):\n");
     for (const ParameterInfo& info : parameterTable) {
         text.append("  ").append(padded(info.name, 14));
         if (!isFree(settings, info.parameter)) {
@@ -226,33 +229,53 @@ std::string fitReportText(const FitResult& result, const FitSettings& settings, 
             .append(dayOrDate(observed, peak.percentile(90)))
             .append(")\n");
     }
-    const Generation& last = result.generations.back();
-    text.append(std::to_string(result.simulations()))
-        .append(" simulations in ")
-        .append(std::to_string(result.generations.size()))
-        .append(" generations, the last accepting ")
-        .append(
-            fixed(100.0 * static_cast<double>(settings.particles) / static_cast<double>(last.proposals), 2))
-        .append(" % within distance ")
-        .append(fixed(last.tolerance, 3))
-        .append("; forecast from the ")
-        .append(std::to_string(result.matching.size()))
-        .append(" closest of ")
-        .append(std::to_string(result.forecastCandidates))
-        .append(" runs; ")
-        .append(fixed(seconds, 1))
-        .append(" s (judging ")
-        .append(fixed(result.judgingSeconds, 1))
-        .append(" s, forecast ")
-        .append(fixed(result.forecastSeconds, 1))
-        .append(" s)\n");
+    if (!result.fittedAnything()) {
+        text.append("nothing to fit: every quantity is held fixed, so the forecast is ")
+            .append(std::to_string(result.matching.size()))
+            .append(" runs of the values given, without a fit; their median distance to the data is ")
+            .append(fixed(result.posterior.front().distance, 3))
+            .append("; ")
+            .append(fixed(seconds, 1))
+            .append(" s\n");
+    } else {
+        const Generation& last = result.generations.back();
+        text.append(std::to_string(result.simulations()))
+            .append(" simulations in ")
+            .append(std::to_string(result.generations.size()))
+            .append(" generations, the last accepting ")
+            .append(fixed(
+                100.0 * static_cast<double>(settings.particles) / static_cast<double>(last.proposals), 2))
+            .append(" % within distance ")
+            .append(fixed(last.tolerance, 3))
+            .append("; forecast from the ")
+            .append(std::to_string(result.matching.size()))
+            .append(" closest of ")
+            .append(std::to_string(result.forecastCandidates))
+            .append(" runs; ")
+            .append(fixed(seconds, 1))
+            .append(" s (judging ")
+            .append(fixed(result.judgingSeconds, 1))
+            .append(" s, forecast ")
+            .append(fixed(result.forecastSeconds, 1))
+            .append(" s)\n");
+    }
     const Misfit& misfit = result.misfit;
-    if (misfit.fails())
-        text.append("warning: the model does not fit the observations: their distance to the fitted runs (")
-            .append(fixed(misfit.observedDistance, 2))
-            .append(") is beyond what the fitted model's own runs reach (95 % below ")
-            .append(fixed(misfit.syntheticDistance, 2))
-            .append("); the forecast is not to be trusted\n");
+    if (misfit.fails()) {
+        std::vector<std::string> reasons;
+        if (misfit.farFromRuns())
+            reasons.push_back("their distance to the fitted runs (" + fixed(misfit.observedDistance, 2) +
+                              ") is beyond what the fitted model's own runs reach (95 % below " +
+                              fixed(misfit.syntheticDistance, 2) + ")");
+        if (misfit.outsideRuns())
+            reasons.push_back(std::to_string(misfit.pointsOutsideRuns) + " of " +
+                              std::to_string(misfit.observedPoints) + " observed counts (" +
+                              fixed(100 * misfit.shareOutsideRuns(), 0) + " %) lie beyond all " +
+                              std::to_string(result.matching.size()) +
+                              " matching runs by more than twice a count's chance spread");
+        text.append("warning: the model does not fit the observations: ");
+        for (std::size_t i = 0; i < reasons.size(); ++i) text.append(i == 0 ? "" : "; ").append(reasons[i]);
+        text.append("; the forecast is not to be trusted\n");
+    }
     for (const FitQuantity quantity : misfit.atPriorEdge)
         text.append("note: most of the posterior of ")
             .append(fitQuantityTable[indexOf(quantity)].name)

@@ -205,9 +205,9 @@ TEST(cli, aRequestTooLargeForMemoryEndsWithOneLineAndNoFile) {
         const rlimit limit{800UL << 20U, 800UL << 20U};
         ::setrlimit(RLIMIT_AS, &limit);
     };
-    const Outcome run = runCli(
-        {"--scenarios", (dir.path() / "s.toml").string(), "--bands", (dir.path() / "b.csv").string(), "-q"},
-        {.inChild = smallAddressSpace, .stdoutPath = nullptr});
+    const Outcome run = runCli({"--scenarios", (dir.path() / "s.toml").string(), "--runs", "1", "--bands",
+                                (dir.path() / "b.csv").string(), "-q"},
+                               {.inChild = smallAddressSpace, .stdoutPath = nullptr});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "pandemie-cli: not enough memory for this request\n");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"s.toml"});
@@ -231,6 +231,48 @@ TEST(cli, dashIsStandardOutputForAnyOneFileOption) {
     EXPECT_EQ(twice.out, "");
     EXPECT_EQ(twice.err,
               "pandemie-cli: --png and --summary both name standard output (-); at most one may\n");
+}
+
+// Standard input in the child from the file at path.
+[[nodiscard]] std::function<void()> stdinFrom(const std::string& path) {
+    return [path] {
+        const int in = ::open(path.c_str(), O_RDONLY);
+        if (in < 0 || ::dup2(in, STDIN_FILENO) < 0) ::_exit(126);
+    };
+}
+
+TEST(cli, dashIsStandardInputForTheObservedCountsOrTheScenarios) {
+    const ScratchDirectory dir;
+    const std::string toml = (dir / "s.toml").string();
+    std::ofstream(toml) << "[[scenario]]\nname = \"a\"\n[[scenario]]\nname = \"b\"\nencounters = 4\n";
+    const std::vector<std::string> compare{"--runs", "3", "--days", "30", "--summary", "-"};
+    std::vector<std::string> fromFile{"--scenarios", toml};
+    std::vector<std::string> fromInput{"--scenarios", "-"};
+    fromFile.insert(fromFile.end(), compare.begin(), compare.end());
+    fromInput.insert(fromInput.end(), compare.begin(), compare.end());
+    const Outcome read = runCli(fromInput, {.inChild = stdinFrom(toml), .stdoutPath = nullptr});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, runCli(fromFile).out);
+
+    const std::string counts = (dir / "c.csv").string();
+    std::ofstream(counts) << "day,infected\n1,3\n2,x\n";
+    const Outcome bad = runCli({"--observed", "-"}, {.inChild = stdinFrom(counts), .stdoutPath = nullptr});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, "pandemie-cli: --observed: standard input:3: \"x\" is not a number of persons\n");
+    std::ofstream(toml) << "[[scenario]]\rname = \"a\"\r";
+    const Outcome oldMac = runCli({"--scenarios", "-"}, {.inChild = stdinFrom(toml), .stdoutPath = nullptr});
+    EXPECT_EQ(oldMac.status, 2);
+    EXPECT_EQ(
+        oldMac.err.rfind("pandemie-cli: --scenarios: standard input:1: a line ends in a carriage return "
+                         "alone (old Mac line ends)",
+                         0),
+        0U)
+        << oldMac.err;
+
+    const Outcome both = runCli({"--observed", "-", "--scenarios", "-"});
+    EXPECT_EQ(both.status, 2);
+    EXPECT_EQ(both.err,
+              "pandemie-cli: --observed and --scenarios both name standard input (-); at most one may\n");
 }
 
 TEST(cli, twoOptionsNamingOneFileAreRefusedBeforeTheRuns) {
@@ -527,6 +569,30 @@ TEST(labCli, scenarioAndSweepFilesDoNotDependOnThreads) {
     ASSERT_EQ(sweep.size(), 7U);
     EXPECT_EQ(sweep[1].rfind("4,0,6,", 0), 0U) << "values ascending, the first axis outermost";
     EXPECT_EQ(lines(readFile(dir / "1b.csv")).size(), 1U + 2 * 540);
+}
+
+TEST(labCli, scenariosAndPointsRunAHundredTimesUnlessToldAndFewRunsGetANote) {
+    const ScratchDirectory dir;
+    writeText(dir / "s.toml", twoScenarios);
+    const Outcome compared = runCli(
+        {"--scenarios", (dir / "s.toml").string(), "--days", "10", "--output", (dir / "c.csv").string()});
+    ASSERT_EQ(compared.status, 0) << compared.err;
+    EXPECT_EQ(lines(compared.err).at(0), "scenario frei: 100 runs");
+    const std::vector<std::string> sweep{"--sweep", "latency=1,2", "--days", "10"};
+    const auto swept = [&sweep](std::vector<std::string> more) {
+        more.insert(more.begin(), sweep.begin(), sweep.end());
+        return runCli(more);
+    };
+    const auto rows = lines(swept({}).out);
+    ASSERT_EQ(rows.size(), 3U);
+    EXPECT_EQ(rows[1].rfind("1,100,", 0), 0U) << rows[1];
+    EXPECT_EQ(swept({"--runs", "5"}).err,
+              "note: 5 runs per point give rough percentiles; 100 runs or more give steadier bands\n");
+    EXPECT_EQ(swept({"--runs", "5", "-q"}).err, "");
+    EXPECT_EQ(swept({"--runs", "10"}).err, "");
+    const Outcome few = runCli({"--scenarios", (dir / "s.toml").string(), "--runs", "1", "--days", "10"});
+    EXPECT_EQ(lines(few.err).back(),
+              "note: 1 run per scenario gives rough percentiles; 100 runs or more give steadier bands");
 }
 
 TEST(labCli, badInputExitsTwoOnOneLineBeforeAnyRun) {

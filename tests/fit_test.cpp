@@ -206,6 +206,49 @@ Observations exampleCounts(const std::string& name) {
     return observed;
 }
 
+TEST(fit, dataNoRunComesNearAreAMisfitAndTheModelsOwnRunIsNot) {
+    // 500 infected on each of 40 days, a plateau no run of 1000 persons
+    // holds; nobody infected at all, where every run starts with 3 infected
+    // who stay so until they recover, on day 8 at the soonest.
+    Observations plateau;
+    Observations none;
+    for (int day = 1; day <= 40; ++day) {
+        plateau.days.push_back({day, {std::nullopt, 500, std::nullopt}});
+        none.days.push_back({day, {std::nullopt, 0, std::nullopt}});
+    }
+    FitSettings settings = quickSettings();
+    settings.forecastRuns = 50;
+    for (const Observations* observed : {&plateau, &none}) {
+        const pandemie::Misfit misfit = pandemie::fit(*observed, settings, pandemie::threadSpread(2)).misfit;
+        EXPECT_TRUE(misfit.outsideRuns()) << misfit.pointsOutsideRuns << " of " << misfit.observedPoints;
+        EXPECT_TRUE(misfit.fails());
+    }
+    const pandemie::Misfit fitting =
+        pandemie::fit(exampleCounts("beobachtet.csv"), settings, pandemie::threadSpread(2)).misfit;
+    EXPECT_EQ(fitting.observedPoints, 40);
+    EXPECT_FALSE(fitting.fails()) << fitting.pointsOutsideRuns << " " << fitting.observedDistance << " "
+                                  << fitting.syntheticDistance;
+}
+
+TEST(fit, withEveryQuantityHeldFixedTheForecastIsRunsOfTheValuesGiven) {
+    FitSettings settings = quickSettings();
+    const pandemie::ParameterValues given{10, 8, 2, 14, pandemie::reportingScale, 1};
+    for (std::size_t q = 0; q < given.size(); ++q) settings.prior[q] = {given[q], given[q]};
+    ASSERT_FALSE(settings.fitsAnything());
+    const FitResult result =
+        pandemie::fit(exampleCounts("beobachtet.csv"), settings, pandemie::threadSpread(2));
+    EXPECT_FALSE(result.fittedAnything());
+    ASSERT_EQ(result.posterior.size(), 1U);
+    EXPECT_EQ(result.posterior.front().values, given);
+    // Every run tried is a matching run: none is chosen for its distance.
+    EXPECT_EQ(result.forecastCandidates, settings.forecastRuns);
+    EXPECT_EQ(std::ssize(result.matching), settings.forecastRuns);
+    EXPECT_EQ(result.simulations(), settings.forecastRuns);
+    EXPECT_GT(result.posterior.front().distance, 0);
+    EXPECT_EQ(result.figures(Parameter::recovery).p50, 14);
+    EXPECT_FALSE(result.misfit.fails());
+}
+
 TEST(fit, datedNewCasesOfATownInferTheStartAndForecastFromTheCountingForm) {
     // 50,000 persons, half the cases counted, the data's day 1 on the model's
     // day 6: thirty daily rows of new cases, made by the counting form itself.

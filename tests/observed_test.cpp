@@ -85,6 +85,11 @@ TEST(observed, spreadsheetFormsReadAsThePlainForm) {
              "\"day\", \"infected\" ,\"recovered\"\n\"1\",\"3\",0\n2,\" 4.5 \",1\n5,\"\",2\n\n\n",
              "recovered,day,infected\n\n0,1,3\n1,2,4.5\n2,5,\n",
              "day,infected,recovered\n5,,2\n2,4.5,1\n1,3,0",
+             // copied from a spreadsheet: tabs, comment lines, CR alone as line end
+             "# a class\n  # of pupils\nday\tinfected\trecovered\n1\t3\t0\n# then\n2\t 4.5 "
+             "\t1\n5\t\t2\n\t\t\n",
+             "day,infected,recovered\r1,3,0\r\r2,4.5,1\r5,,2\r",
+             "\357\273\277\"day\"\t\"infected\"\trecovered\r\n1\t\"3\"\t0\r\n2\t4.5\t1\r\n5\t\"\"\t2\r\n",
          })
         EXPECT_EQ(parseObservations(form, "c.csv", 1000), expected) << form;
 
@@ -162,7 +167,15 @@ TEST(observed, badInputsAreOneLineNamingFileLineAndFault) {
         {head + "1,\"3\n", R"(:2: the quote of "\"3" does not close)"},
         {head + "1,\"3\"x\n", ":2: text after the closing quote of \"3\""},
         {head + "1,\x1b[2J\x1b\x5d\n", R"(:2: "\x1b[2J\x1b]" is not a number)"},
-        {head + "1,3\r4\r\n", R"(:2: "3\r4" is not a number)"},
+        {head + "1,3\r4\r\n", ":3: 1 cell, but the header has 2 cells"},  // a lone CR ends a line
+        {"day,infected\r1,3\r2,x\r", ":3: \"x\" is not a number of persons"},
+        {"day,infected\r1,3\r\0"s, ":3: a NUL byte"},
+        {head + "1\t3\n",
+         ":2: the line is separated by tabs, the header by commas; a file keeps the header's "
+         "separator"},
+        {"day\tinfected\n1,3\n", ":2: the line is separated by commas, the header by tabs"},
+        {"day\tinfected,recovered\n", ":1: the header is separated by both tabs and commas; a file keeps"},
+        {"day\tinfected\n1\t4,5\n", ":2: \"4,5\" is not a number"},  // a decimal comma needs ;
         {head + "1,3\r\n2," + std::string(100, 'x') + "\n", ":3: \"xxx"},
     };
     expectRefusals(cases);
