@@ -113,6 +113,37 @@ TEST(cliFit, datedNewCasesAreForecastInTheirRowsTheSameForAnyThreads) {
         EXPECT_NE(twoThreads.err.find(said), std::string::npos) << said << "\n" << twoThreads.err;
 }
 
+TEST(cliFit, withNothingToFitTheForecastIsRunsOfTheValuesGiven) {
+    const ScratchDirectory scratch;
+    const std::string observed = countsFile(scratch, "a.csv", 1, "\t");
+    const std::vector<std::string> given{"--observed",  observed, "--encounters", "10", "--infection", "8",
+                                         "--latency",   "2",      "--recovery",   "14", "--runs",      "30",
+                                         "--posterior", "-"};
+    const Outcome run = runCli(given);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("nothing to fit: every quantity is held fixed, so the forecast is 30 runs of the "
+                           "values given"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("simulations in"), std::string::npos) << run.err;
+    const auto rows = lines(run.out);
+    ASSERT_EQ(rows.size(), 2U);
+    EXPECT_EQ(rows[1].rfind("10,8,2,14,1.000000000,", 0), 0U) << rows[1];  // weight 1
+    // Dated new cases also fit the share counted and the start, unless both are given.
+    const std::vector<std::string> dated{"--observed",   weeklyFile(scratch),
+                                         "--population", "370",
+                                         "--encounters", "10",
+                                         "--infection",  "8",
+                                         "--latency",    "2",
+                                         "--recovery",   "14",
+                                         "--runs",       "30",
+                                         "--reporting",  "0.5",
+                                         "--first-day",  "7"};
+    const Outcome fixedDated = runCli(dated);
+    ASSERT_EQ(fixedDated.status, 0) << fixedDated.err;
+    EXPECT_NE(fixedDated.err.find("nothing to fit"), std::string::npos) << fixedDated.err;
+}
+
 TEST(cliFit, badCallsExitTwoAndKeepTheFiles) {
     const ScratchDirectory scratch;
     const std::string observed = countsFile(scratch, "a.csv", 1, ",");

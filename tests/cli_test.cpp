@@ -575,7 +575,7 @@ TEST(labCli, scenariosAndPointsRunAHundredTimesUnlessToldAndFewRunsGetANote) {
     const ScratchDirectory dir;
     writeText(dir / "s.toml", twoScenarios);
     const Outcome compared = runCli(
-        {"--scenarios", (dir / "s.toml").string(), "--days", "10", "--output", (dir / "c.csv").string()});
+        {"--scenarios", (dir / "s.toml").string(), "--days", "30", "--output", (dir / "c.csv").string()});
     ASSERT_EQ(compared.status, 0) << compared.err;
     EXPECT_EQ(lines(compared.err).at(0), "scenario frei: 100 runs");
     const std::vector<std::string> sweep{"--sweep", "latency=1,2", "--days", "10"};
@@ -590,7 +590,7 @@ TEST(labCli, scenariosAndPointsRunAHundredTimesUnlessToldAndFewRunsGetANote) {
               "note: 5 runs per point give rough percentiles; 100 runs or more give steadier bands\n");
     EXPECT_EQ(swept({"--runs", "5", "-q"}).err, "");
     EXPECT_EQ(swept({"--runs", "10"}).err, "");
-    const Outcome few = runCli({"--scenarios", (dir / "s.toml").string(), "--runs", "1", "--days", "10"});
+    const Outcome few = runCli({"--scenarios", (dir / "s.toml").string(), "--runs", "1", "--days", "30"});
     EXPECT_EQ(lines(few.err).back(),
               "note: 1 run per scenario gives rough percentiles; 100 runs or more give steadier bands");
 }
