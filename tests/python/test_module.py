@@ -106,6 +106,17 @@ def test_sweep_equals_the_tools(tmp_path):
     assert result.csv() == csv
     assert list(result.table["encounters"]) == [2, 2, 6, 6, 10, 10, 14, 14]
     assert result.png() == tool_png(result, tmp_path)
+    # The tool's default of runs per point is the module's.
+    default = pandemie.sweep({"latency": [1, 2]}, days=10)
+    assert list(default.table["runs"]) == [100, 100]
+    assert default.csv() == tool("--sweep", "latency=1,2", "--days", "10", cwd=tmp_path)
+
+
+def test_fit_with_every_parameter_given_forecasts_from_them():
+    given = pandemie.fit(EXAMPLES / "beobachtet.csv", encounters=10, infection=8, latency=2, recovery=14,
+                         runs=20, threads=2)
+    assert "nothing to fit" in given.report
+    assert len(given.posterior) == 1 and len(given.runs) == 20
 
 
 def test_fit_from_a_file_or_a_dict_equals_the_tools(tmp_path):
