@@ -3,9 +3,10 @@
 // CSV with a header row naming the column day or date and one or more of the
 // series' columns (observedSeriesNames, or cumulative_cases in place of
 // new_cases), in any order. Files from spreadsheets are read as they are
-// written: a byte order mark, CRLF line ends, double-quoted cells, `;` as
-// separator with decimal commas when the header holds a `;`, and dates as
-// 20.11.2015 besides 2015-11-20.
+// written: a byte order mark, CRLF or lone CR line ends, double-quoted
+// cells, `#` comment lines, the separator the header holds (`;` with decimal
+// commas, a tab, or a comma) for every line, and dates as 20.11.2015
+// besides 2015-11-20.
 //
 // Rows with dates, or with new cases, are a steady number of days apart
 // (a gap is a whole multiple of it); each row's period runs from the day
@@ -29,8 +30,8 @@ inline constexpr std::size_t maxObservedFileBytes = std::size_t{64} << 20U;
 [[nodiscard]] Observations parseObservations(std::string_view text, std::string_view file, int population,
                                              int days = runDays);
 
-// The same read from the file at `path`; a directory, a named pipe or a
-// device is refused before it is opened.
+// The same read from the file at `path`, or from standard input for "-"; a
+// directory, a named pipe or a device is refused before it is opened.
 [[nodiscard]] Observations readObservations(const std::string& path, int population, int days = runDays);
 
 // observed with its first day moved to model day firstDay and the others

@@ -22,7 +22,8 @@ inline constexpr int maxScenarioNesting = 32;  // open brackets and braces plus 
 // The scenarios of a TOML file: [[scenario]] tables with a name, parameters
 // (those left out from defaults) and [[scenario.change]] tables with a day
 // (or, where the data have dates, a date) and new values. Errors name
-// --scenarios, the file and the line. Values take the tool's ranges
+// --scenarios, the file ("standard input" for the path "-", which reads
+// it) and the line. Values take the tool's ranges
 // (toolRange), days 1..lastDay.
 [[nodiscard]] std::vector<Scenario> loadScenarios(const std::string& path, const Parameters& defaults,
                                                   const DayReading& days = {});

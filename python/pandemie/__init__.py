@@ -505,7 +505,8 @@ def _with_files(options: Mapping[str, Any], call: Callable[[], Any]) -> Any:
     except ValueError as error:
         for keyword in ("observed", "scenarios"):
             path = options.get(keyword)
-            if path is not None and str(error).startswith(keyword + ":") and not _os.path.exists(path):
+            if (path is not None and path != "-" and str(error).startswith(keyword + ":")
+                    and not _os.path.exists(path)):
                 raise FileNotFoundError(str(error)) from None
         raise
 
