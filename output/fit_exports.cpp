@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/calendar.h"
+#include "model/counted.h"
 #include "output/exports.h"
 
 namespace pandemie::output {
@@ -73,11 +74,11 @@ std::string dayOrDate(const Observations& observed, double day) {
 std::string observedPhrase(const Observations& observed) {
     const std::size_t rows = observed.days.size();
     if (!observed.dateOfDayOne)
-        return std::to_string(rows) + (rows == 1 ? " observed day" : " observed days");
+        return counted(static_cast<std::int64_t>(rows), "observed day", "observed days");
     // Dated rows are read at a steady spacing; a row after a gap spans several.
     const int spacing = std::ranges::min(observed.days, {}, &ObservedDay::periodDays).periodDays;
-    const std::string what = spacing == 7 ? " weekly row" : spacing <= 1 ? " daily row" : " row";
-    std::string phrase = std::to_string(rows) + what + (rows == 1 ? "" : "s");
+    const std::string what = spacing == 7 ? "weekly row" : spacing <= 1 ? "daily row" : "row";
+    std::string phrase = counted(static_cast<std::int64_t>(rows), what, what + 's');
     if (spacing > 1 && spacing != 7) phrase += ", " + std::to_string(spacing) + " days apart";
     return phrase;
 }
@@ -227,10 +228,10 @@ std::string fitReportText(const FitResult& result, const FitSettings& settings, 
             .append(")\n");
     }
     const Generation& last = result.generations.back();
-    text.append(std::to_string(result.simulations()))
-        .append(" simulations in ")
-        .append(std::to_string(result.generations.size()))
-        .append(" generations, the last accepting ")
+    text.append(counted(result.simulations(), "simulation", "simulations"))
+        .append(" in ")
+        .append(counted(static_cast<std::int64_t>(result.generations.size()), "generation", "generations"))
+        .append(", the last accepting ")
         .append(
             fixed(100.0 * static_cast<double>(settings.particles) / static_cast<double>(last.proposals), 2))
         .append(" % within distance ")
@@ -238,8 +239,8 @@ std::string fitReportText(const FitResult& result, const FitSettings& settings, 
         .append("; forecast from the ")
         .append(std::to_string(result.matching.size()))
         .append(" closest of ")
-        .append(std::to_string(result.forecastCandidates))
-        .append(" runs; ")
+        .append(counted(result.forecastCandidates, "run", "runs"))
+        .append("; ")
         .append(fixed(seconds, 1))
         .append(" s (judging ")
         .append(fixed(result.judgingSeconds, 1))
