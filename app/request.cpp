@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "input/changes.h"
+#include "input/composed_text.h"
 #include "input/input_file.h"
 #include "input/measures.h"
 #include "input/observed_file.h"
@@ -478,7 +479,8 @@ std::vector<Scenario> scenariosOf(const std::vector<ScenarioText>& given, const 
     for (const ScenarioText& text : given) {
         const std::string where = wording.name("scenarios") + ": scenario " + input::quotedValue(text.name);
         for (const Scenario& before : scenarios)
-            if (before.name == text.name) refuse(where + " is named twice");
+            if (input::composedText(before.name) == input::composedText(text.name))
+                refuse(where + " is named twice" + input::spellingNote(before.name, text.name));
         Scenario scenario{text.name, defaults, {}};
         for (const auto& [key, value] : text.values) {
             const auto parameter = parameterNamed(key);

@@ -192,9 +192,10 @@ QString fittedParameterLine(const pandemie::FitResult& result) {
     QStringList parts;
     for (const pandemie::ParameterInfo& info : pandemie::parameterTable) {
         const pandemie::ParameterFigures figures = result.figures(info.parameter);
-        parts << QString::fromUtf8(info.changeCaption.data(),
-                                   static_cast<qsizetype>(info.changeCaption.size()))
-                     .arg(QString::number(figures.p50, 'f', 0));
+        const QString median = QString::number(figures.p50, 'f', 0);
+        const std::string_view caption =
+            median == QStringLiteral("1") ? info.changeCaptionOne : info.changeCaption;
+        parts << QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())).arg(median);
     }
     // With every quantity held fixed nothing was fitted: the values are those given.
     const QString kind = result.fittedAnything() ? QStringLiteral("Median a posteriori: ")

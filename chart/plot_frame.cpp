@@ -11,7 +11,8 @@ namespace chart {
 namespace {
 
 QString changeText(const pandemie::Change& change) {
-    return fromTable(pandemie::infoOf(change.parameter).changeCaption).arg(change.value);
+    const pandemie::ParameterInfo& info = pandemie::infoOf(change.parameter);
+    return fromTable(change.value == 1 ? info.changeCaptionOne : info.changeCaption).arg(change.value);
 }
 
 }  // namespace

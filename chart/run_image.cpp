@@ -12,6 +12,7 @@
 #include "chart/chart.h"
 #include "chart/plot_frame.h"
 #include "chart/surface.h"
+#include "model/counted.h"
 
 namespace chart {
 
@@ -65,13 +66,13 @@ void drawRunsAndParameters(Surface& picture, std::int64_t runs, const pandemie::
     picture.setCurrentX(60);
     picture.setCurrentY(592);
     picture.Print(
-        QStringLiteral("%1 L\u00E4ufe; Begegnungen pro Tag %2, Infektions - Wahrscheinlichkeit %3 o/oo, "
-                       "Latenzzeit %4 Tage, Genesungszeit %5 Tage")
-            .arg(runs)
+        QStringLiteral("%1; Begegnungen pro Tag %2, Infektions - Wahrscheinlichkeit %3 o/oo, "
+                       "Latenzzeit %4, Genesungszeit %5")
+            .arg(QString::fromStdString(pandemie::counted(runs, "Lauf", "L\u00E4ufe")))
             .arg(parameters.encountersPerDay)
             .arg(german.toString(static_cast<double>(parameters.infectionPerMille)))
-            .arg(parameters.latencyDays)
-            .arg(parameters.recoveryDays));
+            .arg(QString::fromStdString(pandemie::counted(parameters.latencyDays, "Tag", "Tage")))
+            .arg(QString::fromStdString(pandemie::counted(parameters.recoveryDays, "Tag", "Tage"))));
 }
 
 }  // namespace

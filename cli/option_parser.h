@@ -1,7 +1,9 @@
 #pragma once
 // The command line's grammar: long options with a value as `--name VALUE` or
-// `--name=VALUE`, flags without one, each option at most once unless it is
-// repeatable. Bad input throws input::UsageError with a one-line message.
+// `--name=VALUE`, flags without one (short flags may be joined: `-qq`), each
+// option at most once unless it is repeatable or a flag. `--` ends the
+// options; the tool takes no operands, so nothing may follow it. Bad input
+// throws input::UsageError with a one-line message.
 
 #include <cstdint>
 #include <functional>
@@ -33,7 +35,8 @@ struct OptionDefinition {
 
 class OptionParser {
 public:
-    explicit OptionParser(std::string description) : description_(std::move(description)) {}
+    // The parser knows --help (-h) from the start.
+    explicit OptionParser(std::string description);
 
     void add(OptionDefinition definition) { options_.push_back(std::move(definition)); }
 
@@ -41,23 +44,29 @@ public:
     // names of the options given.
     [[nodiscard]] GivenOptions parse(int argc, const char* const* argv) const;
 
+    // Whether the flag `name` is among the options of argv (before any
+    // `--`), by its name, or its short name alone or joined with other short
+    // flags. `--name=VALUE` is not: parse() refuses it.
+    [[nodiscard]] bool asksFor(int argc, const char* const* argv, std::string_view name) const;
+
     // The description, the usage line and one line per option.
     [[nodiscard]] std::string helpText() const;
 
 private:
     [[nodiscard]] const OptionDefinition* find(std::string_view name) const;
+    [[nodiscard]] std::vector<const OptionDefinition*> joinedFlags(std::string_view argument) const;
     [[nodiscard]] bool looksLikeOption(std::string_view argument) const;
     [[nodiscard]] std::string unknownOptionMessage(std::string_view name) const;
+    [[nodiscard]] std::string repeatableNames() const;  // "--change, --sweep and --prior"
 
     std::string description_;
     std::vector<OptionDefinition> options_;
 };
 
-// Whether argv holds the word, anywhere after argv[0].
-[[nodiscard]] bool hasArgument(int argc, const char* const* argv, std::string_view word);
-
-// The known option `given` was meant for: the only one it is the start of,
-// else the nearest at most two letters apart, else "".
-[[nodiscard]] std::string closestOption(std::string_view given, std::span<const std::string> known);
+// The known options `given` may have been meant for, letter case aside: the
+// one it spells, else every one it is the start of, else the nearest at most
+// two edits apart, else none.
+[[nodiscard]] std::vector<std::string> meantOptions(std::string_view given,
+                                                    std::span<const std::string> known);
 
 }  // namespace pandemie::cli

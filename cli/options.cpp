@@ -83,8 +83,10 @@ void printError(const std::string& message) {
                           "With --runs K: CSV of each day's mean and 10/50/90th percentiles, in %"));
     parser.add(
         fileOption("--summary", options.summary, "With --runs K: CSV of the ensemble's summary figures"));
-    parser.add({"--quiet", "-q", "", "No progress line and no ensemble summary on standard error",
-                Arity::flag, [&quiet](const std::string&) { quiet = true; }, ""});
+    parser.add(
+        {"--quiet", "-q", "",
+         "No progress line and no ensemble summary on standard error; repeated (-qq), the same as once",
+         Arity::flag, [&quiet](const std::string&) { quiet = true; }, ""});
     parser.add(requestOption("change", draft));
     parser.add(requestOption("scenarios", draft));
     parser.add(
@@ -127,8 +129,8 @@ std::variant<CliOptions, ExitStatus> parseCommandLine(int argc, const char* cons
     app::RequestDraft draft(toolWording());
     bool quiet = false;
     const OptionParser parser = optionsOf(options, draft, quiet);
-    if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) return printed(parser.helpText());
-    if (hasArgument(argc, argv, "--version"))
+    if (parser.asksFor(argc, argv, "--help")) return printed(parser.helpText());
+    if (parser.asksFor(argc, argv, "--version"))
         return printed(std::string(programName) + " " + PANDEMIE_VERSION + '\n');
     try {
         const GivenOptions given = parser.parse(argc, argv);

@@ -7,6 +7,8 @@
 #include <array>
 #include <string_view>
 
+#include "model/counted.h"
+
 namespace pandemie::cli {
 
 namespace {
@@ -70,8 +72,7 @@ std::string progressLine(std::int64_t done, std::int64_t total, std::chrono::sec
     done = std::clamp<std::int64_t>(done, 0, total);
     const auto room = static_cast<std::size_t>(std::max(1, columns - 1));
     const std::string percent = percentText(done, total);
-    const std::string counts =
-        percent + "  " + std::to_string(done) + "/" + std::to_string(total) + (total == 1 ? " run" : " runs");
+    const std::string counts = percent + "  " + std::to_string(done) + "/" + counted(total, "run", "runs");
     const std::string times =
         "  " + clockText(elapsed) + " elapsed  " + timeLeftText(done, total, elapsed) + " left";
     // The longest of these that fits: bar and all, all without the bar, fewer

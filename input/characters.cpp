@@ -82,7 +82,8 @@ constexpr std::array<CodeRange, 11> invisibleRanges{{
 Character firstCharacter(std::string_view text) noexcept {
     const std::size_t length = utf8Length(text);
     if (length == 0) return {1, CharacterKind::invalid};
-    return {length, kindOf(codePoint(text, length))};
+    const char32_t code = codePoint(text, length);
+    return {length, kindOf(code), code};
 }
 
 std::size_t printableCharacterLength(std::string_view text) noexcept {

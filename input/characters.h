@@ -23,6 +23,7 @@ enum class CharacterKind : std::uint8_t {
 struct Character {
     std::size_t length = 1;  // in bytes; 1 for an invalid byte
     CharacterKind kind = CharacterKind::invalid;
+    char32_t code = 0;  // the code point; 0 for an invalid byte
 };
 
 // The character that text (not empty) starts with.

@@ -4,9 +4,10 @@
 #include <toml++/toml.h>
 
 #include <algorithm>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "input/characters.h"
+#include "input/composed_text.h"
 #include "input/input_file.h"
 #include "input/quoted.h"
 #include "input/scenario_file.h"
@@ -145,7 +146,9 @@ private:
         if (!isOneLine(text)) fail(node.source(), "name must be one line without control characters");
         if (!isPrintableLine(text))
             fail(node.source(), "name " + quotedValue(text) + " holds a character that shows nothing");
-        if (!names_.insert(text).second) fail(node.source(), "scenario \"" + text + "\" is named twice");
+        if (const auto [first, added] = names_.emplace(composedText(text), text); !added)
+            fail(node.source(),
+                 "scenario \"" + text + "\" is named twice" + spellingNote(first->second, text));
         return text;
     }
 
@@ -217,7 +220,9 @@ private:
     Parameters defaults_;
     DayReading days_;
     std::vector<Scenario> scenarios_;
-    std::unordered_set<std::string> names_;  // of scenarios_, so that a long file is read in linear time
+    // The names of scenarios_ as given, by their composed form, so that a long
+    // file is read in linear time.
+    std::unordered_map<std::string, std::string> names_;
 };
 
 }  // namespace

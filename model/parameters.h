@@ -25,23 +25,26 @@ struct ParameterInfo {
     std::string_view unit;         // in the tool's own words
     int min;                       // the window's slider runs min..max
     int max;
-    int defaultValue;                // the window's start-up and "Default - Werte"
-    std::string_view changeCaption;  // German, a change marker's text; %1 is the new value
-    int toolMin;                     // the tool and the module take toolMin..toolMax,
-    int toolMax;                     // wide enough for the diseases of real outbreaks
+    int defaultValue;                   // the window's start-up and "Default - Werte"
+    std::string_view changeCaption;     // German, a change marker's text; %1 is the new value
+    std::string_view changeCaptionOne;  // the same for the value 1, its noun in the singular
+    int toolMin;                        // the tool and the module take toolMin..toolMax,
+    int toolMax;                        // wide enough for the diseases of real outbreaks
 };
 
 inline constexpr std::array<ParameterInfo, 4> parameterTable{{
     {Parameter::encounters, "encounters", "Encounters per day, in thousands",
      "mittlere Zahl der Begegnungen pro Tag", "Begegnungen pro Tag (Tausend)",
-     "thousands of encounters a day", 0, 20, 10, "%1 Tsd. Begegnungen/Tag", 0, 100},
+     "thousands of encounters a day", 0, 20, 10, "%1 Tsd. Begegnungen/Tag", "%1 Tsd. Begegnungen/Tag", 0,
+     100},
     {Parameter::infection, "infection", "Chance that an encounter infects, in per mille",
      "Infektions - Wahrscheinlichkeit in  o/oo", "Infektions - Wahrscheinlichkeit in  o/oo", "per mille", 0,
-     20, 8, "Infektion %1 o/oo", 0, 1000},
+     20, 8, "Infektion %1 o/oo", "Infektion %1 o/oo", 0, 1000},
     {Parameter::latency, "latency", "Days after infection before a person is infectious", "Latenzzeit / Tage",
-     "Latenzzeit / Tage", "days", 0, 10, 2, "Latenz %1 Tage", 0, 60},
+     "Latenzzeit / Tage", "days", 0, 10, 2, "Latenz %1 Tage", "Latenz %1 Tag", 0, 60},
     {Parameter::recovery, "recovery", "Days after infection until a person has recovered",
-     "Genesungszeit / Tage", "Genesungszeit / Tage", "days", 8, 24, 14, "Genesung nach %1 Tagen", 1, 120},
+     "Genesungszeit / Tage", "Genesungszeit / Tage", "days", 8, 24, 14, "Genesung nach %1 Tagen",
+     "Genesung nach %1 Tag", 1, 120},
 }};
 
 // An entry of either table is found by its enumerator (key), at the

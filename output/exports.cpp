@@ -6,6 +6,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "model/counted.h"
+
 namespace pandemie::output {
 
 namespace {
@@ -80,7 +82,7 @@ Table summaryTable(const OutcomeStatistics& statistics) {
 }
 
 std::string summaryText(const OutcomeStatistics& statistics) {
-    std::string text = std::to_string(statistics.runs()) + (statistics.runs() == 1 ? " run\n" : " runs\n");
+    std::string text = counted(statistics.runs(), "run", "runs") + '\n';
     for (const OutcomeInfo& info : outcomeTable) {
         const CountHistogram& values = statistics.histogram(info.outcome);
         text.append(readerLabel(info.name)).append(" mean ").append(fixed(values.mean(), 3));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/calendar.h"
+#include "model/counted.h"
 #include "output/exports.h"
 
 namespace pandemie::output {
@@ -75,11 +76,11 @@ std::string dayOrDate(const Observations& observed, double day) {
 std::string observedPhrase(const Observations& observed) {
     const std::size_t rows = observed.days.size();
     if (!observed.dateOfDayOne)
-        return std::to_string(rows) + (rows == 1 ? " observed day" : " observed days");
+        return counted(static_cast<std::int64_t>(rows), "observed day", "observed days");
     // Dated rows are read at a steady spacing; a row after a gap spans several.
     const int spacing = std::ranges::min(observed.days, {}, &ObservedDay::periodDays).periodDays;
-    const std::string what = spacing == 7 ? " weekly row" : spacing <= 1 ? " daily row" : " row";
-    std::string phrase = std::to_string(rows) + what + (rows == 1 ? "" : "s");
+    const std::string what = spacing == 7 ? "weekly row" : spacing <= 1 ? "daily row" : "row";
+    std::string phrase = counted(static_cast<std::int64_t>(rows), what, what + 's');
     if (spacing > 1 && spacing != 7) phrase += ", " + std::to_string(spacing) + " days apart";
     return phrase;
 }
@@ -231,18 +232,19 @@ std::string fitReportText(const FitResult& result, const FitSettings& settings, 
     }
     if (!result.fittedAnything()) {
         text.append("nothing to fit: every quantity is held fixed, so the forecast is ")
-            .append(std::to_string(result.matching.size()))
-            .append(" runs of the values given, without a fit; their median distance to the data is ")
+            .append(counted(static_cast<std::int64_t>(result.matching.size()), "run", "runs"))
+            .append(" of the values given, without a fit; their median distance to the data is ")
             .append(fixed(result.posterior.front().distance, 3))
             .append("; ")
             .append(fixed(seconds, 1))
             .append(" s\n");
     } else {
         const Generation& last = result.generations.back();
-        text.append(std::to_string(result.simulations()))
-            .append(" simulations in ")
-            .append(std::to_string(result.generations.size()))
-            .append(" generations, the last accepting ")
+        text.append(counted(result.simulations(), "simulation", "simulations"))
+            .append(" in ")
+            .append(
+                counted(static_cast<std::int64_t>(result.generations.size()), "generation", "generations"))
+            .append(", the last accepting ")
             .append(fixed(
                 100.0 * static_cast<double>(settings.particles) / static_cast<double>(last.proposals), 2))
             .append(" % within distance ")
@@ -250,8 +252,8 @@ std::string fitReportText(const FitResult& result, const FitSettings& settings, 
             .append("; forecast from the ")
             .append(std::to_string(result.matching.size()))
             .append(" closest of ")
-            .append(std::to_string(result.forecastCandidates))
-            .append(" runs; ")
+            .append(counted(result.forecastCandidates, "run", "runs"))
+            .append("; ")
             .append(fixed(seconds, 1))
             .append(" s (judging ")
             .append(fixed(result.judgingSeconds, 1))
@@ -268,7 +270,7 @@ std::string fitReportText(const FitResult& result, const FitSettings& settings, 
                               fixed(misfit.syntheticDistance, 2) + ")");
         if (misfit.outsideRuns())
             reasons.push_back(std::to_string(misfit.pointsOutsideRuns) + " of " +
-                              std::to_string(misfit.observedPoints) + " observed counts (" +
+                              counted(misfit.observedPoints, "observed count", "observed counts") + " (" +
                               fixed(100 * misfit.shareOutsideRuns(), 0) + " %) lie beyond all " +
                               std::to_string(result.matching.size()) +
                               " matching runs by more than twice a count's chance spread");

@@ -98,6 +98,10 @@ TEST(request, crossChecksNameTheOptionsAsTheFrontEndSpellsThem) {
     pandemie::app::RequestDraft twice(keywords());
     twice.setScenarios({{"a", {}, {}}, {"b", {{"latency", "3"}}, {}}, {"a", {}, {}}});
     EXPECT_EQ(refusal(std::move(twice)), "scenarios: scenario \"a\" is named twice");
+    pandemie::app::RequestDraft spelled(keywords());
+    spelled.setScenarios({{"f\u00FCr", {}, {}}, {"fur", {}, {}}, {"fu\u0308r", {}, {}}});
+    EXPECT_EQ(refusal(std::move(spelled)),
+              "scenarios: scenario \"fu\u0308r\" is named twice, in two spellings of the same letters");
 
     pandemie::app::RequestDraft fixed(keywords());
     fixed.set("latency", "3");

@@ -118,6 +118,18 @@ TEST(chart, changeLabelsThatDoNotFitAreThinnedAndCountedNeverLeaveThePlotArea) {
     EXPECT_EQ(few.labels[1].box.top(), few.labels[0].box.top());
     EXPECT_LT(few.labels[2].box.right(), 780) << "day 180's label left of its line";
     EXPECT_TRUE(chart::layoutChangeLabels({{}}, 5).labels.empty());
+
+    // A day is "Tag", days are "Tage": the noun follows the value.
+    const pandemie::Schedule days{{20, pandemie::Parameter::latency, 1},
+                                  {60, pandemie::Parameter::recovery, 1},
+                                  {100, pandemie::Parameter::latency, 0},
+                                  {140, pandemie::Parameter::recovery, 2}};
+    const chart::ChangeLabelLayout inDays = chart::layoutChangeLabels({days}, 5);
+    ASSERT_EQ(inDays.labels.size(), 4U);
+    EXPECT_EQ(inDays.labels[0].text, "Tag 20: Latenz 1 Tag");
+    EXPECT_EQ(inDays.labels[1].text, "Tag 60: Genesung nach 1 Tag");
+    EXPECT_EQ(inDays.labels[2].text, "Tag 100: Latenz 0 Tage");
+    EXPECT_EQ(inDays.labels[3].text, "Tag 140: Genesung nach 2 Tagen");
 }
 
 TEST(chart, scenarioLegendKeepsClearOfChangeLabelsShortensNamesAndCountsTheUnshown) {

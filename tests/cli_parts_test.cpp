@@ -362,14 +362,25 @@ TEST(cliMessages, valuesShowAsTypedInOneLineAndMistypedOptionsFindTheirMatch) {
     EXPECT_EQ(pandemie::input::shownPath("out/p.png"), "out/p.png");
     EXPECT_EQ(pandemie::input::shownPath("a\nb"), R"("a\nb")");
 
-    const std::vector<std::string> known{"--runs", "--seed", "--summary", "--sweep"};
-    EXPECT_EQ(pandemie::cli::closestOption("--run", known), "--runs");
-    EXPECT_EQ(pandemie::cli::closestOption("--seeed", known), "--seed");
-    EXPECT_EQ(pandemie::cli::closestOption("--swep", known), "--sweep");
-    EXPECT_EQ(pandemie::cli::closestOption("--colour", known), "");
-    // The start of exactly one option names it, however far from its end.
-    EXPECT_EQ(pandemie::cli::closestOption("--summ", known), "--summary");
-    EXPECT_EQ(pandemie::cli::closestOption("--s", known), "");
+    const std::vector<std::string> known{"--runs", "--seed", "--summary", "--sweep", "--scenarios"};
+    using pandemie::cli::meantOptions;
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(meantOptions("--run", known), Names{"--runs"});
+    EXPECT_EQ(meantOptions("--seeed", known), Names{"--seed"});
+    EXPECT_EQ(meantOptions("--swep", known), Names{"--sweep"});
+    EXPECT_EQ(meantOptions("--colour", known), Names{});
+    // Letter case aside, a swap of neighbours is one edit: two swaps are two.
+    EXPECT_EQ(meantOptions("--SEED", known), Names{"--seed"});
+    EXPECT_EQ(meantOptions("--sede", known), Names{"--seed"});
+    EXPECT_EQ(meantOptions("--ssummayr", known), Names{"--summary"});
+    EXPECT_EQ(meantOptions("--usmmayr", known), Names{"--summary"});
+    EXPECT_EQ(meantOptions("--usmmyar", known), Names{});
+    // The start of exactly one option names it, however far from its end;
+    // the start of several names them all, never the nearest of them.
+    EXPECT_EQ(meantOptions("--summ", known), Names{"--summary"});
+    EXPECT_EQ(meantOptions("--Se", known), Names{"--seed"});
+    EXPECT_EQ(meantOptions("--S", known), (Names{"--scenarios", "--seed", "--summary", "--sweep"}));
+    EXPECT_EQ(meantOptions("-", known), Names{});
 
     // A path is cut as a value is, later.
     const std::string deep = "/a/" + std::string(10'000, 'x');

@@ -294,8 +294,10 @@ TEST(cli, helpAndVersionExitZeroWhateverElseIsGiven) {
           "peak_infected, peak_day or final_recovered"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_EQ(help.find(" ..."), std::string::npos) << "one value per option";
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--runs", "0", "--help"}, {"--help", "--runs", "0"}, {"--bogus", "-h"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--runs", "0", "--help"},
+                                                 {"--help", "--runs", "0"},
+                                                 {"--bogus", "-h"},
+                                                 {"-qh"}}) {
         const Outcome run = runCli(args);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out, help);
@@ -303,6 +305,22 @@ TEST(cli, helpAndVersionExitZeroWhateverElseIsGiven) {
     const Outcome version = runCli({"--version", "--runs=0"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("pandemie-cli ", 0), 0U);
+}
+
+// -q given again, joined (-qq) or a last "--" change nothing.
+TEST(cli, repeatedQuietAndAClosingDoubleDashAreTheRunAsUsual) {
+    const Outcome usual = runCli({"--days", "5", "--runs", "2"});
+    ASSERT_EQ(usual.status, 0);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--days", "5", "--runs", "2", "-qq"},
+          {"-q", "--days", "5", "-q", "--runs", "2"},
+          {"--days", "5", "--quiet", "--runs", "2", "--quiet", "--"}}) {
+        SCOPED_TRACE(args.back());
+        const Outcome run = runCli(args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, usual.out);
+        EXPECT_EQ(run.err, "");
+    }
 }
 
 TEST(cli, everyOptionRefusesAnEmptyValueAndTakesOnlyOneValue) {
@@ -335,8 +353,10 @@ TEST(cli, misuseGetsOneLineNamingTheOption) {
     deep.front() = '/';
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
         {{"--quiet=maybe"}, "--quiet: takes no value, got \"maybe\""},
-        {{"--output", a, "--output", b}, "--output: given twice; only --change and --sweep may be repeated"},
-        {{"--runs", "2", "--runs", "2"}, "--runs: given twice; only --change and --sweep may be repeated"},
+        {{"--output", a, "--output", b},
+         "--output: given twice; only --change, --sweep and --prior may be repeated"},
+        {{"--runs", "2", "--runs", "2"},
+         "--runs: given twice; only --change, --sweep and --prior may be repeated"},
         {{"--sweep", "latency=1,2", "--output", a, "--latency", "3"},
          "--latency: cannot be combined with --sweep of latency"},
         {{"--change", "3:latency=1", "4:latency=2"},
@@ -347,6 +367,20 @@ TEST(cli, misuseGetsOneLineNamingTheOption) {
         {{"--rec", "9"}, "unknown option --rec; did you mean --recovery?"},
         {{"--out", a}, "unknown option --out; did you mean --output?"},
         {{"--run", "3"}, "unknown option --run; did you mean --runs?"},
+        {{"--Runs", "3"}, "unknown option --Runs; did you mean --runs?"},
+        {{"--RUNS", "3"}, "unknown option --RUNS; did you mean --runs?"},
+        {{"--rnus", "3"}, "unknown option --rnus; did you mean --runs?"},
+        {{"--hlep"}, "unknown option --hlep; did you mean --help?"},
+        {{"--po", "3"},
+         "unknown option --po; did you mean one of --population, --posterior, --posterior-png?"},
+        {{"--pos"}, "unknown option --pos; did you mean one of --posterior, --posterior-png?"},
+        {{"--colour"}, "unknown option --colour (see --help)"},
+        {{"--help=foo"}, "--help: takes no value, got \"foo\""},
+        {{"--version=x"}, "--version: takes no value, got \"x\""},
+        {{"-q=x"}, "--quiet: takes no value, got \"x\""},
+        {{"--days", "3", "--", "x"}, "unexpected argument \"x\" after --; pandemie-cli takes no operands"},
+        {{"--", "--help"}, "unexpected argument \"--help\" after --; pandemie-cli takes no operands"},
+        {{"-qx"}, "unknown option -qx (see --help)"},
         {{"--scenarios", deep},
          "--scenarios: \"" + deep.substr(0, 200) + "\u2026\": cannot read the file: File name too long"},
     };

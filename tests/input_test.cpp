@@ -17,6 +17,7 @@
 #include "chart/run_image.h"
 #include "input/changes.h"
 #include "input/characters.h"
+#include "input/composed_text.h"
 #include "input/observed_file.h"
 #include "input/quoted.h"
 #include "input/scenario_file.h"
@@ -201,6 +202,38 @@ void expectShownEscapedEverywhere(const std::vector<Escaped>& cases) {
         }
         EXPECT_NE(messages[2].find("unknown column \"" + escaped + '"'), std::string::npos) << messages[2];
     }
+}
+
+// A letter typed as one character or as a base and combining marks is one
+// name; the expected forms are Python's unicodedata.normalize("NFC", ...).
+TEST(inputText, namesCompareInTheirComposedForm) {
+    using pandemie::input::composedText;
+    EXPECT_EQ(composedText("Schu\u0308ler"), "Sch\u00FCler");
+    EXPECT_EQ(composedText("Sch\u00FCler"), "Sch\u00FCler");
+    EXPECT_EQ(composedText("e\u0323\u0302"), "\u1EC7");  // marks in either order, or a composed base
+    EXPECT_EQ(composedText("e\u0302\u0323"), "\u1EC7");
+    EXPECT_EQ(composedText("\u1EB9\u0302"), "\u1EC7");
+    EXPECT_EQ(composedText("u\u0308\u0304"), "\u01D6");
+    EXPECT_EQ(composedText("A\u030A\u0301"), "\u01FA");
+    EXPECT_EQ(composedText("o\u031B\u0323\u0300"), "\u1EE3\u0300");  // the dot below took the place
+    EXPECT_EQ(composedText("a\u0308\u0308"), "\u00E4\u0308");
+    EXPECT_EQ(composedText("\u0344q\u0308x\u0308"), "\u0308\u0301q\u0308\u1E8D");
+    EXPECT_EQ(composedText("u\xff\u0308 \xc3"), "u\xff\u0308 \xc3");  // a byte of none parts them
+
+    const std::string composed = "[[scenario]]\nname = \"Ma\u00DFnahmen f\u00FCr Sch\u00FCler\"\n";
+    const std::string decomposed = "[[scenario]]\nname = \"Ma\u00DFnahmen fu\u0308r Schu\u0308ler\"\n";
+    EXPECT_EQ(refusal(composed + decomposed),
+              "--scenarios: s.toml:4: scenario \"Ma\u00DFnahmen fu\u0308r Schu\u0308ler\" is named twice, in "
+              "two spellings "
+              "of the same letters");
+    EXPECT_EQ(refusal(composed + composed),
+              "--scenarios: s.toml:4: scenario \"Ma\u00DFnahmen f\u00FCr Sch\u00FCler\" is named twice");
+    const auto names =
+        scenariosFromText(composed + "[[scenario]]\nname = \"Ma\u00DFnahmen fur Schuler\"\n" +
+                              "[[scenario]]\nname = \"Ma\u00DFnahmen f\u00FCr Sch\u00FCler\u0308\"\n",
+                          "s.toml", {});
+    ASSERT_EQ(names.size(), 3U);
+    EXPECT_EQ(names[2].name, "Ma\u00DFnahmen f\u00FCr Sch\u00FCler\u0308") << "kept as given";
 }
 
 TEST(inputText, invalidSequencesShowAsTheirBytes) {

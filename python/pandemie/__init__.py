@@ -184,11 +184,16 @@ def _command(options: Mapping[str, Any], image_option: str = "--png") -> str:
     return _core.command_line(arguments + [image_option, "pandemie.png"])
 
 
+def _counted(count: int, one: str, many: str) -> str:
+    """A count with its noun in the number the count takes: "1 run", "0 runs"."""
+    return f"{count} {one if count == 1 else many}"
+
+
 class _Reporter:
     """progress=True: a line on standard error while the call runs."""
 
     def __init__(self, unit: str) -> None:
-        self.unit = unit
+        self.unit = unit  # plural; "runs" drops its "s" for a total of 1
         self.shown = -1
 
     def __call__(self, done: int, total: int) -> None:
@@ -196,7 +201,8 @@ class _Reporter:
         if percent != self.shown:
             self.shown = percent
             end = "\n" if done >= total else ""
-            print(f"\r{percent:3d}%  {done}/{total} {self.unit}", end=end, file=_sys.stderr, flush=True)
+            print(f"\r{percent:3d}%  {done}/{_counted(total, self.unit[:-1], self.unit)}", end=end,
+                  file=_sys.stderr, flush=True)
 
 
 def _progress(progress: Progress, unit: str = "runs") -> Any:
@@ -359,7 +365,7 @@ class Ensemble(_Result):
         return rows
 
     def __repr__(self) -> str:
-        return f"<pandemie.Ensemble of {len(self.runs)} runs>\n" + self._core.text()
+        return f"<pandemie.Ensemble of {_counted(len(self.runs), 'run', 'runs')}>\n" + self._core.text()
 
 
 class Comparison(_Result):
@@ -380,7 +386,8 @@ class Comparison(_Result):
     differences = _table_property("differences")
 
     def __repr__(self) -> str:
-        return f"<pandemie.Comparison of {len(self.names)} scenarios>\n" + self._core.text()
+        return (f"<pandemie.Comparison of {_counted(len(self.names), 'scenario', 'scenarios')}>\n" +
+                self._core.text())
 
 
 class Sweep(_Result):
@@ -391,7 +398,7 @@ class Sweep(_Result):
     table = _table_property("sweep")
 
     def __repr__(self) -> str:
-        return f"<pandemie.Sweep of {len(self.table)} points>"
+        return f"<pandemie.Sweep of {_counted(len(self.table), 'point', 'points')}>"
 
 
 class Fit(_Result):
@@ -483,12 +490,8 @@ def _scenarios(scenarios: Any) -> tuple:
         scenarios = [{"name": name, **values} for name, values in scenarios.items()]
     if not isinstance(scenarios, Iterable):
         raise TypeError(f"scenarios: expected a file name or a list of dicts, got {scenarios!r}")
-    given = [_scenario(i, scenario) for i, scenario in enumerate(scenarios)]
-    names = [name for name, _, _ in given]
-    for name in names:
-        if names.count(name) > 1:
-            raise ValueError(f'scenarios: scenario "{name}" is named twice')
-    return {}, given
+    # A name given twice, in whatever spelling, is refused by the core as in a file.
+    return {}, [_scenario(i, scenario) for i, scenario in enumerate(scenarios)]
 
 
 def _in_memory(given: list) -> dict:

@@ -15,6 +15,7 @@ import signal
 import subprocess
 import threading
 import time
+import unicodedata
 
 import numpy as np
 import pytest
@@ -282,6 +283,23 @@ def test_scenarios_given_as_dicts_are_named_in_the_command():
     fitted = pandemie.fit({"day": [10, 20, 30, 40], "infected": [20, 80, 200, 260]}, runs=10, threads=2)
     later = fitted.compare([{"name": "so"}, {"name": "weniger", "changes": [(50, {"encounters": 3})]}])
     assert "--observed '(in memory)'" in later.command and "--scenarios '(in memory)'" in later.command
+
+
+def test_a_name_in_two_spellings_is_named_twice_and_counts_take_their_noun():
+    # Every precomposed Latin letter against its decomposed spelling, by Python's own tables.
+    letters = "".join(chr(c) for c in [*range(0xC0, 0x250), *range(0x1E00, 0x1F00)]
+                      if unicodedata.normalize("NFD", chr(c)) != chr(c))
+    decomposed = unicodedata.normalize("NFD", letters)
+    assert len(decomposed) > len(letters)
+    with pytest.raises(ValueError, match=r'^scenarios: scenario ".*" is named twice, in two spellings'):
+        pandemie.compare([{"name": letters}, {"name": decomposed}], runs=2, days=5)
+    with pytest.raises(ValueError, match='^scenarios: scenario "Schu\u0308ler" is named twice, in two spellings'):
+        pandemie.compare({"Schüler": {}, "Schu\u0308ler": {}}, runs=2, days=5)
+    one = pandemie.compare({"Sch\u00FCler": {}, "Schuler": {}, "Sch\u00FCler\u0308": {}}, runs=1, days=5)
+    assert one.names == ["Sch\u00FCler", "Schuler", "Sch\u00FCler\u0308"]  # kept as given
+    assert repr(one).startswith("<pandemie.Comparison of 3 scenarios>\n")
+    assert repr(pandemie.compare({"allein": {}}, runs=1, days=5)).startswith("<pandemie.Comparison of 1 scenario>")
+    assert repr(pandemie.sweep({"encounters": [4]}, runs=2, days=5)) == "<pandemie.Sweep of 1 point>"
 
 
 def test_priors_and_days_as_numpy_and_pandas_give_them():
