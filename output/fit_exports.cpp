@@ -177,7 +177,7 @@ Table forecastTable(const FitResult& result, const Observations& observed) {
 
 std::string fitReportText(const FitResult& result, const FitSettings& settings, const Observations& observed,
                           double seconds) {
-    std::string text = (result.fittedAnything() ? "fit to " : "runs of the values given against ") +
+    std::string text = (result.fittedAnything() ? "fit to " : "the values given, compared with ") +
                        observedPhrase(observed) + " (" + seriesList(observed) + ", " + spanText(observed) +
                        (result.fittedAnything() ? "), median and 80 % interval:\n" : "):\n");
     for (const ParameterInfo& info : parameterTable) {
