@@ -209,7 +209,12 @@ QImage Result::image(Image image) const {
     if (image == Image::posterior)
         return chart::jointPosteriorImage(std::get<FitValue>(value).fit.joint(
             Parameter::encounters, Parameter::infection, std::get<FitValue>(value).settings));
-    if (const ComparisonValue* c = comparison()) return chart::scenarioImage(c->scenarios, c->results);
+    if (const ComparisonValue* c = comparison()) {
+        // A fit's scenarios are drawn with the counts they continue.
+        std::optional<chart::ObservedFigure> observed;
+        if (request.fits()) observed = chart::ObservedFigure{request.observed, request.scope.persons};
+        return chart::scenarioImage(c->scenarios, c->results, observed);
+    }
     return std::visit(
         Overloaded{
             [this](const RunValue& r) {
