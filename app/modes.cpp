@@ -226,7 +226,10 @@ QImage Result::image(Image image) const {
             },
             [](const ComparisonValue&) { return QImage(); },
             [this](const SweepValue& s) {
-                return chart::sweepImage(request.sweeps, request.measure, s.results.summaries, request.scope);
+                const std::int64_t runs =
+                    s.results.summaries.empty() ? 0 : s.results.summaries.front().runs();
+                return chart::sweepImage(request.sweeps, request.measure, s.results.summaries, request.scope,
+                                         {runs, request.parameters, request.changes});
             },
             [this](const FitValue& f) {
                 // Counts by date, and new cases, are drawn in the data's rows and units.
