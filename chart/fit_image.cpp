@@ -15,6 +15,7 @@
 #include "chart/plot_frame.h"
 #include "chart/run_image.h"
 #include "chart/surface.h"
+#include "model/calendar.h"
 
 namespace chart {
 
@@ -87,7 +88,13 @@ void drawObservedCounts(Surface& picture, const pandemie::Observations& observed
 std::optional<ChangeLabel> lastObservationLabel(const pandemie::Observations& observed, const DayAxis& axis) {
     const int lastDay = observed.lastDay();
     if (lastDay < 1 || lastDay > axis.days) return std::nullopt;
-    return dayLabel(lastDay, QStringLiteral("Tag %1: letzte Beobachtung").arg(lastDay), labelRowTop, axis);
+    // Dated counts name the date too, as their counts image does.
+    const QString date = observed.dateOfDayOne
+                             ? QStringLiteral(" (%1)").arg(QString::fromStdString(
+                                   pandemie::germanDayMonth(*observed.dateOfDayOne + lastDay - 1)))
+                             : QString();
+    return dayLabel(lastDay, QStringLiteral("Tag %1%2: letzte Beobachtung").arg(lastDay).arg(date),
+                    labelRowTop, axis);
 }
 
 void drawLastObservationLine(Surface& picture, const std::optional<ChangeLabel>& label, const DayAxis& axis) {
