@@ -43,10 +43,12 @@ public:
     }
 
 private:
-    int& at(int x, int y) { return sums_[static_cast<std::size_t>(y * (area_.width() + 1) + x)]; }
-    [[nodiscard]] int value(int x, int y) const {
-        return sums_[static_cast<std::size_t>(y * (area_.width() + 1) + x)];
+    [[nodiscard]] std::size_t indexOf(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(area_.width() + 1) +
+               static_cast<std::size_t>(x);
     }
+    int& at(int x, int y) { return sums_[indexOf(x, y)]; }
+    [[nodiscard]] int value(int x, int y) const { return sums_[indexOf(x, y)]; }
 
     QRect area_;
     std::vector<int> sums_;
@@ -78,9 +80,10 @@ QImage withListBelow(const QImage& chart, const std::vector<ListEntry>& entries,
     Surface strip(static_cast<int>(std::lround(8 + listRowHeight * rows)));
     const double columnWidth = 723.0 / columns;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const auto column = static_cast<double>(static_cast<int>(i) / rows);
-        const auto row = static_cast<double>(static_cast<int>(i) % rows);
-        printText(strip, 60 + columnWidth * column, 2 + listRowHeight * row,
+        const std::size_t column = i / static_cast<std::size_t>(rows);
+        const std::size_t row = i % static_cast<std::size_t>(rows);
+        printText(strip, 60 + columnWidth * static_cast<double>(column),
+                  2 + listRowHeight * static_cast<double>(row),
                   shortened(entries[i].text, listTextSize, columnWidth - 8), listTextSize, Align::left,
                   entries[i].colour);
     }

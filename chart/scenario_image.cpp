@@ -114,7 +114,6 @@ void drawFrame(Surface& picture, const InfectedAxis& axis, const DayAxis& days) 
 
 constexpr double legendTextSize = 11;
 constexpr double legendRowHeight = 18;
-constexpr double legendRight = 773;
 constexpr double longestName = 320;
 
 std::vector<pandemie::Schedule> shownSchedules(const std::vector<ScenarioCourses>& scenarios) {

@@ -18,6 +18,7 @@ namespace {
 
 std::vector<ListEntry> captionOf(const std::vector<QString>& lines) {
     std::vector<ListEntry> entries;
+    entries.reserve(lines.size());
     for (const QString& line : lines) entries.push_back({line, QBColor(0)});
     return entries;
 }

@@ -113,7 +113,7 @@ TEST(chart, changeLinesStaySparseAndTheirLabelsNeverCoverACurve) {
     const chart::ChangeLabelLayout layout = chart::layoutChangeLabels({everyDay});
     EXPECT_TRUE(layout.listed);
     ASSERT_GT(layout.labels.size(), 10U);
-    EXPECT_LE(layout.labels.size(), std::size_t{chart::listColumns * chart::listRows});
+    EXPECT_LE(layout.labels.size(), static_cast<std::size_t>(chart::listColumns) * chart::listRows);
     EXPECT_EQ(layout.labels.size() + layout.leftOut, 180U);
     EXPECT_EQ(layout.note, QString("\u2026 und %1 weitere \u00C4nderungen ohne Linie").arg(layout.leftOut));
     for (std::size_t i = 1; i < layout.labels.size(); ++i)
