@@ -221,7 +221,12 @@ QImage Result::image(Image image) const {
     if (image == Image::posterior)
         return chart::jointPosteriorImage(std::get<FitValue>(value).fit.joint(
             Parameter::encounters, Parameter::infection, std::get<FitValue>(value).settings));
-    if (const ComparisonValue* c = comparison()) return chart::scenarioImage(c->scenarios, c->results);
+    if (const ComparisonValue* c = comparison()) {
+        // A fit's scenarios are drawn with the counts they continue.
+        std::optional<chart::ObservedFigure> observed;
+        if (request.fits()) observed = chart::ObservedFigure{request.observed, request.scope.persons};
+        return chart::scenarioImage(c->scenarios, c->results, observed);
+    }
     return std::visit(
         Overloaded{
             [this](const RunValue& r) {
@@ -233,7 +238,10 @@ QImage Result::image(Image image) const {
             },
             [](const ComparisonValue&) { return QImage(); },
             [this](const SweepValue& s) {
-                return chart::sweepImage(request.sweeps, request.measure, s.results.summaries, request.scope);
+                const std::int64_t runs =
+                    s.results.summaries.empty() ? 0 : s.results.summaries.front().runs();
+                return chart::sweepImage(request.sweeps, request.measure, s.results.summaries, request.scope,
+                                         {runs, request.parameters, request.changes});
             },
             [this](const FitValue& f) {
                 // Counts by date, and new cases, are drawn in the data's rows and units.

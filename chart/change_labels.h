@@ -1,12 +1,14 @@
 #pragma once
-// The change days of the linear charts: a thin vertical line on each, and a
-// label near the top of the plot area. Labels stand in rows from y = 64,
-// each right of its line where it fits, else left of it; none overlaps
-// another or leaves the plot area. Where not all fit, only every second,
-// third, ... is labelled (every line is drawn), and a note below the rows
-// counts the others; a label longer than the room beside its line ends in "…".
+// The change days of the linear charts: a thin vertical line on each, drawn
+// under the curves, and its label. Labels stand in one row above the plot
+// area, each right of its line where it fits, else left of it, while all of
+// them fit there; else they are listed below the image. Lines stay at least
+// minLineGap pixels apart and at most listColumns x listRows are drawn:
+// where there are more, every second, third, ... change day keeps its line
+// and label, and a note counts the others.
 
 #include <QColor>
+#include <QImage>
 #include <QRectF>
 #include <QString>
 
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "chart/day_axis.h"
+#include "chart/placement.h"
 #include "chart/surface.h"
 #include "model/scenario.h"
 
@@ -24,49 +27,47 @@ struct ChangeLabel {
     int day = 0;
     std::size_t schedule = 0;  // whose change it is
     QString text;
-    QRectF box;  // the white panel under the text
+    QRectF box;  // the white panel under the text, above the plot area; empty for a listed label
 };
 
 struct ChangeLabelLayout {
-    std::vector<ChangeLabel> labels;
-    std::size_t leftOut = 0;  // change days without a label
-    QString note;             // "… und 3 weitere Änderungen", empty when all are labelled
-    QRectF noteBox;
-    double bottom = 60;  // below the last row used, the top edge of the plot area without labels
+    std::vector<ChangeLabel> labels;  // the lines drawn, each with its label
+    bool listed = false;              // the labels are listed below the image
+    std::size_t leftOut = 0;          // change days without line and label
+    QString note;  // "… und 3 weitere Änderungen ohne Linie", empty when none is left out
 };
 
-// The top of the first row of labels.
-inline constexpr double firstLabelRowTop = 64;
+// The row of labels above the plot area: between the title and the frame.
+inline constexpr double labelRowTop = 48;
+// Change lines at least this far apart, so that they never hatch the chart.
+inline constexpr double minLineGap = 12;
 
-// The rows below y = 64 for labels in the charts of one run.
-inline constexpr int runLabelRows = 8;
+// The labels of all schedules' change days; the row above the plot area
+// keeps clear of `taken`.
+[[nodiscard]] ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& schedules,
+                                                   const DayAxis& axis = {},
+                                                   const std::vector<QRectF>& taken = {});
 
-// The labels of all schedules' change days, in at most `rows` rows from y =
-// top and a row for the note.
-[[nodiscard]] ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& schedules, int rows,
-                                                   double top = firstLabelRowTop, const DayAxis& axis = {});
-
-// A label of one day's line in the row at y = top, placed as a change label;
-// the next row starts at box.bottom() + 1.
-[[nodiscard]] ChangeLabel dayLabel(int day, const QString& text, double top, const DayAxis& axis = {});
+// A label of one day's line in the row at y = top, right of the line where
+// it fits, else left of it.
+[[nodiscard]] ChangeLabel dayLabel(int day, const QString& text, double top = labelRowTop,
+                                   const DayAxis& axis = {});
 
 // A label's white panel and its text.
 void drawLabelPanel(Surface& picture, const QRectF& box, const QString& text, const QColor& colour);
 
-// Lines of every change day of every schedule in its colour, one pixel wide.
-void drawChangeLines(Surface& picture, const std::vector<pandemie::Schedule>& schedules,
+// The layout's lines, in the colours of their schedules, one pixel wide.
+void drawChangeLines(Surface& picture, const ChangeLabelLayout& layout,
                      const std::function<QColor(std::size_t)>& colourOf, const DayAxis& axis = {});
-// The labels on their panels, in their schedules' colours, the note in black.
+// The labels above the plot area on their panels, in their schedules' colours.
 void drawChangeLabels(Surface& picture, const ChangeLabelLayout& layout,
                       const std::function<QColor(std::size_t)>& colourOf);
-
-// Lines of every change day of every schedule in its colour, then the labels.
-void drawChangeMarkers(Surface& picture, const std::vector<pandemie::Schedule>& schedules,
-                       const ChangeLabelLayout& layout, const std::function<QColor(std::size_t)>& colourOf,
-                       const DayAxis& axis = {});
+// The listed labels and the note, for withListBelow.
+[[nodiscard]] std::vector<ListEntry> listedChanges(const ChangeLabelLayout& layout,
+                                                   const std::function<QColor(std::size_t)>& colourOf);
 
 // One run's changes in grey.
-void drawChangeMarkers(Surface& picture, const pandemie::Schedule& changes, const DayAxis& axis = {});
+[[nodiscard]] std::function<QColor(std::size_t)> greyChanges();
 
 // The text shortened with "…" to at most width pixels in the plain face at that size.
 [[nodiscard]] QString shortened(const QString& text, double points, double width);

@@ -20,7 +20,7 @@ void setTextStyle(Surface& picture, double size, const QColor& colour) {
 
 }  // namespace
 
-void rahmen2(Surface& picture, const DayAxis& axis) {
+void rahmen2(Surface& picture, const DayAxis& axis, SeriesNames names) {
     const int step = axis.labelStep();
     picture.setDrawWidth(1);
     picture.LineBox(60, 60, 783, 560, QBColor(0));
@@ -39,14 +39,13 @@ void rahmen2(Surface& picture, const DayAxis& axis) {
     picture.setFontSize(12);
     printAt(picture, 60, 30, QStringLiteral("relative Anteile in %  (lineare Darstellung)"));
 
-    picture.LineFilledBox(70, 300, 240, 420, QBColor(15));
-    using pandemie::Series;
-    setTextStyle(picture, 15, seriesColour(Series::notInfected));
-    printAt(picture, 85, 315, QStringLiteral("nicht Infizierte"));
-    setTextStyle(picture, 15, seriesColour(Series::infected));
-    printAt(picture, 85, 350, QStringLiteral("aktuell Infizierte"));
-    setTextStyle(picture, 15, seriesColour(Series::recovered));
-    printAt(picture, 85, 385, QStringLiteral("Genesene"));
+    if (names == SeriesNames::onPanel) {
+        picture.LineFilledBox(70, 300, 240, 420, QBColor(15));
+        for (std::size_t i = 0; i < seriesStyles.size(); ++i) {
+            setTextStyle(picture, 15, QBColor(seriesStyles.at(i).colour));
+            printAt(picture, 85, 315 + 35 * static_cast<double>(i), seriesName(seriesStyles.at(i).series));
+        }
+    }
 
     setTextStyle(picture, 9, QBColor(0));
     const std::array<std::pair<int, const char*>, 6> percentLabels{
@@ -54,6 +53,12 @@ void rahmen2(Surface& picture, const DayAxis& axis) {
     for (const auto& [y, label] : percentLabels) printAt(picture, 30, y, QString::fromLatin1(label));
 
     picture.Refresh();
+}
+
+QString seriesName(pandemie::Series series) {
+    static const std::array<QString, 3> names{
+        QStringLiteral("nicht Infizierte"), QStringLiteral("aktuell Infizierte"), QStringLiteral("Genesene")};
+    return names.at(static_cast<std::size_t>(series));
 }
 
 void copyright(Surface& picture) {

@@ -3,6 +3,7 @@
 // tool's images of D days put day d at x = 60 + 720 d / D.
 
 #include <array>
+#include <cstdint>
 
 #include "chart/day_axis.h"
 #include "chart/surface.h"
@@ -28,8 +29,14 @@ inline constexpr std::array<SeriesStyle, 3> seriesStyles{{
     return QBColor(seriesStyles.at(static_cast<std::size_t>(series)).colour);
 }
 
-// Frame, grid, axis labels, title and legend; refreshes the chart.
-void rahmen2(Surface& picture, const DayAxis& axis = {});
+// Frame, grid, axis labels, title and the series' names on their white
+// panel in the plot area, the window's legend; refreshes the chart. Images
+// that place the names elsewhere leave the panel out.
+enum class SeriesNames : std::uint8_t { onPanel, elsewhere };
+void rahmen2(Surface& picture, const DayAxis& axis = {}, SeriesNames names = SeriesNames::onPanel);
+
+// "nicht Infizierte", "aktuell Infizierte", "Genesene", as the window's legend names them.
+[[nodiscard]] QString seriesName(pandemie::Series series);
 
 // The two-line credit caption over a finished chart; leaves "Calibri" 12 black.
 void copyright(Surface& picture);

@@ -279,12 +279,9 @@ void drawKey(Surface& picture, const CountsLayout& layout, const pandemie::Obser
 QString periodTitle(const pandemie::Observations& observed) {
     if (!observed.counts(pandemie::ObservedSeries::newCases)) {
         // Levels only: the series as the window's key names them.
-        static const std::array<QString, 3> names{QStringLiteral("nicht Infizierte"),
-                                                  QStringLiteral("aktuell Infizierte"),
-                                                  QStringLiteral("Genesene")};
         QStringList shown;
         for (const pandemie::SeriesField& field : pandemie::seriesFields)
-            if (observed.counts(field.series)) shown << names[static_cast<std::size_t>(field.series)];
+            if (observed.counts(field.series)) shown << seriesName(field.series);
         return shown.join(QStringLiteral(", ")) + QStringLiteral(" (Personen)");
     }
     const auto all = [&](int days) {

@@ -6,13 +6,16 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "chart/change_labels.h"
 #include "chart/chart.h"
 #include "chart/heat_map.h"
+#include "chart/placement.h"
 #include "chart/plot_frame.h"
 #include "chart/run_image.h"
 #include "chart/surface.h"
+#include "model/calendar.h"
 
 namespace chart {
 
@@ -46,36 +49,60 @@ void drawObservedKey(Surface& picture, const pandemie::Observations& observed) {
 }
 
 void drawMarks(Surface& picture, const pandemie::Observations& observed, const DayAxis& axis, int persons) {
-    const double radius = markRadiusOf(observed);
-    for (const pandemie::ObservedDay& day : observed.days) {
-        if (day.day < 1 || day.day > axis.days) continue;
-        for (const SeriesStyle& style : seriesStyles) {
-            const auto& count = day.counts.at(static_cast<std::size_t>(style.series));
-            if (count)
-                drawObservedMark(picture, axis.x(day.day), rowOf(style, *count, persons), radius,
-                                 QBColor(style.colour));
-        }
-    }
+    for (const SeriesStyle& style : seriesStyles)
+        drawObservedCounts(picture, observed, style.series, axis,
+                           [&](double count) { return rowOf(style, count, persons); });
 }
 
 constexpr double misfitTextSize = 13;
 
-// The warning's panel at the top of the plot area, centred over it.
-QRectF misfitPanel(const QString& text) {
-    const double width = textWidth(text, misfitTextSize) + 8;
-    return {421.5 - width / 2, firstLabelRowTop, width, 21};
-}
-
-void drawMisfit(Surface& picture, const QRectF& panel, const QString& text) {
-    picture.LineFilledBox(panel.left(), panel.top(), panel.right() - 1, panel.bottom() - 1, QBColor(15));
-    printText(picture, panel.center().x(), panel.top() + 1, text, misfitTextSize, Align::centre,
+// The warning on a white panel in a free spot of the plot area; false when there is none.
+bool drawMisfit(Surface& picture) {
+    const QString text = misfitText();
+    const std::optional<QRectF> panel =
+        freeSpot(picture.image(), QSizeF(textWidth(text, misfitTextSize) + 8, 21), plotInside,
+                 {QBColor(15), QBColor(0)});
+    if (!panel) return false;
+    picture.LineFilledBox(panel->left(), panel->top(), panel->right() - 1, panel->bottom() - 1, QBColor(15));
+    printText(picture, panel->center().x(), panel->top() + 1, text, misfitTextSize, Align::centre,
               misfitColour());
+    return true;
 }
 
 }  // namespace
 
 void drawObservedMark(Surface& picture, double x, double y, double radius, const QColor& colour) {
     picture.FilledCircle(x, y, radius, colour, colour.darker(200));
+}
+
+void drawObservedCounts(Surface& picture, const pandemie::Observations& observed, pandemie::Series series,
+                        const DayAxis& axis, const std::function<double(double count)>& rowOf) {
+    const double radius = markRadiusOf(observed);
+    for (const pandemie::ObservedDay& day : observed.days) {
+        const auto& count = day.counts.at(static_cast<std::size_t>(series));
+        if (count && day.day >= 1 && day.day <= axis.days)
+            drawObservedMark(picture, axis.x(day.day), rowOf(*count), radius, seriesColour(series));
+    }
+}
+
+std::optional<ChangeLabel> lastObservationLabel(const pandemie::Observations& observed, const DayAxis& axis) {
+    const int lastDay = observed.lastDay();
+    if (lastDay < 1 || lastDay > axis.days) return std::nullopt;
+    // Dated counts name the date too, as their counts image does.
+    const QString date = observed.dateOfDayOne
+                             ? QStringLiteral(" (%1)").arg(QString::fromStdString(
+                                   pandemie::germanDayMonth(*observed.dateOfDayOne + lastDay - 1)))
+                             : QString();
+    return dayLabel(lastDay, QStringLiteral("Tag %1%2: letzte Beobachtung").arg(lastDay).arg(date),
+                    labelRowTop, axis);
+}
+
+void drawLastObservationLine(Surface& picture, const std::optional<ChangeLabel>& label, const DayAxis& axis) {
+    if (label) drawDashedLine(picture, axis.x(label->day), 62, 558);
+}
+
+void drawLastObservationLabel(Surface& picture, const std::optional<ChangeLabel>& label) {
+    if (label) drawLabelPanel(picture, label->box, label->text, lastObservationColour());
 }
 
 QColor lastObservationColour() {
@@ -108,29 +135,27 @@ void drawLinesBelow(Surface& picture, double top, std::int64_t runs, const QStri
 }
 
 QImage forecastImage(const ForecastFigure& figure) {
-    Surface picture = bandChart(figure.courses);
     const DayAxis axis = DayAxis::of(figure.courses.p50);
+    const std::optional<ChangeLabel> lastDay = lastObservationLabel(figure.observed, axis);
+    const ChangeLabelLayout layout = layoutChangeLabels(
+        {figure.changes}, axis, lastDay ? std::vector{lastDay->box} : std::vector<QRectF>{});
+    Surface picture = bandChart(figure.courses, [&](Surface& chart) {
+        drawChangeLines(chart, layout, greyChanges(), axis);
+        drawLastObservationLine(chart, lastDay, axis);
+    });
     drawObservedKey(picture, figure.observed);
-    const auto grey = [](std::size_t) { return QBColor(8); };
-    const std::vector<pandemie::Schedule> schedules{figure.changes};
-    drawChangeLines(picture, schedules, grey, axis);
-    const int lastDay = figure.observed.lastDay();
-    const bool lastDayShown = lastDay >= 1 && lastDay <= axis.days;
-    if (lastDayShown) drawDashedLine(picture, axis.x(lastDay), 62, 558);
     drawMarks(picture, figure.observed, axis, figure.persons);
     drawLinesBelow(picture, 583, figure.runs, figure.parameterLine);
+    drawChangeLabels(picture, layout, greyChanges());
+    drawLastObservationLabel(picture, lastDay);
 
-    // Top down in the plot area: the warning, the last day's label, the change labels.
-    double top = firstLabelRowTop;
-    const QRectF panel = misfitPanel(misfitText());
-    if (figure.misfit) top = panel.bottom() + 2;
-    const ChangeLabel lastDayLabel =
-        dayLabel(lastDay, QStringLiteral("Tag %1: letzte Beobachtung").arg(lastDay), top, axis);
-    if (lastDayShown) top = lastDayLabel.box.bottom() + 1;
-    drawChangeLabels(picture, layoutChangeLabels(schedules, runLabelRows, top, axis), grey);
-    if (lastDayShown) drawLabelPanel(picture, lastDayLabel.box, lastDayLabel.text, lastObservationColour());
-    if (figure.misfit) drawMisfit(picture, panel, misfitText());
-    return picture.image();
+    std::vector<ListEntry> listed;
+    if (figure.misfit && !drawMisfit(picture)) listed.push_back({misfitText(), misfitColour()});
+    const std::vector<ListEntry> names = drawSeriesNames(picture);
+    listed.insert(listed.end(), names.begin(), names.end());
+    const std::vector<ListEntry> changes = listedChanges(layout, greyChanges());
+    listed.insert(listed.end(), changes.begin(), changes.end());
+    return withListBelow(picture.image(), listed);
 }
 
 QColor zeroWeightColour() {

@@ -8,7 +8,11 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
+#include "chart/change_labels.h"
+#include "chart/day_axis.h"
 #include "chart/surface.h"
 #include "model/band_stats.h"
 #include "model/fit.h"
@@ -31,7 +35,9 @@ struct ForecastFigure {
 // observed counts over it as discs in their series' colours, a dashed line
 // at the last observed day with its label, "beobachtet" in the key, the
 // number of runs and the parameter line below the plot; when misfit, a red
-// warning at the top of the plot area; change days marked.
+// warning where the plot area has room; change days marked. The series'
+// names, and the warning, stand where they cover no data, else in a list
+// below the image.
 [[nodiscard]] QImage forecastImage(const ForecastFigure& figure);
 
 // "Median a posteriori: 10 Tsd. Begegnungen/Tag, ..." for the forecast image.
@@ -44,6 +50,16 @@ struct ForecastFigure {
 // Pieces the images of fits share.
 // An observed count: a disc of the colour in a darker outline.
 void drawObservedMark(Surface& picture, double x, double y, double radius, const QColor& colour);
+// The observed counts of the series as marks in its colour, at rows rowOf(count).
+void drawObservedCounts(Surface& picture, const pandemie::Observations& observed, pandemie::Series series,
+                        const DayAxis& axis, const std::function<double(double count)>& rowOf);
+// "Tag 40: letzte Beobachtung" above the plot area beside the last observed
+// day's line; none when that day is off the axis.
+[[nodiscard]] std::optional<ChangeLabel> lastObservationLabel(const pandemie::Observations& observed,
+                                                              const DayAxis& axis);
+// The label's dashed line, to draw under the curves, and the label itself.
+void drawLastObservationLine(Surface& picture, const std::optional<ChangeLabel>& label, const DayAxis& axis);
+void drawLastObservationLabel(Surface& picture, const std::optional<ChangeLabel>& label);
 // The colour of the last observation's line and label.
 [[nodiscard]] QColor lastObservationColour();
 // The last observation's line at x, dashed from y = top to bottom, two pixels wide.

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QLocale>
+#include <QPainter>
 
 #include <algorithm>
 #include <array>
@@ -78,12 +79,44 @@ void drawRunsAndParameters(Surface& picture, std::int64_t runs, const pandemie::
 }  // namespace
 
 QImage firstRunImage(const pandemie::Trajectory& run, const pandemie::Schedule& changes, int persons) {
+    const DayAxis axis = DayAxis::of(run);
+    const ChangeLabelLayout layout = layoutChangeLabels({changes}, axis);
     Surface picture = surfaceAfterStartUp();
-    rahmen2(picture, DayAxis::of(run));
+    rahmen2(picture, axis);
+    drawChangeLines(picture, layout, greyChanges(), axis);
     plotCourse(picture, run, persons);
     copyright(picture);
-    drawChangeMarkers(picture, changes, DayAxis::of(run));
-    return picture.image();
+    drawChangeLabels(picture, layout, greyChanges());
+    return withListBelow(picture.image(), listedChanges(layout, greyChanges()));
+}
+
+std::vector<ListEntry> drawSeriesNames(Surface& picture, const std::vector<QRectF>& taken) {
+    constexpr double size = 10;
+    constexpr double rowHeight = 16;
+    double widest = 0;
+    for (const SeriesStyle& style : seriesStyles)
+        widest = std::max(widest, textWidth(seriesName(style.series), size));
+    const QSizeF panel(widest + 12, 6 + rowHeight * static_cast<double>(seriesStyles.size()));
+    QImage drawn = picture.image();
+    {
+        QPainter painter(&drawn);
+        for (const QRectF& box : taken) painter.fillRect(box, Qt::magenta);
+    }
+    const std::optional<QRectF> spot = freeSpot(drawn, panel, plotInside, {QBColor(15), QBColor(0)});
+    std::vector<ListEntry> listed;
+    for (std::size_t i = 0; i < seriesStyles.size(); ++i) {
+        const SeriesStyle& style = seriesStyles.at(i);
+        if (!spot) {
+            listed.push_back({seriesName(style.series), QBColor(style.colour)});
+            continue;
+        }
+        if (i == 0)
+            picture.LineFilledBox(spot->left(), spot->top(), spot->right() - 1, spot->bottom() - 1,
+                                  QBColor(15));
+        printText(picture, spot->left() + 6, spot->top() + 3 + rowHeight * static_cast<double>(i),
+                  seriesName(style.series), size, Align::left, QBColor(style.colour));
+    }
+    return listed;
 }
 
 void printKeyText(Surface& picture, int entry, const QString& text) {
@@ -98,14 +131,16 @@ QColor lightTint(const QColor& colour) {
     return {tint(colour.red()), tint(colour.green()), tint(colour.blue())};
 }
 
-Surface bandChart(const pandemie::PercentileCourses& courses) {
+Surface bandChart(const pandemie::PercentileCourses& courses,
+                  const std::function<void(Surface&)>& underCurves) {
     Surface picture = surfaceAfterStartUp();
     // Shaded first, so the frame's grid and texts stay visible over the bands.
     for (const SeriesStyle& style : seriesStyles)
         shadeBand(
             picture, courses.p10, courses.p90, style.series,
             [&](double count) { return style.base - count / 2.0; }, lightTint(QBColor(style.colour)));
-    rahmen2(picture, DayAxis::of(courses.p50));
+    rahmen2(picture, DayAxis::of(courses.p50), SeriesNames::elsewhere);
+    if (underCurves) underCurves(picture);
     plotCourse(picture, courses.p50, pandemie::countedPersons);
     drawKey(picture);
     return picture;
@@ -113,10 +148,16 @@ Surface bandChart(const pandemie::PercentileCourses& courses) {
 
 QImage bandImage(const pandemie::PercentileCourses& courses, std::int64_t runs,
                  const pandemie::Parameters& parameters, const pandemie::Schedule& changes) {
-    Surface picture = bandChart(courses);
+    const DayAxis axis = DayAxis::of(courses.p50);
+    const ChangeLabelLayout layout = layoutChangeLabels({changes}, axis);
+    Surface picture =
+        bandChart(courses, [&](Surface& chart) { drawChangeLines(chart, layout, greyChanges(), axis); });
     drawRunsAndParameters(picture, runs, parameters);
-    drawChangeMarkers(picture, changes, DayAxis::of(courses.p50));
-    return picture.image();
+    drawChangeLabels(picture, layout, greyChanges());
+    std::vector<ListEntry> listed = drawSeriesNames(picture);
+    const std::vector<ListEntry> changesListed = listedChanges(layout, greyChanges());
+    listed.insert(listed.end(), changesListed.begin(), changesListed.end());
+    return withListBelow(picture.image(), listed);
 }
 
 QByteArray encodePng(const QImage& image) {

@@ -7,7 +7,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
+#include "chart/placement.h"
 #include "chart/surface.h"
 #include "model/band_stats.h"
 #include "model/model.h"
@@ -30,8 +33,15 @@ namespace chart {
                                const pandemie::Parameters& parameters,
                                const pandemie::Schedule& changes = {});
 
-// bandImage before its line of runs and parameters and its change markers.
-[[nodiscard]] Surface bandChart(const pandemie::PercentileCourses& courses);
+// bandImage before its line of runs and parameters, its change labels and
+// the series' names; underCurves draws over the bands and frame, under the medians.
+[[nodiscard]] Surface bandChart(const pandemie::PercentileCourses& courses,
+                                const std::function<void(Surface&)>& underCurves = {});
+
+// The series' names on a white panel in a spot of the plot area that
+// covers no data nor any of `taken`; where there is none, they are left
+// for the list below the image.
+[[nodiscard]] std::vector<ListEntry> drawSeriesNames(Surface& picture, const std::vector<QRectF>& taken = {});
 
 // The band chart's key stands right of the title, its entries side by side:
 // entry k's swatch 24 pixels wide at x = keyEntryX(k), y = keyTop..keyTop + 12,

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "chart/fit_image.h"
+#include "chart/placement.h"
 #include "chart/plot_frame.h"
 #include "chart/surface.h"
 
@@ -16,13 +18,18 @@ std::size_t shownOf(const std::vector<ScenarioCourses>& scenarios) {
 }
 
 // The percent scale: the smallest of these that holds every band shown.
-double percentTop(const std::vector<ScenarioCourses>& scenarios) {
-    int highest = 0;
+double percentTop(const std::vector<ScenarioCourses>& scenarios,
+                  const std::optional<ObservedFigure>& observed) {
+    double highest = 0;
     for (std::size_t s = 0; s < shownOf(scenarios); ++s)
         for (const pandemie::DailyCounts& counts : scenarios[s].courses.p90)
-            highest = std::max(highest, counts.countInfected);
+            highest = std::max(highest, static_cast<double>(counts.countInfected) / 10);
+    if (observed)
+        for (const pandemie::ObservedDay& day : observed->observed.days)
+            if (const auto& count = day.counts.at(static_cast<std::size_t>(pandemie::Series::infected)))
+                highest = std::max(highest, *count * 100.0 / observed->persons);
     for (const double top : {10.0, 20.0, 50.0})
-        if (highest <= top * 10) return top;
+        if (highest <= top) return top;
     return 100;
 }
 
@@ -36,28 +43,56 @@ private:
     double top_;
 };
 
-void shadeScenarioBand(Surface& picture, const ScenarioCourses& scenario, const InfectedAxis& axis,
-                       QColor colour) {
-    colour.setAlpha(56);  // overlapping bands stay visible through each other
-    shadeBand(
-        picture, scenario.courses.p10, scenario.courses.p90, pandemie::Series::infected,
-        [&](double count) { return axis.y(count); }, colour);
+// Each pixel column of the shown scenarios' bands: a part in one band in
+// that band's tint, a part in more than one in the overlap grey.
+void shadeScenarioBands(Surface& picture, const std::vector<ScenarioCourses>& scenarios,
+                        const InfectedAxis& axis, const DayAxis& days) {
+    const std::size_t shown = shownOf(scenarios);
+    if (shown == 0) return;
+    for (auto x = static_cast<int>(std::ceil(days.x(1))); x <= days.x(days.days); ++x) {
+        std::vector<std::pair<double, double>> spans;  // top and bottom row of each band
+        for (std::size_t s = 0; s < shown; ++s) {
+            const auto rowAt = [&](const pandemie::Trajectory& course) {
+                return std::round(axis.y(countAt(course, pandemie::Series::infected, x)));
+            };
+            spans.emplace_back(rowAt(scenarios[s].courses.p90), rowAt(scenarios[s].courses.p10));
+        }
+        std::vector<double> edges;
+        for (const auto& [top, bottom] : spans) {
+            edges.push_back(top);
+            edges.push_back(bottom + 1);
+        }
+        std::sort(edges.begin(), edges.end());
+        for (std::size_t e = 0; e + 1 < edges.size(); ++e) {
+            if (edges[e + 1] <= edges[e]) continue;
+            std::size_t count = 0;
+            std::size_t which = 0;
+            for (std::size_t s = 0; s < shown; ++s)
+                if (spans[s].first <= edges[e] && edges[e + 1] - 1 <= spans[s].second) {
+                    ++count;
+                    which = s;
+                }
+            if (count > 0)
+                picture.LineFilledBox(x, edges[e], x, edges[e + 1] - 1,
+                                      count == 1 ? scenarioTint(which) : overlapColour());
+        }
+    }
+}
+
+void drawCourse(Surface& picture, const pandemie::Trajectory& course, const InfectedAxis& axis,
+                const QColor& colour, int width) {
+    const DayAxis days = DayAxis::of(course);
+    picture.setDrawWidth(width);
+    for (int day = 2; day <= days.days; ++day) {
+        picture.Line(days.x(day - 1), axis.y(DayAxis::countsOn(course, day - 1).countInfected), days.x(day),
+                     axis.y(DayAxis::countsOn(course, day).countInfected), colour);
+    }
+    picture.setDrawWidth(1);
 }
 
 // The days of the scenarios' courses, which are all of one length.
 DayAxis dayAxisOf(const std::vector<ScenarioCourses>& scenarios) {
     return scenarios.empty() ? DayAxis{} : DayAxis::of(scenarios.front().courses.p50);
-}
-
-void drawMedian(Surface& picture, const pandemie::Trajectory& median, const InfectedAxis& axis,
-                const QColor& colour) {
-    const DayAxis days = DayAxis::of(median);
-    picture.setDrawWidth(2);
-    for (int day = 2; day <= days.days; ++day) {
-        picture.Line(days.x(day - 1), axis.y(DayAxis::countsOn(median, day - 1).countInfected), days.x(day),
-                     axis.y(DayAxis::countsOn(median, day).countInfected), colour);
-    }
-    picture.setDrawWidth(1);
 }
 
 void drawFrame(Surface& picture, const InfectedAxis& axis, const DayAxis& days) {
@@ -79,7 +114,6 @@ void drawFrame(Surface& picture, const InfectedAxis& axis, const DayAxis& days) 
 
 constexpr double legendTextSize = 11;
 constexpr double legendRowHeight = 18;
-constexpr double legendRight = 773;
 constexpr double longestName = 320;
 
 std::vector<pandemie::Schedule> shownSchedules(const std::vector<ScenarioCourses>& scenarios) {
@@ -93,25 +127,6 @@ QString moreScenarios(std::size_t count) {
                       : QStringLiteral("\u2026 und %1 weitere Szenarien").arg(count);
 }
 
-// The legend stands at the top, y = 70, or as little below as keeps it clear
-// of the change labels: just under one of them.
-double legendTop(const ChangeLabelLayout& changes, QRectF legend) {
-    const double highest = legend.top();
-    std::vector<double> tops{highest};
-    for (const ChangeLabel& label : changes.labels) tops.push_back(label.box.bottom() + 4);
-    if (!changes.note.isEmpty()) tops.push_back(changes.noteBox.bottom() + 4);
-    std::sort(tops.begin(), tops.end());
-    const auto clear = [&](double top) {
-        legend.moveTop(top);
-        return std::none_of(changes.labels.begin(), changes.labels.end(),
-                            [&](const ChangeLabel& label) { return label.box.intersects(legend); }) &&
-               (changes.note.isEmpty() || !changes.noteBox.intersects(legend));
-    };
-    for (const double top : tops)
-        if (top >= highest && clear(top)) return top;
-    return std::max(highest, changes.bottom + 4);
-}
-
 void drawLegend(Surface& picture, const ScenarioLayout& layout) {
     const QRectF& box = layout.legend;
     // Both corners of a box belong to it.
@@ -119,8 +134,18 @@ void drawLegend(Surface& picture, const ScenarioLayout& layout) {
     picture.LineBox(box.left(), box.top(), box.right() - 1, box.bottom() - 1, QBColor(8));
     for (std::size_t s = 0; s < layout.entries.size(); ++s) {
         const LegendEntry& entry = layout.entries[s];
-        picture.LineFilledBox(entry.swatch.left(), entry.swatch.top(), entry.swatch.right() - 1,
-                              entry.swatch.bottom() - 1, scenarioColour(s));
+        const QRectF& swatch = entry.swatch;
+        const bool overlap = s + 1 == layout.entries.size() && layout.entries.size() > 1;
+        picture.LineFilledBox(swatch.left(), swatch.top(), swatch.right() - 1, swatch.bottom() - 1,
+                              overlap ? overlapColour() : scenarioTint(s));
+        if (!overlap) {
+            picture.LineBox(swatch.left(), swatch.top(), swatch.right() - 1, swatch.bottom() - 1,
+                            scenarioColour(s));
+            picture.setDrawWidth(2);
+            picture.Line(swatch.left(), swatch.center().y(), swatch.right() - 1, swatch.center().y(),
+                         scenarioColour(s));
+            picture.setDrawWidth(1);
+        }
         printText(picture, entry.text.left(), entry.text.top(), entry.name, legendTextSize, Align::left,
                   QBColor(0));
     }
@@ -129,67 +154,117 @@ void drawLegend(Surface& picture, const ScenarioLayout& layout) {
                   Align::left, QBColor(8));
 }
 
+QString overlapName() {
+    return QStringLiteral("B\u00E4nder \u00FCberlagert");
+}
+
 }  // namespace
 
 QColor scenarioColour(std::size_t index) {
-    static const std::array<QColor, 8> colours{QBColor(12),          QColor(0, 90, 220),  QColor(0, 150, 60),
-                                               QColor(150, 60, 190), QColor(230, 130, 0), QColor(0, 150, 160),
-                                               QColor(140, 90, 40),  QBColor(8)};
+    static const std::array<QColor, 8> colours{
+        QColor(213, 94, 0),  QColor(0, 114, 178),  QColor(0, 158, 115), QColor(204, 121, 167),
+        QColor(230, 159, 0), QColor(86, 180, 233), QColor(0, 0, 0),     QColor(240, 228, 66)};
     static_assert(colours.size() == shownScenarios);
     return colours.at(index % colours.size());
 }
 
-ScenarioLayout scenarioLayout(const std::vector<ScenarioCourses>& scenarios) {
-    constexpr int labelRows = 5;
+QColor scenarioTint(std::size_t index) {
+    const QColor colour = scenarioColour(index);
+    const auto tint = [](int component) { return component + (255 - component) * 4 / 5; };
+    return {tint(colour.red()), tint(colour.green()), tint(colour.blue())};
+}
+
+QColor overlapColour() {
+    return {226, 226, 226};
+}
+
+ScenarioLayout ScenarioLayout::movedTo(QPointF topLeft) const {
+    ScenarioLayout moved = *this;
+    const QPointF by = topLeft - legend.topLeft();
+    moved.legend.translate(by);
+    for (LegendEntry& entry : moved.entries) {
+        entry.swatch.translate(by);
+        entry.text.translate(by);
+    }
+    moved.noteText.translate(by);
+    return moved;
+}
+
+ScenarioLayout scenarioLayout(const std::vector<ScenarioCourses>& scenarios,
+                              const std::vector<QRectF>& taken) {
     ScenarioLayout layout;
-    layout.changes =
-        layoutChangeLabels(shownSchedules(scenarios), labelRows, firstLabelRowTop, dayAxisOf(scenarios));
+    layout.changes = layoutChangeLabels(shownSchedules(scenarios), dayAxisOf(scenarios), taken);
     const std::size_t shown = shownOf(scenarios);
     if (shown < scenarios.size()) layout.note = moreScenarios(scenarios.size() - shown);
     double widest = textWidth(layout.note, legendTextSize) - 28;
     std::vector<QString> names;
-    for (std::size_t s = 0; s < shown; ++s) {
-        names.push_back(shortened(scenarios[s].name, legendTextSize, longestName));
-        widest = std::max(widest, textWidth(names.back(), legendTextSize));
-    }
-    const double left = legendRight - widest - 44;
-    const std::size_t rows = shown + (layout.note.isEmpty() ? 0 : 1);
-    const double height = 9 + legendRowHeight * static_cast<double>(rows);
-    const double top = legendTop(layout.changes, QRectF(left, 70, legendRight - left + 1, height));
-    const auto rowTop = [&](std::size_t row) { return top + 4 + legendRowHeight * static_cast<double>(row); };
     for (std::size_t s = 0; s < shown; ++s)
+        names.push_back(shortened(scenarios[s].name, legendTextSize, longestName));
+    if (shown > 1) names.push_back(overlapName());
+    for (const QString& name : names) widest = std::max(widest, textWidth(name, legendTextSize));
+    const std::size_t rows = names.size() + (layout.note.isEmpty() ? 0 : 1);
+    const auto rowTop = [&](std::size_t row) { return 4 + legendRowHeight * static_cast<double>(row); };
+    for (std::size_t s = 0; s < names.size(); ++s)
         layout.entries.push_back(
-            {names[s], QRectF(left + 8, rowTop(s) + 5, 23, 8),
-             QRectF(left + 36, rowTop(s), textWidth(names[s], legendTextSize), legendRowHeight)});
+            {names[s], QRectF(8, rowTop(s) + 4, 23, 10),
+             QRectF(36, rowTop(s), textWidth(names[s], legendTextSize), legendRowHeight)});
     if (!layout.note.isEmpty())
         layout.noteText =
-            QRectF(left + 8, rowTop(shown), textWidth(layout.note, legendTextSize), legendRowHeight);
-    layout.legend = QRectF(left, top, legendRight - left + 1, height);
+            QRectF(8, rowTop(names.size()), textWidth(layout.note, legendTextSize), legendRowHeight);
+    layout.legend = QRectF(0, 0, widest + 44, 9 + legendRowHeight * static_cast<double>(rows));
     return layout;
 }
 
-QImage scenarioImage(const std::vector<ScenarioCourses>& scenarios) {
+QImage scenarioImage(const std::vector<ScenarioCourses>& scenarios,
+                     const std::optional<ObservedFigure>& observed) {
     Surface picture;
-    const InfectedAxis axis(percentTop(scenarios));
+    const InfectedAxis axis(percentTop(scenarios, observed));
+    const DayAxis days = dayAxisOf(scenarios);
     const std::size_t shown = shownOf(scenarios);
-    for (std::size_t s = 0; s < shown; ++s) shadeScenarioBand(picture, scenarios[s], axis, scenarioColour(s));
-    drawFrame(picture, axis, dayAxisOf(scenarios));
+    const std::optional<ChangeLabel> lastDay =
+        observed ? lastObservationLabel(observed->observed, days) : std::nullopt;
+    const ScenarioLayout placed =
+        scenarioLayout(scenarios, lastDay ? std::vector{lastDay->box} : std::vector<QRectF>{});
+    shadeScenarioBands(picture, scenarios, axis, days);
+    drawFrame(picture, axis, days);
+    drawChangeLines(picture, placed.changes, &scenarioColour, days);
+    drawLastObservationLine(picture, lastDay, days);
+    for (std::size_t s = 0; s < shown; ++s) {
+        drawCourse(picture, scenarios[s].courses.p10, axis, scenarioColour(s), 1);
+        drawCourse(picture, scenarios[s].courses.p90, axis, scenarioColour(s), 1);
+    }
     for (std::size_t s = 0; s < shown; ++s)
-        drawMedian(picture, scenarios[s].courses.p50, axis, scenarioColour(s));
-    const ScenarioLayout layout = scenarioLayout(scenarios);
-    drawChangeMarkers(picture, shownSchedules(scenarios), layout.changes, &scenarioColour,
-                      dayAxisOf(scenarios));
-    drawLegend(picture, layout);
-    return picture.image();
+        drawCourse(picture, scenarios[s].courses.p50, axis, scenarioColour(s), 2);
+    if (observed)
+        drawObservedCounts(picture, observed->observed, pandemie::Series::infected, days, [&](double count) {
+            return std::clamp(axis.y(count * pandemie::countedPersons / observed->persons), 60.0, 560.0);
+        });
+    drawChangeLabels(picture, placed.changes, &scenarioColour);
+    drawLastObservationLabel(picture, lastDay);
+
+    std::vector<ListEntry> listed;
+    const std::optional<QRectF> spot =
+        freeSpot(picture.image(), placed.legend.size(), plotInside, {QBColor(15), QBColor(7)});
+    if (spot) {
+        drawLegend(picture, placed.movedTo(spot->topLeft()));
+    } else {
+        for (std::size_t s = 0; s < placed.entries.size(); ++s)
+            listed.push_back({placed.entries[s].name, s < shown ? scenarioColour(s) : QBColor(8)});
+        if (!placed.note.isEmpty()) listed.push_back({placed.note, QBColor(8)});
+    }
+    const std::vector<ListEntry> changes = listedChanges(placed.changes, &scenarioColour);
+    listed.insert(listed.end(), changes.begin(), changes.end());
+    return withListBelow(picture.image(), listed);
 }
 
 QImage scenarioImage(const std::vector<pandemie::Scenario>& scenarios,
-                     const pandemie::ScenarioResults& results) {
+                     const pandemie::ScenarioResults& results,
+                     const std::optional<ObservedFigure>& observed) {
     std::vector<ScenarioCourses> courses;
     for (std::size_t s = 0; s < scenarios.size(); ++s)
         courses.push_back(
             {QString::fromStdString(scenarios[s].name), results.bands[s].courses(), scenarios[s].changes});
-    return scenarioImage(courses);
+    return scenarioImage(courses, observed);
 }
 
 }  // namespace chart

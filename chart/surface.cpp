@@ -54,7 +54,7 @@ void installFontSubstitutes() {
     QFont::insertSubstitution(QStringLiteral("modern"), QStringLiteral("Carlito"));
 }
 
-Surface::Surface() : image_(whiteImage(width, height, 1)) {}
+Surface::Surface(int imageHeight) : image_(whiteImage(width, imageHeight, 1)) {}
 
 void Surface::Cls() {
     image_.fill(Qt::white);
@@ -68,7 +68,7 @@ void Surface::setDevicePixelRatio(double ratio) {
     screenImage_ = QImage();
     if (ratio_ == 1) return;
     const auto scaled = [ratio](int pixels) { return static_cast<int>(std::ceil(pixels * ratio)); };
-    screenImage_ = whiteImage(scaled(width), scaled(height), ratio);
+    screenImage_ = whiteImage(scaled(width), scaled(image_.height()), ratio);
     for (const Operation& operation : operations_) paint(screenImage_, operation);
 }
 

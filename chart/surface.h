@@ -41,7 +41,8 @@ public:
     static constexpr int width = 797;
     static constexpr int height = 613;
 
-    Surface();
+    // An image below a chart, such as its list of changes, may be of another height.
+    explicit Surface(int imageHeight = height);
 
     void Cls();
     void setDrawWidth(int pixels) { drawWidth_ = pixels; }

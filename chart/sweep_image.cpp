@@ -1,16 +1,27 @@
 #include "chart/sweep_image.h"
 
+#include <QLocale>
+#include <QStringList>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 
 #include "chart/heat_map.h"
+#include "chart/placement.h"
 #include "chart/plot_frame.h"
 #include "chart/surface.h"
 
 namespace chart {
 
 namespace {
+
+std::vector<ListEntry> captionOf(const std::vector<QString>& lines) {
+    std::vector<ListEntry> entries;
+    entries.reserve(lines.size());
+    for (const QString& line : lines) entries.push_back({line, QBColor(0)});
+    return entries;
+}
 
 // The line image's plot area is the chart's, (60, 60)-(783, 560).
 class LineAxes {
@@ -74,10 +85,42 @@ void drawLineFrame(Surface& picture, const SweepAxis& axis, pandemie::Outcome me
               outcomeCaption(measure, scope) + QStringLiteral("  (Median und 10 - 90 % Band)"), 12);
 }
 
+// A value of the colour scale in the axis' unit, with as many decimals as
+// tell the scale's quarters apart.
+QString scaleLabel(double value, double span) {
+    const int decimals =
+        span <= 0 ? 0 : std::clamp(1 - static_cast<int>(std::floor(std::log10(span / 4))), 0, 3);
+    return QLocale(QLocale::German).toString(value, 'f', decimals);
+}
+
+QString unitOf(pandemie::Outcome measure) {
+    return measure == pandemie::Outcome::peakDay ? QStringLiteral("Tag") : QStringLiteral("%");
+}
+
 }  // namespace
 
+std::vector<QString> settingLines(const SweepSetting& setting,
+                                  const std::vector<pandemie::Parameter>& swept) {
+    QStringList fixed;
+    for (const pandemie::ParameterInfo& info : pandemie::parameterTable)
+        if (std::find(swept.begin(), swept.end(), info.parameter) == swept.end())
+            fixed << fromTable(info.changeCaption)
+                         .arg(pandemie::parameterValue(setting.parameters, info.parameter));
+    const QString runs = setting.runsPerPoint == 1
+                             ? QStringLiteral("Je Punkt 1 Lauf")
+                             : QStringLiteral("Je Punkt %1 L\u00E4ufe").arg(setting.runsPerPoint);
+    QString first = runs;
+    if (!fixed.isEmpty()) first += QStringLiteral("; fest: ") + fixed.join(QStringLiteral(", "));
+    QStringList changes;
+    for (const auto& [day, label] : changeLabels(setting.changes)) changes << label;
+    const QString second = QStringLiteral("\u00C4nderungen in jedem Lauf: ") +
+                           (changes.isEmpty() ? QStringLiteral("keine") : changes.join(QStringLiteral("; ")));
+    return {first, second};
+}
+
 QImage sweepLineImage(const SweepAxis& axis, pandemie::Outcome measure,
-                      const std::vector<PointFigures>& points, const pandemie::RunScope& scope) {
+                      const std::vector<PointFigures>& points, const pandemie::RunScope& scope,
+                      const SweepSetting& setting) {
     Surface picture;
     const LineAxes axes(axis, measure, scope);
     shadeLineBand(picture, axis, points, axes);
@@ -90,39 +133,57 @@ QImage sweepLineImage(const SweepAxis& axis, pandemie::Outcome measure,
     picture.setDrawWidth(5);
     for (std::size_t i = 0; i < points.size(); ++i)
         picture.PSet(axes.x(axis.values[i]), axes.y(points[i].p50), lineColour);
-    return picture.image();
+    return withListBelow(picture.image(), captionOf(settingLines(setting, {axis.parameter})), 1);
 }
 
 QImage heatMapImage(const SweepAxis& x, const SweepAxis& y, pandemie::Outcome measure,
-                    const std::vector<int>& medians, const pandemie::RunScope& scope) {
+                    const std::vector<int>& medians, const pandemie::RunScope& scope,
+                    const SweepSetting& setting) {
     Surface picture;
     const std::size_t ny = y.values.size();
-    const double top = outcomeAxisTop(measure, scope);
-    drawHeatMap(picture, x, y, [&](std::size_t i, std::size_t j) {
-        return viridis(outcomeOnAxis(measure, medians[i * ny + j], scope) / top);
-    });
+    const auto onAxis = [&](int median) { return outcomeOnAxis(measure, median, scope); };
+    double least = 0;
+    double greatest = 0;
+    if (!medians.empty()) {
+        const auto [low, high] = std::minmax_element(medians.begin(), medians.end());
+        least = onAxis(*low);
+        greatest = onAxis(*high);
+    }
+    const double span = greatest - least;
+    // All cells of one value take the scale's middle.
+    const auto scaled = [&](double value) { return span > 0 ? (value - least) / span : 0.5; };
+    drawHeatMap(picture, x, y,
+                [&](std::size_t i, std::size_t j) { return viridis(scaled(onAxis(medians[i * ny + j]))); });
     std::array<QString, 5> quarters;
     for (std::size_t k = 0; k < quarters.size(); ++k)
-        quarters.at(k) = QString::number(top * static_cast<double>(k) / 4);
-    drawColourScale(picture, quarters,
-                    measure == pandemie::Outcome::peakDay ? QStringLiteral("Tag") : QStringLiteral("%"));
+        quarters.at(k) = span > 0 ? scaleLabel(least + span * static_cast<double>(k) / 4, span)
+                                  : (k == 2 ? scaleLabel(least, 0) : QString());
+    drawColourScale(picture, quarters, unitOf(measure));
     printHeatMapTitle(picture, outcomeCaption(measure, scope) + QStringLiteral("  (Median)"));
-    return picture.image();
+    std::vector<QString> lines = settingLines(setting, {x.parameter, y.parameter});
+    lines.push_back(span > 0
+                        ? QStringLiteral("Die Farbskala reicht vom kleinsten gezeigten Wert (%1 %3) bis zum "
+                                         "gr\u00F6\u00DFten (%2 %3).")
+                              .arg(scaleLabel(least, span), scaleLabel(greatest, span), unitOf(measure))
+                        : QStringLiteral("Alle gezeigten Werte sind gleich (%1 %2).")
+                              .arg(scaleLabel(least, 0), unitOf(measure)));
+    return withListBelow(picture.image(), captionOf(lines), 1);
 }
 
 QImage sweepImage(const std::vector<SweepAxis>& axes, pandemie::Outcome measure,
-                  const std::vector<pandemie::OutcomeStatistics>& points, const pandemie::RunScope& scope) {
+                  const std::vector<pandemie::OutcomeStatistics>& points, const pandemie::RunScope& scope,
+                  const SweepSetting& setting) {
     std::vector<PointFigures> figures;
     figures.reserve(points.size());
     for (const pandemie::OutcomeStatistics& point : points) {
         const pandemie::CountHistogram& values = point.histogram(measure);
         figures.push_back({values.percentile(10), values.percentile(50), values.percentile(90)});
     }
-    if (axes.size() == 1) return sweepLineImage(axes[0], measure, figures, scope);
+    if (axes.size() == 1) return sweepLineImage(axes[0], measure, figures, scope, setting);
     std::vector<int> medians;
     medians.reserve(figures.size());
     for (const PointFigures& point : figures) medians.push_back(point.p50);
-    return heatMapImage(axes.at(0), axes.at(1), measure, medians, scope);
+    return heatMapImage(axes.at(0), axes.at(1), measure, medians, scope, setting);
 }
 
 }  // namespace chart

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "chart/run_image.h"
 #include "chart/scenario_image.h"
 #include "chart/surface.h"
+#include "chart/sweep_image.h"
 #include "model/calendar.h"
 #include "tests/ink_height.h"
 
@@ -62,25 +64,12 @@ TEST(chart, keptDrawingIsRenderedAnewAtAnyRatio) {
 
 namespace {
 
-// Inside the plot area's box (60, 60)-(783, 560), clear of its edges and so of
-// the frame's labels outside it.
-bool insidePlotArea(const QRectF& box) {
-    return QRectF(61, 61, 722, 499).contains(box);
-}
-
 // Every pair of boxes apart, with the index of the first overlapping pair.
 std::string overlapOf(const std::vector<QRectF>& boxes) {
     for (std::size_t i = 0; i < boxes.size(); ++i)
         for (std::size_t j = i + 1; j < boxes.size(); ++j)
             if (boxes[i].intersects(boxes[j])) return std::to_string(i) + " and " + std::to_string(j);
     return {};
-}
-
-std::vector<QRectF> labelBoxes(const chart::ChangeLabelLayout& layout) {
-    std::vector<QRectF> boxes;
-    for (const chart::ChangeLabel& label : layout.labels) boxes.push_back(label.box);
-    if (!layout.note.isEmpty()) boxes.push_back(layout.noteBox);
-    return boxes;
 }
 
 pandemie::Schedule encountersOn(std::initializer_list<int> days) {
@@ -92,80 +81,6 @@ pandemie::Schedule encountersOn(std::initializer_list<int> days) {
 chart::ScenarioCourses scenario(const QString& name, pandemie::Schedule changes = {}) {
     return {name, {}, std::move(changes)};
 }
-
-}  // namespace
-
-TEST(chart, changeLabelsThatDoNotFitAreThinnedAndCountedNeverLeaveThePlotArea) {
-    pandemie::Schedule everyDay;
-    for (int day = 1; day <= pandemie::runDays; ++day)
-        everyDay.push_back({day, pandemie::Parameter::encounters, 5});
-    everyDay.push_back({175, pandemie::Parameter::infection, 12});  // a long label near the right edge
-    everyDay.push_back({175, pandemie::Parameter::recovery, 20});
-    const chart::ChangeLabelLayout layout = chart::layoutChangeLabels({everyDay}, chart::runLabelRows);
-    ASSERT_GT(layout.labels.size(), 10U);
-    EXPECT_EQ(layout.labels.size() + layout.leftOut, 180U);
-    EXPECT_EQ(layout.note, QString("\u2026 und %1 weitere \u00C4nderungen").arg(layout.leftOut));
-    const std::vector<QRectF> boxes = labelBoxes(layout);
-    EXPECT_EQ(overlapOf(boxes), "");
-    for (const QRectF& box : boxes) EXPECT_TRUE(insidePlotArea(box)) << box.x() << "," << box.y();
-    EXPECT_LT(layout.bottom, 300) << "above the legend panel of the run's chart";
-
-    // Few labels all stand, whole and in the first row where they fit.
-    const chart::ChangeLabelLayout few = chart::layoutChangeLabels({encountersOn({30, 90, 180})}, 5);
-    ASSERT_EQ(few.labels.size(), 3U);
-    EXPECT_EQ(few.note, "");
-    EXPECT_EQ(few.labels[0].text, "Tag 30: 12 Tsd. Begegnungen/Tag");
-    EXPECT_EQ(few.labels[1].box.top(), few.labels[0].box.top());
-    EXPECT_LT(few.labels[2].box.right(), 780) << "day 180's label left of its line";
-    EXPECT_TRUE(chart::layoutChangeLabels({{}}, 5).labels.empty());
-
-    // A day is "Tag", days are "Tage": the noun follows the value.
-    const pandemie::Schedule days{{20, pandemie::Parameter::latency, 1},
-                                  {60, pandemie::Parameter::recovery, 1},
-                                  {100, pandemie::Parameter::latency, 0},
-                                  {140, pandemie::Parameter::recovery, 2}};
-    const chart::ChangeLabelLayout inDays = chart::layoutChangeLabels({days}, 5);
-    ASSERT_EQ(inDays.labels.size(), 4U);
-    EXPECT_EQ(inDays.labels[0].text, "Tag 20: Latenz 1 Tag");
-    EXPECT_EQ(inDays.labels[1].text, "Tag 60: Genesung nach 1 Tag");
-    EXPECT_EQ(inDays.labels[2].text, "Tag 100: Latenz 0 Tage");
-    EXPECT_EQ(inDays.labels[3].text, "Tag 140: Genesung nach 2 Tagen");
-}
-
-TEST(chart, scenarioLegendKeepsClearOfChangeLabelsShortensNamesAndCountsTheUnshown) {
-    const QString longName(5000, QChar('x'));
-    std::vector<chart::ScenarioCourses> scenarios{scenario("keine Ma\u00DFnahmen"),
-                                                  scenario(longName, encountersOn({30, 90})),
-                                                  scenario(QString(100, QChar('y')), encountersOn({30, 60}))};
-    for (int s = 0; s < 997; ++s)
-        scenarios.push_back(scenario(QString("Szenario %1").arg(s), encountersOn({s % 180 + 1})));
-    const chart::ScenarioLayout layout = chart::scenarioLayout(scenarios);
-
-    ASSERT_EQ(layout.entries.size(), chart::shownScenarios);
-    EXPECT_EQ(layout.note, "\u2026 und 992 weitere Szenarien");
-    EXPECT_EQ(layout.entries[0].name, "keine Ma\u00DFnahmen");
-    EXPECT_TRUE(layout.entries[1].name.endsWith("\u2026"));
-    EXPECT_LT(layout.entries[1].name.size(), 100);
-    std::vector<QRectF> boxes = labelBoxes(layout.changes);
-    boxes.push_back(layout.legend);
-    EXPECT_EQ(overlapOf(boxes), "");
-    for (const QRectF& box : boxes) EXPECT_TRUE(insidePlotArea(box)) << box.x() << "," << box.y();
-    for (const chart::LegendEntry& entry : layout.entries) {
-        EXPECT_TRUE(layout.legend.contains(entry.text.united(entry.swatch))) << entry.name.toStdString();
-    }
-    EXPECT_TRUE(layout.legend.contains(layout.noteText));
-    for (const chart::ChangeLabel& label : layout.changes.labels)
-        EXPECT_LT(label.schedule, chart::shownScenarios);
-
-    std::vector<QRgb> colours;
-    for (std::size_t s = 0; s < chart::shownScenarios; ++s) colours.push_back(chart::scenarioColour(s).rgb());
-    std::sort(colours.begin(), colours.end());
-    EXPECT_EQ(std::unique(colours.begin(), colours.end()), colours.end())
-        << "a colour of its own for each shown";
-    EXPECT_EQ(chart::scenarioLayout({scenarios[0], scenarios[1]}).note, "");
-}
-
-namespace {
 
 // Pixels in the rectangle whose colour is such.
 int pixelsWhere(const QImage& image, const QRect& area, const std::function<bool(const QColor&)>& such) {
@@ -183,7 +98,185 @@ bool reddish(const QColor& c) {
     return c.red() > 150 && c.green() < 60 && c.blue() < 60;
 }
 
+// A course of 180 days with every series' count the same on each day.
+pandemie::Trajectory flat(int notInfected, int infected, int recovered) {
+    return pandemie::Trajectory(pandemie::runDays, pandemie::DailyCounts{notInfected, infected, recovered});
+}
+
 }  // namespace
+
+TEST(chart, changeLinesStaySparseAndTheirLabelsNeverCoverACurve) {
+    pandemie::Schedule everyDay;
+    for (int day = 1; day <= pandemie::runDays; ++day)
+        everyDay.push_back({day, pandemie::Parameter::encounters, 5});
+    everyDay.push_back({175, pandemie::Parameter::infection, 12});  // a long label near the right edge
+    const chart::ChangeLabelLayout layout = chart::layoutChangeLabels({everyDay});
+    EXPECT_TRUE(layout.listed);
+    ASSERT_GT(layout.labels.size(), 10U);
+    EXPECT_LE(layout.labels.size(), static_cast<std::size_t>(chart::listColumns) * chart::listRows);
+    EXPECT_EQ(layout.labels.size() + layout.leftOut, 180U);
+    EXPECT_EQ(layout.note, QString("\u2026 und %1 weitere \u00C4nderungen ohne Linie").arg(layout.leftOut));
+    for (std::size_t i = 1; i < layout.labels.size(); ++i)
+        EXPECT_GE(4 * (layout.labels[i].day - layout.labels[i - 1].day), chart::minLineGap);
+
+    // A run of 40 % infected, 60 % recovered: its curves lie where they lay without changes.
+    const pandemie::Trajectory run = flat(0, 400, 600);
+    const QImage plain = chart::firstRunImage(run);
+    const QImage changed = chart::firstRunImage(run, everyDay);
+    EXPECT_GT(changed.height(), plain.height()) << "the labels listed below the chart";
+    int curvePixels = 0;
+    for (int x = 61; x < 783; ++x)
+        for (int y = 61; y < 560; ++y)
+            if ((plain.pixelColor(x, y) == chart::QBColor(12) ||
+                 plain.pixelColor(x, y) == chart::QBColor(10)) &&
+                !QRect(70, 300, 171, 121).contains(x, y)) {  // the window's legend panel
+                ++curvePixels;
+                ASSERT_EQ(changed.pixelColor(x, y), plain.pixelColor(x, y)) << x << "," << y;
+            }
+    EXPECT_GT(curvePixels, 1500);
+    const int lineColumns =
+        pixelsWhere(changed, QRect(61, 150, 722, 1), [](const QColor& c) { return c == chart::QBColor(8); });
+    EXPECT_GT(lineColumns, 10);
+    EXPECT_LT(lineColumns, 722 / 20) << "change lines cover under 5 % of the plot area";
+    EXPECT_EQ(chart::withListBelow(plain, {}), plain);
+
+    // Changes every 8 days from day 5 on: all 21 keep line and label.
+    pandemie::Schedule every8;
+    for (int day = 5; day <= 165; day += 8) every8.push_back({day, pandemie::Parameter::encounters, 3});
+    const chart::ChangeLabelLayout all = chart::layoutChangeLabels({every8});
+    EXPECT_EQ(all.labels.size(), 21U);
+    EXPECT_EQ(all.note, "");
+
+    // Few labels stand whole in the row above the plot area, clear of what is taken.
+    const QRectF taken(450, chart::labelRowTop, 100, 12);
+    const chart::ChangeLabelLayout few = chart::layoutChangeLabels({encountersOn({30, 180})}, {}, {taken});
+    ASSERT_EQ(few.labels.size(), 2U);
+    EXPECT_FALSE(few.listed);
+    EXPECT_EQ(few.labels[0].text, "Tag 30: 12 Tsd. Begegnungen/Tag");
+    std::vector<QRectF> boxes{taken};
+    for (const chart::ChangeLabel& label : few.labels) {
+        boxes.push_back(label.box);
+        EXPECT_LE(label.box.bottom(), 60) << "above the frame";
+        EXPECT_GE(label.box.top(), 47) << "below the title";
+    }
+    EXPECT_EQ(overlapOf(boxes), "");
+    EXPECT_LT(few.labels[1].box.right(), 780) << "day 180's label left of its line";
+    EXPECT_TRUE(chart::layoutChangeLabels({encountersOn({100})}, {}, {taken.translated(200, 0)})
+                    .labels[0]
+                    .box.isValid());
+    EXPECT_TRUE(chart::layoutChangeLabels({encountersOn({85})}, {}, {QRectF(420, 48, 100, 12)}).listed)
+        << "a label that would overlap the taken one goes to the list";
+    EXPECT_TRUE(chart::layoutChangeLabels({{}}).labels.empty());
+    EXPECT_EQ(chart::layoutChangeLabels({encountersOn({1, 2})}).note,
+              "\u2026 und 1 weitere \u00C4nderung ohne Linie");
+
+    // A day is "Tag", days are "Tage": the noun follows the value.
+    const pandemie::Schedule days{{20, pandemie::Parameter::latency, 1},
+                                  {60, pandemie::Parameter::recovery, 1},
+                                  {100, pandemie::Parameter::latency, 0},
+                                  {140, pandemie::Parameter::recovery, 2}};
+    const chart::ChangeLabelLayout inDays = chart::layoutChangeLabels({days});
+    ASSERT_EQ(inDays.labels.size(), 4U);
+    EXPECT_EQ(inDays.labels[0].text, "Tag 20: Latenz 1 Tag");
+    EXPECT_EQ(inDays.labels[1].text, "Tag 60: Genesung nach 1 Tag");
+    EXPECT_EQ(inDays.labels[2].text, "Tag 100: Latenz 0 Tage");
+    EXPECT_EQ(inDays.labels[3].text, "Tag 140: Genesung nach 2 Tagen");
+}
+
+TEST(chart, namesAndWarningStandWhereTheyCoverNoDataElseBelowTheImage) {
+    chart::ForecastFigure figure;
+    figure.courses = {flat(0, 100, 0), flat(0, 200, 0), flat(0, 300, 0)};  // infected 10..30 %
+    figure.misfit = true;
+    const QImage image = chart::forecastImage(figure);
+    EXPECT_EQ(image.height(), chart::Surface::height) << "room enough in the plot area";
+    // The infected band lies in rows 409..509 from day 1, x 64, on.
+    for (int x = 64; x <= 780; ++x)
+        for (int y = 409; y <= 509; ++y)
+            ASSERT_NE(image.pixelColor(x, y), chart::QBColor(15))
+                << x << "," << y << ": nothing white over the band";
+    const auto blue = [](const QColor& c) { return c.blue() > 150 && c.red() < 120 && c.green() < 120; };
+    EXPECT_GT(pixelsWhere(image, QRect(61, 61, 722, 340), blue), 20) << "the names above the band";
+    EXPECT_GT(pixelsWhere(image, QRect(61, 61, 722, 340), reddish), 100) << "the warning above the band";
+
+    // Bands over the whole plot area leave no room: names and warning below the image.
+    figure.courses = {flat(0, 0, 0), flat(500, 500, 500), flat(1000, 1000, 1000)};
+    const QImage full = chart::forecastImage(figure);
+    ASSERT_GT(full.height(), chart::Surface::height);
+    const QRect below(0, chart::Surface::height, chart::Surface::width,
+                      full.height() - chart::Surface::height);
+    EXPECT_GT(pixelsWhere(full, below, blue), 20);
+    EXPECT_GT(pixelsWhere(full, below, reddish), 20);
+    EXPECT_EQ(
+        pixelsWhere(full, QRect(64, 61, 717, 499), [](const QColor& c) { return c == chart::QBColor(15); }),
+        0);
+
+    QImage drawn(100, 100, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    drawn.setPixelColor(50, 0, Qt::red);
+    const std::optional<QRectF> spot =
+        chart::freeSpot(drawn, QSizeF(20, 20), QRectF(0, 0, 100, 100), {Qt::white});
+    ASSERT_TRUE(spot);
+    EXPECT_FALSE(spot->adjusted(-4, -4, 4, 4).contains(50, 0));
+    drawn.fill(Qt::red);
+    EXPECT_FALSE(chart::freeSpot(drawn, QSizeF(20, 20), QRectF(0, 0, 100, 100), {Qt::white}));
+}
+
+TEST(chart, scenarioBandsKeepTheirTintsOverlapsTurnGreyAndTheLegendCoversNoBand) {
+    const QString longName(5000, QChar('x'));
+    std::vector<chart::ScenarioCourses> scenarios{scenario("keine Ma\u00DFnahmen"),
+                                                  scenario(longName, encountersOn({30, 90})),
+                                                  scenario(QString(100, QChar('y')), encountersOn({30, 60}))};
+    for (int s = 0; s < 997; ++s)
+        scenarios.push_back(scenario(QString("Szenario %1").arg(s), encountersOn({s % 180 + 1})));
+    const chart::ScenarioLayout layout = chart::scenarioLayout(scenarios);
+    ASSERT_EQ(layout.entries.size(), chart::shownScenarios + 1) << "and the overlaps' grey";
+    EXPECT_EQ(layout.note, "\u2026 und 992 weitere Szenarien");
+    EXPECT_EQ(layout.entries[0].name, "keine Ma\u00DFnahmen");
+    EXPECT_TRUE(layout.entries[1].name.endsWith("\u2026"));
+    EXPECT_LT(layout.entries[1].name.size(), 100);
+    const chart::ScenarioLayout moved = layout.movedTo({300, 200});
+    for (const chart::LegendEntry& entry : moved.entries)
+        EXPECT_TRUE(moved.legend.contains(entry.text.united(entry.swatch))) << entry.name.toStdString();
+    EXPECT_TRUE(moved.legend.contains(moved.noteText));
+    std::vector<QRgb> colours;
+    for (std::size_t s = 0; s < chart::shownScenarios; ++s) {
+        colours.push_back(chart::scenarioColour(s).rgb());
+        colours.push_back(chart::scenarioTint(s).rgb());
+    }
+    colours.push_back(chart::overlapColour().rgb());
+    std::sort(colours.begin(), colours.end());
+    EXPECT_EQ(std::unique(colours.begin(), colours.end()), colours.end()) << "a colour of its own for each";
+
+    // Infected 10..30 % and 20..40 %, on a scale up to 50 %: rows 460..360 and 360..260... overlapping
+    // in 20..30 %.
+    std::vector<chart::ScenarioCourses> two{scenario("a"), scenario("b")};
+    two[0].courses = {flat(0, 100, 0), flat(0, 200, 0), flat(0, 300, 0)};
+    two[1].courses = {flat(0, 200, 0), flat(0, 300, 0), flat(0, 400, 0)};
+    const QImage image = chart::scenarioImage(two);
+    const auto y = [](double percent) { return static_cast<int>(560 - 10 * percent); };
+    EXPECT_EQ(image.pixelColor(400, y(15)), chart::scenarioTint(0));
+    EXPECT_EQ(image.pixelColor(400, y(25)), chart::overlapColour());
+    EXPECT_EQ(image.pixelColor(400, y(35)), chart::scenarioTint(1));
+    for (int x = 65; x < 780; ++x)
+        for (int row = y(39); row <= y(11); ++row)
+            ASSERT_NE(image.pixelColor(x, row), chart::QBColor(15))
+                << x << "," << row << ": the legend over a band";
+}
+
+TEST(chart, scenariosAfterAFitShowTheObservedCountsAndTheLastObservedDay) {
+    std::vector<chart::ScenarioCourses> one{scenario("a")};
+    one[0].courses = {flat(0, 0, 0), flat(0, 0, 0), flat(0, 0, 0)};
+    chart::ObservedFigure observed;
+    observed.observed.days = {{20, {std::nullopt, 50.0, std::nullopt}},
+                              {40, {std::nullopt, 80.0, std::nullopt}}};
+    observed.persons = 200;  // 40 % on day 40, on a scale up to 50 %
+    const QImage image = chart::scenarioImage(one, observed);
+    EXPECT_EQ(image.pixelColor(60 + 4 * 40, 560 - 400), chart::seriesColour(pandemie::Series::infected));
+    EXPECT_EQ(image.pixelColor(60 + 4 * 20, 560 - 250), chart::seriesColour(pandemie::Series::infected));
+    EXPECT_GT(pixelsWhere(image, QRect(60 + 4 * 40, 100, 1, 300), purplish), 100) << "the last day's line";
+    EXPECT_GT(pixelsWhere(image, QRect(60 + 4 * 40, 47, 140, 13), purplish), 30) << "its label";
+    EXPECT_EQ(pixelsWhere(chart::scenarioImage(one), QRect(61, 61, 722, 499), purplish), 0);
+}
 
 TEST(chart, forecastMarksObservedCountsOverTheBandsAndTheLastDay) {
     chart::ForecastFigure figure;
@@ -203,13 +296,15 @@ TEST(chart, forecastMarksObservedCountsOverTheBandsAndTheLastDay) {
 
     EXPECT_GT(pixelsWhere(plain, QRect(772, 100, 1, 300), purplish), 100) << "dashed at day 178, x 772";
     EXPECT_EQ(pixelsWhere(plain, QRect(700, 100, 60, 300), purplish), 0);
-    EXPECT_GT(pixelsWhere(plain, QRect(620, 62, 148, 16), purplish), 50) << "its label left of it";
+    EXPECT_GT(pixelsWhere(plain, QRect(620, 47, 148, 13), purplish), 50)
+        << "its label left of it, above the frame";
     EXPECT_EQ(pixelsWhere(plain, QRect(784, 0, 13, 613), purplish), 0) << "nothing right of the frame";
 
-    const QRect top(61, 61, 722, 30);
-    EXPECT_EQ(pixelsWhere(plain, top, reddish), 0);
+    const QRect above(61, 61, 722, 340);
     figure.misfit = true;
-    EXPECT_GT(pixelsWhere(chart::forecastImage(figure), top, reddish), 100) << "the warning";
+    EXPECT_GT(pixelsWhere(chart::forecastImage(figure), above, reddish),
+              pixelsWhere(plain, above, reddish) + 100)
+        << "the warning";
 }
 
 TEST(chart, jointPosteriorShowsTheHeaviestCellBrightestAndEmptyCellsGrey) {
@@ -228,6 +323,32 @@ TEST(chart, jointPosteriorShowsTheHeaviestCellBrightestAndEmptyCellsGrey) {
     EXPECT_EQ(cell(5, 8), chart::viridis(0.4 / 0.6));
     EXPECT_EQ(cell(10, 4), chart::zeroWeightColour()) << "not transposed";
     EXPECT_EQ(cell(0, 0), chart::zeroWeightColour());
+}
+
+TEST(chart, heatMapScaleSpansTheValuesShownAndSweepImagesSayWhatHeld) {
+    const chart::SweepAxis x{pandemie::Parameter::latency, {0, 10}};
+    const chart::SweepAxis y{pandemie::Parameter::recovery, {8, 24}};
+    const auto cellAt = [](const QImage& image, int i, int j) {
+        return image.pixelColor(212 + 285 * i, 412 - 235 * j);
+    };
+    // Peaks of 2, 3, 4 and 6 % of 1000 persons: the least dark violet, the greatest yellow.
+    const QImage image = chart::heatMapImage(x, y, pandemie::Outcome::peakInfected, {20, 30, 40, 60});
+    EXPECT_EQ(cellAt(image, 0, 0), chart::viridis(0));
+    EXPECT_EQ(cellAt(image, 0, 1), chart::viridis(0.25));
+    EXPECT_EQ(cellAt(image, 1, 1), chart::viridis(1));
+    const QImage equal = chart::heatMapImage(x, y, pandemie::Outcome::peakDay, {90, 90, 90, 90});
+    EXPECT_EQ(cellAt(equal, 1, 0), chart::viridis(0.5)) << "one value, the scale's middle";
+    EXPECT_GT(equal.height(), chart::Surface::height) << "with its caption below";
+
+    chart::SweepSetting setting{1, {}, encountersOn({30})};
+    setting.parameters.infectionPerMille = 9;
+    const std::vector<QString> lines = chart::settingLines(setting, {pandemie::Parameter::encounters});
+    ASSERT_EQ(lines.size(), 2U);
+    EXPECT_EQ(lines[0], "Je Punkt 1 Lauf; fest: Infektion 9 o/oo, Latenz 2 Tage, Genesung nach 14 Tagen");
+    EXPECT_EQ(lines[1], "\u00C4nderungen in jedem Lauf: Tag 30: 12 Tsd. Begegnungen/Tag");
+    setting = {200, {}, {}};
+    EXPECT_EQ(chart::settingLines(setting, {})[0].left(20), "Je Punkt 200 L\u00E4ufe; ");
+    EXPECT_EQ(chart::settingLines(setting, {})[1], "\u00C4nderungen in jedem Lauf: keine");
 }
 
 TEST(chart, imagesOfOtherDaysAndPopulationsFollowTheirAxes) {

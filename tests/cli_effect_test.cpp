@@ -2,6 +2,7 @@
 // image, and the arithmetic by which the processes of an MPI job share runs
 // and sum their statistics.
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <QImage>
 
@@ -124,9 +125,10 @@ TEST(cliMeasure, heatMapCellsShowTheMeasure) {
         const Sweep sweep = sweepOf({"--sweep", "encounters=0,20", "--sweep", "infection=0,20"}, measure);
         ASSERT_EQ(sweep.medians.size(), 4U);
         const QPoint centres[] = {{212, 412}, {212, 177}, {497, 412}, {497, 177}};
+        const auto [least, greatest] = std::minmax_element(sweep.medians.begin(), sweep.medians.end());
         for (std::size_t i = 0; i < 4; ++i)
             EXPECT_EQ(sweep.image.pixelColor(centres[i]),
-                      chart::viridis(sweep.medians[i] / chart::outcomeAxisTop(measure)))
+                      chart::viridis(static_cast<double>(sweep.medians[i] - *least) / (*greatest - *least)))
                 << "cell " << i;
     }
 }

@@ -23,6 +23,7 @@
 
 #include "chart/chart.h"
 #include "chart/run_image.h"
+#include "chart/scenario_image.h"
 #include "chart/surface.h"
 #include "chart/sweep_image.h"
 #include "model/band_stats.h"
@@ -688,9 +689,9 @@ TEST(labCli, imagesShowTheirDataAndCarryTheirCommand) {
         map.text("Command").toStdString().find(" --sweep encounters=0,20 --sweep infection=0,20 --runs 3"),
         std::string::npos);
     // Cells are (70..354, 295..529) and so on: without encounters or infection
-    // 3 of 1000 recover, the bottom of the scale; with 20 and 20 nearly all.
+    // 3 of 1000 recover, the bottom of the scale, which spans the values shown; with 20 and 20 nearly all.
     for (const QPoint dark : {QPoint(212, 412), QPoint(212, 177), QPoint(497, 412)})
-        EXPECT_EQ(map.pixelColor(dark), chart::viridis(0.003)) << dark.x() << "," << dark.y();
+        EXPECT_EQ(map.pixelColor(dark), chart::viridis(0)) << dark.x() << "," << dark.y();
     const QColor bright = map.pixelColor(497, 177);
     EXPECT_GT(bright.red(), 230);
     EXPECT_GT(bright.green(), 215);
@@ -699,16 +700,17 @@ TEST(labCli, imagesShowTheirDataAndCarryTheirCommand) {
     writeText(dir / "s.toml", twoScenarios);
     const std::string overlay = (dir / "overlay.png").string();
     ASSERT_EQ(runCli({"--scenarios", (dir / "s.toml").string(), "--runs", "5", "--png", overlay}).status, 0);
-    const QImage chart = pngOf(overlay);
-    // The legend's colour swatches, one row per scenario, and the change day's line.
-    const auto rowHas = [&](int y, const QColor& colour) {
-        for (int x = 500; x < 773; ++x)
-            if (chart.pixelColor(x, y) == colour) return true;
+    const QImage overlayImage = pngOf(overlay);
+    // The legend's swatches, a line over a tint for each scenario, and the change day's line.
+    const auto has = [&](const QColor& colour) {
+        for (int y = 61; y < 560; ++y)
+            for (int x = 61; x < 783; ++x)
+                if (overlayImage.pixelColor(x, y) == colour) return true;
         return false;
     };
-    EXPECT_TRUE(rowHas(82, QColor(255, 0, 0)));
-    EXPECT_TRUE(rowHas(100, QColor(0, 90, 220)));
-    EXPECT_EQ(chart.pixelColor(60 + 4 * 20, 300), QColor(0, 90, 220));
+    EXPECT_TRUE(has(chart::scenarioColour(0)));
+    EXPECT_TRUE(has(chart::scenarioTint(1)));
+    EXPECT_EQ(overlayImage.pixelColor(60 + 4 * 20, 300), chart::scenarioColour(1));
 }
 
 }  // namespace
