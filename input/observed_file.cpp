@@ -312,9 +312,10 @@ private:
             if (given < columns_.size()) cells.push_back(std::move(cell));
         }
         if (blank) return;  // blank, or the empty cells a spreadsheet writes below its table
-        if (given != columns_.size()) refuseOtherSeparator(line);
-        if (given != columns_.size())
+        if (given != columns_.size()) {
+            refuseOtherSeparator(line);
             failOnLine(cellsPhrase(given) + ", but the header has " + cellsPhrase(columns_.size()));
+        }
         Row row;
         row.line = line_;
         double levels = 0;
