@@ -86,8 +86,7 @@ TEST(observed, spreadsheetFormsReadAsThePlainForm) {
              "recovered,day,infected\n\n0,1,3\n1,2,4.5\n2,5,\n",
              "day,infected,recovered\n5,,2\n2,4.5,1\n1,3,0",
              // copied from a spreadsheet: tabs, comment lines, CR alone as line end
-             "# a class\n  # of pupils\nday\tinfected\trecovered\n1\t3\t0\n# then\n2\t 4.5 "
-             "\t1\n5\t\t2\n\t\t\n",
+             "# pupils\n  #\nday\tinfected\trecovered\n1\t3\t0\n# then\n2\t 4.5 \t1\n5\t\t2\n\t\t\n",
              "day,infected,recovered\r1,3,0\r\r2,4.5,1\r5,,2\r",
              "\357\273\277\"day\"\t\"infected\"\trecovered\r\n1\t\"3\"\t0\r\n2\t4.5\t1\r\n5\t\"\"\t2\r\n",
          })
