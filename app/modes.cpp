@@ -10,6 +10,7 @@
 #include "chart/sweep_image.h"
 #include "input/quoted.h"
 #include "input/usage_error.h"
+#include "model/counted.h"
 #include "model/overloaded.h"
 #include "output/csv.h"
 #include "output/exports.h"
@@ -95,7 +96,7 @@ namespace {
 // for its percentiles to mean much: with fewer than 10, p10 is the smallest.
 [[nodiscard]] std::string fewRunsNote(std::int64_t runs, std::string_view each) {
     if (runs >= fewPointRuns) return {};
-    return "note: " + std::to_string(runs) + (runs == 1 ? " run per " : " runs per ") + std::string(each) +
+    return "note: " + counted(runs, "run", "runs") + " per " + std::string(each) +
            (runs == 1 ? " gives" : " give") + " rough percentiles; " + std::to_string(defaultPointRuns) +
            " runs or more give steadier bands\n";
 }

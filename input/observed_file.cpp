@@ -16,6 +16,7 @@
 #include "input/quoted.h"
 #include "input/usage_error.h"
 #include "model/calendar.h"
+#include "model/counted.h"
 
 namespace pandemie::input {
 
@@ -76,7 +77,7 @@ constexpr std::size_t firstSeriesColumn = 2;
 }
 
 [[nodiscard]] std::string cellsPhrase(std::size_t count) {
-    return std::to_string(count) + (count == 1 ? " cell" : " cells");
+    return pandemie::counted(static_cast<std::int64_t>(count), "cell", "cells");
 }
 
 [[nodiscard]] std::string wholeText(double count) {
