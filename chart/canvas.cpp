@@ -27,7 +27,8 @@ Colour tableColour(int n) {
 
 std::string_view standInFace(std::string_view face) {
     if (face.empty()) return plainFace;
-    const auto* substitute = std::ranges::find(fontSubstitutes, face, &FontSubstitute::face);
+    const auto* substitute = std::find_if(fontSubstitutes.begin(), fontSubstitutes.end(),
+                                          [face](const FontSubstitute& entry) { return entry.face == face; });
     return substitute == fontSubstitutes.end() ? face : substitute->standIn;
 }
 

@@ -1,9 +1,11 @@
 #include "chart/window_chart.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
 
+#include "model/ensemble.h"
 #include "model/rounding.h"
 
 namespace chart {
@@ -105,7 +107,24 @@ std::string numberText(double value) {
     return text;
 }
 
+// A count as percent of the counted persons, one decimal after a comma.
+std::string percentOfPersons(int count) {
+    std::array<char, 32> digits{};
+    const int length =
+        std::snprintf(digits.data(), digits.size(), "%.1f", count * 100.0 / pandemie::countedPersons);
+    std::string text(digits.data(), static_cast<std::size_t>(length));
+    std::replace(text.begin(), text.end(), '.', ',');
+    return text + " %";
+}
+
 }  // namespace
+
+std::string outcomeSentence(const pandemie::Trajectory& run) {
+    const pandemie::RunSummary outcome = pandemie::summarize(0, run);
+    return "H\u00F6chstens " + percentOfPersons(outcome.peakInfected) + " aktuell Infizierte an Tag " +
+           std::to_string(outcome.peakDay) + ", " + percentOfPersons(outcome.final.countRecovered) +
+           " Genesene an Tag " + std::to_string(static_cast<int>(run.size())) + ".";
+}
 
 Readout readoutAt(float mouseX, std::int16_t mouseY) {
     if (!(mouseX > 60 && mouseX < 900 && mouseY > 60 && mouseY < 560)) return {};

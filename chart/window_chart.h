@@ -46,6 +46,10 @@ void plotDay(Canvas& picture, int day, const pandemie::DailyCounts& today,
              const pandemie::DailyCounts& yesterday, const DayAxis& axis = {},
              int persons = pandemie::countedPersons);
 
+// What the chart of a run shows, in one sentence for a screen reader:
+// "Höchstens 17,3 % aktuell Infizierte an Tag 52, 93,1 % Genesene an Tag 180."
+[[nodiscard]] std::string outcomeSentence(const pandemie::Trajectory& run);
+
 // The three read-out boxes for the mouse at (x, y) over the window's chart:
 // its position, the percent and the day there; all empty outside the plot area.
 struct Readout {

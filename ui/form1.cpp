@@ -126,11 +126,6 @@ void describe(QLineEdit* box, const QString& name, const QString& description) {
     box->setAccessibleDescription(description);
 }
 
-QString percentOfPersons(int count) {
-    return QLocale(QLocale::German).toString(count * 100.0 / pandemie::countedPersons, 'f', 1) +
-           QStringLiteral(" %");
-}
-
 // The toolkit's own dialog gives its size, type and date columns the widths
 // of English texts ("128.88 GB"), too narrow for German ones such as
 // "348 Bytes"; they follow their contents, and the name takes the rest.
@@ -320,13 +315,7 @@ void Form1::Command4_Click() {
 
 // What the chart shows, in one sentence for a screen reader.
 void Form1::describeOutcome() {
-    const pandemie::RunSummary outcome = pandemie::summarize(0, lastRun);
-    Picture1->setAccessibleDescription(QStringLiteral("H\u00F6chstens %1 aktuell Infizierte an Tag %2, "
-                                                      "%3 Genesene an Tag %4.")
-                                           .arg(percentOfPersons(outcome.peakInfected))
-                                           .arg(outcome.peakDay)
-                                           .arg(percentOfPersons(outcome.final.countRecovered))
-                                           .arg(pandemie::runDays));
+    Picture1->setAccessibleDescription(QString::fromStdString(chart::outcomeSentence(lastRun)));
 }
 
 // Each value is stored, then its slider is set, which stores the slider's
