@@ -271,7 +271,9 @@ Result execute(Request request, const Context& context, Keep keep) {
     switch (r.mode()) {
         case Mode::run:
             if (context.isRoot())
-                result.value = RunValue{seededRun(r.parameters, r.changes, r.seed, r.scope)};
+                result.value =
+                    RunValue{r.press == 1 ? seededRun(r.parameters, r.changes, r.seed, r.scope)
+                                          : pressedRun(r.parameters, r.changes, r.seed, r.press, r.scope)};
             break;
         case Mode::ensemble: {
             EnsembleValue e;

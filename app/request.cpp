@@ -68,6 +68,9 @@ public:
     static void seed(RequestDraft& draft, const std::string& text) {
         draft.request_.seed = input::wholeNumberIn(text, input::seedRange);
     }
+    static void press(RequestDraft& draft, const std::string& text) {
+        draft.request_.press = static_cast<int>(input::wholeNumberIn(text, input::pressRange));
+    }
     static void runs(RequestDraft& draft, const std::string& text) {
         draft.request_.runs = static_cast<std::int64_t>(input::wholeNumberIn(text, input::runsRange));
     }
@@ -157,6 +160,11 @@ namespace {
         wholeNumberHelp("Seed of run 0; the default gives the window's first run", input::seedRange,
                         std::to_string(windowSeed)),
         &OptionSetters::seed, false, wholeNumberHint(input::seedRange));
+    add("press", "N",
+        wholeNumberHelp("One run, the N-th that the window's \"Berechnen\" draws from the seed while its "
+                        "sliders stay: run N of one random sequence",
+                        input::pressRange, "1, the window's first run"),
+        &OptionSetters::press, false, wholeNumberHint(input::pressRange));
     add("runs", "N",
         wholeNumberHelp("Number of runs; more than 1 writes summaries", input::runsRange,
                         "1; with --scenarios or --sweep " + std::to_string(defaultPointRuns) +
@@ -437,6 +445,10 @@ void RequestDraft::readScenarios() {
 }
 
 void RequestDraft::check() const {
+    if (given("press") &&
+        (request_.runs > 1 || !request_.sweeps.empty() || given("scenarios") || given("observed")))
+        refuse(name("press") + ": goes with one run only, not with " + name("runs") + " above 1, " +
+               name("scenarios") + ", " + name("sweep") + " or " + name("observed"));
     checkSweeps();
     checkScenarios();
     checkFit();

@@ -42,6 +42,7 @@ struct Request {
     std::array<bool, parameterTable.size()> given{};  // the parameters set by the user
     std::uint64_t seed = windowSeed;
     std::int64_t runs = 1;
+    int press = 1;  // of one run: the window's press-th run from the seed
     int threads = 1;
     Schedule changes;                                             // ordered by day
     std::vector<Scenario> scenarios;                              // empty for none

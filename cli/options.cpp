@@ -74,7 +74,7 @@ void printError(const std::string& message) {
     parser.add({"--version", "", "", "Display program version information and exit", Arity::flag,
                 [](const std::string&) {}, ""});
     for (const ParameterInfo& info : parameterTable) parser.add(requestOption(info.name, draft));
-    for (const char* const keyword : {"population", "initial", "days", "seed", "runs", "threads"})
+    for (const char* const keyword : {"population", "initial", "days", "seed", "press", "runs", "threads"})
         parser.add(requestOption(keyword, draft));
     parser.add(fileOption("--output", options.output, "Output file; - is standard output (default -)"));
     parser.add(fileOption("--png", options.png,

@@ -34,6 +34,7 @@ struct WholeRange {
 // parameters, whose ranges are the tool's (wholeRange).
 inline constexpr WholeRange seedRange{0, std::numeric_limits<std::uint64_t>::max()};
 inline constexpr WholeRange runsRange{1, 1'000'000};
+inline constexpr WholeRange pressRange{1, 100'000};
 inline constexpr WholeRange threadsRange{1, mostThreads};
 inline constexpr WholeRange populationRange{static_cast<std::uint64_t>(scopeLimits.minPersons),
                                             static_cast<std::uint64_t>(scopeLimits.maxPersons)};

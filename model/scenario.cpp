@@ -51,6 +51,21 @@ Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std:
     return runSeeded(parameters, seed, changesByDay(parameters, changes), scope);
 }
 
+Trajectory pressedRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed, int press,
+                      const RunScope& scope) {
+    Random random(seed);
+    const std::vector<ParameterChange> byDay = changesByDay(parameters, changes);
+    Trajectory trajectory(static_cast<std::size_t>(scope.days));
+    for (int run = 1; run <= press; ++run) {
+        Epidemic epidemic(parameters, random, scope);
+        stepDays(epidemic, byDay, scope.days, [&](int day, const DailyCounts& counts) {
+            trajectory[static_cast<std::size_t>(day - 1)] = counts;
+            return true;
+        });
+    }
+    return trajectory;
+}
+
 void PairedDifferences::add(const RunSummary& scenario, const RunSummary& first) {
     for (const OutcomeInfo& info : outcomeTable)
         differences_.add(info.outcome,

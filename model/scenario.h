@@ -58,6 +58,12 @@ struct SweepAxis {
 [[nodiscard]] Trajectory seededRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed,
                                    const RunScope& scope = {});
 
+// Run `press` (1, 2, ...) of one generator seeded with `seed`, each run
+// continuing the sequence where the one before left it, as the window's
+// "Berechnen" draws them while the sliders stay; the changes apply in every run.
+[[nodiscard]] Trajectory pressedRun(const Parameters& parameters, const Schedule& changes, std::uint64_t seed,
+                                    int press, const RunScope& scope = {});
+
 // Run-by-run differences of a scenario against the first one, on the same seeds.
 class PairedDifferences {
 public:

@@ -360,6 +360,8 @@ TEST(cli, misuseGetsOneLineNamingTheOption) {
          "--runs: given twice; only --change, --sweep and --prior may be repeated"},
         {{"--sweep", "latency=1,2", "--output", a, "--latency", "3"},
          "--latency: cannot be combined with --sweep of latency"},
+        {{"--press", "4", "--runs", "2"},
+         "--press: goes with one run only, not with --runs above 1, --scenarios, --sweep or --observed"},
         {{"--change", "3:latency=1", "4:latency=2"},
          "unexpected argument \"4:latency=2\"; --change takes one value, give it once for each"},
         {{"--enc", "3"}, "unknown option --enc; did you mean --encounters?"},

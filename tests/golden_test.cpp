@@ -34,6 +34,9 @@ TEST(golden, defaultRunAndEnsembleSummary) {
     const cli_process::Outcome run = runCli({});
     ASSERT_EQ(run.status, 0) << run.err;
     golden::expectText("first_run.csv", run.out);
+    const cli_process::Outcome pressed = runCli({"--press", "4"});
+    ASSERT_EQ(pressed.status, 0) << pressed.err;
+    golden::expectText("fourth_press.csv", pressed.out);
     const cli_process::Outcome ensemble = runCli({"--runs", "200", "--seed", "5", "--summary", "-"});
     ASSERT_EQ(ensemble.status, 0) << ensemble.err;
     golden::expectText("summary_runs200_seed5.csv", ensemble.out);
