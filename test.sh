@@ -8,6 +8,8 @@ cd "$(dirname "$0")"
 source tests/skips.sh
 ./cmake/install-packages.sh packages.txt packages-checks.txt
 build_dir=${PANDEMIE_BUILD_DIR:-build}
-./cmake/configure.sh "$build_dir" "$@"
+# The page first: the build installs it and tests it in Chromium.
+web/build.sh build-web/web >/dev/null
+./cmake/configure.sh "$build_dir" -DPANDEMIE_WEB_DIR="$PWD/build-web/web" "$@"
 cmake --build "$build_dir" --parallel "$(nproc)"
 ctest_without_skips --test-dir "$build_dir" --output-on-failure --no-tests=error --parallel "$(nproc)"

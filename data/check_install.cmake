@@ -1,8 +1,9 @@
 # Installs the build into PREFIX and checks the installed layout; validates
 # the desktop entry and the AppStream metadata where their tools are at hand.
 # A build without the window (WINDOW=OFF) installs none of the window's files.
-# The Python module is checked where it is built (PYTHON=ON).
-# cmake -DBUILD_DIR=... -DPREFIX=... -DWINDOW=ON|OFF -DPYTHON=ON|OFF -P check_install.cmake
+# The Python module is checked where it is built (PYTHON=ON), the page
+# where a build of it is given (WEB=ON).
+# cmake -DBUILD_DIR=... -DPREFIX=... -DWINDOW=ON|OFF -DPYTHON=ON|OFF -DWEB=ON|OFF -P check_install.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -17,6 +18,11 @@ set(expected bin/pandemie-cli share/man/man1/pandemie-cli.1.gz share/bash-comple
              share/doc/pandemie/changelog.Debian.gz)
 if(WINDOW)
   list(APPEND expected ${window_files})
+endif()
+if(WEB)
+  foreach(file index.html pandemie.js pandemie.wasm fonts/Carlito-Regular.ttf fonts/DejaVuSans.ttf)
+    list(APPEND expected share/pandemie/web/${file})
+  endforeach()
 endif()
 if(PYTHON)
   foreach(file __init__.py _core.pyi py.typed)

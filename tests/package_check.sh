@@ -73,6 +73,12 @@ for file in usr/bin/pandemie usr/bin/pandemie-cli usr/share/applications/org.pan
   check "contains /$file" grep -qx "./$file" <<<"$files"
 done
 
+if [ -n "$(cached PANDEMIE_WEB_DIR)" ]; then
+  for file in index.html pandemie.js pandemie.wasm fonts/Carlito-Regular.ttf fonts/DejaVuSans.ttf; do
+    check "contains the page's $file" grep -qx "./usr/share/pandemie/web/$file" <<<"$files"
+  done
+fi
+
 for tool in lintian hardening-check; do
   command -v "$tool" >/dev/null || { echo "$tool is missing (packages-checks.txt)" >&2; exit 1; }
 done

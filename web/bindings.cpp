@@ -27,6 +27,7 @@ EMSCRIPTEN_BINDINGS(pandemie) {
     emscripten::function("parameterTable", &parameterTable);
     emscripten::class_<web::PageWindow>("Window")
         .constructor<emscripten::val>()
+        .constructor<emscripten::val, const emscripten::val&>()
         .function("parameters", &web::PageWindow::parameters)
         .function("setParameter", &web::PageWindow::setParameter)
         .function("compute", &web::PageWindow::compute)

@@ -24,5 +24,8 @@ cp "$tree/web/pandemie.js" "$tree/web/pandemie.wasm" "$out/"
 for page_file in "$here"/web/*.html "$here"/web/*.js "$here"/web/*.css; do
   [ -e "$page_file" ] && cp "$page_file" "$out/"
 done
+# The chart's two faces, Debian's files, with their licences.
 cp /usr/share/fonts/truetype/crosextra/Carlito-Regular.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$out/fonts/"
+cp /usr/share/doc/fonts-crosextra-carlito/copyright "$out/fonts/Carlito-copyright.txt"
+cp /usr/share/doc/fonts-dejavu-core/copyright "$out/fonts/DejaVu-copyright.txt"
 echo "The page is in $out (open index.html through a web server)"

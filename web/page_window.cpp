@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 
 #include "chart/window_chart.h"
@@ -58,9 +59,19 @@ void PainterCanvas::refresh() {
     painter_.call<void>("refresh");
 }
 
-PageWindow::PageWindow(emscripten::val painter) : picture_(std::move(painter)) {
+PageWindow::PageWindow(emscripten::val painter) : PageWindow(std::move(painter), emscripten::val::object()) {}
+
+PageWindow::PageWindow(emscripten::val painter, const emscripten::val& start) : picture_(std::move(painter)) {
     chart::rahmen2(picture_);
     resetParameters();
+    for (const pandemie::ParameterInfo& info : pandemie::parameterTable) {
+        const emscripten::val value = start[std::string(info.name)];
+        if (!value.isNumber()) continue;
+        // Whole numbers only; the bound keeps the conversion defined before the range is checked.
+        const double number = value.as<double>();
+        if (number == std::trunc(number) && std::abs(number) <= 1e6)
+            static_cast<void>(setParameter(std::string(info.name), static_cast<int>(number)));
+    }
     compute();
 }
 

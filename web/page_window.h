@@ -35,6 +35,9 @@ class PageWindow {
 public:
     // Draws the start-up frame, stores the default parameters and draws the first run.
     explicit PageWindow(emscripten::val painter);
+    // The same with the values of `start` ({encounters: 12, ...}, as a link
+    // gives them) in place of the defaults; a value setParameter refuses is left out.
+    PageWindow(emscripten::val painter, const emscripten::val& start);
 
     [[nodiscard]] emscripten::val parameters() const;
     // A slider's value settled; an unknown name or a value outside the
