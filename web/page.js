@@ -87,8 +87,18 @@ class Page {
     // The window's start: the address's values take the defaults' place
     // before the first run, so that a link shows the same run.
     createWindow(addressValues) {
-        const w = new this.module.Window(this.painter, addressValues);
-        return w;
+        const {Window} = this.module;
+        if (Object.keys(addressValues).length === 0) return new Window(this.painter);
+        try {
+            return new Window(this.painter, addressValues);
+        } catch (error) {
+            if (error.name !== 'BindingError') throw error;
+        }
+        // A module whose window starts with the defaults only: the address's
+        // values are stored for the next run.
+        const started = new Window(this.painter);
+        for (const [name, value] of Object.entries(addressValues)) started.setParameter(name, value);
+        return started;
     }
 
     stored() {

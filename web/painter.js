@@ -6,58 +6,71 @@
 export const chartWidth = 797;
 export const chartHeight = 613;
 
-// The canvas antialiases. A line of odd width centred on a whole coordinate
-// would cover two half pixels; shifted by half a pixel it covers exactly the
-// pixel row or column at that coordinate, as the desktop's aliased painter
-// draws it. Even widths already end on pixel edges.
-function pixelOffset(width) {
-    return Math.round(width) % 2 === 1 ? 0.5 : 0;
+// The canvas antialiases, the desktop's painter does not. A line of odd
+// width w at a whole coordinate c covers the pixels from c - (w - 1) / 2 to
+// c + (w - 1) / 2 there, one of even width those from c - w / 2 to
+// c + w / 2 - 1. Drawn in device pixels with the ends of that span on whole
+// device pixels, the canvas covers the same pixels, none of them partly, at
+// every whole scale.
+function deviceWidth(width, scale) {
+    return Math.max(1, Math.round(width * scale));
 }
 
-function drawLine(ctx, [x1, y1, x2, y2, width, colour]) {
-    const shift = pixelOffset(width);
-    ctx.lineWidth = width;
+function snapped(coordinate, scale, width) {
+    const shift = Math.round(width) % 2 === 1 ? 0.5 : 0;
+    return Math.round((coordinate + shift - width / 2) * scale) + deviceWidth(width, scale) / 2;
+}
+
+function drawLine(ctx, scale, [x1, y1, x2, y2, width, colour]) {
+    const pixels = deviceWidth(width, scale);
+    ctx.lineWidth = pixels;
     ctx.lineCap = 'round';
     ctx.lineJoin = 'round';
     ctx.strokeStyle = colour;
     ctx.beginPath();
-    ctx.moveTo(x1 + shift, y1 + shift);
-    ctx.lineTo(x2 + shift, y2 + shift);
+    ctx.moveTo(snapped(x1, scale, width), snapped(y1, scale, width));
+    ctx.lineTo(snapped(x2, scale, width), snapped(y2, scale, width));
     ctx.stroke();
 }
 
-function drawOutline(ctx, [left, top, right, bottom, width, colour]) {
-    const shift = pixelOffset(width);
-    ctx.lineWidth = width;
+function drawOutline(ctx, scale, [left, top, right, bottom, width, colour]) {
+    const pixels = deviceWidth(width, scale);
+    ctx.lineWidth = pixels;
     ctx.lineCap = 'square';
     ctx.lineJoin = 'miter';
     ctx.strokeStyle = colour;
-    ctx.strokeRect(left + shift, top + shift, right - left, bottom - top);
+    const x = snapped(left, scale, width);
+    const y = snapped(top, scale, width);
+    ctx.strokeRect(x, y, snapped(right, scale, width) - x, snapped(bottom, scale, width) - y);
 }
 
-function drawFill(ctx, [left, top, width, height, colour]) {
+function drawFill(ctx, scale, [left, top, width, height, colour]) {
+    const x = Math.round(left * scale);
+    const y = Math.round(top * scale);
     ctx.fillStyle = colour;
-    ctx.fillRect(left, top, width, height);
+    ctx.fillRect(x, y, Math.round((left + width) * scale) - x, Math.round((top + height) * scale) - y);
 }
 
-function drawText(ctx, [x, baseline, font, colour, text]) {
+// Text scales with the chart, its glyphs at the device's resolution.
+function drawText(ctx, scale, [x, baseline, font, colour, text]) {
+    ctx.setTransform(scale, 0, 0, scale, 0, 0);
     ctx.font = font;
     ctx.fillStyle = colour;
     ctx.textBaseline = 'alphabetic';
     ctx.textAlign = 'left';
     ctx.fillText(text, x, baseline);
+    ctx.setTransform(1, 0, 0, 1, 0, 0);
 }
 
 const drawers = {line: drawLine, outline: drawOutline, fill: drawFill, text: drawText};
 
 // Draws the recorded operations on a white ground, scaled from chart pixels
-// to the context's pixels.
-export function replay(ctx, operations, scaleX, scaleY = scaleX) {
+// to device pixels.
+export function replay(ctx, operations, scale) {
     ctx.setTransform(1, 0, 0, 1, 0, 0);
     ctx.fillStyle = '#ffffff';
     ctx.fillRect(0, 0, ctx.canvas.width, ctx.canvas.height);
-    ctx.setTransform(scaleX, 0, 0, scaleY, 0, 0);
-    for (const [kind, args] of operations) drawers[kind](ctx, args);
+    for (const [kind, args] of operations) drawers[kind](ctx, scale, args);
 }
 
 export class RecordingPainter {
@@ -75,17 +88,18 @@ export class RecordingPainter {
     resize(width, height) {
         this.canvas.width = width;
         this.canvas.height = height;
-        replay(this.ctx, this.operations, width / chartWidth, height / chartHeight);
+        this.scale = width / chartWidth;
+        replay(this.ctx, this.operations, this.scale);
     }
 
     record(kind, args) {
         this.operations.push([kind, args]);
-        drawers[kind](this.ctx, args);
+        drawers[kind](this.ctx, this.scale, args);
     }
 
     clear() {
         this.operations = [];
-        replay(this.ctx, this.operations, this.canvas.width / chartWidth, this.canvas.height / chartHeight);
+        replay(this.ctx, this.operations, this.scale);
     }
     line(x1, y1, x2, y2, width, colour) {
         this.record('line', [x1, y1, x2, y2, width, colour]);
