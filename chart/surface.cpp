@@ -14,15 +14,20 @@ namespace chart {
 
 namespace {
 
-// An empty face name stands for the chart's plain text face.
-const QString emptyFaceFamily = QStringLiteral("Carlito");
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QFont fontOfPixels(const QString& face, int pixels) {
+    QFont font(face.isEmpty() ? fromUtf8(plainFace) : face);
+    font.setPixelSize(pixels);
+    return font;
+}
 
 }  // namespace
 
 QFont fontFor(const QString& face, double points) {
-    QFont font(face.isEmpty() ? emptyFaceFamily : face);
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0))));
-    return font;
+    return fontOfPixels(face, pixelSize(points));
 }
 
 namespace {
@@ -39,24 +44,17 @@ QImage whiteImage(int width, int height, double ratio) {
 }  // namespace
 
 QColor QBColor(int n) {
-    static const std::array<QColor, 16> table{
-        QColor(0, 0, 0),       QColor(0, 0, 128),   QColor(0, 128, 0),   QColor(0, 128, 128),
-        QColor(128, 0, 0),     QColor(128, 0, 128), QColor(128, 128, 0), QColor(192, 192, 192),
-        QColor(128, 128, 128), QColor(0, 0, 255),   QColor(0, 255, 0),   QColor(0, 255, 255),
-        QColor(255, 0, 0),     QColor(255, 0, 255), QColor(255, 255, 0), QColor(255, 255, 255)};
-    return table.at(static_cast<std::size_t>(n));
+    return toQColor(tableColour(n));
 }
 
 void installFontSubstitutes() {
-    QFont::insertSubstitution(QStringLiteral("Calibri"), QStringLiteral("Carlito"));
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"));
-    // The caption's face; a narrow face keeps its big letters inside the chart.
-    QFont::insertSubstitution(QStringLiteral("modern"), QStringLiteral("Carlito"));
+    for (const FontSubstitute& substitute : fontSubstitutes)
+        QFont::insertSubstitution(fromUtf8(substitute.face), fromUtf8(substitute.standIn));
 }
 
 Surface::Surface(int imageHeight) : image_(whiteImage(width, imageHeight, 1)) {}
 
-void Surface::Cls() {
+void Surface::clear() {
     image_.fill(Qt::white);
     if (!screenImage_.isNull()) screenImage_.fill(Qt::white);
     operations_.clear();
@@ -108,43 +106,39 @@ void Surface::perform(Operation operation) {
     operations_.push_back(std::move(operation));
 }
 
-void Surface::Line(double x1, double y1, double x2, double y2, const QColor& colour) {
-    perform(
-        Segment{{x1, y1}, {x2, y2}, QPen(colour, drawWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)});
+void Surface::drawLine(Point from, Point to, int lineWidth, Colour colour) {
+    perform(Segment{{from.x, from.y},
+                    {to.x, to.y},
+                    QPen(toQColor(colour), lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)});
 }
 
-void Surface::LineBox(double x1, double y1, double x2, double y2, const QColor& colour) {
-    perform(Outline{QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized(),
-                    QPen(colour, drawWidth_, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin)});
+void Surface::drawOutline(Point corner, Point opposite, int lineWidth, Colour colour) {
+    perform(Outline{QRectF(QPointF(corner.x, corner.y), QPointF(opposite.x, opposite.y)).normalized(),
+                    QPen(toQColor(colour), lineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin)});
 }
 
-void Surface::LineFilledBox(double x1, double y1, double x2, double y2, const QColor& colour) {
-    // Both corners belong to the box.
-    const QRectF box = QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized();
-    perform(Fill{QRectF(box.topLeft(), box.size() + QSizeF(1, 1)), colour});
-}
-
-void Surface::PSet(double x, double y, const QColor& colour) {
-    const double half = drawWidth_ / 2.0;
-    perform(Fill{QRectF(x - half, y - half, drawWidth_, drawWidth_), colour});
+void Surface::fill(Box box, Colour colour) {
+    perform(Fill{QRectF(box.left, box.top, box.width, box.height), toQColor(colour)});
 }
 
 void Surface::FilledCircle(double x, double y, double radius, const QColor& fill, const QColor& outline) {
     perform(Disc{{x, y}, radius, fill, outline});
 }
 
-void Surface::Print(const QString& text) {
-    const QFont font = fontFor(fontName_, fontSize_);
-    // Measured on the image of one device pixel per pixel, so that where the
-    // next text goes never depends on the screen.
-    const QFontMetricsF metrics(font, &image_);
-    perform(Text{QPointF(currentX_, currentY_ + metrics.ascent()), font, foreColor_, text});
-    // Like a line of text: the next one would start below it, at the left.
-    currentX_ = 0;
-    currentY_ += metrics.height();
+void Surface::drawText(Point baseline, std::string_view face, int pixels, Colour colour,
+                       std::string_view text) {
+    perform(Text{QPointF(baseline.x, baseline.y), fontOfPixels(fromUtf8(face), pixels), toQColor(colour),
+                 fromUtf8(text)});
 }
 
-void Surface::Refresh() const {
+// Measured on the image of one device pixel per pixel, so that where the
+// next text goes never depends on the screen.
+Canvas::FontMetrics Surface::metrics(std::string_view face, int pixels) {
+    const QFontMetricsF measured(fontOfPixels(fromUtf8(face), pixels), &image_);
+    return {measured.ascent(), measured.height()};
+}
+
+void Surface::refresh() {
     if (onRefresh_) onRefresh_();
 }
 

@@ -63,7 +63,7 @@ int CountHistogram::percentile(int percent) const {
     if (!isDense()) {
         // The rank-th smallest of the values kept.
         std::vector<std::uint32_t> values = cells_;
-        const auto nth = values.begin() + (rank - 1);
+        const auto nth = values.begin() + static_cast<std::ptrdiff_t>(rank - 1);
         std::nth_element(values.begin(), nth, values.end());
         return static_cast<int>(*nth) + minValue_;
     }

@@ -51,12 +51,18 @@ void forEachIndex(std::int64_t count, int threads, const std::function<void(std:
              i = next.fetch_add(1, std::memory_order_relaxed))
             work(i);
     };
+#ifdef __EMSCRIPTEN__
+    // The page's module has the one thread of its worker.
+    static_cast<void>(threads);
+    worker();
+#else
     const auto threadCount = static_cast<std::int64_t>(std::max(1, threads));
     {
         std::vector<std::jthread> workers;
         for (std::int64_t t = 1; t < std::min(threadCount, count); ++t) workers.emplace_back(worker);
         worker();
     }
+#endif
     if (stop.load()) throw Stopped{};
 }
 

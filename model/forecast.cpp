@@ -92,7 +92,7 @@ double candidateSum(const ForecastRun& run, const FitSettings& settings,
 // at its row by more than outsideMargin on the distance's scale.
 void countOutsideRuns(Misfit& misfit, double observed, const std::vector<double>& values) {
     ++misfit.observedPoints;
-    const auto [lowest, highest] = std::ranges::minmax_element(values);
+    const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
     if (lowest == values.end()) return;
     const double at = rootScale(observed);
     if (at < rootScale(*lowest) - outsideMargin || at > rootScale(*highest) + outsideMargin)

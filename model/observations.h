@@ -52,7 +52,7 @@ struct Observations {
     [[nodiscard]] int lastDay() const noexcept { return days.empty() ? 0 : days.back().day; }
     // Whether any row has a count of the series.
     [[nodiscard]] bool counts(ObservedSeries series) const noexcept {
-        return std::ranges::any_of(days, [series](const ObservedDay& day) {
+        return std::any_of(days.begin(), days.end(), [series](const ObservedDay& day) {
             return day.counts[static_cast<std::size_t>(series)].has_value();
         });
     }

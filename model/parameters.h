@@ -89,7 +89,7 @@ struct ParameterRange {
 }
 
 [[nodiscard]] constexpr bool toolRangesHoldWindowRanges() noexcept {
-    return std::ranges::all_of(parameterTable, [](const ParameterInfo& info) {
+    return std::all_of(parameterTable.begin(), parameterTable.end(), [](const ParameterInfo& info) {
         return info.toolMin <= info.min && info.toolMax >= info.max;
     });
 }

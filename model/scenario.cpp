@@ -8,7 +8,8 @@
 namespace pandemie {
 
 Schedule sortedByDay(Schedule changes) {
-    std::ranges::stable_sort(changes, {}, &Change::day);
+    std::stable_sort(changes.begin(), changes.end(),
+                     [](const Change& a, const Change& b) { return a.day < b.day; });
     return changes;
 }
 

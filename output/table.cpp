@@ -1,7 +1,9 @@
 #include "output/table.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstdio>
 
 namespace pandemie::output {
 
@@ -10,7 +12,7 @@ std::size_t Column::size() const {
 }
 
 bool Column::hasEmpty() const {
-    return std::ranges::find(empty, true) != empty.end();
+    return std::find(empty.begin(), empty.end(), true) != empty.end();
 }
 
 void Column::reserve(std::size_t rows) {
@@ -105,10 +107,24 @@ namespace {
 constexpr std::size_t wholeNumberRoom = 21;
 constexpr std::size_t realRoom = 312;
 
+// A real with that many decimals, the digits printf's %.*f writes; the
+// page's C++ library has no to_chars of floating-point numbers.
+char* writeFixed(char* out, char* end, double value, int decimals) {
+#ifdef __cpp_lib_to_chars
+    return std::to_chars(out, end, value, std::chars_format::fixed, decimals).ptr;
+#else
+    std::array<char, 512> digits{};
+    const int length = std::snprintf(digits.data(), digits.size(), "%.*f", decimals, value);
+    const auto written = std::min(static_cast<std::ptrdiff_t>(std::max(length, 0)), end - out);
+    return std::copy_n(digits.data(), written, out);
+#endif
+}
+
 // The text's field: quoted with its quotes doubled where it holds a comma,
 // a quote or a line break. Writes at most 2 x size + 2 characters.
 char* writeField(char* out, std::string_view text) {
-    if (text.find_first_of(",\"\n\r") == std::string_view::npos) return std::ranges::copy(text, out).out;
+    if (text.find_first_of(",\"\n\r") == std::string_view::npos)
+        return std::copy(text.begin(), text.end(), out);
     *out++ = '"';
     for (const char c : text) {
         if (c == '"') *out++ = '"';
@@ -149,9 +165,7 @@ public:
             case CellType::unsigned64:
                 return std::to_chars(out, end, static_cast<const std::uint64_t*>(cells_)[row]).ptr;
             case CellType::real:
-                return std::to_chars(out, end, static_cast<const double*>(cells_)[row],
-                                     std::chars_format::fixed, column_.decimalsOf(row))
-                    .ptr;
+                return writeFixed(out, end, static_cast<const double*>(cells_)[row], column_.decimalsOf(row));
         }
         return out;
     }

@@ -133,7 +133,7 @@ TEST(window, runsDifferAndTheDrawingStateCarriesOver) {
     const chart::Surface& surface = form->Picture1->surface();
     EXPECT_EQ(surface.FontName(), "Calibri");
     EXPECT_EQ(surface.FontSize(), 12);
-    EXPECT_EQ(surface.ForeColor(), QColor(0, 0, 0));
+    EXPECT_EQ(surface.ForeColor(), chart::Colour{});
     EXPECT_EQ(surface.DrawWidth(), 2);
 }
 

@@ -20,12 +20,12 @@
 #include "chart/run_image.h"
 #include "model/ensemble.h"
 #include "model/parameters.h"
+#include "model/rounding.h"
 #include "output/csv.h"
 #include "output/file_writing.h"
 #include "ui/accessibility.h"
 #include "ui/hscrollbar.h"
 #include "ui/picture_box.h"
-#include "ui/rounding.h"
 
 namespace {
 
@@ -126,11 +126,6 @@ void describe(QLineEdit* box, const QString& name, const QString& description) {
     box->setAccessibleDescription(description);
 }
 
-QString percentOfPersons(int count) {
-    return QLocale(QLocale::German).toString(count * 100.0 / pandemie::countedPersons, 'f', 1) +
-           QStringLiteral(" %");
-}
-
 // The toolkit's own dialog gives its size, type and date columns the widths
 // of English texts ("128.88 GB"), too narrow for German ones such as
 // "348 Bytes"; they follow their contents, and the name takes the rest.
@@ -149,12 +144,6 @@ QString askSaveFileName(QWidget* parent, const QString& caption, const QString& 
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
-}
-
-// The number texts of the read-out: a blank in front of a value that is not
-// negative, no decimal point for a whole number.
-QString numberText(double value) {
-    return (value >= 0 ? QStringLiteral(" ") : QString()) + QString::number(value, 'g', 7);
 }
 
 }  // namespace
@@ -326,13 +315,7 @@ void Form1::Command4_Click() {
 
 // What the chart shows, in one sentence for a screen reader.
 void Form1::describeOutcome() {
-    const pandemie::RunSummary outcome = pandemie::summarize(0, lastRun);
-    Picture1->setAccessibleDescription(QStringLiteral("H\u00F6chstens %1 aktuell Infizierte an Tag %2, "
-                                                      "%3 Genesene an Tag %4.")
-                                           .arg(percentOfPersons(outcome.peakInfected))
-                                           .arg(outcome.peakDay)
-                                           .arg(percentOfPersons(outcome.final.countRecovered))
-                                           .arg(pandemie::runDays));
+    Picture1->setAccessibleDescription(QString::fromStdString(chart::outcomeSentence(lastRun)));
 }
 
 // Each value is stored, then its slider is set, which stores the slider's
@@ -392,16 +375,10 @@ void Form1::HScroll5_Scroll() {
 void Form1::Picture1_MouseMove(Qt::MouseButtons /*button*/, double x, double y) {
     mouseX = static_cast<float>(x);
     mouseY = pandemie::toInteger16(y);
-    Text1->setText(QString());
-    Text3->setText(QString());
-    Text4->setText(QString());
-    if (!(mouseX > 60 && mouseX < 900 && mouseY > 60 && mouseY < 560)) return;
-    Text1->setText(numberText(mouseX) + QStringLiteral("     ") + numberText(mouseY));
-    const auto fromTop = static_cast<std::int16_t>(mouseY - 60);
-    const auto percent = pandemie::toInteger16(static_cast<std::int16_t>(500 - fromTop) / 5.0);
-    Text3->setText(QStringLiteral("rel. Anteil  ") + numberText(percent) + QStringLiteral("   %"));
-    const auto day = pandemie::toInteger16((static_cast<double>(mouseX) - 60) / 4);
-    Text4->setText(QStringLiteral("Tag   ") + numberText(day));
+    const chart::Readout readout = chart::readoutAt(mouseX, mouseY);
+    Text1->setText(QString::fromStdString(readout.position));
+    Text3->setText(QString::fromStdString(readout.percent));
+    Text4->setText(QString::fromStdString(readout.day));
 }
 
 void Form1::saveChart() {

@@ -1,0 +1,120 @@
+#include "page_window.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "chart/window_chart.h"
+#include "model/parameters.h"
+#include "model/rounding.h"
+#include "output/csv.h"
+
+namespace web {
+
+namespace {
+
+std::string cssColour(chart::Colour colour) {
+    std::array<char, 8> text{};
+    std::snprintf(text.data(), text.size(), "#%02x%02x%02x", colour.red, colour.green, colour.blue);
+    return text.data();
+}
+
+std::string cssFont(std::string_view face, int pixels) {
+    return std::to_string(pixels) + "px \"" + std::string(chart::standInFace(face)) + "\"";
+}
+
+}  // namespace
+
+void PainterCanvas::clear() {
+    painter_.call<void>("clear");
+}
+
+void PainterCanvas::drawLine(Point from, Point to, int lineWidth, chart::Colour colour) {
+    painter_.call<void>("line", from.x, from.y, to.x, to.y, lineWidth, cssColour(colour));
+}
+
+void PainterCanvas::drawOutline(Point corner, Point opposite, int lineWidth, chart::Colour colour) {
+    painter_.call<void>("outline", std::min(corner.x, opposite.x), std::min(corner.y, opposite.y),
+                        std::max(corner.x, opposite.x), std::max(corner.y, opposite.y), lineWidth,
+                        cssColour(colour));
+}
+
+void PainterCanvas::fill(Box box, chart::Colour colour) {
+    painter_.call<void>("fill", box.left, box.top, box.width, box.height, cssColour(colour));
+}
+
+void PainterCanvas::drawText(Point baseline, std::string_view face, int pixels, chart::Colour colour,
+                             std::string_view text) {
+    painter_.call<void>("text", baseline.x, baseline.y, cssFont(face, pixels), cssColour(colour),
+                        std::string(text));
+}
+
+chart::Canvas::FontMetrics PainterCanvas::metrics(std::string_view face, int pixels) {
+    const emscripten::val measured = painter_.call<emscripten::val>("metrics", cssFont(face, pixels));
+    return {measured["ascent"].as<double>(), measured["height"].as<double>()};
+}
+
+void PainterCanvas::refresh() {
+    painter_.call<void>("refresh");
+}
+
+PageWindow::PageWindow(emscripten::val painter) : picture_(std::move(painter)) {
+    chart::rahmen2(picture_);
+    resetParameters();
+    compute();
+}
+
+emscripten::val PageWindow::parameters() const {
+    emscripten::val values = emscripten::val::object();
+    for (const pandemie::ParameterInfo& info : pandemie::parameterTable)
+        values.set(std::string(info.name), pandemie::parameterValue(parameters_, info.parameter));
+    values.set("days", parameters_.calcDays);
+    return values;
+}
+
+bool PageWindow::setParameter(const std::string& name, int value) {
+    const std::optional<pandemie::Parameter> parameter = pandemie::parameterNamed(name);
+    if (!parameter) return false;
+    const pandemie::ParameterRange range = pandemie::parameterRange(*parameter);
+    if (value < range.min || value > range.max) return false;
+    pandemie::setParameterValue(parameters_, *parameter, value);
+    return true;
+}
+
+void PageWindow::compute() {
+    picture_.Cls();
+    chart::rahmen2(picture_);
+    picture_.setDrawWidth(2);
+    lastRun_.clear();
+    pandemie::DailyCounts previous;
+    pandemie::runLinear(parameters_, random_, [&](int day, const pandemie::DailyCounts& counts) {
+        lastRun_.push_back(counts);
+        chart::plotDay(picture_, day, counts, previous);
+        previous = counts;
+    });
+    chart::copyright(picture_);
+    picture_.Refresh();
+}
+
+void PageWindow::resetParameters() {
+    parameters_ = pandemie::defaultParameters();
+}
+
+emscripten::val PageWindow::readout(double x, double y) const {
+    const chart::Readout texts = chart::readoutAt(static_cast<float>(x), pandemie::toInteger16(y));
+    emscripten::val result = emscripten::val::object();
+    result.set("position", texts.position);
+    result.set("percent", texts.percent);
+    result.set("day", texts.day);
+    return result;
+}
+
+std::string PageWindow::courseCsv() const {
+    return pandemie::output::trajectoryCsv(lastRun_);
+}
+
+std::string PageWindow::description() const {
+    return chart::outcomeSentence(lastRun_);
+}
+
+}  // namespace web
