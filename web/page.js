@@ -1,7 +1,7 @@
 // The window's behaviour in the page: sliders, buttons, the read-out of the
 // pointer over the chart, the chart's menu, the parameters in the address.
 
-import {RecordingPainter, chartWidth, chartHeight} from './painter.js';
+import {RecordingPainter, chartWidth, chartHeight, faceMetrics} from './painter.js';
 
 const byId = (id) => document.getElementById(id);
 
@@ -13,6 +13,8 @@ const commandButtons = ['Command1', 'Command4', 'Command5', 'save-chart', 'save-
 // The faces the chart draws with; a text's place depends on its metrics, so
 // they are loaded before the first drawing.
 const chartFonts = ['16px Carlito', '160px Carlito', '12px "DejaVu Sans"'];
+// The files of the faces, as page.css names them.
+const faceFiles = {'Carlito': 'fonts/Carlito-Regular.ttf', 'DejaVu Sans': 'fonts/DejaVuSans.ttf'};
 
 const longPressMilliseconds = 550;
 const longPressSlop = 10;  // pixels a finger may wander during a long press
@@ -71,10 +73,10 @@ function addressOf(parameters, table) {
 // ---- The page ----
 
 class Page {
-    constructor(module, table, addressValues) {
+    constructor(module, table, faces, addressValues) {
         this.module = module;
         this.table = table;
-        this.painter = new RecordingPainter(canvas);
+        this.painter = new RecordingPainter(canvas, faces);
         this.window = this.createWindow(addressValues);
         this.ended = false;
         this.longPress = null;
@@ -381,15 +383,25 @@ function setEnabled(enabled) {
     }
 }
 
+async function loadFaces() {
+    const faces = new Map();
+    for (const [family, file] of Object.entries(faceFiles)) {
+        const response = await fetch(file);
+        if (!response.ok) throw new Error(`${file}: ${response.status}`);
+        faces.set(family, faceMetrics(await response.arrayBuffer()));
+    }
+    return faces;
+}
+
 async function start() {
     setEnabled(false);
     try {
-        await Promise.all(chartFonts.map((font) => document.fonts.load(font)));
+        const [faces] = await Promise.all([loadFaces(), ...chartFonts.map((font) => document.fonts.load(font))]);
         const module = await createPandemie();
         const table = asArray(module.parameterTable());
         describeSliders(table);
         const {values, refused} = parametersFromAddress(table);
-        const page = new Page(module, table, values);
+        const page = new Page(module, table, faces, values);
         if (refused.length > 0) showAddressNote(refused);
         connect(page);
         setEnabled(true);

@@ -73,12 +73,38 @@ export function replay(ctx, operations, scale) {
     for (const [kind, args] of operations) drawers[kind](ctx, scale, args);
 }
 
+// A face's ascent and descent per pixel of size, as the desktop's text
+// engine takes them from the font file: the OS/2 table's typographic values
+// where the font asks for them, else its Windows values. The canvas's own
+// font box uses other values for some faces, which would move the chart's
+// texts against the desktop's.
+export function faceMetrics(fontFile) {
+    const view = new DataView(fontFile);
+    const tableCount = view.getUint16(4);
+    const tableAt = (tag) => {
+        for (let i = 0; i < tableCount; ++i) {
+            const entry = 12 + 16 * i;
+            const name = String.fromCharCode(...[0, 1, 2, 3].map((k) => view.getUint8(entry + k)));
+            if (name === tag) return view.getUint32(entry + 8);
+        }
+        throw new Error(`the font has no ${tag} table`);
+    };
+    const unitsPerEm = view.getUint16(tableAt('head') + 18);
+    const os2 = tableAt('OS/2');
+    const useTypographic = (view.getUint16(os2 + 62) & 0x80) !== 0;
+    const [ascent, descent] = useTypographic
+        ? [view.getInt16(os2 + 68), -view.getInt16(os2 + 70)]
+        : [view.getUint16(os2 + 74), view.getUint16(os2 + 76)];
+    return {ascent: ascent / unitsPerEm, descent: descent / unitsPerEm};
+}
+
 export class RecordingPainter {
-    constructor(canvas) {
+    // faces: the faces' metrics by family name (faceMetrics).
+    constructor(canvas, faces = new Map()) {
         this.canvas = canvas;
         this.ctx = canvas.getContext('2d');
+        this.faces = faces;
         this.operations = [];
-        this.metricsCache = new Map();
         this.onRefresh = () => {};
         this.resize(chartWidth, chartHeight);
     }
@@ -114,22 +140,20 @@ export class RecordingPainter {
         this.record('text', [x, baseline, font, colour, text]);
     }
 
-    // The font's ascent and line height; a text's place depends on them, so
-    // they are measured the same way on every screen.
+    // The font's ascent and height (ascent and descent) in pixels, for a CSS
+    // font such as '16px "Carlito"'.
     metrics(font) {
-        let found = this.metricsCache.get(font);
-        if (!found) {
-            this.ctx.save();
-            this.ctx.font = font;
-            const measured = this.ctx.measureText('');
-            this.ctx.restore();
-            found = {
-                ascent: measured.fontBoundingBoxAscent,
-                height: measured.fontBoundingBoxAscent + measured.fontBoundingBoxDescent,
-            };
-            this.metricsCache.set(font, found);
-        }
-        return found;
+        const [, size, family] = /^([\d.]+)px\s+"?([^"]+)"?$/.exec(font) ?? [];
+        const face = this.faces.get(family);
+        if (face) return {ascent: size * face.ascent, height: size * (face.ascent + face.descent)};
+        this.ctx.save();
+        this.ctx.font = font;
+        const measured = this.ctx.measureText('');
+        this.ctx.restore();
+        return {
+            ascent: measured.fontBoundingBoxAscent,
+            height: measured.fontBoundingBoxAscent + measured.fontBoundingBoxDescent,
+        };
     }
 
     refresh() {
