@@ -21,16 +21,46 @@ function snapped(coordinate, scale, width) {
     return Math.round((coordinate + shift - width / 2) * scale) + deviceWidth(width, scale) / 2;
 }
 
-function drawLine(ctx, scale, [x1, y1, x2, y2, width, colour]) {
-    const pixels = deviceWidth(width, scale);
-    ctx.lineWidth = pixels;
-    ctx.lineCap = 'round';
-    ctx.lineJoin = 'round';
-    ctx.strokeStyle = colour;
-    ctx.beginPath();
-    ctx.moveTo(snapped(x1, scale, width), snapped(y1, scale, width));
-    ctx.lineTo(snapped(x2, scale, width), snapped(y2, scale, width));
-    ctx.stroke();
+function rgbOf(colour) {
+    const value = parseInt(colour.slice(1), 16);
+    return [(value >> 16) & 255, (value >> 8) & 255, value & 255];
+}
+
+// A line with round caps, aliased as on the desktop: a pixel takes the
+// colour when its centre lies inside the stroke, else keeps its own. The
+// canvas would blend the edges of a slanted line with the ground. A centre
+// on the stroke's edge counts as inside on the edge's lower and right side,
+// as the desktop's painter decides it: the point sampled lies a little above
+// and to the left of the centre.
+const sample = 0.5 - 1 / 128;
+function rasterLine(image, scale, [x1, y1, x2, y2, width, colour]) {
+    const radius = deviceWidth(width, scale) / 2;
+    const shift = Math.round(width) % 2 === 1 ? 0.5 : 0;
+    const ax = (x1 + shift) * scale;
+    const ay = (y1 + shift) * scale;
+    const dx = (x2 - x1) * scale;
+    const dy = (y2 - y1) * scale;
+    const length2 = dx * dx + dy * dy;
+    const [red, green, blue] = rgbOf(colour);
+    const left = Math.max(0, Math.floor(Math.min(ax, ax + dx) - radius));
+    const right = Math.min(image.width - 1, Math.ceil(Math.max(ax, ax + dx) + radius));
+    const top = Math.max(0, Math.floor(Math.min(ay, ay + dy) - radius));
+    const bottom = Math.min(image.height - 1, Math.ceil(Math.max(ay, ay + dy) + radius));
+    for (let py = top; py <= bottom; ++py) {
+        for (let px = left; px <= right; ++px) {
+            const cx = px + sample - ax;
+            const cy = py + sample - ay;
+            const t = length2 === 0 ? 0 : Math.min(1, Math.max(0, (cx * dx + cy * dy) / length2));
+            const ex = cx - t * dx;
+            const ey = cy - t * dy;
+            if (ex * ex + ey * ey >= radius * radius) continue;
+            const at = 4 * (py * image.width + px);
+            image.data[at] = red;
+            image.data[at + 1] = green;
+            image.data[at + 2] = blue;
+            image.data[at + 3] = 255;
+        }
+    }
 }
 
 function drawOutline(ctx, scale, [left, top, right, bottom, width, colour]) {
@@ -62,15 +92,51 @@ function drawText(ctx, scale, [x, baseline, font, colour, text]) {
     ctx.setTransform(1, 0, 0, 1, 0, 0);
 }
 
-const drawers = {line: drawLine, outline: drawOutline, fill: drawFill, text: drawText};
+const drawers = {outline: drawOutline, fill: drawFill, text: drawText};
+
+// Draws operations into a canvas at a scale. Lines are set pixel by pixel in
+// the canvas's pixels, fetched once for a series of lines and put back
+// before anything else is drawn.
+class Drawing {
+    constructor(ctx, scale) {
+        this.ctx = ctx;
+        this.scale = scale;
+        this.pixels = null;
+    }
+
+    draw(kind, args) {
+        if (kind === 'line') {
+            this.pixels ??= this.ctx.getImageData(0, 0, this.ctx.canvas.width, this.ctx.canvas.height);
+            rasterLine(this.pixels, this.scale, args);
+            return;
+        }
+        this.flush();
+        drawers[kind](this.ctx, this.scale, args);
+    }
+
+    flush() {
+        if (!this.pixels) return;
+        this.ctx.putImageData(this.pixels, 0, 0);
+        this.pixels = null;
+    }
+
+    // A white ground, all drawn before forgotten.
+    clear() {
+        this.pixels = null;
+        this.ctx.setTransform(1, 0, 0, 1, 0, 0);
+        this.ctx.fillStyle = '#ffffff';
+        this.ctx.fillRect(0, 0, this.ctx.canvas.width, this.ctx.canvas.height);
+    }
+}
 
 // Draws the recorded operations on a white ground, scaled from chart pixels
 // to device pixels.
 export function replay(ctx, operations, scale) {
-    ctx.setTransform(1, 0, 0, 1, 0, 0);
-    ctx.fillStyle = '#ffffff';
-    ctx.fillRect(0, 0, ctx.canvas.width, ctx.canvas.height);
-    for (const [kind, args] of operations) drawers[kind](ctx, scale, args);
+    const drawing = new Drawing(ctx, scale);
+    drawing.clear();
+    for (const [kind, args] of operations) drawing.draw(kind, args);
+    drawing.flush();
+    return drawing;
 }
 
 // A face's ascent and descent per pixel of size, as the desktop's text
@@ -102,7 +168,8 @@ export class RecordingPainter {
     // faces: the faces' metrics by family name (faceMetrics).
     constructor(canvas, faces = new Map()) {
         this.canvas = canvas;
-        this.ctx = canvas.getContext('2d');
+        // Lines are drawn in the canvas's pixels, read back often.
+        this.ctx = canvas.getContext('2d', {willReadFrequently: true});
         this.faces = faces;
         this.operations = [];
         this.onRefresh = () => {};
@@ -114,18 +181,17 @@ export class RecordingPainter {
     resize(width, height) {
         this.canvas.width = width;
         this.canvas.height = height;
-        this.scale = width / chartWidth;
-        replay(this.ctx, this.operations, this.scale);
+        this.drawing = replay(this.ctx, this.operations, width / chartWidth);
     }
 
     record(kind, args) {
         this.operations.push([kind, args]);
-        drawers[kind](this.ctx, this.scale, args);
+        this.drawing.draw(kind, args);
     }
 
     clear() {
         this.operations = [];
-        replay(this.ctx, this.operations, this.scale);
+        this.drawing.clear();
     }
     line(x1, y1, x2, y2, width, colour) {
         this.record('line', [x1, y1, x2, y2, width, colour]);
@@ -157,6 +223,7 @@ export class RecordingPainter {
     }
 
     refresh() {
+        this.drawing.flush();
         this.onRefresh();
     }
 
@@ -165,7 +232,7 @@ export class RecordingPainter {
         const canvas = document.createElement('canvas');
         canvas.width = chartWidth;
         canvas.height = chartHeight;
-        replay(canvas.getContext('2d'), this.operations, 1);
+        replay(canvas.getContext('2d', {willReadFrequently: true}), this.operations, 1);
         return canvas;
     }
 }

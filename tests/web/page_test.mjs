@@ -57,8 +57,11 @@ const cliPng = (args = []) => cliFile(args, '--png');
 
 // ---- Checks ----
 
+// WEB_TEST_ONLY=text runs only the checks whose names contain the text.
+const only = process.env.WEB_TEST_ONLY;
 const results = [];
 async function check(name, body) {
+    if (only && !name.includes(only)) return;
     try {
         await body();
         results.push(true);
@@ -106,7 +109,11 @@ async function openPage(hash = '', contextOptions = desktop) {
     });
     page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
     await page.goto(`${base}/index.html${hash}`);
-    await page.waitForSelector('html[data-state="ready"]', {timeout: 30000});
+    await page.waitForSelector('html[data-state]', {timeout: 30000});
+    if ((await page.getAttribute('html', 'data-state')) !== 'ready') {
+        await context.close();
+        throw new Error(`the page did not start: ${problems.join('; ')}`);
+    }
     return {context, page, problems};
 }
 
@@ -173,11 +180,20 @@ async function comparePngs(page, first, second, threshold) {
         canvas.height = a.height;
         const ctx = canvas.getContext('2d');
         const diff = ctx.createImageData(a.width, a.height);
+        // A pixel of a curve: the pure colour of a series in either image,
+        // away from the names of the series, which are text in those colours.
+        const seriesColours = ['0,0,255', '255,0,0', '0,255,0'];
+        const inNames = (x, y) => x >= 70 && x <= 240 && y >= 300 && y <= 420;
+        const ofCurve = (data, i) => seriesColours.includes(`${data[i]},${data[i + 1]},${data[i + 2]}`);
         let differing = 0;
+        let differingOnCurves = 0;
         for (let i = 0; i < a.data.length; i += 4) {
             const delta = Math.max(...[0, 1, 2].map((c) => Math.abs(a.data[i + c] - b.data[i + c])));
             const differs = delta > threshold;
             if (differs) ++differing;
+            const x = (i / 4) % a.width;
+            const y = Math.floor(i / 4 / a.width);
+            if (differs && !inNames(x, y) && (ofCurve(a.data, i) || ofCurve(b.data, i))) ++differingOnCurves;
             // Differing pixels red, the rest a pale copy of the tool's image.
             const grey = 200 + Math.round((a.data[i] + a.data[i + 1] + a.data[i + 2]) / 3 / 255 * 55);
             diff.data.set(differs ? [255, 0, 0, 255] : [grey, grey, grey, 255], i);
@@ -187,6 +203,7 @@ async function comparePngs(page, first, second, threshold) {
             size: [a.width, a.height],
             share: differing / (a.width * a.height),
             differing,
+            differingOnCurves,
             diff: canvas.toDataURL('image/png').replace(/^data:image\/png;base64,/, ''),
         };
     }, {first: first.toString('base64'), second: second.toString('base64'), threshold});
@@ -207,10 +224,20 @@ const readoutCases = [
     {x: 300, y: 560, expected: ['', '', '']},
 ];
 
-// Share of pixels of the chart at ratio 1 that may differ from the tool's
-// image by more than the threshold; see the check for the figures measured.
+// The chart at ratio 1 against the tool's image. Measured on the first run
+// (chromium 156, Carlito and DejaVu Sans from the page's fonts): 367 of the
+// 488,561 pixels (0.075 %) differ by more than 64 in a channel, 349 of them
+// at the edges of glyphs, whose antialiasing and advances differ between the
+// desktop's text engine and the browser's, and 18 where two curve segments
+// join, whose round caps the desktop approximates by polygons. The tolerance
+// is twice the measured share. Faults made by hand gave: text placed by the
+// canvas's own font box 10.6 %; every line one pixel lower 1.7 %; the
+// one-pixel grid lines missing 0.9 %; lines antialiased by the canvas 0.35 %,
+// 601 pixels of them on curves. Curve pixels are counted apart, so that a
+// fault in the curves alone cannot hide among the text's.
 const pixelThreshold = 64;
-const pixelTolerance = 0.004;
+const pixelTolerance = 0.0015;
+const curvePixelTolerance = 50;
 
 async function main() {
     const server = await serve(pageDir);
@@ -312,7 +339,7 @@ async function main() {
         });
     });
 
-    await check(`chart at ratio 1 equals the tool's PNG but for text edges (< ${pixelTolerance * 100} % of pixels off by > ${pixelThreshold})`, async () => {
+    await check(`chart at ratio 1 equals the tool's PNG but for text edges (at most ${pixelTolerance * 100} % of pixels off by > ${pixelThreshold}, ${curvePixelTolerance} on curves)`, async () => {
         await withPage('', desktop, async ({page}) => {
             await page.mouse.move(5, 5);
             const shot = await page.locator('#chart').screenshot();
@@ -327,8 +354,9 @@ async function main() {
             const result = await comparePngs(page, tool, shot, pixelThreshold);
             expectEqual(result.size, [797, 613], 'image size');
             fs.writeFileSync(path.join(artifacts, 'chart-diff.png'), Buffer.from(result.diff, 'base64'));
-            console.log(`       ${result.differing} pixels (${(result.share * 100).toFixed(3)} %) differ by more than ${pixelThreshold}`);
+            console.log(`       ${result.differing} pixels (${(result.share * 100).toFixed(3)} %) differ by more than ${pixelThreshold}, ${result.differingOnCurves} of them on curves`);
             expectTrue(result.share <= pixelTolerance, `${(result.share * 100).toFixed(3)} % of the pixels differ`);
+            expectTrue(result.differingOnCurves <= curvePixelTolerance, `${result.differingOnCurves} pixels of the curves differ`);
             const savedAgainstShown = await comparePngs(page, shot, saved, 0);
             expectEqual(savedAgainstShown.differing, 0, 'pixels of the saved PNG unlike the chart shown');
         });
