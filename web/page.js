@@ -91,16 +91,7 @@ class Page {
     createWindow(addressValues) {
         const {Window} = this.module;
         if (Object.keys(addressValues).length === 0) return new Window(this.painter);
-        try {
-            return new Window(this.painter, addressValues);
-        } catch (error) {
-            if (error.name !== 'BindingError') throw error;
-        }
-        // A module whose window starts with the defaults only: the address's
-        // values are stored for the next run.
-        const started = new Window(this.painter);
-        for (const [name, value] of Object.entries(addressValues)) started.setParameter(name, value);
-        return started;
+        return new Window(this.painter, addressValues);
     }
 
     stored() {

@@ -459,10 +459,13 @@ async function main() {
         const opened = await openPage('', desktop);
         const {page} = opened;
         await page.click('#Command1');
-        if (!page.isClosed()) {
+        if (page.isClosed()) {
+            console.log('       the page closed its tab');
+        } else {
             expectTrue(await page.isVisible('text=Beendet. Die Seite kann geschlossen werden.'), 'no note');
             expectTrue(await page.isDisabled('#Command4'), 'Berechnen still enabled');
             expectTrue(await page.isDisabled('#HScroll2'), 'a slider still enabled');
+            await page.screenshot({path: path.join(artifacts, 'ended.png')});
             await Promise.all([page.waitForEvent('load'), page.click('#restart')]);
             await page.waitForSelector('html[data-state="ready"]');
             expectTrue(await page.isHidden('#ended'), 'still ended after Neu starten');
@@ -485,7 +488,7 @@ async function main() {
         });
     });
 
-    await check('phone: every control reachable, touch on the chart moves the read-out without scrolling', async () => {
+    await check('phone: every control reachable, touch on the chart moves the read-out without scrolling, a long press opens the menu', async () => {
         await withPage('', phone, async ({page}) => {
             const outside = await page.evaluate(() => [...document.querySelectorAll('.window input, .window button, #chart, .chart-actions button')]
                 .filter((e) => { const r = e.getBoundingClientRect(); return r.left < 0 || r.right > document.documentElement.clientWidth || r.width === 0; })
@@ -509,6 +512,13 @@ async function main() {
             expectEqual([percent, day], ['rel. Anteil   72   %', 'Tag    85'], 'read-out after the move');
             expectTrue(position !== '', 'no position');
             expectEqual(await page.evaluate(() => window.scrollY), scrolled, 'the page scrolled');
+            // A long press opens the chart's menu.
+            await touch('touchStart', start);
+            await page.waitForSelector('#Picture1_Menu', {state: 'visible', timeout: 10000});
+            await touch('touchEnd', start);
+            expectTrue(await page.isVisible('#Picture1_Menu'), 'the menu closed as the finger lifted');
+            const png = await downloadOf(page, () => page.locator('#Picture1_Menu [data-action="chart"]').tap());
+            expectEqual([png.contents.readUInt32BE(16), png.contents.readUInt32BE(20)], [797, 613], 'PNG size on the phone');
             const [width] = await page.evaluate(() => [document.getElementById('chart').width]);
             const cssWidth = (await page.locator('#chart').boundingBox()).width;
             expectEqual(width, Math.round(cssWidth * 3), 'backing store at the phone\'s ratio');
