@@ -7,7 +7,7 @@ const byId = (id) => document.getElementById(id);
 
 const canvas = byId('chart');
 const menu = byId('Picture1_Menu');
-const parameterSliders = [...document.querySelectorAll('input[type="range"][data-parameter]')];
+let parameterSliders = [];
 const commandButtons = ['Command1', 'Command4', 'Command5', 'save-chart', 'save-course'].map(byId);
 
 // The faces the chart draws with; a text's place depends on its metrics, so
@@ -289,15 +289,35 @@ function moveSlider(slider, value) {
     slider.dispatchEvent(new Event('change', {bubbles: true}));
 }
 
-function describeSliders(table) {
-    for (const slider of parameterSliders) {
-        const info = table.find((entry) => entry.name === slider.dataset.parameter);
+// The window's sliders HScroll2 to HScroll5 with their labels Label3 to
+// Label10, one for each parameter of the table, in the window's tab order;
+// the first caption has a white ground, as in the window.
+function createSliders(table) {
+    const template = byId('parameter-slider');
+    const before = document.querySelector('.command-row');
+    return table.map((info, i) => {
+        const n = i + 2;
+        const block = template.content.cloneNode(true);
+        const [caption, valueBox, bar, slider] = ['label', 'output', '.hscroll', 'input'].map((s) => block.querySelector(s));
+        caption.id = `Label${2 * n - 1}`;
+        caption.htmlFor = slider.id = `HScroll${n}`;
+        caption.classList.add(i === 0 ? 'white' : 'face');
+        caption.textContent = info.caption;
+        valueBox.id = `Label${2 * n}`;
+        valueBox.htmlFor = slider.id;
+        bar.id = `HScroll${n}-bar`;
+        slider.dataset.parameter = info.name;
         slider.min = String(info.min);
         slider.max = String(info.max);
-        captionOf(slider).textContent = info.caption;
-        byId(slider.getAttribute('aria-describedby')).textContent =
-            `Schieberegler von ${info.min} bis ${info.max}`;
-    }
+        slider.tabIndex = 3 + n;
+        const range = document.createElement('p');
+        range.id = `HScroll${n}-range`;
+        range.textContent = `Schieberegler von ${info.min} bis ${info.max}`;
+        document.querySelector('.descriptions').append(range);
+        slider.setAttribute('aria-describedby', range.id);
+        before.before(block);
+        return slider;
+    });
 }
 
 function connect(page) {
@@ -390,7 +410,7 @@ async function start() {
         const [faces] = await Promise.all([loadFaces(), ...chartFonts.map((font) => document.fonts.load(font))]);
         const module = await createPandemie();
         const table = asArray(module.parameterTable());
-        describeSliders(table);
+        parameterSliders = createSliders(table);
         const {values, refused} = parametersFromAddress(table);
         const page = new Page(module, table, faces, values);
         if (refused.length > 0) showAddressNote(refused);

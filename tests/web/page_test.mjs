@@ -422,7 +422,10 @@ async function main() {
             })));
             expectEqual(boxes, {Form1: [0, 0, 1224, 632], Picture1: [414, 6, 801, 617], Command4: [230, 470, 161, 31],
                 Text1: [230, 590, 161, 25], 'HScroll2-bar': [10, 190, 381, 21]}, 'places');
-            expectEqual(await page.evaluate(() => getComputedStyle(document.getElementById('Form1')).backgroundColor), 'rgb(128, 0, 0)', 'colour');
+            const colours = await page.evaluate(() => Object.fromEntries(['Form1', 'Text2', 'Label1', 'Label3', 'Label4', 'Label5', 'Label10'].map(
+                (id) => [id, getComputedStyle(document.getElementById(id)).backgroundColor])));
+            expectEqual(colours, {Form1: 'rgb(128, 0, 0)', Text2: 'rgb(128, 255, 255)', Label1: 'rgb(239, 239, 239)', Label3: 'rgb(255, 255, 255)',
+                Label4: 'rgb(128, 255, 255)', Label5: 'rgb(239, 239, 239)', Label10: 'rgb(128, 255, 255)'}, 'colours');
             expectEqual(await page.evaluate(() => document.getElementById('HScroll2').labels[0].textContent), 'mittlere Zahl der Begegnungen pro Tag', 'slider label');
             expectEqual(await page.getAttribute('#Text4', 'aria-label'), 'Tag', 'Text4 name');
             expectEqual(await page.getAttribute('#Text3', 'aria-label'), 'relativer Anteil', 'Text3 name');
