@@ -398,7 +398,7 @@ async function main() {
             expectEqual(await storedParameters(page), {...defaults, recovery: 9}, 'stored');
             const note = await text(page, 'address-note');
             expectTrue(await page.isVisible('#address-note'), 'the note is not shown');
-            for (const part of ['encounters=99', 'latency=x', 'colour']) expectTrue(note.includes(part), `the note lacks ${part}: ${note}`);
+            for (const entry of ['encounters=99', 'latency=x', 'colour']) expectTrue(note.includes(entry), `the note lacks ${entry}: ${note}`);
             expectEqual(await address(page), '#encounters=10&infection=8&latency=2&recovery=9', 'address');
         });
     });
