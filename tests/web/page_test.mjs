@@ -5,44 +5,14 @@
 import {chromium} from 'playwright-core';
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
+import {chromiumArgs, serve} from './serve.mjs';
 
 const [pageDir, cli] = process.argv.slice(2);
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'pandemie-web-'));
 const artifacts = process.env.WEB_TEST_ARTIFACTS || scratch;
 fs.mkdirSync(artifacts, {recursive: true});
-
-// ---- A static server of the page's folder ----
-
-const mimeTypes = {
-    '.html': 'text/html; charset=utf-8',
-    '.js': 'text/javascript; charset=utf-8',
-    '.mjs': 'text/javascript; charset=utf-8',
-    '.css': 'text/css; charset=utf-8',
-    '.wasm': 'application/wasm',
-    '.ttf': 'font/ttf',
-    '.png': 'image/png',
-    '.json': 'application/json',
-    '.txt': 'text/plain; charset=utf-8',
-};
-
-function serve(root) {
-    const server = http.createServer((request, response) => {
-        const urlPath = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
-        const file = path.join(root, path.normalize(urlPath.endsWith('/') ? urlPath + 'index.html' : urlPath));
-        if (!file.startsWith(root + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-            response.writeHead(404, {'Content-Type': 'text/plain'});
-            response.end('not found');
-            return;
-        }
-        const type = mimeTypes[path.extname(file)] ?? 'application/octet-stream';
-        response.writeHead(200, {'Content-Type': type, 'Cache-Control': 'no-store'});
-        fs.createReadStream(file).pipe(response);
-    });
-    return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
 
 // ---- The tool ----
 
@@ -82,10 +52,6 @@ function expectTrue(condition, what) {
     if (!condition) throw new Error(what);
 }
 
-const chromiumArgs = [
-    '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync',
-];
 
 const desktop = {viewport: {width: 1280, height: 800}, deviceScaleFactor: 1};
 const phone = {viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
@@ -374,6 +340,21 @@ async function main() {
         expectEqual(opened.problems, [], 'problems');
         expectTrue(requested.length > 0 && requested.every((url) => url.startsWith(`${base}/`)), `requests: ${requested}`);
         await opened.context.close();
+    });
+
+    await check('offline once loaded: without the server a reload still starts the page and its first run', async () => {
+        await withPage('', desktop, async ({context, page}) => {
+            const kept = await page.evaluate(() => Promise.race([
+                navigator.serviceWorker.ready.then(() => true),
+                new Promise((resolve) => setTimeout(() => resolve(false), 20000)),
+            ]));
+            expectTrue(kept, 'no service worker keeps the page\'s files');
+            await context.setOffline(true);
+            await page.reload();
+            await page.waitForSelector('html[data-state="ready"]', {timeout: 30000});
+            expectEqual(await pageCsv(page), cliCsv(), 'the first run offline');
+            await context.setOffline(false);
+        });
     });
 
     await check('the address round-trips: its values set the sliders and the first run, changes follow, reload keeps them', async () => {

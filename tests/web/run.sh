@@ -15,9 +15,4 @@ here=$(cd "$(dirname "$0")" && pwd)
 page_dir=$(cd "$1" && pwd)
 cli=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 
-if [ ! -d "$here/node_modules/playwright-core" ]; then
-    # The checks use Debian's chromium; no browser is downloaded.
-    (cd "$here" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund)
-fi
-
-exec node "$here/page_test.mjs" "$page_dir" "$cli"
+exec "$here/node.sh" "$here/page_test.mjs" "$page_dir" "$cli"
