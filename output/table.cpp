@@ -109,6 +109,7 @@ constexpr std::size_t realRoom = 312;
 
 // A real with that many decimals, the digits printf's %.*f writes; the
 // page's C++ library has no to_chars of floating-point numbers.
+// cppcheck-suppress constParameter ; to_chars takes its end as char*
 char* writeFixed(char* out, char* end, double value, int decimals) {
 #ifdef __cpp_lib_to_chars
     return std::to_chars(out, end, value, std::chars_format::fixed, decimals).ptr;
