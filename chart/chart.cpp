@@ -3,8 +3,7 @@
 namespace chart {
 
 QString seriesName(pandemie::Series series) {
-    const std::string_view name = seriesNameText(series);
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    return fromTable(seriesNameText(series));
 }
 
 }  // namespace chart

@@ -220,7 +220,7 @@ QString fittedParameterLine(const pandemie::FitResult& result) {
         const QString median = QString::number(figures.p50, 'f', 0);
         const std::string_view caption =
             median == QStringLiteral("1") ? info.changeCaptionOne : info.changeCaption;
-        parts << QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())).arg(median);
+        parts << fromTable(caption).arg(median);
     }
     // With every quantity held fixed nothing was fitted: the values are those given.
     const QString kind = result.fittedAnything() ? QStringLiteral("Median a posteriori: ")

@@ -36,10 +36,6 @@ void printText(Surface& picture, double x, double y, const QString& text, double
     picture.Print(text);
 }
 
-QString fromTable(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString parameterCaption(pandemie::Parameter parameter) {
     return fromTable(pandemie::infoOf(parameter).axisCaption);
 }

@@ -26,9 +26,6 @@ enum class Align : std::uint8_t { left, centre, right };
 void printText(Surface& picture, double x, double y, const QString& text, double points,
                Align align = Align::left, const QColor& colour = QBColor(0));
 
-// A text of the parameter and outcome tables, which are UTF-8.
-[[nodiscard]] QString fromTable(std::string_view text);
-
 // The axis captions of the tables: "Begegnungen pro Tag (Tausend)", ...
 [[nodiscard]] QString parameterCaption(pandemie::Parameter parameter);
 // The last day in the caption of the persons recovered is the scope's.

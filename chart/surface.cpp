@@ -14,17 +14,17 @@ namespace chart {
 
 namespace {
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QFont fontOfPixels(const QString& face, int pixels) {
-    QFont font(face.isEmpty() ? fromUtf8(plainFace) : face);
+    QFont font(face.isEmpty() ? fromTable(plainFace) : face);
     font.setPixelSize(pixels);
     return font;
 }
 
 }  // namespace
+
+QString fromTable(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QFont fontFor(const QString& face, double points) {
     return fontOfPixels(face, pixelSize(points));
@@ -49,7 +49,7 @@ QColor QBColor(int n) {
 
 void installFontSubstitutes() {
     for (const FontSubstitute& substitute : fontSubstitutes)
-        QFont::insertSubstitution(fromUtf8(substitute.face), fromUtf8(substitute.standIn));
+        QFont::insertSubstitution(fromTable(substitute.face), fromTable(substitute.standIn));
 }
 
 Surface::Surface(int imageHeight) : image_(whiteImage(width, imageHeight, 1)) {}
@@ -127,14 +127,14 @@ void Surface::FilledCircle(double x, double y, double radius, const QColor& fill
 
 void Surface::drawText(Point baseline, std::string_view face, int pixels, Colour colour,
                        std::string_view text) {
-    perform(Text{QPointF(baseline.x, baseline.y), fontOfPixels(fromUtf8(face), pixels), toQColor(colour),
-                 fromUtf8(text)});
+    perform(Text{QPointF(baseline.x, baseline.y), fontOfPixels(fromTable(face), pixels), toQColor(colour),
+                 fromTable(text)});
 }
 
 // Measured on the image of one device pixel per pixel, so that where the
 // next text goes never depends on the screen.
 Canvas::FontMetrics Surface::metrics(std::string_view face, int pixels) {
-    const QFontMetricsF measured(fontOfPixels(fromUtf8(face), pixels), &image_);
+    const QFontMetricsF measured(fontOfPixels(fromTable(face), pixels), &image_);
     return {measured.ascent(), measured.height()};
 }
 

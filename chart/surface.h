@@ -34,6 +34,9 @@ namespace chart {
     return {colour.red(), colour.green(), colour.blue()};
 }
 
+// A text of the program's tables (parameters, outcomes, series, faces), which are UTF-8.
+[[nodiscard]] QString fromTable(std::string_view text);
+
 // "Calibri" and the other faces the program names, mapped to installed ones.
 void installFontSubstitutes();
 

@@ -27,14 +27,6 @@ function captionOf(slider) {
     return document.querySelector(`label[for="${slider.id}"]`);
 }
 
-// An embind vector or a plain array, as an array.
-function asArray(list) {
-    if (Array.isArray(list)) return list;
-    const items = Array.from({length: list.size()}, (_, i) => list.get(i));
-    list.delete();
-    return items;
-}
-
 // ---- The parameters in the address: #encounters=12&infection=8&... ----
 
 // The values the address sets, and a note on each entry that sets none.
@@ -403,7 +395,7 @@ async function start() {
     try {
         const [faces] = await Promise.all([loadFaces(), ...chartFonts.map((font) => document.fonts.load(font))]);
         const module = await createPandemie();
-        const table = asArray(module.parameterTable());
+        const table = module.parameterTable();
         parameterSliders = createSliders(table);
         const {values, refused} = parametersFromAddress(table);
         const page = new Page(module, table, faces, values);
