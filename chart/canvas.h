@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace chart {
 
@@ -23,6 +24,21 @@ struct Colour {
 
 // Entry n (0..15) of the 16-colour table.
 [[nodiscard]] Colour tableColour(int n);
+
+// A rectangle of the drawing from its top left corner.
+struct Rect {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+
+    [[nodiscard]] double right() const { return left + width; }
+    [[nodiscard]] double bottom() const { return top + height; }
+    [[nodiscard]] bool intersects(const Rect& other) const {
+        return left < other.right() && other.left < right() && top < other.bottom() && other.top < bottom();
+    }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
 
 // The faces the program names and the free faces, shipped or installed,
 // that stand in for them; an empty face is the chart's plain text face.
@@ -65,6 +81,14 @@ public:
     void setFontSize(double points) { fontSize_ = points; }
     void setFontName(std::string_view face) { fontName_ = face; }
     void Refresh() { refresh(); }
+    // Width of the text in the current face and size.
+    [[nodiscard]] double TextWidth(std::string_view text) {
+        return textWidth(fontName_, pixelSize(fontSize_), text);
+    }
+    // The colours drawn so far in the rectangle of whole pixels, row by row.
+    [[nodiscard]] std::vector<Colour> Pixels(int left, int top, int columns, int rows) {
+        return pixels(left, top, columns, rows);
+    }
 
     [[nodiscard]] int DrawWidth() const { return drawWidth_; }
     [[nodiscard]] double CurrentX() const { return currentX_; }
@@ -106,6 +130,8 @@ protected:
     virtual void drawText(Point baseline, std::string_view face, int pixels, Colour colour,
                           std::string_view text) = 0;
     [[nodiscard]] virtual FontMetrics metrics(std::string_view face, int pixels) = 0;
+    [[nodiscard]] virtual double textWidth(std::string_view face, int pixels, std::string_view text) = 0;
+    [[nodiscard]] virtual std::vector<Colour> pixels(int left, int top, int columns, int rows) = 0;
     virtual void refresh() {}
 
 private:

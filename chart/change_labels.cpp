@@ -10,18 +10,9 @@ namespace chart {
 
 namespace {
 
-constexpr double textSize = 8;
-constexpr double rowHeight = 12;
-// Labels keep inside the plot area's edges, and this far apart.
-constexpr double innerLeft = 62;
-constexpr double innerRight = 781;
+// Labels keep this far apart.
 constexpr double gap = 4;
 constexpr std::size_t mostLines = static_cast<std::size_t>(listColumns) * listRows;
-
-// The panel of a text whose left edge is at left, in the row at top.
-QRectF panelOf(double left, double top, double width) {
-    return {left - 1, top, width + 2, rowHeight};
-}
 
 QString leftOutNote(std::size_t count) {
     return count == 1 ? QStringLiteral("\u2026 und 1 weitere \u00C4nderung ohne Linie")
@@ -84,19 +75,14 @@ ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& sche
 }
 
 ChangeLabel dayLabel(int day, const QString& text, double top, const DayAxis& axis) {
-    const double x = axis.x(day);
-    const double rightRoom = innerRight - (x + 3);
-    const double leftRoom = (x - 3) - innerLeft;
-    const QString shown = shortened(text, textSize, std::max(rightRoom, leftRoom));
-    const double width = textWidth(shown, textSize);
-    const bool right = width <= rightRoom || rightRoom >= leftRoom;
-    return {day, 0, shown, panelOf(right ? x + 3 : x - 3 - width, top, width)};
+    const QString shown = shortened(text, changeTextSize, labelRoom(axis, day));
+    const Rect panel = labelPanel(axis, day, textWidth(shown, changeTextSize), top);
+    return {day, 0, shown, QRectF(panel.left, panel.top, panel.width, panel.height)};
 }
 
 void drawLabelPanel(Surface& picture, const QRectF& box, const QString& text, const QColor& colour) {
-    // Both corners of a filled box belong to it.
-    picture.LineFilledBox(box.left(), box.top(), box.right() - 1, box.bottom() - 1, QBColor(15));
-    printText(picture, box.left() + 1, box.top() - 1, text, textSize, Align::left, colour);
+    drawLabelPanel(static_cast<Canvas&>(picture), Rect{box.left(), box.top(), box.width(), box.height()},
+                   text.toStdString(), fromQColor(colour));
 }
 
 void drawChangeLines(Surface& picture, const ChangeLabelLayout& layout,

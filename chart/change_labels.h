@@ -16,6 +16,7 @@
 #include <functional>
 #include <vector>
 
+#include "chart/band_chart.h"
 #include "chart/day_axis.h"
 #include "chart/placement.h"
 #include "chart/surface.h"
@@ -37,8 +38,6 @@ struct ChangeLabelLayout {
     QString note;  // "… und 3 weitere Änderungen ohne Linie", empty when none is left out
 };
 
-// The row of labels above the plot area: between the title and the frame.
-inline constexpr double labelRowTop = 48;
 // Change lines at least this far apart, so that they never hatch the chart.
 inline constexpr double minLineGap = 12;
 

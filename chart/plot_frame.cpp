@@ -8,15 +8,6 @@
 
 namespace chart {
 
-namespace {
-
-QString changeText(const pandemie::Change& change) {
-    const pandemie::ParameterInfo& info = pandemie::infoOf(change.parameter);
-    return fromTable(change.value == 1 ? info.changeCaptionOne : info.changeCaption).arg(change.value);
-}
-
-}  // namespace
-
 double textWidth(const QString& text, double points) {
     return QFontMetricsF(fontFor(QString(), points)).horizontalAdvance(text);
 }
@@ -27,13 +18,7 @@ std::size_t labelStep(std::size_t values, std::size_t room) {
 
 void printText(Surface& picture, double x, double y, const QString& text, double points, Align align,
                const QColor& colour) {
-    picture.setFontName(QString());
-    picture.setFontSize(points);
-    picture.setForeColor(colour);
-    const double width = textWidth(text, points);
-    picture.setCurrentX(align == Align::left ? x : align == Align::centre ? x - width / 2 : x - width);
-    picture.setCurrentY(y);
-    picture.Print(text);
+    printText(static_cast<Canvas&>(picture), x, y, text.toStdString(), points, align, fromQColor(colour));
 }
 
 QString parameterCaption(pandemie::Parameter parameter) {
@@ -57,37 +42,8 @@ double outcomeAxisTop(pandemie::Outcome outcome, const pandemie::RunScope& scope
 
 std::vector<std::pair<int, QString>> changeLabels(const pandemie::Schedule& changes) {
     std::vector<std::pair<int, QString>> labels;
-    for (const pandemie::Change& change : pandemie::sortedByDay(changes)) {
-        if (labels.empty() || labels.back().first != change.day) {
-            labels.emplace_back(change.day, QStringLiteral("Tag %1: ").arg(change.day) + changeText(change));
-        } else {
-            labels.back().second += QStringLiteral(", ") + changeText(change);
-        }
-    }
+    for (const auto& [day, text] : changeLabelTexts(changes)) labels.emplace_back(day, fromTable(text));
     return labels;
-}
-
-double countAt(const pandemie::Trajectory& course, pandemie::Series series, int x) {
-    const DayAxis axis = DayAxis::of(course);
-    const double day = axis.dayAt(x);
-    const int before = std::clamp(static_cast<int>(std::floor(day)), 1, axis.days);
-    const int after = std::min(before + 1, axis.days);
-    const double weight = std::clamp(day - before, 0.0, 1.0);
-    const auto count = [&](int d) {
-        return static_cast<double>(pandemie::countOf(DayAxis::countsOn(course, d), series));
-    };
-    return count(before) + (count(after) - count(before)) * weight;
-}
-
-void shadeBand(Surface& picture, const pandemie::Trajectory& lower, const pandemie::Trajectory& upper,
-               pandemie::Series series, const std::function<double(double count)>& rowOf,
-               const QColor& colour) {
-    const DayAxis axis = DayAxis::of(upper);
-    for (auto x = static_cast<int>(std::ceil(axis.x(1))); x <= axis.x(axis.days); ++x) {
-        const double top = std::round(rowOf(countAt(upper, series, x)));
-        const double bottom = std::round(rowOf(countAt(lower, series, x)));
-        picture.LineFilledBox(x, top, x, bottom, colour);
-    }
 }
 
 }  // namespace chart

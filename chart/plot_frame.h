@@ -8,6 +8,7 @@
 #include <functional>
 #include <string_view>
 
+#include "chart/band_chart.h"
 #include "chart/day_axis.h"
 #include "chart/surface.h"
 #include "model/scenario.h"
@@ -19,8 +20,6 @@ namespace chart {
 
 // Every one of `values` labelled while there is room for `room` labels, else every second, third, ...
 [[nodiscard]] std::size_t labelStep(std::size_t values, std::size_t room);
-
-enum class Align : std::uint8_t { left, centre, right };
 
 // Prints text in the plain face with its top at y, aligned on x.
 void printText(Surface& picture, double x, double y, const QString& text, double points,
@@ -40,14 +39,9 @@ void printText(Surface& picture, double x, double y, const QString& text, double
 // "Tag 30: 4 Tsd. Begegnungen/Tag, Latenz 3 Tage" for each day with changes.
 [[nodiscard]] std::vector<std::pair<int, QString>> changeLabels(const pandemie::Schedule& changes);
 
-// The count of a series at pixel column x, linear between the days'
-// positions; the axis is the course's days.
-[[nodiscard]] double countAt(const pandemie::Trajectory& course, pandemie::Series series, int x);
-
-// The band between two courses of a series, filled one pixel column at a
-// time from the first day to the last; rowOf gives the row of a count.
-void shadeBand(Surface& picture, const pandemie::Trajectory& lower, const pandemie::Trajectory& upper,
-               pandemie::Series series, const std::function<double(double count)>& rowOf,
-               const QColor& colour);
+// A band's tint of the series' colour: three quarters of the way to white.
+[[nodiscard]] inline QColor lightTint(const QColor& colour) {
+    return toQColor(lightTint(fromQColor(colour)));
+}
 
 }  // namespace chart

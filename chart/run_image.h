@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "chart/band_chart.h"
 #include "chart/placement.h"
 #include "chart/surface.h"
 #include "model/band_stats.h"
@@ -39,21 +40,10 @@ namespace chart {
                                 const std::function<void(Surface&)>& underCurves = {});
 
 // The series' names on a white panel in a spot of the plot area that
-// covers no data nor any of `taken`; where there is none, they are left
-// for the list below the image.
-[[nodiscard]] std::vector<ListEntry> drawSeriesNames(Surface& picture, const std::vector<QRectF>& taken = {});
+// covers no data; where there is none, they are left for the list below the image.
+[[nodiscard]] std::vector<ListEntry> drawSeriesNames(Surface& picture);
 
-// The band chart's key stands right of the title, its entries side by side:
-// entry k's swatch 24 pixels wide at x = keyEntryX(k), y = keyTop..keyTop + 12,
-// its text 30 pixels right of the swatch's left edge.
-[[nodiscard]] constexpr double keyEntryX(int entry) {
-    return 470 + 110.0 * entry;
-}
-inline constexpr double keyTop = 34;
 void printKeyText(Surface& picture, int entry, const QString& text);
-
-// A band's tint of the series' colour: three quarters of the way to white.
-[[nodiscard]] QColor lightTint(const QColor& colour);
 
 // The image as PNG file contents.
 [[nodiscard]] QByteArray encodePng(const QImage& image);

@@ -138,6 +138,21 @@ Canvas::FontMetrics Surface::metrics(std::string_view face, int pixels) {
     return {measured.ascent(), measured.height()};
 }
 
+double Surface::textWidth(std::string_view face, int pixels, std::string_view text) {
+    return QFontMetricsF(fontOfPixels(fromTable(face), pixels), &image_).horizontalAdvance(fromTable(text));
+}
+
+std::vector<Colour> Surface::pixels(int left, int top, int columns, int rows) {
+    std::vector<Colour> colours;
+    colours.reserve(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
+    for (int y = top; y < top + rows; ++y)
+        for (int x = left; x < left + columns; ++x) {
+            const QRgb pixel = image_.pixel(x, y);
+            colours.push_back({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+        }
+    return colours;
+}
+
 void Surface::refresh() {
     if (onRefresh_) onRefresh_();
 }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <iterator>
 #include <string_view>
 
 #include "model/counted.h"
@@ -18,10 +16,9 @@ constexpr std::array<const char*, 3> percentileNames{"p10", "p50", "p90"};
 }  // namespace
 
 std::string fixed(double value, int decimals) {
-    char digits[64];
-    auto* const end =
-        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, decimals).ptr;
-    return {digits, end};
+    std::array<char, 512> digits{};
+    const char* const end = writeFixed(digits.data(), digits.data() + digits.size(), value, decimals);
+    return {digits.data(), static_cast<std::size_t>(end - digits.data())};
 }
 
 void addFigures(std::span<Column> columns, const CountHistogram& values) {
@@ -37,7 +34,7 @@ namespace {
     std::size_t width = 0;
     for (const OutcomeInfo& info : outcomeTable) width = std::max(width, info.name.size() + 1);
     std::string label(name);
-    std::ranges::replace(label, '_', ' ');
+    std::replace(label.begin(), label.end(), '_', ' ');
     label += ':';
     label.resize(width, ' ');
     return label;

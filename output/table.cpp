@@ -100,15 +100,7 @@ Column realColumn(std::string name, int decimals) {
     return columnOf(std::move(name), std::vector<double>{}, decimals);
 }
 
-namespace {
-
-// Room enough for any whole number, and for any double in fixed notation
-// (up to 309 digits before the point) with its decimals.
-constexpr std::size_t wholeNumberRoom = 21;
-constexpr std::size_t realRoom = 312;
-
-// A real with that many decimals, the digits printf's %.*f writes; the
-// page's C++ library has no to_chars of floating-point numbers.
+// The page's C++ library has no to_chars of floating-point numbers.
 // cppcheck-suppress constParameter ; to_chars takes its end as char*
 char* writeFixed(char* out, char* end, double value, int decimals) {
 #ifdef __cpp_lib_to_chars
@@ -120,6 +112,13 @@ char* writeFixed(char* out, char* end, double value, int decimals) {
     return std::copy_n(digits.data(), written, out);
 #endif
 }
+
+namespace {
+
+// Room enough for any whole number, and for any double in fixed notation
+// (up to 309 digits before the point) with its decimals.
+constexpr std::size_t wholeNumberRoom = 21;
+constexpr std::size_t realRoom = 312;
 
 // The text's field: quoted with its quotes doubled where it holds a comma,
 // a quote or a line break. Writes at most 2 x size + 2 characters.

@@ -67,4 +67,8 @@ void appendRows(Table& table, const Table& below);
 // The table's rows only, as csvOf writes them.
 void appendCsvRows(std::string& csv, const Table& table);
 
+// The value with that many decimals, the digits printf's %.*f writes, into
+// out..end; where the digits end.
+char* writeFixed(char* out, char* end, double value, int decimals);
+
 }  // namespace pandemie::output

@@ -14,6 +14,7 @@
 #include "chart/counts_image.h"
 #include "chart/fit_image.h"
 #include "chart/heat_map.h"
+#include "chart/plot_frame.h"
 #include "chart/run_image.h"
 #include "chart/scenario_image.h"
 #include "chart/surface.h"

@@ -3,6 +3,7 @@
 #include <emscripten/bind.h>
 
 #include "model/parameters.h"
+#include "ensemble.h"
 #include "page_window.h"
 
 namespace {
@@ -34,5 +35,14 @@ EMSCRIPTEN_BINDINGS(pandemie) {
         .function("resetParameters", &web::PageWindow::resetParameters)
         .function("readout", &web::PageWindow::readout)
         .function("courseCsv", &web::PageWindow::courseCsv)
+        .function("showBand", &web::PageWindow::showBand)
         .function("description", &web::PageWindow::description);
+    emscripten::class_<web::EnsembleJob>("EnsembleJob")
+        .constructor<const emscripten::val&>()
+        .function("advance", &web::EnsembleJob::advance)
+        .function("done", &web::EnsembleJob::done)
+        .function("total", &web::EnsembleJob::total)
+        .function("problem", &web::EnsembleJob::problem)
+        .function("bandsCsv", &web::EnsembleJob::bandsCsv)
+        .function("courses", &web::EnsembleJob::courses);
 }

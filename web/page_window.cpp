@@ -6,19 +6,20 @@
 #include <cstdio>
 
 #include "chart/window_chart.h"
+#include "ensemble.h"
 #include "model/parameters.h"
 #include "model/rounding.h"
 #include "output/csv.h"
 
 namespace web {
 
-namespace {
-
 std::string cssColour(chart::Colour colour) {
     std::array<char, 8> text{};
     std::snprintf(text.data(), text.size(), "#%02x%02x%02x", colour.red, colour.green, colour.blue);
     return text.data();
 }
+
+namespace {
 
 std::string cssFont(std::string_view face, int pixels) {
     return std::to_string(pixels) + "px \"" + std::string(chart::standInFace(face)) + "\"";
@@ -53,6 +54,20 @@ void PainterCanvas::drawText(Point baseline, std::string_view face, int pixels, 
 chart::Canvas::FontMetrics PainterCanvas::metrics(std::string_view face, int pixels) {
     const emscripten::val measured = painter_.call<emscripten::val>("metrics", cssFont(face, pixels));
     return {measured["ascent"].as<double>(), measured["height"].as<double>()};
+}
+
+double PainterCanvas::textWidth(std::string_view face, int pixels, std::string_view text) {
+    return painter_.call<double>("textWidth", cssFont(face, pixels), std::string(text));
+}
+
+std::vector<chart::Colour> PainterCanvas::pixels(int left, int top, int columns, int rows) {
+    const auto bytes = emscripten::convertJSArrayToNumberVector<int>(
+        painter_.call<emscripten::val>("pixels", left, top, columns, rows));
+    std::vector<chart::Colour> colours;
+    colours.reserve(bytes.size() / 4);
+    for (std::size_t at = 0; at + 3 < bytes.size(); at += 4)
+        colours.push_back({bytes[at], bytes[at + 1], bytes[at + 2]});
+    return colours;
 }
 
 void PainterCanvas::refresh() {
@@ -122,6 +137,11 @@ emscripten::val PageWindow::readout(double x, double y) const {
 
 std::string PageWindow::courseCsv() const {
     return pandemie::output::trajectoryCsv(lastRun_);
+}
+
+emscripten::val PageWindow::showBand(const emscripten::val& request, const emscripten::val& courses) {
+    lastRun_.clear();
+    return drawBand(picture_, request, courses);
 }
 
 std::string PageWindow::description() const {

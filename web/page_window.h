@@ -13,6 +13,9 @@
 
 namespace web {
 
+// "#rrggbb"
+[[nodiscard]] std::string cssColour(chart::Colour colour);
+
 // A canvas whose primitives the page's painter, a JavaScript object, carries out.
 class PainterCanvas final : public chart::Canvas {
 public:
@@ -26,6 +29,8 @@ private:
     void drawText(Point baseline, std::string_view face, int pixels, chart::Colour colour,
                   std::string_view text) override;
     [[nodiscard]] FontMetrics metrics(std::string_view face, int pixels) override;
+    [[nodiscard]] double textWidth(std::string_view face, int pixels, std::string_view text) override;
+    [[nodiscard]] std::vector<chart::Colour> pixels(int left, int top, int columns, int rows) override;
     void refresh() override;
 
     emscripten::val painter_;
@@ -49,6 +54,8 @@ public:
     void resetParameters();
     [[nodiscard]] emscripten::val readout(double x, double y) const;
     [[nodiscard]] std::string courseCsv() const;
+    // An ensemble's band chart in place of the run (drawBand); the run's course is gone.
+    [[nodiscard]] emscripten::val showBand(const emscripten::val& request, const emscripten::val& courses);
     [[nodiscard]] std::string description() const;
 
 private:

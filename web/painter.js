@@ -222,6 +222,22 @@ export class RecordingPainter {
         };
     }
 
+    // Width of a text in a CSS font, in chart pixels.
+    textWidth(font, text) {
+        this.ctx.save();
+        this.ctx.font = font;
+        const width = this.ctx.measureText(text).width;
+        this.ctx.restore();
+        return width;
+    }
+
+    // The colours of a rectangle of the chart drawn so far, at one device
+    // pixel per pixel whatever the screen: RGBA, row by row.
+    pixels(left, top, columns, rows) {
+        this.drawing.flush();
+        return this.imageAtRatioOne().getContext('2d').getImageData(left, top, columns, rows).data;
+    }
+
     refresh() {
         this.drawing.flush();
         this.onRefresh();
