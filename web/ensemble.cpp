@@ -94,8 +94,8 @@ BandRequest bandRequestOf(const emscripten::val& request) {
 
 EnsembleJob::EnsembleJob(const emscripten::val& request) : request_(bandRequestOf(request)) {}
 
-std::int64_t EnsembleJob::advance(std::int64_t count) {
-    for (std::int64_t i = 0; i < count && done() < total(); ++i)
+int EnsembleJob::advance(int count) {
+    for (int i = 0; i < count && done() < total(); ++i)
         statistics_.add(pandemie::seededRun(request_.parameters, request_.changes,
                                             pandemie::windowSeed + static_cast<std::uint64_t>(done())));
     return done();

@@ -35,10 +35,11 @@ class EnsembleJob {
 public:
     explicit EnsembleJob(const emscripten::val& request);
 
-    // Runs up to `count` more runs; the runs done so far.
-    std::int64_t advance(std::int64_t count);
-    [[nodiscard]] std::int64_t done() const { return statistics_.runs(); }
-    [[nodiscard]] std::int64_t total() const { return request_.problem.empty() ? request_.runs : 0; }
+    // Runs up to `count` more runs; the runs done so far. Counts are int for
+    // JavaScript, which takes no 64-bit integers from the module.
+    int advance(int count);
+    [[nodiscard]] int done() const { return static_cast<int>(statistics_.runs()); }
+    [[nodiscard]] int total() const { return request_.problem.empty() ? static_cast<int>(request_.runs) : 0; }
     [[nodiscard]] std::string problem() const { return request_.problem; }
     // day,series,mean,p10,p50,p90 as the tool's --bands writes them.
     [[nodiscard]] std::string bandsCsv() const;

@@ -6,7 +6,8 @@
 
 const keptFiles = 'pandemie-page';
 const pageFiles = [
-    './', 'index.html', 'page.css', 'page.js', 'painter.js', 'pandemie.js', 'pandemie.wasm',
+    './', 'index.html', 'page.css', 'page.js', 'painter.js', 'ensemble_worker.js', 'pandemie.js',
+    'pandemie.wasm',
     'fonts/Carlito-Regular.ttf', 'fonts/DejaVuSans.ttf',
 ];
 

@@ -9,6 +9,7 @@ const canvas = byId('chart');
 const menu = byId('Picture1_Menu');
 let parameterSliders = [];
 const commandButtons = ['Command1', 'Command4', 'Command5', 'save-chart', 'save-course'].map(byId);
+const ensembleControls = ['runs', 'change-on', 'change-day', 'change-parameter', 'change-value', 'band'].map(byId);
 
 // The faces the chart draws with; a text's place depends on its metrics, so
 // they are loaded before the first drawing.
@@ -75,6 +76,10 @@ class Page {
         this.ended = false;
         this.longPress = null;
         this.menuOpenedAt = 0;
+        // The ensemble's worker while it computes, and the bands of the band chart shown.
+        this.worker = null;
+        this.bandCsv = null;
+        this.bandReports = 0;
         this.fitCanvas();
         this.showRunDone();
         this.showStoredParameters();
@@ -101,8 +106,11 @@ class Page {
         byId('chart-description').textContent = this.window.description();
     }
 
-    // Berechnen
+    // Berechnen: the next run in place of a band, or of a band being computed.
     Command4_Click() {
+        this.stopBand('');
+        this.bandCsv = null;
+        showList([]);
         this.window.compute();
         this.showRunDone();
     }
@@ -119,7 +127,8 @@ class Page {
         this.ended = true;
         this.closeMenu();
         window.close();
-        for (const control of document.querySelectorAll('.window input, .window button, .chart-actions button'))
+        this.stopBand('');
+        for (const control of document.querySelectorAll('.window input, .window button, .below input, .below select, .below button'))
             control.disabled = true;
         canvas.removeAttribute('tabindex');
         const ended = byId('ended');
@@ -211,8 +220,80 @@ class Page {
         this.painter.imageAtRatioOne().toBlob((blob) => offerDownload(blob, 'pandemie.png'), 'image/png');
     }
 
+    // The run's course, or the bands of the band chart shown, in the tool's columns.
     saveCourse() {
-        offerDownload(new Blob([this.window.courseCsv()], {type: 'text/csv'}), 'pandemie.csv');
+        const [text, fileName] = this.bandCsv ? [this.bandCsv, 'pandemie-baender.csv'] : [this.window.courseCsv(), 'pandemie.csv'];
+        offerDownload(new Blob([text], {type: 'text/csv'}), fileName);
+    }
+
+    // ---- Many runs: the band of an ensemble, computed by a worker ----
+
+    bandRequest() {
+        const change = byId('change-on').checked
+            ? {day: Number(byId('change-day').value), parameter: byId('change-parameter').value, value: Number(byId('change-value').value)}
+            : null;
+        return {parameters: this.stored(), runs: Number(byId('runs').value), change};
+    }
+
+    computeBand() {
+        this.stopBand('');
+        const progress = byId('band-progress');
+        this.worker = new Worker('ensemble_worker.js');
+        this.worker.onmessage = ({data}) => {
+            if (data.kind === 'progress') {
+                this.bandReports += 1;
+                progress.max = data.total;
+                progress.value = data.done;
+                byId('band-status').textContent = `${data.done} von ${data.total} Läufen`;
+            } else if (data.kind === 'done') {
+                this.finishBand();
+                this.showBand(data);
+            } else {
+                this.finishBand();
+                byId('band-status').textContent = data.problem;
+            }
+        };
+        this.worker.onerror = (event) => {
+            this.finishBand();
+            byId('band-status').textContent = `Fehler: ${event.message}`;
+        };
+        progress.value = 0;
+        progress.hidden = false;
+        byId('band-stop').hidden = false;
+        byId('band-status').textContent = 'Die Läufe werden berechnet …';
+        this.worker.postMessage(this.bandRequest());
+    }
+
+    showBand({request, courses, csv}) {
+        showList(this.window.showBand(request, courses));
+        this.bandCsv = csv;
+        const runs = `${request.runs} Läufen`;
+        byId('band-status').textContent = `Band aus ${runs} berechnet`;
+        byId('Text1').value = 'Berechnung fertig';
+        byId('chart-description').textContent = `Median und 10–90 % von ${runs} je Tag.`;
+    }
+
+    finishBand() {
+        this.worker?.terminate();
+        this.worker = null;
+        byId('band-progress').hidden = true;
+        byId('band-stop').hidden = true;
+    }
+
+    // Abbrechen, or a run or the end of the page in its place.
+    stopBand(status) {
+        if (!this.worker) return;
+        this.finishBand();
+        byId('band-status').textContent = status;
+    }
+
+    // The new value of a change keeps within its parameter's range.
+    followChangeParameter() {
+        const info = this.table.find(({name}) => name === byId('change-parameter').value);
+        const value = byId('change-value');
+        value.min = String(info.min);
+        value.max = String(info.max);
+        value.value = String(Math.min(info.max, Math.max(info.min, Number(value.value))));
     }
 
     // ---- Touch: a move feeds the read-out, a long press opens the menu ----
@@ -241,6 +322,20 @@ class Page {
         clearTimeout(this.longPress.timer);
         this.longPress = null;
     }
+}
+
+// The names that find no free spot on the chart, in their colours.
+function showList(entries) {
+    byId('chart-list').replaceChildren(...entries.map(({text, colour}) => {
+        const item = document.createElement('li');
+        item.textContent = text;
+        item.style.color = colour;
+        return item;
+    }));
+}
+
+function fillChangeParameters(table) {
+    byId('change-parameter').replaceChildren(...table.map(({name, caption}) => new Option(caption, name)));
 }
 
 function offerDownload(blob, fileName) {
@@ -326,6 +421,9 @@ function connect(page) {
     byId('save-chart').addEventListener('click', () => page.saveChart());
     byId('save-course').addEventListener('click', () => page.saveCourse());
     byId('restart').addEventListener('click', () => location.reload());
+    byId('band').addEventListener('click', () => page.computeBand());
+    byId('band-stop').addEventListener('click', () => page.stopBand('Abgebrochen'));
+    byId('change-parameter').addEventListener('change', () => page.followChangeParameter());
 
     canvas.addEventListener('pointerdown', (event) => {
         if (event.pointerType !== 'mouse' || event.button === 0) canvas.setPointerCapture(event.pointerId);
@@ -374,7 +472,7 @@ function connect(page) {
 }
 
 function setEnabled(enabled) {
-    for (const control of [...parameterSliders, ...commandButtons]) control.disabled = !enabled;
+    for (const control of [...parameterSliders, ...commandButtons, ...ensembleControls]) control.disabled = !enabled;
     for (const arrow of document.querySelectorAll('.hscroll .arrow')) {
         arrow.disabled = !enabled || arrow.parentElement.querySelector('input').disabled;
     }
@@ -397,10 +495,12 @@ async function start() {
         const module = await createPandemie();
         const table = module.parameterTable();
         parameterSliders = createSliders(table);
+        fillChangeParameters(table);
         const {values, refused} = parametersFromAddress(table);
         const page = new Page(module, table, faces, values);
         performance.mark('pandemie-first-run-drawn');
         if (refused.length > 0) showAddressNote(refused);
+        page.followChangeParameter();
         connect(page);
         setEnabled(true);
         byId('Form1').setAttribute('aria-busy', 'false');
