@@ -128,7 +128,7 @@ class Page {
         this.closeMenu();
         window.close();
         this.stopBand('');
-        for (const control of document.querySelectorAll('.window input, .window button, .below input, .below select, .below button'))
+        for (const control of document.querySelectorAll('.window input, .window button, .chart-actions button, .ensemble input, .ensemble select, .ensemble button'))
             control.disabled = true;
         canvas.removeAttribute('tabindex');
         const ended = byId('ended');

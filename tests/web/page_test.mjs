@@ -526,6 +526,7 @@ async function main() {
             expectTrue(await page.isVisible('text=Beendet. Die Seite kann geschlossen werden.'), 'no note');
             expectTrue(await page.isDisabled('#Command4'), 'Berechnen still enabled');
             expectTrue(await page.isDisabled('#HScroll2'), 'a slider still enabled');
+            expectTrue(await page.isDisabled('#band'), 'Band berechnen still enabled');
             await page.screenshot({path: path.join(artifacts, 'ended.png')});
             await Promise.all([page.waitForEvent('load'), page.click('#restart')]);
             await page.waitForSelector('html[data-state="ready"]');
@@ -551,7 +552,7 @@ async function main() {
 
     await check('phone: every control reachable, touch on the chart moves the read-out without scrolling, a long press opens the menu', async () => {
         await withPage('', phone, async ({page}) => {
-            const outside = await page.evaluate(() => [...document.querySelectorAll('.window input, .window button, #chart, .chart-actions button')]
+            const outside = await page.evaluate(() => [...document.querySelectorAll('.window input, .window button, #chart, .chart-actions button, .ensemble input, .ensemble select, .ensemble button:not([hidden])')]
                 .filter((e) => { const r = e.getBoundingClientRect(); return r.left < 0 || r.right > document.documentElement.clientWidth || r.width === 0; })
                 .map((e) => e.id));
             expectEqual(outside, [], 'controls outside the screen');
