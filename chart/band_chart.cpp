@@ -36,7 +36,8 @@ public:
           sums_(static_cast<std::size_t>(width + 1) * static_cast<std::size_t>(height + 1), 0) {
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
-                at(x + 1, y + 1) = (isData(left + x, top + y) ? 1 : 0) + at(x, y + 1) + at(x + 1, y) - at(x, y);
+                at(x + 1, y + 1) =
+                    (isData(left + x, top + y) ? 1 : 0) + at(x, y + 1) + at(x + 1, y) - at(x, y);
     }
 
     // Data pixels in the rectangle, clipped to the area.
@@ -50,7 +51,8 @@ public:
 
 private:
     [[nodiscard]] std::size_t indexOf(int x, int y) const {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_ + 1) + static_cast<std::size_t>(x);
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_ + 1) +
+               static_cast<std::size_t>(x);
     }
     int& at(int x, int y) { return sums_[indexOf(x, y)]; }
     [[nodiscard]] int value(int x, int y) const { return sums_[indexOf(x, y)]; }
@@ -77,7 +79,8 @@ std::optional<Rect> freeSpot(const std::function<bool(int x, int y)>& isData, do
         for (int y = top; y + height <= top + areaHeight; y += stride)
             for (int x = left; x + width <= left + areaWidth; x += stride) {
                 const Rect clear{x - margin, y - margin, width + 2 * margin, height + 2 * margin};
-                if (data.in(clear) == 0) return Rect{static_cast<double>(x), static_cast<double>(y), width, height};
+                if (data.in(clear) == 0)
+                    return Rect{static_cast<double>(x), static_cast<double>(y), width, height};
             }
     }
     return std::nullopt;
@@ -90,9 +93,11 @@ std::optional<Rect> freeSpot(Canvas& picture, double width, double height, const
     const int right = std::min(Canvas::width, static_cast<int>(std::ceil(area.right())));
     const int bottom = std::min(Canvas::height, static_cast<int>(std::ceil(area.bottom())));
     const std::vector<Colour> drawn = picture.Pixels(left, top, right - left, bottom - top);
+    const auto columns = static_cast<std::size_t>(right - left);
     return freeSpot(
         [&](int x, int y) {
-            const Colour pixel = drawn[static_cast<std::size_t>((y - top) * (right - left) + (x - left))];
+            const Colour pixel =
+                drawn[static_cast<std::size_t>(y - top) * columns + static_cast<std::size_t>(x - left)];
             return std::find(background.begin(), background.end(), pixel) == background.end();
         },
         width, height,
@@ -119,7 +124,8 @@ std::vector<ListedText> drawSeriesNames(Canvas& picture) {
             continue;
         }
         if (i == 0)
-            picture.LineFilledBox(spot->left, spot->top, spot->right() - 1, spot->bottom() - 1, tableColour(15));
+            picture.LineFilledBox(spot->left, spot->top, spot->right() - 1, spot->bottom() - 1,
+                                  tableColour(15));
         printText(picture, spot->left + 6, spot->top + 3 + rowHeight * static_cast<double>(i),
                   seriesNameText(style.series), size, Align::left, tableColour(style.colour));
     }
@@ -246,8 +252,8 @@ void drawBandChart(Canvas& picture, const pandemie::PercentileCourses& courses,
     // Shaded first, so the frame's grid and texts stay visible over the bands.
     for (const SeriesStyle& style : seriesStyles)
         shadeBand(
-            picture, courses.p10, courses.p90, style.series, [&](double count) { return style.base - count / 2.0; },
-            lightTint(tableColour(style.colour)));
+            picture, courses.p10, courses.p90, style.series,
+            [&](double count) { return style.base - count / 2.0; }, lightTint(tableColour(style.colour)));
     rahmen2(picture, DayAxis::of(courses.p50), SeriesNames::elsewhere);
     if (underCurves) underCurves(picture);
     plotCourse(picture, courses.p50, pandemie::countedPersons);

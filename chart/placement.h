@@ -10,10 +10,12 @@
 #include <optional>
 #include <vector>
 
+#include "chart/band_chart.h"
+
 namespace chart {
 
 // The inside of the linear charts' frame (60, 60)-(783, 560).
-inline const QRectF plotInside(61, 61, 722, 499);
+inline const QRectF plotInside(plotArea.left, plotArea.top, plotArea.width, plotArea.height);
 
 // A spot of `size` in `area` whose pixels are all of the background
 // colours (white, grid lines), and as far from others as the area allows:

@@ -28,6 +28,7 @@ Surface surfaceAfterStartUp() {
 
 std::vector<ListEntry> toListEntries(const std::vector<ListedText>& texts) {
     std::vector<ListEntry> entries;
+    entries.reserve(texts.size());
     for (const ListedText& text : texts) entries.push_back({fromTable(text.text), toQColor(text.colour)});
     return entries;
 }

@@ -2,8 +2,8 @@
 
 #include <emscripten/bind.h>
 
-#include "model/parameters.h"
 #include "ensemble.h"
+#include "model/parameters.h"
 #include "page_window.h"
 
 namespace {

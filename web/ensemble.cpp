@@ -20,7 +20,8 @@ namespace {
 std::optional<int> wholeIn(const emscripten::val& value, std::int64_t min, std::int64_t max) {
     if (!value.isNumber()) return std::nullopt;
     const double number = value.as<double>();
-    if (number != std::trunc(number) || number < static_cast<double>(min) || number > static_cast<double>(max))
+    if (number != std::trunc(number) || number < static_cast<double>(min) ||
+        number > static_cast<double>(max))
         return std::nullopt;
     return static_cast<int>(number);
 }
@@ -116,7 +117,8 @@ emscripten::val EnsembleJob::courses() const {
         .call<emscripten::val>("slice");
 }
 
-emscripten::val drawBand(chart::Canvas& picture, const emscripten::val& request, const emscripten::val& courses) {
+emscripten::val drawBand(chart::Canvas& picture, const emscripten::val& request,
+                         const emscripten::val& courses) {
     const BandRequest parsed = bandRequestOf(request);
     const auto counts = emscripten::convertJSArrayToNumberVector<int>(courses);
     const std::size_t days = counts.size() / 9;

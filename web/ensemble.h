@@ -22,7 +22,8 @@ inline constexpr std::int64_t mostRuns = 10000;
 inline constexpr int lastChangeDay = pandemie::runDays;
 
 // What the page's controls ask for:
-// {parameters: {encounters: 10, ...}, runs: 100, change: {day: 30, parameter: "encounters", value: 4} | null}.
+// {parameters: {encounters: 10, ...}, runs: 100, change: {day: 30, parameter: "encounters", value: 4} |
+// null}.
 struct BandRequest {
     pandemie::Parameters parameters;
     std::int64_t runs = 0;
