@@ -29,16 +29,35 @@ function captionOf(slider) {
 }
 
 // ---- The parameters in the address: #encounters=12&infection=8&... ----
+// ---- and the ensemble's controls: &runs=100&change=30:encounters=4 ----
 
-// The values the address sets, and a note on each entry that sets none.
+const defaultRuns = '100';
+
+// The entry change=DAY:NAME=VALUE, as the tool's --change writes a change.
+function changeFromText(text, table) {
+    const [, day, parameter, value] = /^(\d+):([a-z]+)=(-?\d+)$/.exec(text.trim()) ?? [];
+    if (!table.some(({name}) => name === parameter)) return null;
+    return {day: Number(day), parameter, value: Number(value)};
+}
+
+// The values the address sets, the ensemble's controls it fills, and a
+// note on each entry that does neither. The ensemble's values are checked
+// when it is computed.
 function parametersFromAddress(table) {
     const values = {};
     const refused = [];
+    const ensemble = {};
     const hash = location.hash.replace(/^#/, '');
-    if (hash === '') return {values, refused};
+    if (hash === '') return {values, refused, ensemble};
     for (const [name, text] of new URLSearchParams(hash)) {
         const info = table.find((entry) => entry.name === name);
-        if (!info) {
+        if (name === 'runs' && /^\d+$/.test(text.trim())) {
+            ensemble.runs = Number(text);
+        } else if (name === 'change' && changeFromText(text, table)) {
+            ensemble.change = changeFromText(text, table);
+        } else if (name === 'change') {
+            refused.push(`change=${text} ist keine Maßnahme wie 30:encounters=4`);
+        } else if (!info && name !== 'runs') {
             refused.push(`„${name}“ ist kein Parameter`);
         } else if (!/^-?\d+$/.test(text.trim())) {
             refused.push(`${name}=${text} ist keine ganze Zahl`);
@@ -50,7 +69,7 @@ function parametersFromAddress(table) {
                 values[name] = value;
         }
     }
-    return {values, refused};
+    return {values, refused, ensemble};
 }
 
 function showAddressNote(refused) {
@@ -59,8 +78,16 @@ function showAddressNote(refused) {
     note.hidden = false;
 }
 
+// The sliders' values, then the ensemble's runs where they are not the
+// default and its change where it is on.
 function addressOf(parameters, table) {
-    return '#' + table.map(({name}) => `${name}=${parameters[name]}`).join('&');
+    const entries = table.map(({name}) => `${name}=${parameters[name]}`);
+    if (byId('runs').value !== defaultRuns) entries.push(`runs=${byId('runs').value}`);
+    if (byId('change-on').checked) {
+        const [day, parameter, value] = ['change-day', 'change-parameter', 'change-value'].map((id) => byId(id).value);
+        entries.push(`change=${day}:${parameter}=${value}`);
+    }
+    return '#' + entries.join('&');
 }
 
 // ---- The page ----
@@ -89,6 +116,10 @@ class Page {
         return this.window.parameters();
     }
 
+    writeAddress() {
+        history.replaceState(history.state, '', addressOf(this.stored(), this.table));
+    }
+
     // The sliders, value boxes and address after the stored values.
     showStoredParameters() {
         const parameters = this.stored();
@@ -98,7 +129,7 @@ class Page {
         }
         byId('HScroll1').value = String(parameters.days);
         valueBoxOf(byId('HScroll1')).textContent = String(parameters.days);
-        history.replaceState(history.state, '', addressOf(parameters, this.table));
+        this.writeAddress();
     }
 
     showRunDone() {
@@ -145,7 +176,7 @@ class Page {
     change(slider) {
         valueBoxOf(slider).textContent = slider.value;
         this.window.setParameter(slider.dataset.parameter, Number(slider.value));
-        history.replaceState(history.state, '', addressOf(this.stored(), this.table));
+        this.writeAddress();
     }
 
     // The read-out of the pointer over the chart, in chart pixels.
@@ -277,6 +308,8 @@ class Page {
         this.worker?.terminate();
         this.worker = null;
         byId('band-progress').hidden = true;
+        // Focus does not vanish with the button that had it.
+        if (document.activeElement === byId('band-stop')) byId('band').focus();
         byId('band-stop').hidden = true;
     }
 
@@ -287,13 +320,27 @@ class Page {
         byId('band-status').textContent = status;
     }
 
-    // The new value of a change keeps within its parameter's range.
-    followChangeParameter() {
+    // The new value of a change offers its parameter's range; a choice of
+    // another parameter brings the value into it.
+    followChangeParameter(bringIntoRange = true) {
         const info = this.table.find(({name}) => name === byId('change-parameter').value);
         const value = byId('change-value');
         value.min = String(info.min);
         value.max = String(info.max);
-        value.value = String(Math.min(info.max, Math.max(info.min, Number(value.value))));
+        if (bringIntoRange) value.value = String(Math.min(info.max, Math.max(info.min, Number(value.value))));
+    }
+
+    // The ensemble's controls as the address fills them.
+    showEnsembleFromAddress({runs, change}) {
+        if (runs !== undefined) byId('runs').value = String(runs);
+        if (change) {
+            byId('change-on').checked = true;
+            byId('change-day').value = String(change.day);
+            byId('change-parameter').value = change.parameter;
+            byId('change-value').value = String(change.value);
+        }
+        this.followChangeParameter(false);
+        this.writeAddress();
     }
 
     // ---- Touch: a move feeds the read-out, a long press opens the menu ----
@@ -424,6 +471,8 @@ function connect(page) {
     byId('band').addEventListener('click', () => page.computeBand());
     byId('band-stop').addEventListener('click', () => page.stopBand('Abgebrochen'));
     byId('change-parameter').addEventListener('change', () => page.followChangeParameter());
+    for (const id of ['runs', 'change-on', 'change-day', 'change-parameter', 'change-value'])
+        byId(id).addEventListener('change', () => page.writeAddress());
 
     canvas.addEventListener('pointerdown', (event) => {
         if (event.pointerType !== 'mouse' || event.button === 0) canvas.setPointerCapture(event.pointerId);
@@ -496,11 +545,11 @@ async function start() {
         const table = module.parameterTable();
         parameterSliders = createSliders(table);
         fillChangeParameters(table);
-        const {values, refused} = parametersFromAddress(table);
+        const {values, refused, ensemble} = parametersFromAddress(table);
         const page = new Page(module, table, faces, values);
         performance.mark('pandemie-first-run-drawn');
         if (refused.length > 0) showAddressNote(refused);
-        page.followChangeParameter();
+        page.showEnsembleFromAddress(ensemble);
         connect(page);
         setEnabled(true);
         byId('Form1').setAttribute('aria-busy', 'false');

@@ -386,6 +386,29 @@ async function main() {
         });
     });
 
+    await check('band: the address carries runs and change, as the tool\'s --runs and --change; a change that is no change is named', async () => {
+        await withPage('#encounters=8&infection=8&latency=2&recovery=14&runs=30&change=20:latency=1', desktop, async ({page}) => {
+            const controls = () => page.evaluate(() => ['runs', 'change-on', 'change-day', 'change-parameter', 'change-value']
+                .map((id) => { const e = document.getElementById(id); return e.type === 'checkbox' ? e.checked : e.value; }));
+            expectEqual(await controls(), ['30', true, '20', 'latency', '1'], 'controls from the address');
+            await page.click('#band');
+            await page.waitForSelector('#band-progress', {state: 'hidden', timeout: 60000});
+            expectTrue((await page.evaluate(() => window.pandemiePage.bandCsv)) ===
+                cliFile(['--encounters', '8', '--runs', '30', '--change', '20:latency=1'], '--bands').toString('utf8'),
+                'the bands differ from pandemie-cli --encounters 8 --runs 30 --change 20:latency=1 --bands');
+            await page.uncheck('#change-on');
+            expectEqual(await address(page), '#encounters=8&infection=8&latency=2&recovery=14&runs=30', 'address without the change');
+            await page.fill('#runs', '100');
+            await page.dispatchEvent('#runs', 'change');
+            expectEqual(await address(page), '#encounters=8&infection=8&latency=2&recovery=14', 'address with the default runs');
+        });
+        await withPage('#runs=abc&change=30:colour=4', desktop, async ({page}) => {
+            expectEqual(await text(page, 'address-note'), 'Aus der Adresse übergangen: runs=abc ist keine ganze Zahl; ' +
+                'change=30:colour=4 ist keine Maßnahme wie 30:encounters=4. Dafür gilt der Standardwert.', 'note');
+            expectEqual(await address(page), defaultAddress, 'address');
+        });
+    });
+
     await check('band: a refused request is named, Abbrechen stops the worker', async () => {
         await withPage('', desktop, async ({page}) => {
             await page.fill('#runs', '1');
@@ -395,8 +418,10 @@ async function main() {
             await page.fill('#runs', '10000');
             await page.click('#band');
             await page.waitForFunction(() => window.pandemiePage.bandReports > 0);
-            await page.click('#band-stop');
+            await page.focus('#band-stop');
+            await page.keyboard.press('Enter');
             expectEqual(await text(page, 'band-status'), 'Abgebrochen', 'status');
+            expectEqual(await page.evaluate(() => document.activeElement.id), 'band', 'focus after Abbrechen');
             expectTrue(await page.evaluate(() => window.pandemiePage.worker === null), 'the worker runs on');
             expectEqual((await downloadOf(page, () => page.click('#save-course'))).name, 'pandemie.csv', 'the run stays');
         });
