@@ -27,4 +27,15 @@ run-clang-tidy-14 -p "$build_dir" -j "$(nproc)" -quiet -extra-arg=-Wno-sign-conv
   grep -E "(warning|error):" "$build_dir/clang-tidy.log" | sort -u >&2 || cat "$build_dir/clang-tidy.log" >&2
   exit 1
 }
+echo "== clang-tidy of the page's C++, against emscripten's headers"
+web/build.sh >"$build_dir/web-build.log" 2>&1 || { cat "$build_dir/web-build.log" >&2; exit 1; }
+web_tree=${PANDEMIE_WEB_BUILD_DIR:-build-web/cmake}
+sysroot=/usr/share/emscripten/cache/sysroot
+run-clang-tidy-14 -p "$web_tree" -j "$(nproc)" -quiet -header-filter='.*/web/.*' \
+  -extra-arg=--target=wasm32-unknown-emscripten -extra-arg=--sysroot=$sysroot -extra-arg=-D__EMSCRIPTEN__ \
+  -extra-arg=-Xclang -extra-arg=-iwithsysroot/include/compat -extra-arg=-Wno-sign-conversion \
+  "$PWD/web/.*\.cpp$" >"$build_dir/clang-tidy-web.log" 2>&1 || {
+  grep -E "(warning|error):" "$build_dir/clang-tidy-web.log" | sort -u >&2 || cat "$build_dir/clang-tidy-web.log" >&2
+  exit 1
+}
 echo "static checks clean"

@@ -2,7 +2,6 @@
 
 #include <emscripten/bind.h>
 
-#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -16,16 +15,6 @@ namespace web {
 
 namespace {
 
-// A whole number of the value, if it is one within [min, max].
-std::optional<int> wholeIn(const emscripten::val& value, std::int64_t min, std::int64_t max) {
-    if (!value.isNumber()) return std::nullopt;
-    const double number = value.as<double>();
-    if (number != std::trunc(number) || number < static_cast<double>(min) ||
-        number > static_cast<double>(max))
-        return std::nullopt;
-    return static_cast<int>(number);
-}
-
 std::string rangeText(std::string_view what, std::int64_t min, std::int64_t max) {
     return std::string(what) + " muss eine ganze Zahl von " + std::to_string(min) + " bis " +
            std::to_string(max) + " sein.";
@@ -34,9 +23,10 @@ std::string rangeText(std::string_view what, std::int64_t min, std::int64_t max)
 void readParameters(BandRequest& request, const emscripten::val& values) {
     for (const pandemie::ParameterInfo& info : pandemie::parameterTable) {
         const pandemie::ParameterRange range = pandemie::parameterRange(info.parameter);
-        const std::optional<int> value = values.isUndefined() || values.isNull()
-                                             ? std::nullopt
-                                             : wholeIn(values[std::string(info.name)], range.min, range.max);
+        const std::optional<int> value =
+            values.isUndefined() || values.isNull()
+                ? std::nullopt
+                : wholeNumberIn(values[std::string(info.name)], range.min, range.max);
         if (!value) {
             request.problem = rangeText(info.caption, range.min, range.max);
             return;
@@ -54,13 +44,13 @@ void readChange(BandRequest& request, const emscripten::val& change) {
         request.problem = "Die Ma\u00DFnahme nennt keinen der vier Parameter.";
         return;
     }
-    const std::optional<int> day = wholeIn(change["day"], 1, lastChangeDay);
+    const std::optional<int> day = wholeNumberIn(change["day"], 1, lastChangeDay);
     if (!day) {
         request.problem = rangeText("Der Tag der Ma\u00DFnahme", 1, lastChangeDay);
         return;
     }
     const pandemie::ParameterRange range = pandemie::parameterRange(*parameter);
-    const std::optional<int> value = wholeIn(change["value"], range.min, range.max);
+    const std::optional<int> value = wholeNumberIn(change["value"], range.min, range.max);
     if (!value) {
         request.problem = rangeText("Der neue Wert", range.min, range.max);
         return;
@@ -83,7 +73,7 @@ BandRequest bandRequestOf(const emscripten::val& request) {
     BandRequest parsed;
     readParameters(parsed, request["parameters"]);
     if (!parsed.problem.empty()) return parsed;
-    const std::optional<int> runs = wholeIn(request["runs"], fewestRuns, mostRuns);
+    const std::optional<int> runs = wholeNumberIn(request["runs"], fewestRuns, mostRuns);
     if (!runs) {
         parsed.problem = rangeText("Die Zahl der L\u00E4ufe", fewestRuns, mostRuns);
         return parsed;

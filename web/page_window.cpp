@@ -19,6 +19,15 @@ std::string cssColour(chart::Colour colour) {
     return text.data();
 }
 
+std::optional<int> wholeNumberIn(const emscripten::val& value, std::int64_t min, std::int64_t max) {
+    if (!value.isNumber()) return std::nullopt;
+    const auto number = value.as<double>();
+    if (number != std::trunc(number) || number < static_cast<double>(min) ||
+        number > static_cast<double>(max))
+        return std::nullopt;
+    return static_cast<int>(number);
+}
+
 namespace {
 
 std::string cssFont(std::string_view face, int pixels) {
@@ -52,7 +61,7 @@ void PainterCanvas::drawText(Point baseline, std::string_view face, int pixels, 
 }
 
 chart::Canvas::FontMetrics PainterCanvas::metrics(std::string_view face, int pixels) {
-    const emscripten::val measured = painter_.call<emscripten::val>("metrics", cssFont(face, pixels));
+    const auto measured = painter_.call<emscripten::val>("metrics", cssFont(face, pixels));
     return {measured["ascent"].as<double>(), measured["height"].as<double>()};
 }
 
@@ -80,12 +89,10 @@ PageWindow::PageWindow(emscripten::val painter, const emscripten::val& start) : 
     chart::rahmen2(picture_);
     resetParameters();
     for (const pandemie::ParameterInfo& info : pandemie::parameterTable) {
-        const emscripten::val value = start[std::string(info.name)];
-        if (!value.isNumber()) continue;
-        // Whole numbers only; the bound keeps the conversion defined before the range is checked.
-        const double number = value.as<double>();
-        if (number == std::trunc(number) && std::abs(number) <= 1e6)
-            static_cast<void>(setParameter(std::string(info.name), static_cast<int>(number)));
+        const pandemie::ParameterRange range = pandemie::parameterRange(info.parameter);
+        if (const std::optional<int> value =
+                wholeNumberIn(start[std::string(info.name)], range.min, range.max))
+            static_cast<void>(setParameter(std::string(info.name), *value));
     }
     compute();
 }

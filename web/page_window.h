@@ -5,6 +5,8 @@
 
 #include <emscripten/val.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "chart/canvas.h"
@@ -15,6 +17,9 @@ namespace web {
 
 // "#rrggbb"
 [[nodiscard]] std::string cssColour(chart::Colour colour);
+// The value as an int where it is a whole number within [min, max].
+[[nodiscard]] std::optional<int> wholeNumberIn(const emscripten::val& value, std::int64_t min,
+                                               std::int64_t max);
 
 // A canvas whose primitives the page's painter, a JavaScript object, carries out.
 class PainterCanvas final : public chart::Canvas {
