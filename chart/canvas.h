@@ -87,7 +87,7 @@ public:
     }
     // The colours drawn so far in the rectangle of whole pixels, row by row.
     [[nodiscard]] std::vector<Colour> Pixels(int left, int top, int columns, int rows) {
-        return pixels(left, top, columns, rows);
+        return readPixels(left, top, columns, rows);
     }
 
     [[nodiscard]] int DrawWidth() const { return drawWidth_; }
@@ -131,7 +131,7 @@ protected:
                           std::string_view text) = 0;
     [[nodiscard]] virtual FontMetrics metrics(std::string_view face, int pixels) = 0;
     [[nodiscard]] virtual double textWidth(std::string_view face, int pixels, std::string_view text) = 0;
-    [[nodiscard]] virtual std::vector<Colour> pixels(int left, int top, int columns, int rows) = 0;
+    [[nodiscard]] virtual std::vector<Colour> readPixels(int left, int top, int columns, int rows) = 0;
     virtual void refresh() {}
 
 private:

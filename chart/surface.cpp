@@ -142,7 +142,7 @@ double Surface::textWidth(std::string_view face, int pixels, std::string_view te
     return QFontMetricsF(fontOfPixels(fromTable(face), pixels), &image_).horizontalAdvance(fromTable(text));
 }
 
-std::vector<Colour> Surface::pixels(int left, int top, int columns, int rows) {
+std::vector<Colour> Surface::readPixels(int left, int top, int columns, int rows) {
     std::vector<Colour> colours;
     colours.reserve(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
     for (int y = top; y < top + rows; ++y)

@@ -121,7 +121,7 @@ private:
                   std::string_view text) override;
     [[nodiscard]] FontMetrics metrics(std::string_view face, int pixels) override;
     [[nodiscard]] double textWidth(std::string_view face, int pixels, std::string_view text) override;
-    [[nodiscard]] std::vector<Colour> pixels(int left, int top, int columns, int rows) override;
+    [[nodiscard]] std::vector<Colour> readPixels(int left, int top, int columns, int rows) override;
     void refresh() override;
 
     QImage image_;

@@ -69,7 +69,7 @@ double PainterCanvas::textWidth(std::string_view face, int pixels, std::string_v
     return painter_.call<double>("textWidth", cssFont(face, pixels), std::string(text));
 }
 
-std::vector<chart::Colour> PainterCanvas::pixels(int left, int top, int columns, int rows) {
+std::vector<chart::Colour> PainterCanvas::readPixels(int left, int top, int columns, int rows) {
     const auto bytes = emscripten::convertJSArrayToNumberVector<int>(
         painter_.call<emscripten::val>("pixels", left, top, columns, rows));
     std::vector<chart::Colour> colours;
