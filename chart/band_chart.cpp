@@ -244,11 +244,14 @@ void printKeyText(Canvas& picture, int entry, std::string_view text) {
     picture.Print(text);
 }
 
-void drawBandChart(Canvas& picture, const pandemie::PercentileCourses& courses,
-                   const std::function<void(Canvas&)>& underCurves) {
-    // The start-up frame leaves the text style that the frame then uses for its day labels.
+void clearAfterStartUp(Canvas& picture) {
     rahmen2(picture);
     picture.Cls();
+}
+
+void drawBandChart(Canvas& picture, const pandemie::PercentileCourses& courses,
+                   const std::function<void(Canvas&)>& underCurves) {
+    clearAfterStartUp(picture);
     // Shaded first, so the frame's grid and texts stay visible over the bands.
     for (const SeriesStyle& style : seriesStyles)
         shadeBand(

@@ -86,6 +86,10 @@ void plotCourse(Canvas& picture, const pandemie::Trajectory& course, int persons
 inline constexpr double keyTop = 34;
 void printKeyText(Canvas& picture, int entry, std::string_view text);
 
+// The window's start-up frame, cleared: it leaves the text style that a
+// run's frame then uses for its day labels, as after the window's start.
+void clearAfterStartUp(Canvas& picture);
+
 // On a fresh canvas: the window's frame, the day axis that of the courses
 // (in per mille of the persons, as band statistics give them), each series'
 // band shaded and its median drawn over it, and the key; no caption.

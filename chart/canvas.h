@@ -34,10 +34,6 @@ struct Rect {
 
     [[nodiscard]] double right() const { return left + width; }
     [[nodiscard]] double bottom() const { return top + height; }
-    [[nodiscard]] bool intersects(const Rect& other) const {
-        return left < other.right() && other.left < right() && top < other.bottom() && other.top < bottom();
-    }
-    friend bool operator==(const Rect&, const Rect&) = default;
 };
 
 // The faces the program names and the free faces, shipped or installed,

@@ -77,12 +77,11 @@ ChangeLabelLayout layoutChangeLabels(const std::vector<pandemie::Schedule>& sche
 ChangeLabel dayLabel(int day, const QString& text, double top, const DayAxis& axis) {
     const QString shown = shortened(text, changeTextSize, labelRoom(axis, day));
     const Rect panel = labelPanel(axis, day, textWidth(shown, changeTextSize), top);
-    return {day, 0, shown, QRectF(panel.left, panel.top, panel.width, panel.height)};
+    return {day, 0, shown, toQRectF(panel)};
 }
 
 void drawLabelPanel(Surface& picture, const QRectF& box, const QString& text, const QColor& colour) {
-    drawLabelPanel(static_cast<Canvas&>(picture), Rect{box.left(), box.top(), box.width(), box.height()},
-                   text.toStdString(), fromQColor(colour));
+    drawLabelPanel(static_cast<Canvas&>(picture), fromQRectF(box), text.toStdString(), fromQColor(colour));
 }
 
 void drawChangeLines(Surface& picture, const ChangeLabelLayout& layout,

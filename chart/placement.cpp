@@ -27,11 +27,9 @@ std::optional<QRectF> freeSpot(const QImage& drawn, QSizeF size, const QRectF& a
             return std::none_of(background.begin(), background.end(),
                                 [pixel](const QColor& c) { return c.rgb() == pixel; });
         },
-        size.width(), size.height(),
-        Rect{static_cast<double>(pixels.left()), static_cast<double>(pixels.top()),
-             static_cast<double>(pixels.width()), static_cast<double>(pixels.height())});
+        size.width(), size.height(), fromQRectF(pixels));
     if (!spot) return std::nullopt;
-    return QRectF(spot->left, spot->top, spot->width, spot->height);
+    return toQRectF(*spot);
 }
 
 QImage withListBelow(const QImage& chart, const std::vector<ListEntry>& entries, int columns) {

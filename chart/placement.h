@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "chart/band_chart.h"
+#include "chart/surface.h"
 
 namespace chart {
 
 // The inside of the linear charts' frame (60, 60)-(783, 560).
-inline const QRectF plotInside(plotArea.left, plotArea.top, plotArea.width, plotArea.height);
+inline const QRectF plotInside = toQRectF(plotArea);
 
 // A spot of `size` in `area` whose pixels are all of the background
 // colours (white, grid lines), and as far from others as the area allows:

@@ -17,15 +17,6 @@ namespace chart {
 
 namespace {
 
-// The start-up frame leaves the text style that the run's frame then uses
-// for its day labels.
-Surface surfaceAfterStartUp() {
-    Surface picture;
-    rahmen2(picture);
-    picture.Cls();
-    return picture;
-}
-
 std::vector<ListEntry> toListEntries(const std::vector<ListedText>& texts) {
     std::vector<ListEntry> entries;
     entries.reserve(texts.size());
@@ -38,7 +29,8 @@ std::vector<ListEntry> toListEntries(const std::vector<ListedText>& texts) {
 QImage firstRunImage(const pandemie::Trajectory& run, const pandemie::Schedule& changes, int persons) {
     const DayAxis axis = DayAxis::of(run);
     const ChangeLabelLayout layout = layoutChangeLabels({changes}, axis);
-    Surface picture = surfaceAfterStartUp();
+    Surface picture;
+    clearAfterStartUp(picture);
     rahmen2(picture, axis);
     drawChangeLines(picture, layout, greyChanges(), axis);
     plotCourse(picture, run, persons);

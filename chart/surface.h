@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPen>
+#include <QRectF>
 #include <QString>
 
 #include <functional>
@@ -32,6 +33,12 @@ namespace chart {
 }
 [[nodiscard]] inline Colour fromQColor(const QColor& colour) {
     return {colour.red(), colour.green(), colour.blue()};
+}
+[[nodiscard]] inline QRectF toQRectF(const Rect& rect) {
+    return {rect.left, rect.top, rect.width, rect.height};
+}
+[[nodiscard]] inline Rect fromQRectF(const QRectF& rect) {
+    return {rect.left(), rect.top(), rect.width(), rect.height()};
 }
 
 // A text of the program's tables (parameters, outcomes, series, faces), which are UTF-8.
