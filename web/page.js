@@ -53,10 +53,10 @@ function parametersFromAddress(table) {
         const info = table.find((entry) => entry.name === name);
         if (name === 'runs' && /^\d+$/.test(text.trim())) {
             ensemble.runs = Number(text);
-        } else if (name === 'change' && changeFromText(text, table)) {
-            ensemble.change = changeFromText(text, table);
         } else if (name === 'change') {
-            refused.push(`change=${text} ist keine Maßnahme wie 30:encounters=4`);
+            const change = changeFromText(text, table);
+            if (change) ensemble.change = change;
+            else refused.push(`change=${text} ist keine Maßnahme wie 30:encounters=4`);
         } else if (!info && name !== 'runs') {
             refused.push(`„${name}“ ist kein Parameter`);
         } else if (!/^-?\d+$/.test(text.trim())) {

@@ -70,7 +70,7 @@ double PainterCanvas::textWidth(std::string_view face, int pixels, std::string_v
 }
 
 std::vector<chart::Colour> PainterCanvas::readPixels(int left, int top, int columns, int rows) {
-    const auto bytes = emscripten::convertJSArrayToNumberVector<int>(
+    const auto bytes = emscripten::convertJSArrayToNumberVector<std::uint8_t>(
         painter_.call<emscripten::val>("pixels", left, top, columns, rows));
     std::vector<chart::Colour> colours;
     colours.reserve(bytes.size() / 4);

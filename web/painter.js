@@ -234,7 +234,6 @@ export class RecordingPainter {
     // The colours of a rectangle of the chart drawn so far, at one device
     // pixel per pixel whatever the screen: RGBA, row by row.
     pixels(left, top, columns, rows) {
-        this.drawing.flush();
         return this.imageAtRatioOne().getContext('2d').getImageData(left, top, columns, rows).data;
     }
 
